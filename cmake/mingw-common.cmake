@@ -1,0 +1,11 @@
+set(CMAKE_C_COMPILER ${PQ_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${PQ_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${PQ_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${PQ_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Executables and the DLL depend on system DLLs only.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -1,0 +1,127 @@
+#include "config/registry_store.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "platform/error.h"
+
+namespace pq {
+namespace {
+
+RegVariant ReadOne(Platform& platform, RegistryKey& key, const std::string& name) {
+  std::optional<RegValueInfo> info = key.QueryValue(name);
+  const RegType type = info ? info->type : RegType::Other;
+  switch (type) {
+    case RegType::String:
+    case RegType::ExpandString: {
+      std::optional<std::string> data = key.ReadValue(name);
+      if (!data) throw Error(platform.messages->MessageFor(kErrorCantRead));
+      // The terminator may be missing or the length odd; the text ends at the first NUL.
+      return data->substr(0, data->find('\0'));
+    }
+    case RegType::Dword: {
+      std::optional<std::string> data = key.ReadValue(name);
+      if (!data || data->size() < 4) throw Error(platform.messages->MessageFor(kErrorCantRead));
+      uint32_t bits = 0;
+      for (int i = 3; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>((*data)[i]);
+      return static_cast<int32_t>(bits);
+    }
+    case RegType::Binary: {
+      if (info->size == -1) throw Error("GetRegistryData: DataSize = -1");
+      std::optional<std::string> data = key.ReadValue(name);
+      if (!data || static_cast<int64_t>(data->size()) != info->size)
+        throw Error("GetRegistryData: Len <> DataSize");
+      return *data;
+    }
+    default:
+      throw Error(platform.messages->MessageFor(kErrorCantRead));
+  }
+}
+
+int KindOf(RegType type) {
+  switch (type) {
+    case RegType::String:
+      return rvkText;
+    case RegType::ExpandString:
+      return rvkExpandText;
+    case RegType::Dword:
+      return rvkInteger;
+    case RegType::Binary:
+      return rvkBinary;
+    default:
+      return rvkUnknown;
+  }
+}
+
+int32_t VariantToInteger(const RegVariant& value) {
+  if (const int32_t* number = std::get_if<int32_t>(&value)) return *number;
+  const std::string& text = std::get<std::string>(value);
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  errno = 0;
+  long long parsed = std::strtoll(begin, &end, 10);
+  if (text.empty() || *end != '\0' || errno == ERANGE || parsed < INT32_MIN || parsed > INT32_MAX)
+    throw Error("Could not convert variant of type (String) into type (Integer)");
+  return static_cast<int32_t>(parsed);
+}
+
+}  // namespace
+
+std::string VariantToText(const RegVariant& value) {
+  if (const int32_t* number = std::get_if<int32_t>(&value)) return std::to_string(*number);
+  return std::get<std::string>(value);
+}
+
+void GetRegistryData(Platform& platform, RegRoot root, const std::string& key_path,
+                     const std::string& value_name, RegVariant& result) {
+  result = std::string();
+  try {
+    std::unique_ptr<RegistryKey> key = platform.registry->OpenReadOnly(root, key_path);
+    if (!key) return;
+    result = ReadOne(platform, *key, value_name);
+  } catch (const std::exception&) {
+    // Absence and unreadable values look the same to every caller.
+    result = std::string();
+  }
+}
+
+void SetRegistryData(Platform& platform, RegRoot root, const std::string& key_path,
+                     const std::string& value_name, const RegVariant& value, int kind) {
+  uint32_t error = 0;
+  std::unique_ptr<RegistryKey> key = platform.registry->OpenOrCreate(root, key_path, error);
+  if (!key) throw Error(platform.messages->MessageFor(error));
+
+  if (kind == rvkUnknown) {
+    std::optional<RegValueInfo> stored = key->QueryValue(value_name);
+    kind = stored ? KindOf(stored->type) : rvkUnknown;
+  }
+  RegType type;
+  std::string data;
+  switch (kind) {
+    case rvkText:
+      type = RegType::String;
+      data = VariantToText(value);
+      break;
+    case rvkExpandText:
+      type = RegType::ExpandString;
+      data = VariantToText(value);
+      break;
+    case rvkInteger: {
+      type = RegType::Dword;
+      const uint32_t bits = static_cast<uint32_t>(VariantToInteger(value));
+      for (int i = 0; i < 4; ++i) data.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
+      break;
+    }
+    case rvkBinary:
+      type = RegType::Binary;
+      data = VariantToText(value);
+      break;
+    default:
+      throw Error(platform.messages->MessageFor(kErrorCantWrite));
+  }
+  if (key->WriteValue(value_name, type, data) != kErrorSuccess)
+    throw Error("Failed to set data for '" + value_name + "'");
+}
+
+}  // namespace pq

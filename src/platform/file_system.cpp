@@ -1,0 +1,35 @@
+#include "platform/file_system.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+namespace pq {
+namespace {
+
+// Native file system: rename(2) already replaces its target atomically.
+class StdFileSystem final : public FileSystem {
+ public:
+  bool Exists(const std::string& path) override {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0;
+  }
+  bool Remove(const std::string& path) override { return std::remove(path.c_str()) == 0; }
+  bool Rename(const std::string& from, const std::string& to) override {
+    if (Exists(to)) return false;
+    return std::rename(from.c_str(), to.c_str()) == 0;
+  }
+  bool Replace(const std::string& from, const std::string& to) override {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+  }
+};
+
+StdFileSystem std_files;
+FileSystem* installed = &std_files;
+
+}  // namespace
+
+FileSystem& Files() { return *installed; }
+void InstallFileSystem(FileSystem* files) { installed = files ? files : &std_files; }
+
+}  // namespace pq

@@ -1,0 +1,139 @@
+// The registry store against the real registry of the Wine prefix.
+#include "config/registry_store.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "platform/error.h"
+#include "support/scratch_key.h"
+#include "win32/win32_registry.h"
+#include "win32/win32_system.h"
+
+namespace pq {
+namespace {
+
+class RealRegistryStore : public ::testing::Test {
+ protected:
+  RealRegistryStore() {
+    platform.registry = &registry;
+    platform.messages = &messages;
+    key = scratch.Open();
+  }
+  ~RealRegistryStore() override { RegCloseKey(key); }
+
+  void SetRaw(const char* name, DWORD type, const void* data, DWORD size) {
+    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
+  }
+  RegVariant Read(const std::string& name) {
+    RegVariant result = int32_t{-99};
+    GetRegistryData(platform, RegRoot::LocalMachine, scratch.path(), name, result);
+    return result;
+  }
+
+  win32::Win32Registry registry;
+  win32::Win32SystemMessages messages;
+  Platform platform;
+  testing::ScratchKey scratch;
+  HKEY key = nullptr;
+};
+
+TEST_F(RealRegistryStore, ReadsEachKindAsTheToolbarExpects) {
+  SetRaw("Text", REG_SZ, "C:\\Program Files\\Bar", 21);
+  SetRaw("Expand", REG_EXPAND_SZ, "%SystemRoot%\\x", 15);
+  const DWORD five = 5;
+  SetRaw("SpeedBtn1", REG_DWORD, &five, sizeof five);
+  SetRaw("Date", REG_BINARY, "12/6/2026", 9);
+  SetRaw("Multi", REG_MULTI_SZ, "a\0b\0\0", 5);
+
+  EXPECT_EQ(Read("Text"), RegVariant(std::string("C:\\Program Files\\Bar")));
+  EXPECT_EQ(Read("Expand"), RegVariant(std::string("%SystemRoot%\\x")));
+  EXPECT_EQ(VariantToText(Read("SpeedBtn1")), "5");
+  EXPECT_EQ(Read("Date"), RegVariant(std::string("12/6/2026")));
+  EXPECT_EQ(Read("Multi"), RegVariant(std::string()));
+  EXPECT_EQ(Read("Missing"), RegVariant(std::string()));
+}
+
+TEST_F(RealRegistryStore, TextWithoutTerminatorOrOfOddLengthIsReadSafely) {
+  SetRaw("NoNul", REG_SZ, "abcdef", 6);
+  const wchar_t wide[] = L"xyz";
+  ASSERT_EQ(RegSetValueExW(key, L"Odd", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide), 5),
+            ERROR_SUCCESS);
+  EXPECT_EQ(Read("NoNul"), RegVariant(std::string("abcdef")));
+  const std::string odd = VariantToText(Read("Odd"));
+  EXPECT_EQ(odd.substr(0, 2), "xy") << "the whole characters survive";
+  EXPECT_LE(odd.size(), 3u);
+}
+
+TEST_F(RealRegistryStore, WritingCreatesMissingKeys) {
+  const std::string deeper = scratch.path() + "\\Explorer Bars\\{ABC}";
+  SetRegistryData(platform, RegRoot::LocalMachine, deeper, "Search", std::string("red fox"),
+                  rvkText);
+  RegVariant result;
+  GetRegistryData(platform, RegRoot::LocalMachine, deeper, "Search", result);
+  EXPECT_EQ(result, RegVariant(std::string("red fox")));
+
+  SetRegistryData(platform, RegRoot::LocalMachine, deeper, "N", int32_t{-3}, rvkInteger);
+  DWORD type = 0, value = 0, size = sizeof value;
+  ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, deeper.c_str(), "N", RRF_RT_ANY, &type, &value, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(value, 0xFFFFFFFDu);
+}
+
+TEST_F(RealRegistryStore, SelectorZeroOnAMissingValueFailsWithTheSystemTextAndWritesNothing) {
+  try {
+    SetRegistryData(platform, RegRoot::LocalMachine, scratch.path(), "Nothing", std::string("x"),
+                    rvkUnknown);
+    FAIL() << "no exception";
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()), messages.MessageFor(ERROR_CANTWRITE));
+    EXPECT_NE(std::string(error.what()).find("registry"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(RegQueryValueExA(key, "Nothing", nullptr, nullptr, nullptr, nullptr),
+            ERROR_FILE_NOT_FOUND);
+}
+
+// Opens keys through the real registry, then deletes the key behind the handle's back, so
+// that the registry itself refuses the value's write.
+class KeyVanishingRegistry final : public win32::Win32Registry {
+ public:
+  std::unique_ptr<RegistryKey> OpenOrCreate(RegRoot root, const std::string& path,
+                                            uint32_t& error) override {
+    std::unique_ptr<RegistryKey> key = Win32Registry::OpenOrCreate(root, path, error);
+    DeleteTree(root, path);
+    return key;
+  }
+};
+
+TEST_F(RealRegistryStore, AWriteTheRegistryRefusesSaysWhichValue) {
+  KeyVanishingRegistry vanishing;
+  platform.registry = &vanishing;
+  try {
+    SetRegistryData(platform, RegRoot::LocalMachine, scratch.path() + "\\Gone", "Search Type",
+                    std::string("2"), rvkText);
+    FAIL() << "no exception";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), "Failed to set data for 'Search Type'");
+  }
+}
+
+TEST_F(RealRegistryStore, AKeyThatCannotBeCreatedFailsWithTheSystemText) {
+  // The registry refuses a lasting key below a volatile one.
+  HKEY volatile_key = nullptr;
+  const std::string volatile_path = scratch.path() + "\\Volatile";
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, volatile_path.c_str(), 0, nullptr,
+                            REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &volatile_key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(volatile_key);
+  try {
+    SetRegistryData(platform, RegRoot::LocalMachine, volatile_path + "\\Child", "Search",
+                    std::string("x"), rvkText);
+    FAIL() << "no exception";
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()), messages.MessageFor(ERROR_CHILD_MUST_BE_VOLATILE));
+  }
+}
+
+}  // namespace
+}  // namespace pq
