@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/error.h"
+#include "platform/system_messages.h"
 
 namespace pq {
 namespace {

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "platform/platform.h"
+#include "platform/registry.h"
 
 namespace pq {
 

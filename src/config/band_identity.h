@@ -1,0 +1,10 @@
+#pragma once
+// The band's class identifier: the product's identity in every registry entry.
+// It never changes once published.
+
+namespace pq {
+
+inline constexpr char kBandClassId[] = "{239C3CF1-51CD-435E-8519-61775A6780CF}";
+inline constexpr char kExplorerBarsKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Explorer Bars";
+
+}  // namespace pq
