@@ -105,6 +105,94 @@ TEST_F(BandHost, HostsTheRegisteredBandFromCreationToRelease) {
                                       }));
 }
 
+// Starts the host and leaves it running; the handle is the caller's to close.
+HANDLE StartHost(const std::string& arguments) {
+  std::string command = "\"" + BandHostPath() + "\" " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return nullptr;
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition) {
+  for (int i = 0; i < 300; ++i) {
+    if (condition()) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+void Send(std::vector<INPUT> inputs) {
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+INPUT Key(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+std::string WindowText(HWND window) {
+  char text[256] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+TEST_F(BandHost, KeystrokesReachTheBandThatTookTheFocusByAClick) {
+  {
+    BandDll dll;
+    ASSERT_EQ(dll.RegisterServer(), S_OK);
+  }
+  const std::string log = scratch.File("host.log");
+  HANDLE process = StartHost("--log \"" + log + "\" --exit-after 30000");
+  ASSERT_NE(process, nullptr);
+  HWND frame = nullptr, edit = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    frame = FindWindowA("IEFrame", nullptr);
+    HWND area = frame ? FindWindowExA(frame, nullptr, "BandHostBands", nullptr) : nullptr;
+    HWND band = area ? FindWindowExA(area, nullptr, "PelliquesterBandWindow", nullptr) : nullptr;
+    edit = band ? FindWindowExA(band, nullptr, "EDIT", nullptr) : nullptr;
+    return edit && IsWindowVisible(edit);
+  })) << "the band's field never showed";
+
+  SetForegroundWindow(frame);
+  RECT area;
+  GetWindowRect(edit, &area);
+  SetCursorPos(area.left + 5, area.top + 5);
+  INPUT down{}, up{};
+  down.type = up.type = INPUT_MOUSE;
+  down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  Send({down, up});
+  Sleep(300);
+  Send({Key('P', false), Key('P', true), Key('Q', false), Key('Q', true), Key(VK_TAB, false),
+        Key(VK_TAB, true)});
+  const bool typed = WaitFor([&] { return WindowText(edit) == "pq"; });
+  const std::string text = WindowText(edit);
+  PostMessageA(frame, WM_CLOSE, 0, 0);
+  const bool ended = WaitForSingleObject(process, 30000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(process, 1);
+  CloseHandle(process);
+  ASSERT_TRUE(ended);
+  EXPECT_TRUE(typed) << "the field holds \"" << text << "\"";
+  EXPECT_TRUE(
+      InOrder(ReadLines(log), {
+                                  "host: ShowDW(TRUE) -> 0x00000000",
+                                  "site: IInputObjectSite::OnFocusChangeIS TRUE",
+                                  "host: TranslateAcceleratorIO 0x00000100 80 -> 0x00000000",
+                                  "host: TranslateAcceleratorIO 0x00000100 81 -> 0x00000000",
+                                  "host: TranslateAcceleratorIO 0x00000100 9 -> 0x00000001",
+                                  "host: CloseDW -> 0x00000000",
+                              }));
+}
+
 TEST_F(BandHost, WithNoBandRegisteredTheHostStillRunsAndSaysSo) {
   const std::string log = scratch.File("host.log");
   ASSERT_EQ(RunHost("--log \"" + log + "\" --exit-after 500"), 0);
