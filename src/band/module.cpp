@@ -74,7 +74,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
   switch (reason) {
     case DLL_PROCESS_ATTACH:
       pq::band::module_handle = instance;
-      DisableThreadLibraryCalls(instance);
       break;
     case DLL_PROCESS_DETACH:
       // At process exit other threads are gone and the system reclaims everything.
