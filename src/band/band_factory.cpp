@@ -1,0 +1,66 @@
+#include "band/band_factory.h"
+
+#include "band/band_object.h"
+#include "band/band_registration.h"
+#include "band/band_settings.h"
+#include "band/class_id.h"
+#include "config/band_identity.h"
+#include "win32/short_date.h"
+
+namespace pq::band {
+namespace {
+
+std::string ModuleFileName(HMODULE module) {
+  std::string name(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(module, name.data(), static_cast<DWORD>(name.size()));
+    if (length == 0) return std::string();
+    if (length < name.size()) {
+      name.resize(length);
+      return name;
+    }
+    name.resize(name.size() * 2);
+  }
+}
+
+// The class registration takes the short form of a name with blanks in it.
+std::string ServerPath(HMODULE module) {
+  const std::string path = ModuleFileName(module);
+  if (path.find(' ') == std::string::npos) return path;
+  const DWORD size = GetShortPathNameA(path.c_str(), nullptr, 0);
+  if (size == 0) return path;
+  std::string short_path(size, '\0');
+  const DWORD length = GetShortPathNameA(path.c_str(), short_path.data(), size);
+  if (length == 0 || length >= size) return path;
+  short_path.resize(length);
+  return short_path;
+}
+
+}  // namespace
+
+TTarnwickFactory::TTarnwickFactory(ComServer& server, Platform& platform)
+    : ComObjectFactory(server, BandClassGuid(), Settings().toolbar_name), platform_(platform) {}
+
+Microsoft::WRL::ComPtr<IUnknown> TTarnwickFactory::CreateComObject(IUnknown* outer) {
+  auto* band = new TTarnwick(server(), outer);
+  // The new object's first reference; releasing it frees the object.
+  return Microsoft::WRL::ComPtr<IUnknown>(band->NonDelegatingUnknown());
+}
+
+void TTarnwickFactory::UpdateRegistration(bool register_server) {
+  RegistrationInfo info;
+  info.class_id = kBandClassId;
+  info.description = description();
+  info.toolbar_name = Settings().toolbar_name;
+  if (register_server) {
+    info.server_path = ServerPath(server().module());
+    info.date_text = win32::ShortDateText(-1);
+    RegisterServerEntries(platform_, info);
+    RegisterBandKeys(platform_, info);
+  } else {
+    UnregisterServerEntries(platform_, info.class_id);
+    UnregisterBandKeys(platform_, info.class_id);
+  }
+}
+
+}  // namespace pq::band

@@ -1,0 +1,321 @@
+#include "band/band_object.h"
+
+#include <shlwapi.h>
+
+#include <utility>
+
+#include "band/band_settings.h"
+#include "band/class_id.h"
+#include "band/com_server.h"
+
+namespace pq::band {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// The window property through which the hook finds its band object.
+constexpr char kHookProperty[] = "Pelliquester.Band";
+
+constexpr int kBandHeight = 25;
+constexpr UINT kMenuItems = 4;
+
+// Nothing thrown may reach the host.
+template <typename Body>
+HRESULT Guarded(Body&& body) {
+  try {
+    return body();
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+const QITAB* InterfaceTable() {
+  static const QITAB table[] = {
+      QITABENT(TTarnwick, IDeskBand),
+      QITABENT(TTarnwick, IInputObject),
+      QITABENT(TTarnwick, IContextMenu),
+      QITABENT(TTarnwick, IObjectWithSite),
+      QITABENT(TTarnwick, IPersistStreamInit),
+      QITABENTMULTI(TTarnwick, IPersist, IPersistStreamInit),
+      QITABENT(TTarnwick, ISupportErrorInfo),
+      {nullptr, 0},
+  };
+  return table;
+}
+
+}  // namespace
+
+TTarnwick::TTarnwick(ComServer& server, IUnknown* outer)
+    : server_(server), outer_(outer ? outer : &inner_) {
+  server_.AddObject();
+}
+
+TTarnwick::~TTarnwick() {
+  // The hook refers to this object: the window must not outlive it.
+  toolbar_window_.reset();
+  server_.ReleaseObject();
+}
+
+// The object's own identity: IUnknown is the inner unknown, every other
+// interface delegates to the controlling unknown.
+STDMETHODIMP TTarnwick::Inner::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown)) {
+    *ppv = static_cast<IUnknown*>(this);
+    AddRef();
+    return S_OK;
+  }
+  return QISearch(&self_, InterfaceTable(), riid, ppv);
+}
+
+STDMETHODIMP_(ULONG) TTarnwick::Inner::AddRef() { return ++self_.references_; }
+
+STDMETHODIMP_(ULONG) TTarnwick::Inner::Release() {
+  const ULONG left = --self_.references_;
+  if (left == 0) delete &self_;
+  return left;
+}
+
+STDMETHODIMP TTarnwick::QueryInterface(REFIID riid, void** ppv) {
+  return outer_->QueryInterface(riid, ppv);
+}
+STDMETHODIMP_(ULONG) TTarnwick::AddRef() { return outer_->AddRef(); }
+STDMETHODIMP_(ULONG) TTarnwick::Release() { return outer_->Release(); }
+
+STDMETHODIMP TTarnwick::InterfaceSupportsErrorInfo(REFIID riid) {
+  if (IsEqualIID(riid, IID_IUnknown)) return S_OK;
+  for (const QITAB* entry = InterfaceTable(); entry->piid; ++entry)
+    if (IsEqualIID(riid, *entry->piid)) return S_OK;
+  return S_FALSE;
+}
+
+// --- IObjectWithSite ---
+
+STDMETHODIMP TTarnwick::SetSite(IUnknown* site) {
+  return Guarded([&] {
+    // A null site keeps what the previous one gave.
+    if (!site) return S_OK;
+    site_ = site;
+    input_site_.Reset();
+    site->QueryInterface(IID_PPV_ARGS(&input_site_));
+    site_window_ = nullptr;
+    ComPtr<IOleWindow> ole_window;
+    if (SUCCEEDED(site->QueryInterface(IID_PPV_ARGS(&ole_window)))) {
+      HWND window = nullptr;
+      if (SUCCEEDED(ole_window->GetWindow(&window))) site_window_ = window;
+    }
+    command_target_.Reset();
+    site->QueryInterface(IID_PPV_ARGS(&command_target_));
+    host_browser_.Reset();
+    ComPtr<IServiceProvider> services;
+    if (command_target_ && SUCCEEDED(command_target_.As(&services))) {
+      // Without the service the band navigates in a browser of its own.
+      if (FAILED(services->QueryService(SID_SWebBrowserApp, IID_PPV_ARGS(&host_browser_))))
+        host_browser_.Reset();
+    }
+    return S_OK;
+  });
+}
+
+STDMETHODIMP TTarnwick::GetSite(REFIID riid, void** site) {
+  return Guarded([&] {
+    if (!site) return E_POINTER;
+    *site = nullptr;
+    if (!site_) return E_FAIL;
+    return site_->QueryInterface(riid, site);
+  });
+}
+
+// --- IOleWindow, IDockingWindow ---
+
+STDMETHODIMP TTarnwick::GetWindow(HWND* phwnd) {
+  return Guarded([&] {
+    if (!phwnd) return E_POINTER;
+    *phwnd = nullptr;
+    if (!toolbar_window_ || !toolbar_window_->Handle()) {
+      auto window = std::make_unique<BandWindow>();
+      if (!window->Create(site_window_, Settings().toolbar_name)) return E_FAIL;
+      // The window's creation has run; only now does it get the browser.
+      window->SetHostBrowser(host_browser_);
+      InstallHook(window->Handle());
+      toolbar_window_ = std::move(window);
+    }
+    *phwnd = toolbar_window_->Handle();
+    return S_OK;
+  });
+}
+
+STDMETHODIMP TTarnwick::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+
+STDMETHODIMP TTarnwick::ShowDW(BOOL show) {
+  return Guarded([&] {
+    has_focus_ = show != FALSE;
+    NotifyFocusChange(has_focus_);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP TTarnwick::CloseDW(DWORD) {
+  return Guarded([&] {
+    toolbar_window_.reset();
+    return S_OK;
+  });
+}
+
+STDMETHODIMP TTarnwick::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) { return E_NOTIMPL; }
+
+STDMETHODIMP TTarnwick::GetBandInfo(DWORD band_id, DWORD, DESKBANDINFO* info) {
+  return Guarded([&] {
+    band_id_ = band_id;
+    if (!info) return E_INVALIDARG;
+    if (info->dwMask & DBIM_MINSIZE) {
+      info->ptMinSize.x = GetSystemMetrics(SM_CXSCREEN) - 20;
+      info->ptMinSize.y = kBandHeight;
+    }
+    if (info->dwMask & DBIM_MAXSIZE) info->ptMaxSize = {-1, kBandHeight};
+    if (info->dwMask & DBIM_INTEGRAL) info->ptIntegral = {1, 1};
+    if (info->dwMask & DBIM_ACTUAL) info->ptActual = {-1, kBandHeight};
+    // No title, and the host's own background.
+    info->dwMask &= ~static_cast<DWORD>(DBIM_TITLE);
+    if (info->dwMask & DBIM_MODEFLAGS) info->dwModeFlags = DBIMF_DEBOSSED;
+    info->dwMask &= ~static_cast<DWORD>(DBIM_BKCOLOR);
+    return S_OK;
+  });
+}
+
+// --- IInputObject ---
+
+STDMETHODIMP TTarnwick::UIActivateIO(BOOL activate, MSG*) {
+  return Guarded([&] {
+    has_focus_ = activate != FALSE;
+    if (has_focus_ && toolbar_window_ && toolbar_window_->Handle())
+      SetFocus(toolbar_window_->Handle());
+    return S_OK;
+  });
+}
+
+STDMETHODIMP TTarnwick::HasFocusIO() { return has_focus_ ? S_OK : S_FALSE; }
+
+STDMETHODIMP TTarnwick::TranslateAcceleratorIO(MSG* msg) {
+  return Guarded([&] {
+    if (!msg) return E_POINTER;
+    // Tab is the host's: it moves the focus between its own parts.
+    if (msg->wParam == VK_TAB) return S_FALSE;
+    TranslateMessage(msg);
+    DispatchMessageA(msg);
+    return S_OK;
+  });
+}
+
+// --- IPersist, IPersistStreamInit: the band keeps no state of its own ---
+
+STDMETHODIMP TTarnwick::GetClassID(CLSID* class_id) {
+  return Guarded([&] {
+    if (!class_id) return E_POINTER;
+    *class_id = BandClassGuid();
+    return S_OK;
+  });
+}
+
+STDMETHODIMP TTarnwick::IsDirty() { return S_FALSE; }
+STDMETHODIMP TTarnwick::Load(IStream*) { return S_OK; }
+STDMETHODIMP TTarnwick::Save(IStream*, BOOL) { return S_OK; }
+STDMETHODIMP TTarnwick::GetSizeMax(ULARGE_INTEGER*) { return E_NOTIMPL; }
+STDMETHODIMP TTarnwick::InitNew() { return E_NOTIMPL; }
+
+// --- IContextMenu ---
+
+STDMETHODIMP TTarnwick::QueryContextMenu(HMENU menu, UINT index, UINT first_id, UINT, UINT) {
+  return Guarded([&] {
+    // Each insertion at `index` pushes the earlier ones down.
+    static const char* const kTexts[kMenuItems] = {"Update Bandinfo", "About Toolbar...",
+                                                   "Toolbar Website", "Toolbar Support"};
+    for (UINT offset = kMenuItems; offset-- > 0;)
+      InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, first_id + offset, kTexts[offset]);
+    menu_item_count_ = kMenuItems;
+    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kMenuItems);
+  });
+}
+
+STDMETHODIMP TTarnwick::InvokeCommand(CMINVOKECOMMANDINFO* info) {
+  return Guarded([&] {
+    if (!info) return E_INVALIDARG;
+    const auto verb = reinterpret_cast<UINT_PTR>(info->lpVerb);
+    if (HIWORD(verb) != 0) return E_FAIL;
+    const int32_t offset = LOWORD(verb);
+    if (offset > menu_item_count_ - 1) return E_FAIL;
+    switch (offset) {
+      case 0:
+        UpdateBandInfo();
+        return S_OK;
+      default:
+        // About box, website and support need the navigation of the toolbar window.
+        return E_FAIL;
+    }
+  });
+}
+
+STDMETHODIMP TTarnwick::GetCommandString(UINT_PTR, UINT type, UINT*, LPSTR name, UINT max_chars) {
+  return Guarded([&] {
+    // The commands have no verbs or help texts; a caller's buffer gets the empty text
+    // rather than whatever it held.
+    if (name && max_chars > 0) {
+      if (type & GCS_UNICODE)
+        reinterpret_cast<wchar_t*>(name)[0] = L'\0';
+      else
+        name[0] = '\0';
+    }
+    return S_OK;
+  });
+}
+
+// --- the band's own operations ---
+
+void TTarnwick::UpdateBandInfo() {
+  if (!command_target_) return;
+  VARIANT in;
+  VariantInit(&in);
+  in.vt = VT_I4;
+  in.lVal = static_cast<LONG>(band_id_);
+  VARIANT out;
+  VariantInit(&out);
+  command_target_->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, 0, &in, &out);
+  VariantClear(&out);
+}
+
+void TTarnwick::NotifyFocusChange(bool gained) {
+  if (!input_site_) return;
+  input_site_->OnFocusChangeIS(outer_, gained ? TRUE : FALSE);
+}
+
+void TTarnwick::InstallHook(HWND window) {
+  SetPropA(window, kHookProperty, this);
+  saved_window_proc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BandWindowProc)));
+}
+
+void TTarnwick::RemoveHook(HWND window) {
+  if (GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&BandWindowProc))
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved_window_proc_));
+  RemovePropA(window, kHookProperty);
+}
+
+LRESULT CALLBACK TTarnwick::BandWindowProc(HWND window, UINT message, WPARAM wparam,
+                                           LPARAM lparam) {
+  auto* band = static_cast<TTarnwick*>(GetPropA(window, kHookProperty));
+  if (!band) return DefWindowProcA(window, message, wparam, lparam);
+  const WNDPROC saved = band->saved_window_proc_;
+  try {
+    if (message == WM_PARENTNOTIFY) {
+      // A click on one of the window's controls: the band has the focus now.
+      band->has_focus_ = true;
+      band->NotifyFocusChange(true);
+    } else if (message == WM_NCDESTROY) {
+      band->RemoveHook(window);
+    }
+  } catch (...) {
+  }
+  return CallWindowProcA(saved, window, message, wparam, lparam);
+}
+
+}  // namespace pq::band

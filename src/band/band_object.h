@@ -1,0 +1,115 @@
+#pragma once
+// TTarnwick: the desk band that the browser creates through the class factory
+// and talks to. It owns the window that the band shows.
+#include <exdisp.h>
+#include <ocidl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <atomic>
+#include <memory>
+
+#include "band/band_window.h"
+
+namespace pq::band {
+
+class ComServer;
+
+class TTarnwick final : public IDeskBand,
+                        public IInputObject,
+                        public IObjectWithSite,
+                        public IPersistStreamInit,
+                        public IContextMenu,
+                        public ISupportErrorInfo {
+ public:
+  // A new object with no reference yet; `outer` is the controlling unknown of
+  // an aggregate, or null. The object counts itself in the server.
+  TTarnwick(ComServer& server, IUnknown* outer);
+  ~TTarnwick();
+  TTarnwick(const TTarnwick&) = delete;
+  TTarnwick& operator=(const TTarnwick&) = delete;
+
+  // The object's own IUnknown, which an aggregate holds it by.
+  IUnknown* NonDelegatingUnknown() { return &inner_; }
+
+  // IUnknown, delegated to the controlling unknown.
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+
+  // IOleWindow
+  STDMETHODIMP GetWindow(HWND* phwnd) override;
+  STDMETHODIMP ContextSensitiveHelp(BOOL enter_mode) override;
+  // IDockingWindow
+  STDMETHODIMP ShowDW(BOOL show) override;
+  STDMETHODIMP CloseDW(DWORD reserved) override;
+  STDMETHODIMP ResizeBorderDW(LPCRECT border, IUnknown* toolbar_site, BOOL reserved) override;
+  // IDeskBand
+  STDMETHODIMP GetBandInfo(DWORD band_id, DWORD view_mode, DESKBANDINFO* info) override;
+
+  // IInputObject
+  STDMETHODIMP UIActivateIO(BOOL activate, MSG* msg) override;
+  STDMETHODIMP HasFocusIO() override;
+  STDMETHODIMP TranslateAcceleratorIO(MSG* msg) override;
+
+  // IObjectWithSite
+  STDMETHODIMP SetSite(IUnknown* site) override;
+  STDMETHODIMP GetSite(REFIID riid, void** site) override;
+
+  // IPersist, IPersistStreamInit
+  STDMETHODIMP GetClassID(CLSID* class_id) override;
+  STDMETHODIMP IsDirty() override;
+  STDMETHODIMP Load(IStream* stream) override;
+  STDMETHODIMP Save(IStream* stream, BOOL clear_dirty) override;
+  STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
+  STDMETHODIMP InitNew() override;
+
+  // IContextMenu
+  STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT first_id, UINT last_id,
+                                UINT flags) override;
+  STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* info) override;
+  STDMETHODIMP GetCommandString(UINT_PTR command, UINT type, UINT* reserved, LPSTR name,
+                                UINT max_chars) override;
+
+  // ISupportErrorInfo
+  STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
+
+ private:
+  class Inner final : public IUnknown {
+   public:
+    explicit Inner(TTarnwick& self) : self_(self) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+   private:
+    TTarnwick& self_;
+  };
+
+  // Asks the site to ask for the band information again.
+  void UpdateBandInfo();
+  void NotifyFocusChange(bool gained);
+  void InstallHook(HWND window);
+  void RemoveHook(HWND window);
+  static LRESULT CALLBACK BandWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+  ComServer& server_;
+  Inner inner_{*this};
+  IUnknown* outer_;
+  std::atomic<ULONG> references_{0};
+
+  bool has_focus_ = false;
+  HWND site_window_ = nullptr;
+  DWORD band_id_ = 0;
+  int32_t menu_item_count_ = 0;
+  WNDPROC saved_window_proc_ = nullptr;
+  Microsoft::WRL::ComPtr<IUnknown> site_;
+  Microsoft::WRL::ComPtr<IInputObjectSite> input_site_;
+  Microsoft::WRL::ComPtr<IOleCommandTarget> command_target_;
+  std::unique_ptr<BandWindow> toolbar_window_;
+  Microsoft::WRL::ComPtr<IWebBrowser2> host_browser_;
+};
+
+}  // namespace pq::band

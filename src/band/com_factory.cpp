@@ -1,0 +1,87 @@
+#include "band/com_factory.h"
+
+#include <exception>
+#include <utility>
+
+namespace pq::band {
+namespace {
+
+// The error box's text: a sentence gets its full stop.
+std::string ErrorBoxText(std::string message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';
+  return message;
+}
+
+void ShowCreationError(const char* message) {
+  MessageBoxA(nullptr, ErrorBoxText(message).c_str(), "DAX Error",
+              MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
+}
+
+}  // namespace
+
+ComObjectFactory::ComObjectFactory(ComServer& server, const CLSID& class_id,
+                                   std::string description)
+    : server_(server), class_id_(class_id), description_(std::move(description)) {
+  server_.AddFactory(this);
+}
+
+ComObjectFactory::~ComObjectFactory() { server_.RemoveFactory(this); }
+
+STDMETHODIMP ComObjectFactory::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
+    *ppv = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *ppv = nullptr;
+  return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) ComObjectFactory::AddRef() {
+  server_.AddFactoryRef();
+  return static_cast<ULONG>(server_.FactoryCount());
+}
+
+STDMETHODIMP_(ULONG) ComObjectFactory::Release() {
+  server_.ReleaseFactoryRef();
+  return static_cast<ULONG>(server_.FactoryCount());
+}
+
+STDMETHODIMP ComObjectFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
+  try {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    // An aggregate can only hold the inner object by its own IUnknown.
+    if (outer && !IsEqualIID(riid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
+    Microsoft::WRL::ComPtr<IUnknown> object;
+    try {
+      object = CreateComObject(outer);
+    } catch (const std::exception& error) {
+      ShowCreationError(error.what());
+      return E_UNEXPECTED;
+    } catch (...) {
+      ShowCreationError("");
+      return E_UNEXPECTED;
+    }
+    // Releasing `object` frees it when the query failed.
+    return object->QueryInterface(riid, ppv);
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+STDMETHODIMP ComObjectFactory::LockServer(BOOL lock) {
+  try {
+    HRESULT result = CoLockObjectExternal(static_cast<IClassFactory*>(this), lock, TRUE);
+    if (lock)
+      server_.AddObject();
+    else
+      server_.ReleaseObject();
+    return result;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+}  // namespace pq::band

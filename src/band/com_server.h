@@ -1,0 +1,52 @@
+#pragma once
+// The in-process server: counts live objects and factory references, and
+// keeps the list of class factories that DllGetClassObject searches.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <shared_mutex>
+#include <vector>
+
+namespace pq::band {
+
+class ComObjectFactory;
+
+class ComServer {
+ public:
+  explicit ComServer(HMODULE module) : module_(module) {}
+  ComServer(const ComServer&) = delete;
+  ComServer& operator=(const ComServer&) = delete;
+
+  HMODULE module() const { return module_; }
+
+  void AddObject() { ++objects_; }
+  void ReleaseObject() { --objects_; }
+  int32_t ObjectCount() const { return objects_; }
+  void AddFactoryRef() { ++factory_refs_; }
+  void ReleaseFactoryRef() { --factory_refs_; }
+  int32_t FactoryCount() const { return factory_refs_; }
+  bool CanUnload() const { return objects_ == 0 && factory_refs_ == 0; }
+
+  void AddFactory(ComObjectFactory* factory);
+  void RemoveFactory(ComObjectFactory* factory);
+  // The first factory of the class; null when the server serves no such class.
+  ComObjectFactory* FindFactory(REFCLSID class_id) const;
+  // Direction of the registration walk in progress.
+  bool registering() const { return registering_; }
+  // Runs every factory's registration step; throws what a step throws.
+  void UpdateRegistry(bool register_server);
+
+ private:
+  HMODULE module_;
+  std::atomic<int32_t> objects_{0};
+  std::atomic<int32_t> factory_refs_{0};
+  bool registering_ = false;
+  mutable std::shared_mutex factories_lock_;
+  std::vector<ComObjectFactory*> factories_;
+};
+
+// The process's server; null before the first entry point call and after unloading.
+ComServer* Server();
+
+}  // namespace pq::band

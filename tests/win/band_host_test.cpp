@@ -1,0 +1,206 @@
+// End to end: the band host plays the browser for the registered DLL.
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/band_dll.h"
+#include "support/scratch_key.h"
+
+namespace pq::testing {
+namespace {
+
+const std::string kBandKey =
+    std::string("SOFTWARE\\Microsoft\\Internet Explorer\\Explorer Bars\\") + kBandId;
+
+void RemoveRegistration() {
+  BandDll dll;
+  if (dll.UnregisterServer) dll.UnregisterServer();
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::ifstream file(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// The host's exit code, or -1 when it didn't finish in time.
+long RunHost(const std::string& arguments) {
+  std::string command = "\"" + BandHostPath() + "\" " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return -2;
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(process.hProcess, &code);
+  else
+    TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<long>(code);
+}
+
+// Finds each expected line in order, each after the one before.
+::testing::AssertionResult InOrder(const std::vector<std::string>& lines,
+                                   const std::vector<std::string>& expected) {
+  size_t at = 0;
+  for (const std::string& wanted : expected) {
+    while (at < lines.size() && lines[at].rfind(wanted, 0) != 0) ++at;
+    if (at == lines.size()) {
+      std::ostringstream log;
+      for (const std::string& line : lines) log << "\n  " << line;
+      return ::testing::AssertionFailure()
+             << "missing, or out of order: \"" << wanted << "\"; the log:" << log.str();
+    }
+    ++at;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+class BandHost : public ::testing::Test {
+ protected:
+  BandHost() { RemoveRegistration(); }
+  ~BandHost() override { RemoveRegistration(); }
+  ScratchDir scratch;
+};
+
+TEST_F(BandHost, HostsTheRegisteredBandFromCreationToRelease) {
+  ASSERT_EQ(SHSetValueA(HKEY_LOCAL_MACHINE, kBandKey.c_str(), "Toolbar Name", REG_SZ,
+                        "End To End Bar", 15),
+            ERROR_SUCCESS);
+  {
+    BandDll dll;
+    ASSERT_NE(dll.module(), nullptr);
+    ASSERT_EQ(dll.RegisterServer(), S_OK);
+  }
+  const std::string log = scratch.File("host.log");
+  ASSERT_EQ(RunHost("--log \"" + log + "\" --exit-after 1500"), 0);
+  const std::string id = kBandId;
+  EXPECT_TRUE(InOrder(ReadLines(log), {
+                                          "host: frame created",
+                                          "host: CoCreateInstance " + id + " -> 0x00000000",
+                                          "site: IOleWindow::GetWindow",
+                                          "site: IServiceProvider::QueryService SID_SWebBrowserApp "
+                                          "IID_IWebBrowser2 -> 0x00000000",
+                                          "host: SetSite -> 0x00000000",
+                                          "host: GetBandInfo 0 -> 0x00000000 mask=0x0000002F",
+                                          "host: GetWindow -> 0x00000000",
+                                          "site: IInputObjectSite::OnFocusChangeIS TRUE",
+                                          "host: ShowDW(TRUE) -> 0x00000000",
+                                          "host: CloseDW -> 0x00000000",
+                                          "host: SetSite(NULL) -> 0x00000000",
+                                          "host: released " + id,
+                                          "host: frame closed",
+                                      }));
+}
+
+// Starts the host and leaves it running; the handle is the caller's to close.
+HANDLE StartHost(const std::string& arguments) {
+  std::string command = "\"" + BandHostPath() + "\" " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return nullptr;
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition) {
+  for (int i = 0; i < 300; ++i) {
+    if (condition()) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+void Send(std::vector<INPUT> inputs) {
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+INPUT Key(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+std::string WindowText(HWND window) {
+  char text[256] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+TEST_F(BandHost, KeystrokesReachTheBandThatTookTheFocusByAClick) {
+  {
+    BandDll dll;
+    ASSERT_EQ(dll.RegisterServer(), S_OK);
+  }
+  const std::string log = scratch.File("host.log");
+  HANDLE process = StartHost("--log \"" + log + "\" --exit-after 30000");
+  ASSERT_NE(process, nullptr);
+  HWND frame = nullptr, edit = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    frame = FindWindowA("IEFrame", nullptr);
+    HWND area = frame ? FindWindowExA(frame, nullptr, "BandHostBands", nullptr) : nullptr;
+    HWND band = area ? FindWindowExA(area, nullptr, "PelliquesterBandWindow", nullptr) : nullptr;
+    edit = band ? FindWindowExA(band, nullptr, "EDIT", nullptr) : nullptr;
+    return edit && IsWindowVisible(edit);
+  })) << "the band's field never showed";
+
+  SetForegroundWindow(frame);
+  RECT area;
+  GetWindowRect(edit, &area);
+  SetCursorPos(area.left + 5, area.top + 5);
+  INPUT down{}, up{};
+  down.type = up.type = INPUT_MOUSE;
+  down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  Send({down, up});
+  Sleep(300);
+  Send({Key('P', false), Key('P', true), Key('Q', false), Key('Q', true), Key(VK_TAB, false),
+        Key(VK_TAB, true)});
+  const bool typed = WaitFor([&] { return WindowText(edit) == "pq"; });
+  const std::string text = WindowText(edit);
+  PostMessageA(frame, WM_CLOSE, 0, 0);
+  const bool ended = WaitForSingleObject(process, 30000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(process, 1);
+  CloseHandle(process);
+  ASSERT_TRUE(ended);
+  EXPECT_TRUE(typed) << "the field holds \"" << text << "\"";
+  EXPECT_TRUE(
+      InOrder(ReadLines(log), {
+                                  "host: ShowDW(TRUE) -> 0x00000000",
+                                  "site: IInputObjectSite::OnFocusChangeIS TRUE",
+                                  "host: TranslateAcceleratorIO 0x00000100 80 -> 0x00000000",
+                                  "host: TranslateAcceleratorIO 0x00000100 81 -> 0x00000000",
+                                  "host: TranslateAcceleratorIO 0x00000100 9 -> 0x00000001",
+                                  "host: CloseDW -> 0x00000000",
+                              }));
+}
+
+TEST_F(BandHost, WithNoBandRegisteredTheHostStillRunsAndSaysSo) {
+  const std::string log = scratch.File("host.log");
+  ASSERT_EQ(RunHost("--log \"" + log + "\" --exit-after 500"), 0);
+  const std::vector<std::string> lines = ReadLines(log);
+  for (const std::string& line : lines)
+    EXPECT_EQ(line.find(std::string("CoCreateInstance ") + kBandId), std::string::npos) << line;
+  EXPECT_TRUE(InOrder(lines, {"host: frame created", "host: frame closed", "host: done"}));
+}
+
+}  // namespace
+}  // namespace pq::testing

@@ -1,0 +1,513 @@
+// The band object as the browser drives it: interfaces, site, window, band
+// information, context menu, focus and keystrokes.
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <shlguid.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "support/band_dll.h"
+
+namespace pq::testing {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// One top-level window for the whole program: making one costs seconds under Wine.
+HWND SiteWindow() {
+  static HWND window = [] {
+    WNDCLASSA window_class{};
+    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.lpszClassName = "BandTestSite";
+    RegisterClassA(&window_class);
+    HWND created =
+        CreateWindowExA(0, "BandTestSite", "site", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 120,
+                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(created);
+    return created;
+  }();
+  return window;
+}
+
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+struct FocusChange {
+  IUnknown* object;
+  BOOL gained;
+};
+
+struct ExecCall {
+  GUID group;
+  DWORD command;
+  DWORD option;
+  VARTYPE in_type;
+  LONG in_value;
+};
+
+// A band site that records what the band asks of it.
+class TestSite : public IOleWindow,
+                 public IInputObjectSite,
+                 public IOleCommandTarget,
+                 public IServiceProvider {
+ public:
+  explicit TestSite(HWND window) : window_(window) {}
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleWindow))
+      *ppv = static_cast<IOleWindow*>(this);
+    else if (IsEqualIID(riid, IID_IInputObjectSite))
+      *ppv = static_cast<IInputObjectSite*>(this);
+    else if (IsEqualIID(riid, IID_IOleCommandTarget))
+      *ppv = static_cast<IOleCommandTarget*>(this);
+    else if (IsEqualIID(riid, IID_IServiceProvider))
+      *ppv = static_cast<IServiceProvider*>(this);
+    else {
+      *ppv = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
+  STDMETHODIMP_(ULONG) Release() override { return --references; }
+
+  STDMETHODIMP GetWindow(HWND* window) override {
+    *window = window_;
+    return S_OK;
+  }
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+  STDMETHODIMP OnFocusChangeIS(IUnknown* object, BOOL gained) override {
+    focus_changes.push_back({object, gained});
+    return S_OK;
+  }
+
+  STDMETHODIMP QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override { return E_NOTIMPL; }
+  STDMETHODIMP Exec(const GUID* group, DWORD command, DWORD option, VARIANT* in,
+                    VARIANT* out) override {
+    exec_calls.push_back({group ? *group : GUID_NULL, command, option,
+                          in ? in->vt : VARTYPE{VT_ILLEGAL}, in && in->vt == VT_I4 ? in->lVal : 0});
+    out_was_empty = out && out->vt == VT_EMPTY;
+    return S_OK;
+  }
+
+  STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
+    service_queries.push_back({service, riid});
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+
+  std::atomic<ULONG> references{1};
+  std::vector<FocusChange> focus_changes;
+  std::vector<ExecCall> exec_calls;
+  bool out_was_empty = false;
+  std::vector<std::pair<GUID, IID>> service_queries;
+
+ private:
+  HWND window_;
+};
+
+// A site that offers nothing but IUnknown.
+class BareSite : public IUnknown {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (IsEqualIID(riid, IID_IUnknown)) {
+      *ppv = this;
+      AddRef();
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
+  STDMETHODIMP_(ULONG) Release() override { return --references; }
+  std::atomic<ULONG> references{1};
+};
+
+class BandObject : public ::testing::Test {
+ protected:
+  BandObject() : site(SiteWindow()) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&band)), S_OK);
+  }
+  ~BandObject() override {
+    band.Reset();
+    CoUninitialize();
+  }
+
+  template <typename Interface>
+  ComPtr<Interface> As() {
+    ComPtr<Interface> result;
+    EXPECT_EQ(band.As(&result), S_OK);
+    return result;
+  }
+
+  HWND ShowBand() {
+    EXPECT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+    HWND window = nullptr;
+    EXPECT_EQ(band->GetWindow(&window), S_OK);
+    MoveWindow(window, 0, 0, 600, 25, TRUE);
+    EXPECT_EQ(band->ShowDW(TRUE), S_OK);
+    PumpMessages();
+    return window;
+  }
+
+  static HWND EditOf(HWND window) { return FindWindowExA(window, nullptr, "EDIT", nullptr); }
+
+  BandDll dll;
+  TestSite site;
+  ComPtr<IDeskBand> band;
+};
+
+// --- identity ---
+
+TEST_F(BandObject, AnswersExactlyItsInterfaces) {
+  for (const IID& iid : {IID_IDeskBand, IID_IInputObject, IID_IContextMenu, IID_IObjectWithSite,
+                         IID_IPersistStreamInit, IID_IPersist, IID_ISupportErrorInfo}) {
+    ComPtr<IUnknown> answer;
+    EXPECT_EQ(band->QueryInterface(iid, &answer), S_OK);
+  }
+  for (const IID& iid : {IID_IOleWindow, IID_IDockingWindow, IID_IPersistStream, IID_IDispatch,
+                         IID_IDeskBand2, IID_IOleCommandTarget}) {
+    void* answer = reinterpret_cast<void*>(0x1234);
+    EXPECT_EQ(band->QueryInterface(iid, &answer), E_NOINTERFACE);
+    EXPECT_EQ(answer, nullptr);
+  }
+}
+
+TEST_F(BandObject, IPersistIsTheIPersistStreamInitTable) {
+  ComPtr<IPersist> persist = As<IPersist>();
+  ComPtr<IPersistStreamInit> stream_init = As<IPersistStreamInit>();
+  EXPECT_EQ(static_cast<void*>(persist.Get()), static_cast<void*>(stream_init.Get()));
+  CLSID id{};
+  EXPECT_EQ(persist->GetClassID(&id), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(id, BandClsid()));
+}
+
+TEST_F(BandObject, EveryInterfaceHasOneIdentity) {
+  ComPtr<IUnknown> from_band, from_menu;
+  ASSERT_EQ(band.As(&from_band), S_OK);
+  ASSERT_EQ(As<IContextMenu>().As(&from_menu), S_OK);
+  EXPECT_EQ(from_band.Get(), from_menu.Get());
+}
+
+TEST_F(BandObject, SupportsErrorInfoForItsOwnInterfacesOnly) {
+  ComPtr<ISupportErrorInfo> errors = As<ISupportErrorInfo>();
+  EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IDeskBand), S_OK);
+  EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IContextMenu), S_OK);
+  EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+}
+
+// --- persistence: nothing is kept ---
+
+TEST_F(BandObject, PersistenceLoadsAndSavesNothing) {
+  ComPtr<IPersistStreamInit> persist = As<IPersistStreamInit>();
+  ComPtr<IStream> stream;
+  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+  EXPECT_EQ(persist->IsDirty(), S_FALSE);
+  EXPECT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
+  STATSTG stat{};
+  ASSERT_EQ(stream->Stat(&stat, STATFLAG_NONAME), S_OK);
+  EXPECT_EQ(stat.cbSize.QuadPart, 0u) << "Save wrote to the stream";
+  EXPECT_EQ(persist->Load(stream.Get()), S_OK);
+  ULARGE_INTEGER size{};
+  EXPECT_EQ(persist->GetSizeMax(&size), E_NOTIMPL);
+  EXPECT_EQ(persist->InitNew(), E_NOTIMPL);
+}
+
+// --- band information ---
+
+TEST_F(BandObject, BandInfoDropsTitleAndBackgroundAndFillsTheRest) {
+  DESKBANDINFO info{};
+  info.dwMask = 0x7F;
+  wcscpy(info.wszTitle, L"untouched");
+  info.crBkgnd = RGB(1, 2, 3);
+  ASSERT_EQ(band->GetBandInfo(7, DBIF_VIEWMODE_NORMAL, &info), S_OK);
+  EXPECT_EQ(info.dwMask, 0x2Fu);
+  EXPECT_EQ(info.ptMinSize.x, GetSystemMetrics(SM_CXSCREEN) - 20);
+  EXPECT_EQ(info.ptMinSize.y, 25);
+  EXPECT_EQ(info.ptMaxSize.x, -1);
+  EXPECT_EQ(info.ptMaxSize.y, 25);
+  EXPECT_EQ(info.ptIntegral.x, 1);
+  EXPECT_EQ(info.ptIntegral.y, 1);
+  EXPECT_EQ(info.ptActual.x, -1);
+  EXPECT_EQ(info.ptActual.y, 25);
+  EXPECT_EQ(info.dwModeFlags, static_cast<DWORD>(DBIMF_DEBOSSED));
+  EXPECT_STREQ(info.wszTitle, L"untouched");
+  EXPECT_EQ(info.crBkgnd, RGB(1, 2, 3));
+}
+
+TEST_F(BandObject, BandInfoWithNoMaskWritesNothingButKeepsTheBandId) {
+  DESKBANDINFO info;
+  memset(&info, 0xAB, sizeof info);
+  info.dwMask = 0;
+  DESKBANDINFO before = info;
+  ASSERT_EQ(band->GetBandInfo(42, DBIF_VIEWMODE_NORMAL, &info), S_OK);
+  EXPECT_EQ(memcmp(&info, &before, sizeof info), 0);
+
+  // The identifier comes back with the band-info-changed command.
+  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+  ComPtr<IContextMenu> menu = As<IContextMenu>();
+  HMENU popup = CreatePopupMenu();
+  menu->QueryContextMenu(popup, 0, 1, 100, CMF_NORMAL);
+  DestroyMenu(popup);
+  CMINVOKECOMMANDINFO invoke{};
+  invoke.cbSize = sizeof invoke;
+  invoke.lpVerb = MAKEINTRESOURCEA(0);
+  ASSERT_EQ(menu->InvokeCommand(&invoke), S_OK);
+  ASSERT_EQ(site.exec_calls.size(), 1u);
+  EXPECT_EQ(site.exec_calls[0].in_value, 42);
+}
+
+// --- context menu ---
+
+std::vector<std::pair<UINT, std::string>> MenuItems(HMENU menu) {
+  std::vector<std::pair<UINT, std::string>> items;
+  for (int index = 0; index < GetMenuItemCount(menu); ++index) {
+    char text[128] = {};
+    GetMenuStringA(menu, index, text, sizeof text, MF_BYPOSITION);
+    items.emplace_back(GetMenuItemID(menu, index), text);
+  }
+  return items;
+}
+
+TEST_F(BandObject, ContextMenuGetsFourCommandsAtTheGivenPosition) {
+  ComPtr<IContextMenu> menu = As<IContextMenu>();
+  HMENU popup = CreatePopupMenu();
+  AppendMenuA(popup, MF_STRING, 1, "Host first");
+  AppendMenuA(popup, MF_STRING, 2, "Host last");
+  EXPECT_EQ(menu->QueryContextMenu(popup, 1, 100, 103, CMF_NORMAL), 4);
+  using Items = std::vector<std::pair<UINT, std::string>>;
+  EXPECT_EQ(MenuItems(popup), (Items{{1, "Host first"},
+                                     {100, "Update Bandinfo"},
+                                     {101, "About Toolbar..."},
+                                     {102, "Toolbar Website"},
+                                     {103, "Toolbar Support"},
+                                     {2, "Host last"}}));
+  // Asked again, it inserts again.
+  EXPECT_EQ(menu->QueryContextMenu(popup, 0, 200, 203, CMF_NORMAL), 4);
+  EXPECT_EQ(GetMenuItemCount(popup), 10);
+  DestroyMenu(popup);
+}
+
+TEST_F(BandObject, CommandsAreRefusedBeforeTheMenuWasAskedFor) {
+  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+  ComPtr<IContextMenu> menu = As<IContextMenu>();
+  CMINVOKECOMMANDINFO invoke{};
+  invoke.cbSize = sizeof invoke;
+  for (int offset = 0; offset < 4; ++offset) {
+    invoke.lpVerb = MAKEINTRESOURCEA(offset);
+    EXPECT_EQ(menu->InvokeCommand(&invoke), E_FAIL) << offset;
+  }
+  EXPECT_TRUE(site.exec_calls.empty());
+}
+
+TEST_F(BandObject, UpdateBandinfoAsksTheSiteToAskAgain) {
+  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+  DESKBANDINFO info{};
+  band->GetBandInfo(3, DBIF_VIEWMODE_NORMAL, &info);
+  ComPtr<IContextMenu> menu = As<IContextMenu>();
+  HMENU popup = CreatePopupMenu();
+  menu->QueryContextMenu(popup, 0, 1, 100, CMF_NORMAL);
+  DestroyMenu(popup);
+
+  CMINVOKECOMMANDINFO invoke{};
+  invoke.cbSize = sizeof invoke;
+  invoke.lpVerb = MAKEINTRESOURCEA(0);
+  EXPECT_EQ(menu->InvokeCommand(&invoke), S_OK);
+  ASSERT_EQ(site.exec_calls.size(), 1u);
+  EXPECT_TRUE(IsEqualGUID(site.exec_calls[0].group, CGID_DeskBand));
+  EXPECT_EQ(site.exec_calls[0].command, static_cast<DWORD>(DBID_BANDINFOCHANGED));
+  EXPECT_EQ(site.exec_calls[0].option, 0u);
+  EXPECT_EQ(site.exec_calls[0].in_type, VT_I4);
+  EXPECT_EQ(site.exec_calls[0].in_value, 3);
+  EXPECT_TRUE(site.out_was_empty);
+
+  invoke.lpVerb = MAKEINTRESOURCEA(4);
+  EXPECT_EQ(menu->InvokeCommand(&invoke), E_FAIL);
+  invoke.lpVerb = "properties";  // a verb given as text
+  EXPECT_EQ(menu->InvokeCommand(&invoke), E_FAIL);
+  EXPECT_EQ(site.exec_calls.size(), 1u);
+}
+
+TEST_F(BandObject, CommandStringsAreEmpty) {
+  ComPtr<IContextMenu> menu = As<IContextMenu>();
+  char text[16] = "garbage";
+  EXPECT_EQ(menu->GetCommandString(0, GCS_VERBA, nullptr, text, sizeof text), S_OK);
+  EXPECT_STREQ(text, "");
+  wchar_t wide[16] = L"garbage";
+  EXPECT_EQ(menu->GetCommandString(1, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(wide), 16),
+            S_OK);
+  EXPECT_STREQ(wide, L"");
+}
+
+// --- site ---
+
+TEST_F(BandObject, SiteIsKeptAndAskedForTheBrowser) {
+  ComPtr<IObjectWithSite> with_site = As<IObjectWithSite>();
+  ComPtr<IOleWindow> answer;
+  EXPECT_EQ(with_site->GetSite(IID_PPV_ARGS(&answer)), E_FAIL);
+  EXPECT_EQ(answer, nullptr);
+
+  ASSERT_EQ(with_site->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+  ASSERT_EQ(site.service_queries.size(), 1u);
+  EXPECT_TRUE(IsEqualGUID(site.service_queries[0].first, SID_SWebBrowserApp));
+  EXPECT_TRUE(IsEqualIID(site.service_queries[0].second, IID_IWebBrowser2));
+
+  ASSERT_EQ(with_site->GetSite(IID_PPV_ARGS(&answer)), S_OK);
+  EXPECT_EQ(answer.Get(), static_cast<IOleWindow*>(&site));
+  answer.Reset();
+
+  // A null site changes nothing.
+  EXPECT_EQ(with_site->SetSite(nullptr), S_OK);
+  ComPtr<IInputObjectSite> input_site;
+  EXPECT_EQ(with_site->GetSite(IID_PPV_ARGS(&input_site)), S_OK);
+  EXPECT_EQ(input_site.Get(), static_cast<IInputObjectSite*>(&site));
+}
+
+TEST_F(BandObject, ReleasingTheBandReleasesTheSite) {
+  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+  EXPECT_GT(site.references, 1u);
+  band.Reset();
+  EXPECT_EQ(site.references, 1u);
+}
+
+TEST_F(BandObject, ASiteWithoutItsInterfacesIsNoError) {
+  BareSite bare;
+  ASSERT_EQ(As<IObjectWithSite>()->SetSite(&bare), S_OK);
+  HWND window = reinterpret_cast<HWND>(0x1234);
+  EXPECT_EQ(band->GetWindow(&window), E_FAIL) << "there is no parent window";
+  EXPECT_EQ(window, nullptr);
+  EXPECT_EQ(band->ShowDW(TRUE), S_OK);
+  band.Reset();
+  EXPECT_EQ(bare.references, 1u);
+}
+
+// --- window ---
+
+TEST_F(BandObject, WindowIsAChildOfTheSiteWindowAndStaysTheSame) {
+  HWND window = ShowBand();
+  ASSERT_TRUE(IsWindow(window));
+  EXPECT_EQ(GetParent(window), SiteWindow());
+  EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_CHILD);
+  EXPECT_TRUE(IsWindowVisible(window));
+  HWND again = nullptr;
+  EXPECT_EQ(band->GetWindow(&again), S_OK);
+  EXPECT_EQ(again, window);
+  EXPECT_EQ(band->ContextSensitiveHelp(TRUE), E_NOTIMPL);
+  RECT border{};
+  EXPECT_EQ(band->ResizeBorderDW(&border, nullptr, FALSE), E_NOTIMPL);
+}
+
+TEST_F(BandObject, CloseDestroysTheWindowAndAFreshOneFollows) {
+  HWND first = ShowBand();
+  EXPECT_EQ(band->CloseDW(0), S_OK);
+  EXPECT_FALSE(IsWindow(first));
+  EXPECT_EQ(band->CloseDW(0), S_OK);
+  HWND second = nullptr;
+  ASSERT_EQ(band->GetWindow(&second), S_OK);
+  EXPECT_TRUE(IsWindow(second));
+  EXPECT_EQ(GetParent(second), SiteWindow());
+}
+
+TEST_F(BandObject, ReleasingTheBandWithoutCloseTakesTheWindowWithIt) {
+  HWND window = ShowBand();
+  band.Reset();
+  EXPECT_FALSE(IsWindow(window));
+  // Messages to where the window was reach nobody, and nothing crashes.
+  SendMessageA(SiteWindow(), WM_PARENTNOTIFY, WM_LBUTTONDOWN, 0);
+}
+
+TEST_F(BandObject, EachParentNotificationReportsTheFocusOnce) {
+  HWND window = ShowBand();
+  HWND again = nullptr;
+  band->GetWindow(&again);  // must not hook a second time
+  site.focus_changes.clear();
+  SendMessageA(window, WM_PARENTNOTIFY, MAKEWPARAM(WM_LBUTTONDOWN, 0), MAKELPARAM(5, 5));
+  ASSERT_EQ(site.focus_changes.size(), 1u);
+  EXPECT_EQ(site.focus_changes[0].gained, TRUE);
+  EXPECT_EQ(As<IInputObject>()->HasFocusIO(), S_OK);
+}
+
+// --- focus and keystrokes ---
+
+TEST_F(BandObject, AClickInTheWindowTellsTheSiteThatTheBandHasTheFocus) {
+  HWND window = ShowBand();
+  ASSERT_EQ(band->ShowDW(FALSE), S_OK);
+  ASSERT_EQ(As<IInputObject>()->HasFocusIO(), S_FALSE);
+  site.focus_changes.clear();
+  HWND edit = EditOf(window);
+  ASSERT_NE(edit, nullptr);
+  RECT area;
+  GetWindowRect(edit, &area);
+  SetCursorPos(area.left + 5, area.top + 5);
+  INPUT clicks[2] = {};
+  clicks[0].type = clicks[1].type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ASSERT_EQ(SendInput(2, clicks, sizeof(INPUT)), 2u);
+  for (int i = 0; i < 100 && site.focus_changes.empty(); ++i) {
+    PumpMessages();
+    Sleep(10);
+  }
+  ASSERT_FALSE(site.focus_changes.empty()) << "the click didn't reach the band";
+  EXPECT_EQ(site.focus_changes.back().gained, TRUE);
+  ComPtr<IUnknown> identity;
+  band.As(&identity);
+  EXPECT_EQ(site.focus_changes.back().object, identity.Get());
+  EXPECT_EQ(As<IInputObject>()->HasFocusIO(), S_OK);
+}
+
+TEST_F(BandObject, ShowAndActivationMoveTheFocus) {
+  HWND window = ShowBand();
+  ComPtr<IInputObject> input = As<IInputObject>();
+  ASSERT_FALSE(site.focus_changes.empty());
+  EXPECT_EQ(site.focus_changes.back().gained, TRUE);
+  EXPECT_EQ(input->HasFocusIO(), S_OK);
+
+  EXPECT_EQ(band->ShowDW(FALSE), S_OK);
+  EXPECT_EQ(site.focus_changes.back().gained, FALSE);
+  EXPECT_EQ(input->HasFocusIO(), S_FALSE);
+  EXPECT_TRUE(IsWindowVisible(window)) << "ShowDW doesn't hide the window";
+
+  EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
+  EXPECT_EQ(input->HasFocusIO(), S_OK);
+  EXPECT_EQ(GetFocus(), EditOf(window)) << "the window hands the focus to its field";
+  EXPECT_EQ(input->UIActivateIO(FALSE, nullptr), S_OK);
+  EXPECT_EQ(input->HasFocusIO(), S_FALSE);
+}
+
+TEST_F(BandObject, TabIsLeftToTheHostAndOtherKeysReachTheFocusedField) {
+  HWND window = ShowBand();
+  ComPtr<IInputObject> input = As<IInputObject>();
+  ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
+  HWND edit = EditOf(window);
+
+  for (UINT message : {WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_SYSKEYDOWN}) {
+    MSG tab{edit, message, VK_TAB, 0, 0, {0, 0}};
+    EXPECT_EQ(input->TranslateAcceleratorIO(&tab), S_FALSE) << message;
+  }
+  MSG key{edit, WM_CHAR, 'q', 1, 0, {0, 0}};
+  EXPECT_EQ(input->TranslateAcceleratorIO(&key), S_OK);
+  char text[16] = {};
+  GetWindowTextA(edit, text, sizeof text);
+  EXPECT_STREQ(text, "q");
+}
+
+}  // namespace
+}  // namespace pq::testing

@@ -1,0 +1,374 @@
+// Pelliquester.dll as a COM server: exports, class factory, server counts and
+// registration, against the real registry of the Wine prefix.
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <atomic>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "support/band_dll.h"
+
+namespace pq::testing {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+const std::string kClassKey = std::string("CLSID\\") + kBandId;
+const std::string kBandKey =
+    std::string("SOFTWARE\\Microsoft\\Internet Explorer\\Explorer Bars\\") + kBandId;
+const char kToolbarKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
+const char kExplorerBars[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Explorer Bars";
+const char kCategory[] = "{00021492-0000-0000-C000-000000000046}";
+
+// --- registry reading, independent of the code under test ---
+
+bool KeyExists(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::optional<std::string> ReadText(HKEY root, const std::string& path, const char* name) {
+  DWORD size = 0;
+  if (RegGetValueA(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  std::string text(size, '\0');
+  if (RegGetValueA(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text.data(), &size) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  text.resize(text.find('\0'));
+  return text;
+}
+
+std::set<std::string> ValueNames(HKEY root, const std::string& path) {
+  std::set<std::string> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+  char name[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = sizeof name;
+    if (RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    names.insert(name);
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+std::set<std::string> SubkeyNames(HKEY root, const std::string& path) {
+  std::set<std::string> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+  char name[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = sizeof name;
+    if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    names.insert(name);
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+void WriteText(HKEY root, const std::string& path, const char* name, const std::string& text) {
+  ASSERT_EQ(RegSetKeyValueA(root, path.c_str(), name, REG_SZ, text.c_str(),
+                            static_cast<DWORD>(text.size() + 1)),
+            ERROR_SUCCESS);
+}
+
+void DeleteValue(HKEY root, const std::string& path, const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  RegDeleteValueA(key, name);
+  RegCloseKey(key);
+}
+
+// Everything that registration writes or the installation puts under the band's key.
+void RemoveAllBandEntries() {
+  SHDeleteKeyA(HKEY_CLASSES_ROOT, kClassKey.c_str());
+  SHDeleteKeyA(HKEY_LOCAL_MACHINE, kBandKey.c_str());
+  DeleteValue(HKEY_LOCAL_MACHINE, kToolbarKey, kBandId);
+  DeleteValue(HKEY_LOCAL_MACHINE, kExplorerBars, kBandId);
+}
+
+std::string ShortDate(int days_from_today) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME file_time;
+  SystemTimeToFileTime(&now, &file_time);
+  ULARGE_INTEGER ticks{{file_time.dwLowDateTime, file_time.dwHighDateTime}};
+  ticks.QuadPart += days_from_today * 864000000000LL;
+  file_time = {ticks.LowPart, ticks.HighPart};
+  SYSTEMTIME day;
+  FileTimeToSystemTime(&file_time, &day);
+  char text[128] = {};
+  GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &day, nullptr, text, sizeof text);
+  return text;
+}
+
+std::string ModulePath(HMODULE module) {
+  char path[MAX_PATH * 2] = {};
+  GetModuleFileNameA(module, path, sizeof path);
+  return path;
+}
+
+// --- a controlling object for aggregation ---
+
+class CountingOuter : public IUnknown {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (IsEqualIID(riid, IID_IUnknown)) {
+      *ppv = this;
+      AddRef();
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
+  STDMETHODIMP_(ULONG) Release() override { return --references; }
+  std::atomic<ULONG> references{1};
+};
+
+// --- exports ---
+
+TEST(BandExports, EachEntryPointIsExportedByNameWithItsOrdinal) {
+  BandDll dll;
+  ASSERT_NE(dll.module(), nullptr) << BandDllPath();
+  const struct {
+    WORD ordinal;
+    const char* name;
+  } expected[] = {{1, "DllUnregisterServer"},
+                  {2, "DllRegisterServer"},
+                  {3, "DllCanUnloadNow"},
+                  {4, "DllGetClassObject"}};
+  for (const auto& entry : expected) {
+    FARPROC by_name = GetProcAddress(dll.module(), entry.name);
+    FARPROC by_ordinal = GetProcAddress(dll.module(), MAKEINTRESOURCEA(entry.ordinal));
+    ASSERT_NE(by_name, nullptr) << entry.name;
+    EXPECT_EQ(by_name, by_ordinal) << entry.name << " is not ordinal " << entry.ordinal;
+  }
+  EXPECT_EQ(GetProcAddress(dll.module(), MAKEINTRESOURCEA(5)), nullptr);
+}
+
+// --- class factory and server counts ---
+
+class BandServer : public ::testing::Test {
+ protected:
+  BandServer() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  ~BandServer() override { CoUninitialize(); }
+
+  ComPtr<IClassFactory> Factory() {
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
+    return factory;
+  }
+
+  BandDll dll;
+};
+
+TEST_F(BandServer, UnknownClassIsNotAvailableAndNullsTheResult) {
+  void* object = reinterpret_cast<void*>(0x1234);
+  EXPECT_EQ(dll.GetClassObject(CLSID_ShellLink, IID_IClassFactory, &object),
+            CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(object, nullptr);
+}
+
+TEST_F(BandServer, FactoryAnswersClassFactoryAndUnknownButNothingElse) {
+  ComPtr<IClassFactory> factory;
+  EXPECT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
+  EXPECT_NE(factory, nullptr);
+  ComPtr<IUnknown> unknown;
+  EXPECT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&unknown)), S_OK);
+
+  void* object = reinterpret_cast<void*>(0x1234);
+  EXPECT_EQ(dll.GetClassObject(BandClsid(), IID_IDispatch, &object), E_NOINTERFACE);
+  EXPECT_EQ(object, nullptr);
+  EXPECT_EQ(dll.GetClassObject(BandClsid(), IID_IClassFactory, nullptr), E_POINTER);
+}
+
+TEST_F(BandServer, CreateInstanceMakesANewBandEachTime) {
+  ComPtr<IClassFactory> factory = Factory();
+  ComPtr<IDeskBand> first, second;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&first)), S_OK);
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&second)), S_OK);
+  EXPECT_NE(first.Get(), second.Get());
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDeskBand, nullptr), E_POINTER);
+}
+
+TEST_F(BandServer, AggregationIsRefusedUnlessTheOuterAsksForIUnknown) {
+  ComPtr<IClassFactory> factory = Factory();
+  CountingOuter outer;
+  void* object = reinterpret_cast<void*>(0x1234);
+  EXPECT_EQ(factory->CreateInstance(&outer, IID_IDeskBand, &object), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(object, nullptr);
+  EXPECT_EQ(dll.CanUnloadNow(), S_FALSE);  // the factory is still held
+  factory.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK) << "the refused object must not stay alive";
+}
+
+TEST_F(BandServer, AnAggregatedBandDelegatesItsInterfacesToTheOuterObject) {
+  ComPtr<IClassFactory> factory = Factory();
+  CountingOuter outer;
+  IUnknown* inner = nullptr;
+  ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&inner)), S_OK);
+  IDeskBand* band = nullptr;
+  ASSERT_EQ(inner->QueryInterface(IID_PPV_ARGS(&band)), S_OK);
+  EXPECT_EQ(outer.references, 2u) << "the interface's reference belongs to the outer object";
+  IUnknown* identity = nullptr;
+  ASSERT_EQ(band->QueryInterface(IID_PPV_ARGS(&identity)), S_OK);
+  EXPECT_EQ(identity, &outer) << "IUnknown through an interface is the outer's";
+  identity->Release();
+  band->Release();
+  EXPECT_EQ(outer.references, 1u);
+  inner->Release();
+  factory.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+}
+
+TEST_F(BandServer, CanUnloadOnlyWhenNoBandAndNoFactoryReferenceIsLeft) {
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+  ComPtr<IClassFactory> factory = Factory();
+  EXPECT_EQ(dll.CanUnloadNow(), S_FALSE);
+  ComPtr<IUnknown> band;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&band)), S_OK);
+  factory.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_FALSE) << "a band is alive";
+  band.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+}
+
+TEST_F(BandServer, FailedCreationLeavesNoObjectBehind) {
+  ComPtr<IClassFactory> factory = Factory();
+  void* object = reinterpret_cast<void*>(0x1234);
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, &object), E_NOINTERFACE);
+  EXPECT_EQ(object, nullptr);
+  factory.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+}
+
+TEST_F(BandServer, LockServerHoldsTheServer) {
+  ComPtr<IClassFactory> factory = Factory();
+  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+  factory.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_FALSE);
+  ASSERT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
+  ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+  factory.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+}
+
+// --- registration ---
+
+// The registration entries are the real ones; the test owns them while it runs.
+class BandRegistration : public ::testing::Test {
+ protected:
+  BandRegistration() { RemoveAllBandEntries(); }
+  ~BandRegistration() override { RemoveAllBandEntries(); }
+
+  // The installation's values, as an installer writes them before registering.
+  static void Install(const std::string& toolbar_name) {
+    WriteText(HKEY_LOCAL_MACHINE, kBandKey, "InstallPath", "C:\\Program Files\\Test Toolbar");
+    if (!toolbar_name.empty())
+      WriteText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar Name", toolbar_name);
+    WriteText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar File", "TestBar");
+  }
+
+  static void ExpectRegistered(const std::string& toolbar_name, const std::string& server_path) {
+    EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, kClassKey, nullptr), toolbar_name);
+    EXPECT_EQ(ValueNames(HKEY_CLASSES_ROOT, kClassKey), std::set<std::string>{""});
+    EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, kClassKey),
+              (std::set<std::string>{"InprocServer32", "Implemented Categories"}));
+    const std::string server_key = kClassKey + "\\InprocServer32";
+    EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, server_key, nullptr), server_path);
+    EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, server_key, "ThreadingModel"), "Apartment");
+    EXPECT_EQ(ValueNames(HKEY_CLASSES_ROOT, server_key),
+              (std::set<std::string>{"", "ThreadingModel"}));
+    const std::string categories = kClassKey + "\\Implemented Categories";
+    EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, categories), std::set<std::string>{kCategory});
+    EXPECT_TRUE(ValueNames(HKEY_CLASSES_ROOT, categories + "\\" + kCategory).empty());
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kToolbarKey, kBandId), toolbar_name);
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kExplorerBars, kBandId), "");
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kBandKey, "Date"), ShortDate(-1));
+  }
+};
+
+TEST_F(BandRegistration, WritesTheClassAndTheBandEntries) {
+  Install("Test Toolbar");
+  BandDll dll;
+  ASSERT_EQ(dll.RegisterServer(), S_OK);
+  ExpectRegistered("Test Toolbar", ModulePath(dll.module()));
+  // The installation's values stay as they were.
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar File"), "TestBar");
+  EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, kBandKey),
+            (std::set<std::string>{"InstallPath", "Toolbar Name", "Toolbar File", "Date"}));
+}
+
+TEST_F(BandRegistration, RegisteringAgainRewritesTheSameEntries) {
+  Install("Test Toolbar");
+  BandDll dll;
+  ASSERT_EQ(dll.RegisterServer(), S_OK);
+  WriteText(HKEY_LOCAL_MACHINE, kBandKey, "Date", "1/1/2001");
+  WriteText(HKEY_CLASSES_ROOT, kClassKey, nullptr, "changed");
+  ASSERT_EQ(dll.RegisterServer(), S_OK);
+  ExpectRegistered("Test Toolbar", ModulePath(dll.module()));
+}
+
+TEST_F(BandRegistration, WithoutAToolbarNameTheNamesAreWrittenEmpty) {
+  Install("");
+  BandDll dll;
+  ASSERT_EQ(dll.RegisterServer(), S_OK);
+  ExpectRegistered("", ModulePath(dll.module()));
+}
+
+TEST_F(BandRegistration, TheNameIsTheOneReadWhenTheModuleWasLoaded) {
+  Install("First Name");
+  BandDll dll;
+  ASSERT_EQ(dll.CanUnloadNow(), S_OK);  // no load step yet
+  void* unused = nullptr;
+  dll.GetClassObject(CLSID_ShellLink, IID_IClassFactory, &unused);  // the load step runs
+  WriteText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar Name", "Second Name");
+  ASSERT_EQ(dll.RegisterServer(), S_OK);
+  EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, kClassKey, nullptr), "First Name");
+}
+
+TEST_F(BandRegistration, UnregisteringRemovesEveryEntryWithTheInstallationsValues) {
+  Install("Test Toolbar");
+  BandDll dll;
+  ASSERT_EQ(dll.RegisterServer(), S_OK);
+  WriteText(HKEY_LOCAL_MACHINE, kBandKey + "\\MRUKeywords", "a", "b");
+  const std::string enum_key = std::string("Component Categories\\") + kCategory + "\\Enum";
+  WriteText(HKEY_CLASSES_ROOT, enum_key, "Implementor", "cached");
+  WriteText(HKEY_LOCAL_MACHINE, kToolbarKey, "{00000000-0000-0000-0000-000000000001}", "Other");
+
+  ASSERT_EQ(dll.UnregisterServer(), S_OK);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, enum_key)) << "the category's cache goes too";
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kBandKey));
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kToolbarKey, kBandId), std::nullopt);
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kExplorerBars, kBandId), std::nullopt);
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kToolbarKey, "{00000000-0000-0000-0000-000000000001}"),
+            "Other")
+      << "other toolbars stay listed";
+  DeleteValue(HKEY_LOCAL_MACHINE, kToolbarKey, "{00000000-0000-0000-0000-000000000001}");
+}
+
+TEST_F(BandRegistration, UnregisteringWhatIsNotRegisteredSucceeds) {
+  BandDll dll;
+  EXPECT_EQ(dll.UnregisterServer(), S_OK);
+  EXPECT_EQ(dll.UnregisterServer(), S_OK);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+}
+
+}  // namespace
+}  // namespace pq::testing

@@ -1,0 +1,304 @@
+#include "host_frame.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlguid.h>
+
+#include "band_site.h"
+#include "browser_stand_in.h"
+#include "host_log.h"
+
+namespace pq::bandhost {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+constexpr char kFrameClass[] = "IEFrame";
+constexpr char kBandAreaClass[] = "BandHostBands";
+constexpr char kToolbarListKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
+constexpr int kAddressHeight = 24;
+constexpr UINT_PTR kCloseTimer = 1;
+
+HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+std::string Result(HRESULT result) { return " -> " + Hex(result); }
+
+}  // namespace
+
+std::string Narrow(const wchar_t* text) {
+  if (!text || !*text) return std::string();
+  const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string narrow(size > 0 ? size : 1, '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), size, nullptr, nullptr);
+  narrow.resize(narrow.find('\0'));
+  return narrow;
+}
+
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(size > 0 ? size : 1, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
+  wide.resize(wide.find(L'\0'));
+  return wide;
+}
+
+std::string GuidText(const GUID& guid) {
+  if (IsEqualGUID(guid, SID_SWebBrowserApp)) return "SID_SWebBrowserApp";
+  if (IsEqualGUID(guid, IID_IWebBrowser2)) return "IID_IWebBrowser2";
+  if (IsEqualGUID(guid, CGID_DeskBand)) return "CGID_DeskBand";
+  wchar_t text[40] = {};
+  StringFromGUID2(guid, text, 40);
+  return Narrow(text);
+}
+
+HostFrame::HostFrame() : browser_(new BrowserStandIn(*this)) {
+  browser_->Release();  // the ComPtr holds the one reference
+}
+
+HostFrame::~HostFrame() {
+  CloseBands();
+  browser_->Detach();
+}
+
+bool HostFrame::Create() {
+  WNDCLASSEXA frame_class{};
+  frame_class.cbSize = sizeof frame_class;
+  frame_class.lpfnWndProc = &HostFrame::FrameProc;
+  frame_class.hInstance = Instance();
+  frame_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  frame_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  frame_class.lpszClassName = kFrameClass;
+  WNDCLASSEXA area_class = frame_class;
+  area_class.lpfnWndProc = &HostFrame::BandAreaProc;
+  area_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  area_class.lpszClassName = kBandAreaClass;
+  if (!RegisterClassExA(&frame_class) || !RegisterClassExA(&area_class)) return false;
+
+  frame_ =
+      CreateWindowExA(0, kFrameClass, "Band host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                      CW_USEDEFAULT, CW_USEDEFAULT, 1000, 360, nullptr, nullptr, Instance(), this);
+  if (!frame_) return false;
+  address_line_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "about:blank",
+                                  WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | ES_READONLY, 0, 0, 0, 0,
+                                  frame_, nullptr, Instance(), nullptr);
+  SendMessageA(address_line_, WM_SETFONT,
+               reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  band_area_ = CreateWindowExA(WS_EX_CONTROLPARENT, kBandAreaClass, "",
+                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, frame_, nullptr,
+                               Instance(), this);
+  status_bar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0,
+                                0, 0, 0, frame_, nullptr, Instance(), nullptr);
+  ShowWindow(frame_, SW_SHOWNORMAL);
+  UpdateWindow(frame_);
+  Layout();
+  Log("host: frame created");
+  return true;
+}
+
+void HostFrame::LoadBands() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kToolbarListKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    Log("host: no toolbar list");
+    SetStatusText("No toolbars are registered.");
+    return;
+  }
+  std::vector<std::string> names;
+  for (DWORD index = 0;; ++index) {
+    char name[256];
+    DWORD length = sizeof name;
+    if (RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    names.emplace_back(name, length);
+  }
+  RegCloseKey(key);
+  for (const std::string& name : names) {
+    CLSID id{};
+    // The list holds other settings too; only class identifiers name bands.
+    if (name.empty() || name[0] != '{' || FAILED(CLSIDFromString(Widen(name).c_str(), &id))) {
+      continue;
+    }
+    LoadBand(name, id);
+  }
+  if (bands_.empty()) SetStatusText("No toolbars are registered.");
+  Layout();
+}
+
+void HostFrame::LoadBand(const std::string& id_text, const CLSID& id) {
+  auto hosted = std::make_unique<HostedBand>();
+  hosted->id_text = id_text;
+  hosted->id = id;
+  hosted->band_id = static_cast<DWORD>(bands_.size());
+  HRESULT result = CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&hosted->band));
+  Log("host: CoCreateInstance " + id_text + Result(result));
+  if (FAILED(result)) return;
+  hosted->band.As(&hosted->input);
+
+  hosted->site.Attach(new BandSite(*this, *hosted, browser_.Get()));
+  ComPtr<IObjectWithSite> with_site;
+  result = hosted->band.As(&with_site);
+  if (SUCCEEDED(result)) {
+    result = with_site->SetSite(static_cast<IOleWindow*>(hosted->site.Get()));
+    Log("host: SetSite" + Result(result));
+  } else {
+    Log("host: no IObjectWithSite" + Result(result));
+  }
+  AskBandInfo(*hosted);
+  result = hosted->band->GetWindow(&hosted->window);
+  Log("host: GetWindow" + Result(result));
+  if (FAILED(result) || !hosted->window) {
+    hosted->band->CloseDW(0);
+    if (with_site) with_site->SetSite(nullptr);
+    hosted->site->Detach();
+    return;
+  }
+  result = hosted->band->ShowDW(TRUE);
+  Log("host: ShowDW(TRUE)" + Result(result));
+  ShowWindow(hosted->window, SW_SHOW);
+  bands_.push_back(std::move(hosted));
+}
+
+void HostFrame::AskBandInfo(HostedBand& band) {
+  DESKBANDINFO info{};
+  info.dwMask = DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE |
+                DBIM_MODEFLAGS | DBIM_BKCOLOR;
+  const HRESULT result = band.band->GetBandInfo(band.band_id, DBIF_VIEWMODE_NORMAL, &info);
+  Log("host: GetBandInfo " + std::to_string(band.band_id) + Result(result) +
+      " mask=" + Hex(static_cast<long>(info.dwMask)) + " min=" + std::to_string(info.ptMinSize.x) +
+      "x" + std::to_string(info.ptMinSize.y) + " actual=" + std::to_string(info.ptActual.x) + "x" +
+      std::to_string(info.ptActual.y) + " modeflags=" + Hex(static_cast<long>(info.dwModeFlags)));
+  if (FAILED(result)) return;
+  int height = 0;
+  if (info.dwMask & DBIM_ACTUAL) height = info.ptActual.y;
+  if (height <= 0 && (info.dwMask & DBIM_MINSIZE)) height = info.ptMinSize.y;
+  band.height = height > 0 ? height : 25;
+}
+
+void HostFrame::Layout() {
+  if (!frame_) return;
+  RECT client;
+  GetClientRect(frame_, &client);
+  SendMessageA(status_bar_, WM_SIZE, 0, 0);
+  RECT status{};
+  GetWindowRect(status_bar_, &status);
+  const int width = client.right;
+  MoveWindow(address_line_, 0, 0, width, kAddressHeight, TRUE);
+  int y = 0;
+  for (const auto& band : bands_) {
+    if (!band->shown || !band->window) continue;
+    MoveWindow(band->window, 0, y, width, band->height, TRUE);
+    y += band->height;
+  }
+  MoveWindow(band_area_, 0, kAddressHeight + 2, width, y, TRUE);
+}
+
+void HostFrame::CloseAfter(UINT milliseconds) {
+  SetTimer(frame_, kCloseTimer, milliseconds, nullptr);
+}
+
+bool HostFrame::RouteKeystroke(MSG& msg) {
+  if (!focused_ || !focused_->input) return false;
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  const HRESULT result = focused_->input->TranslateAcceleratorIO(&msg);
+  Log("host: TranslateAcceleratorIO " + Hex(static_cast<long>(msg.message)) + " " +
+      std::to_string(msg.wParam) + Result(result));
+  return result == S_OK;
+}
+
+void HostFrame::BandFocusChanged(HostedBand& band, bool gained) {
+  if (gained)
+    focused_ = &band;
+  else if (focused_ == &band)
+    focused_ = nullptr;
+}
+
+void HostFrame::BandInfoChanged(HostedBand& band) {
+  AskBandInfo(band);
+  Layout();
+}
+
+void HostFrame::ShowAddress(const std::string& address) {
+  address_ = address;
+  SetWindowTextA(address_line_, address.c_str());
+}
+
+void HostFrame::SetStatusText(const std::string& text) {
+  status_text_ = text;
+  SendMessageA(status_bar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool HostFrame::ShowBand(const CLSID& id, bool show) {
+  for (const auto& band : bands_) {
+    if (!IsEqualCLSID(band->id, id)) continue;
+    if (band->shown != show) {
+      band->shown = show;
+      const HRESULT result = band->band->ShowDW(show ? TRUE : FALSE);
+      Log(std::string("host: ShowDW(") + (show ? "TRUE" : "FALSE") + ")" + Result(result));
+      ShowWindow(band->window, show ? SW_SHOW : SW_HIDE);
+      if (!show && focused_ == band.get()) focused_ = nullptr;
+      Layout();
+    }
+    return true;
+  }
+  return false;
+}
+
+void HostFrame::CloseBands() {
+  focused_ = nullptr;
+  for (auto& band : bands_) {
+    HRESULT result = band->band->CloseDW(0);
+    Log("host: CloseDW" + Result(result));
+    ComPtr<IObjectWithSite> with_site;
+    if (SUCCEEDED(band->band.As(&with_site))) {
+      result = with_site->SetSite(nullptr);
+      Log("host: SetSite(NULL)" + Result(result));
+    }
+    band->site->Detach();
+    band->input.Reset();
+    band->band.Reset();
+    Log("host: released " + band->id_text);
+  }
+  bands_.clear();
+}
+
+LRESULT CALLBACK HostFrame::FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<HostFrame*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<HostFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!self || !self->frame_) return DefWindowProcA(window, message, wparam, lparam);
+  return self->OnMessage(message, wparam, lparam);
+}
+
+LRESULT CALLBACK HostFrame::BandAreaProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+LRESULT HostFrame::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_TIMER:
+      if (wparam == kCloseTimer) {
+        KillTimer(frame_, kCloseTimer);
+        Log("host: closing after the given time");
+        PostMessageA(frame_, WM_CLOSE, 0, 0);
+      }
+      return 0;
+    case WM_CLOSE:
+      CloseBands();
+      DestroyWindow(frame_);
+      return 0;
+    case WM_DESTROY:
+      Log("host: frame closed");
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(frame_, message, wparam, lparam);
+  }
+}
+
+}  // namespace pq::bandhost
