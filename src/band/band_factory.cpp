@@ -3,6 +3,7 @@
 #include "band/band_object.h"
 #include "band/band_registration.h"
 #include "band/band_settings.h"
+#include "band/browser_bar.h"
 #include "band/class_id.h"
 #include "config/band_identity.h"
 #include "win32/short_date.h"
@@ -57,6 +58,7 @@ void TTarnwickFactory::UpdateRegistration(bool register_server) {
     info.date_text = win32::ShortDateText(-1);
     RegisterServerEntries(platform_, info);
     RegisterBandKeys(platform_, info);
+    ShowBandInBrowser(info.class_id);
   } else {
     UnregisterServerEntries(platform_, info.class_id);
     UnregisterBandKeys(platform_, info.class_id);
