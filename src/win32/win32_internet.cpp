@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "platform/text.h"
 #include "win32/unique_handle.h"
 
 namespace pq::win32 {
@@ -29,14 +30,14 @@ class Win32Resource final : public InternetResource {
       : connection_(std::move(connection)), request_(std::move(request)) {}
 
   std::optional<uint64_t> AnnouncedLength() override {
-    std::string text(32, '\0');
-    DWORD size = static_cast<DWORD>(text.size());
-    if (!HttpQueryInfoA(request_.get(), HTTP_QUERY_CONTENT_LENGTH, text.data(), &size, nullptr))
+    // A chunked body carries its own lengths; a Content-Length beside it means nothing.
+    const std::optional<std::string> encoding = Header(HTTP_QUERY_TRANSFER_ENCODING);
+    if (encoding && !SameText(*encoding, "identity")) return std::nullopt;
+    const std::optional<std::string> length = Header(HTTP_QUERY_CONTENT_LENGTH);
+    if (!length || length->empty() || length->find_first_not_of("0123456789") != std::string::npos)
       return std::nullopt;
-    text.resize(size);
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-      return std::nullopt;
-    return std::strtoull(text.c_str(), nullptr, 10);
+    // Too many digits saturate, which is past any limit.
+    return std::strtoull(length->c_str(), nullptr, 10);
   }
 
   bool ReadPiece(size_t capacity, std::string& piece) override {
@@ -56,6 +57,21 @@ class Win32Resource final : public InternetResource {
   }
 
  private:
+  // A response header's value; none when the response has no such header.
+  std::optional<std::string> Header(DWORD level) {
+    std::string text(64, '\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      DWORD size = static_cast<DWORD>(text.size());
+      if (HttpQueryInfoA(request_.get(), level, text.data(), &size, nullptr)) {
+        text.resize(size);
+        return text;
+      }
+      if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+      text.assign(static_cast<size_t>(size) + 1, '\0');
+    }
+    return std::nullopt;
+  }
+
   // Declared first so that the request closes before its connection.
   unique_hinternet connection_;
   unique_hinternet request_;
