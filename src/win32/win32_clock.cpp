@@ -4,10 +4,11 @@
 
 namespace pq::win32 {
 
-CalendarDate Win32Clock::Today() {
+TDateTime Win32Clock::Today() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  return {now.wYear, now.wMonth, now.wDay};
+  // The system's calendar never leaves the range that encodes.
+  return TryEncodeDate(now.wYear, now.wMonth, now.wDay).value_or(0);
 }
 
 uint64_t Win32Clock::Milliseconds() { return GetTickCount64(); }

@@ -5,7 +5,7 @@ namespace pq::win32 {
 
 class Win32Clock final : public Clock {
  public:
-  CalendarDate Today() override;
+  TDateTime Today() override;
   uint64_t Milliseconds() override;
 };
 
