@@ -2,10 +2,10 @@
 
 #include "band/band_object.h"
 #include "band/band_registration.h"
-#include "band/band_settings.h"
 #include "band/browser_bar.h"
 #include "band/class_id.h"
 #include "config/band_identity.h"
+#include "config/toolbar_config.h"
 #include "win32/short_date.h"
 
 namespace pq::band {
@@ -40,7 +40,7 @@ std::string ServerPath(HMODULE module) {
 }  // namespace
 
 TTarnwickFactory::TTarnwickFactory(ComServer& server, Platform& platform)
-    : ComObjectFactory(server, BandClassGuid(), Settings().toolbar_name), platform_(platform) {}
+    : ComObjectFactory(server, BandClassGuid(), ToolbarConfig.ToolbarName), platform_(platform) {}
 
 Microsoft::WRL::ComPtr<IUnknown> TTarnwickFactory::CreateComObject(IUnknown* outer) {
   auto* band = new TTarnwick(server(), outer);
@@ -52,7 +52,7 @@ void TTarnwickFactory::UpdateRegistration(bool register_server) {
   RegistrationInfo info;
   info.class_id = kBandClassId;
   info.description = description();
-  info.toolbar_name = Settings().toolbar_name;
+  info.toolbar_name = ToolbarConfig.ToolbarName;
   if (register_server) {
     info.server_path = ServerPath(server().module());
     info.date_text = win32::ShortDateText(-1);

@@ -4,9 +4,9 @@
 
 #include <utility>
 
-#include "band/band_settings.h"
 #include "band/class_id.h"
 #include "band/com_server.h"
+#include "config/toolbar_config.h"
 
 namespace pq::band {
 namespace {
@@ -134,7 +134,7 @@ STDMETHODIMP TTarnwick::GetWindow(HWND* phwnd) {
     *phwnd = nullptr;
     if (!toolbar_window_ || !toolbar_window_->Handle()) {
       auto window = std::make_unique<BandWindow>();
-      if (!window->Create(site_window_, Settings().toolbar_name)) return E_FAIL;
+      if (!window->Create(site_window_, ToolbarConfig.ToolbarName)) return E_FAIL;
       // The window's creation has run; only now does it get the browser.
       window->SetHostBrowser(host_browser_);
       InstallHook(window->Handle());

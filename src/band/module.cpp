@@ -7,13 +7,16 @@
 #include <mutex>
 
 #include "band/band_factory.h"
-#include "band/band_settings.h"
 #include "band/band_window.h"
 #include "band/com_server.h"
+#include "config/toolbar_config.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
+#include "win32/win32_clock.h"
+#include "win32/win32_internet.h"
 #include "win32/win32_registry.h"
 #include "win32/win32_system.h"
+#include "win32/win32_user_interface.h"
 
 namespace pq::band {
 namespace {
@@ -22,6 +25,9 @@ struct ModuleState {
   win32::Win32Registry registry;
   win32::Win32SystemMessages messages;
   win32::Win32FileSystem files;
+  win32::Win32Internet internet;
+  win32::Win32UserInterface ui;
+  win32::Win32Clock clock;
   Platform platform;
   std::unique_ptr<ComServer> server;
   std::unique_ptr<TTarnwickFactory> factory;
@@ -37,9 +43,12 @@ void Load() {
   auto loaded = std::make_unique<ModuleState>();
   loaded->platform.registry = &loaded->registry;
   loaded->platform.messages = &loaded->messages;
+  loaded->platform.internet = &loaded->internet;
+  loaded->platform.ui = &loaded->ui;
+  loaded->platform.clock = &loaded->clock;
   InstallFileSystem(&loaded->files);
   loaded->server = std::make_unique<ComServer>(module_handle);
-  LoadSettings(loaded->platform);
+  LoadToolbarConfig(loaded->platform);
   loaded->factory = std::make_unique<TTarnwickFactory>(*loaded->server, loaded->platform);
   state = loaded.release();
 }
@@ -51,7 +60,7 @@ ComServer& LoadedServer() {
 
 // The reverse of Load.
 void Unload() {
-  ClearSettings();
+  ClearToolbarConfig();
   if (state) {
     state->factory.reset();
     state->server.reset();
