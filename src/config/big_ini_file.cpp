@@ -1,0 +1,647 @@
+#include "config/big_ini_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/file_system.h"
+#include "platform/text.h"
+
+namespace pq {
+namespace {
+
+constexpr char kCtrlZ = '\x1A';
+constexpr size_t kDefaultBufferSize = BUFSIZ;
+
+size_t BufferSize(int32_t text_buffer_size) {
+  return text_buffer_size > 0 ? static_cast<size_t>(text_buffer_size) : kDefaultBufferSize;
+}
+
+[[noreturn]] void FailOn(const char* what, const std::string& file_name, int error) {
+  std::string message = std::string(what) + " \"" + file_name + "\"";
+  if (error != 0) message += std::string(": ") + std::strerror(error);
+  throw InOutError(message);
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+// Hash of a name folded to lower case, so that names equal without regard to
+// case hash alike.
+uint64_t FoldedHash(std::string_view text) {
+  uint64_t hash = 14695981039346656037ull;
+  for (char c : text) {
+    hash ^= static_cast<unsigned char>(FoldCase(c));
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+// Buffered output of whole lines, in chunks of the store's buffer size.
+class LineWriter {
+ public:
+  LineWriter(std::FILE* file, size_t buffer_size) : file_(file), buffer_(buffer_size) {}
+  bool Line(std::string_view text) { return Put(text) && Put("\r\n"); }
+  bool Line(std::string_view a, std::string_view b, std::string_view c) {
+    return Put(a) && Put(b) && Put(c) && Put("\r\n");
+  }
+  bool Flush() {
+    if (used_ > 0 && std::fwrite(buffer_.data(), 1, used_, file_) != used_) return false;
+    used_ = 0;
+    return true;
+  }
+
+ private:
+  bool Put(std::string_view text) {
+    if (used_ + text.size() > buffer_.size()) {
+      if (!Flush()) return false;
+      if (text.size() > buffer_.size())
+        return std::fwrite(text.data(), 1, text.size(), file_) == text.size();
+    }
+    std::memcpy(buffer_.data() + used_, text.data(), text.size());
+    used_ += text.size();
+    return true;
+  }
+  std::FILE* file_;
+  std::vector<char> buffer_;
+  size_t used_ = 0;
+};
+
+// A scratch file beside the target; removed unless it was moved into place.
+class ScratchFile {
+ public:
+  explicit ScratchFile(const std::string& target) {
+    for (int n = 1; n <= 1000; ++n) {
+      std::string candidate = target + (n == 1 ? ".tmp" : ".tmp" + std::to_string(n));
+      if (!Files().Exists(candidate)) {
+        path_ = std::move(candidate);
+        return;
+      }
+    }
+    FailOn("Cannot create a scratch file beside", target, 0);
+  }
+  ~ScratchFile() {
+    if (!path_.empty()) (void)Files().Remove(path_);
+  }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  const std::string& path() const { return path_; }
+  void Committed() { path_.clear(); }
+
+ private:
+  std::string path_;
+};
+
+// Integer syntax: leading blanks, an optional sign, then decimal digits, or
+// hexadecimal digits after "$", "x" or "X". Hexadecimal covers all 32 bits.
+bool ParseInteger(std::string_view text, int32_t& result) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  bool hex = false;
+  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+    hex = true;
+    ++i;
+  }
+  if (i == text.size()) return false;
+  const uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+  const unsigned base = hex ? 16 : 10;
+  uint64_t magnitude = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    unsigned digit;
+    if (c >= '0' && c <= '9')
+      digit = static_cast<unsigned>(c - '0');
+    else if (hex && c >= 'a' && c <= 'f')
+      digit = static_cast<unsigned>(c - 'a' + 10);
+    else if (hex && c >= 'A' && c <= 'F')
+      digit = static_cast<unsigned>(c - 'A' + 10);
+    else
+      return false;
+    magnitude = magnitude * base + digit;
+    if (magnitude > limit) return false;
+  }
+  uint32_t bits = static_cast<uint32_t>(magnitude);
+  if (negative) bits = 0u - bits;
+  result = static_cast<int32_t>(bits);
+  return true;
+}
+
+// Writes whose line would read back differently are refused rather than
+// corrupting the file's structure.
+void CheckWritable(std::string_view section, std::string_view name, std::string_view value) {
+  auto has_line_break = [](std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+  };
+  if (has_line_break(section) || has_line_break(name) || has_line_break(value))
+    throw Error("An INI entry cannot hold a line break");
+  if (name.find('=') != std::string_view::npos) throw Error("An INI key name cannot hold \"=\"");
+  if (name.front() == kCtrlZ) throw Error("An INI key name cannot start with Ctrl-Z");
+  if (name.front() == '[' && !value.empty() && value.back() == ']')
+    throw Error("An INI entry cannot look like a section header");
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- TSectionList
+
+TSectionList::~TSectionList() {
+  for (int i = 0; i < Count(); ++i) delete SectionItems(i);
+}
+
+int TSectionList::AddSection(std::string name) {
+  auto lines = std::make_unique<TStringList>();
+  const int index = TStringList::Add(std::move(name), lines.get());
+  lines.release();
+  return index;
+}
+
+void TSectionList::Delete(int index) {
+  TStringList* lines = SectionItems(index);
+  TStringList::Delete(index);
+  delete lines;
+}
+
+void TSectionList::Clear() {
+  for (int i = 0; i < Count(); ++i) delete SectionItems(i);
+  TStringList::Clear();
+  last_found_ = 0;
+}
+
+int TSectionList::IndexOf(std::string_view name) const {
+  const int count = Count();
+  if (last_found_ < 0 || last_found_ >= count) last_found_ = 0;
+  for (int i = last_found_; i < count; ++i)
+    if (SameText(Strings(i), name)) return last_found_ = i;
+  for (int i = 0; i < last_found_; ++i)
+    if (SameText(Strings(i), name)) return last_found_ = i;
+  return -1;
+}
+
+bool TSectionList::EraseDuplicateSections(const DuplicateSectionHandler& handler) {
+  const int count = Count();
+  if (count < 2) return false;
+
+  // first[i]: the lowest index with the same name as section i. An open
+  // addressing table of folded-name hashes finds them in one pass; sorting
+  // all names would cost more on every load.
+  size_t slots = 4;
+  while (slots < static_cast<size_t>(count) * 2) slots *= 2;
+  std::vector<int> table(slots, -1);
+  std::vector<uint64_t> hashes(static_cast<size_t>(count));
+  std::vector<int> first(static_cast<size_t>(count));
+  bool any_duplicate = false;
+  for (int i = 0; i < count; ++i) {
+    const uint64_t hash = FoldedHash(Strings(i));
+    hashes[i] = hash;
+    size_t slot = hash & (slots - 1);
+    for (;;) {
+      const int other = table[slot];
+      if (other < 0) {
+        table[slot] = i;
+        first[i] = i;
+        break;
+      }
+      if (hashes[other] == hash && SameText(Strings(other), Strings(i))) {
+        first[i] = other;
+        any_duplicate = true;
+        break;
+      }
+      slot = (slot + 1) & (slots - 1);
+    }
+  }
+  if (!any_duplicate) return false;
+
+  // The groups of same-named sections, in the order of their names, each in
+  // load order: the order in which a sorted walk meets them.
+  std::vector<int> groups;
+  std::vector<std::vector<int>> members(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    if (first[i] == i) continue;
+    if (members[first[i]].empty()) {
+      groups.push_back(first[i]);
+      members[first[i]].push_back(first[i]);
+    }
+    members[first[i]].push_back(i);
+  }
+  std::sort(groups.begin(), groups.end(),
+            [this](int a, int b) { return CompareText(Strings(a), Strings(b)) < 0; });
+
+  std::vector<char> dropped(static_cast<size_t>(count), 0);
+  auto drop_marked = [&] {
+    for (int i = 0; i < count; ++i)
+      if (dropped[i]) delete SectionItems(i);
+    DeleteMarked(dropped);
+    last_found_ = 0;
+  };
+  try {
+    for (int group : groups) {
+      int kept = members[group].front();
+      for (size_t m = 1; m < members[group].size(); ++m) {
+        const int entry = members[group][m];
+        const int earlier = std::min(kept, entry);
+        const int later = std::max(kept, entry);
+        bool keep_earlier = true;
+        if (handler) {
+          const std::string name = Strings(entry);
+          keep_earlier = handler(name, *SectionItems(earlier), *SectionItems(later));
+          if (Count() != count) throw Error("The section list changed while removing duplicates");
+        }
+        kept = keep_earlier ? earlier : later;
+        dropped[keep_earlier ? later : earlier] = 1;
+      }
+    }
+  } catch (...) {
+    if (Count() == count) drop_marked();
+    throw;
+  }
+  drop_marked();
+  return true;
+}
+
+// ----------------------------------------------------------------- TBigIniFile
+
+TBigIniFile::TBigIniFile(const std::string& file_name) { SetFileName(file_name); }
+
+TBigIniFile::~TBigIniFile() {
+  try {
+    UpdateFile();
+  } catch (...) {
+  }
+}
+
+void TBigIniFile::SetFileName(const std::string& file_name) {
+  UpdateFile();
+  Clear();
+  file_name_ = file_name;
+  if (!file_name_.empty()) LoadFile(file_name_);
+  Modified = false;
+}
+
+void TBigIniFile::LoadFile(const std::string& file_name) {
+  section_cursor_ = 0;
+  if (!Files().Exists(file_name)) return;
+  errno = 0;
+  FilePtr file(std::fopen(file_name.c_str(), "rb"));
+  if (!file) FailOn("Cannot open", file_name, errno);
+  // The store does its own buffering: one read per buffer, lines handed on
+  // in place unless they span two reads.
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+
+  std::vector<char> buffer(BufferSize(TextBufferSize));
+  std::string pending;  // the start of a line that continues in the next read
+  std::string scratch;
+  TStringList* section = nullptr;
+  bool ended = false;  // a line started with Ctrl-Z
+
+  auto take_line = [&](std::string_view raw) {
+    // A CR before the LF belongs to the line end; any other CR is dropped.
+    std::string_view line = raw;
+    if (std::memchr(raw.data(), '\r', raw.size())) {
+      std::string& clean = raw.data() == pending.data() ? pending : scratch;
+      if (&clean == &scratch) scratch.assign(raw);
+      clean.erase(std::remove(clean.begin(), clean.end(), '\r'), clean.end());
+      line = clean;
+    }
+    if (!line.empty() && line.front() == kCtrlZ) {
+      ended = true;
+      return;
+    }
+    if (FlagDropComments && !line.empty() && line.front() == ';') return;
+    if (line.empty()) return;
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+      section = sections_.SectionItems(
+          sections_.AddSection(std::string(line.substr(1, line.size() - 2))));
+      return;
+    }
+    if (section) AddLine(*section, line);
+  };
+
+  while (!ended) {
+    errno = 0;
+    const size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
+    if (got == 0) {
+      if (std::ferror(file.get())) FailOn("Cannot read", file_name, errno);
+      break;
+    }
+    const char* next = buffer.data();
+    const char* const end = next + got;
+    while (next < end && !ended) {
+      const char* lf = static_cast<const char*>(std::memchr(next, '\n', end - next));
+      if (!lf) {
+        pending.append(next, end);
+        break;
+      }
+      if (pending.empty()) {
+        take_line(std::string_view(next, lf - next));
+      } else {
+        pending.append(next, lf);
+        take_line(pending);
+        pending.clear();
+      }
+      next = lf + 1;
+    }
+  }
+  if (!ended && !pending.empty()) take_line(pending);
+  file.reset();
+
+  if (sections_.EraseDuplicateSections(OnDuplicateSection)) Modified = true;
+}
+
+void TBigIniFile::AddLine(TStringList& section, std::string_view line) {
+  const bool rewrites = FlagTrimBlanksAroundEquals || FlagStripQuotes || FlagTrimRight;
+  if (!rewrites) {
+    if (FlagDropNoValueLines && line.find('=') == std::string_view::npos) return;
+    section.Add(std::string(line));
+    return;
+  }
+  std::string text(line);
+  if (FlagTrimBlanksAroundEquals) {
+    size_t equals = text.find('=');
+    if (equals != std::string::npos) {
+      size_t start = equals;
+      while (start > 0 && IsBlankOrTab(text[start - 1])) --start;
+      text.erase(start, equals - start);
+      equals = start;
+      if (equals > 0) {
+        size_t stop = equals + 1;
+        while (stop < text.size() && IsBlankOrTab(text[stop])) ++stop;
+        text.erase(equals + 1, stop - equals - 1);
+      }
+    }
+  }
+  if (FlagStripQuotes) {
+    const size_t equals = text.find('=');
+    if (equals != std::string::npos && equals > 0 && text.size() - equals - 1 >= 2) {
+      const char quote = text[equals + 1];
+      if ((quote == '"' || quote == '\'') && text.back() == quote) {
+        text.pop_back();
+        text.erase(equals + 1, 1);
+      }
+    }
+  }
+  if (FlagTrimRight)
+    while (!text.empty() && static_cast<unsigned char>(text.back()) < 33) text.pop_back();
+  if (FlagDropNoValueLines && text.find('=') == std::string::npos) return;
+  section.Add(std::move(text));
+}
+
+void TBigIniFile::Clear() { sections_.Clear(); }
+
+TBigIniFile::KeyPlace TBigIniFile::FindKey(std::string_view section, std::string_view name,
+                                           bool create) {
+  const int count = sections_.Count();
+  bool found = false;
+  if (count > 0) {
+    if (section_cursor_ < 0 || section_cursor_ >= count) section_cursor_ = 0;
+    const int start = section_cursor_;
+    for (;;) {
+      if (SameText(sections_[section_cursor_], section)) {
+        found = true;
+        break;
+      }
+      const int next = section_cursor_ + 1 == count ? 0 : section_cursor_ + 1;
+      if (next == start) break;
+      section_cursor_ = next;
+    }
+  }
+  if (!found) {
+    if (!create) return {nullptr, -1};
+    section_cursor_ = sections_.AddSection(std::string(section));
+    return {sections_.SectionItems(section_cursor_), -1};
+  }
+
+  TStringList* lines = sections_.SectionItems(section_cursor_);
+  // A line's name is its text before the first "=", so a name holding "="
+  // names no line.
+  if (name.find('=') != std::string_view::npos) return {lines, -1};
+  const size_t length = name.size();
+  const int line_count = lines->Count();
+  for (int i = 0; i < line_count; ++i) {
+    const std::string& line = lines->Strings(i);
+    if (line.size() > length && line[length] == '=' &&
+        CompareText(std::string_view(line.data(), length), name) == 0)
+      return {lines, i};
+  }
+  return {lines, -1};
+}
+
+void TBigIniFile::DeleteKey(std::string_view section, std::string_view name) {
+  const KeyPlace place = FindKey(section, name, true);
+  if (place.index < 0) return;
+  place.lines->Delete(place.index);
+  Modified = true;
+}
+
+void TBigIniFile::EraseSection(std::string_view section) {
+  const int index = sections_.IndexOf(section);
+  if (index < 0) return;
+  sections_.Delete(index);
+  sections_.ResetLastFound();
+  Modified = true;
+  if (section_cursor_ >= sections_.Count()) section_cursor_ = 0;
+}
+
+void TBigIniFile::UpdateFile() {
+  if (!Modified) return;
+  if (!file_name_.empty()) WriteImage();
+  Modified = false;
+}
+
+void TBigIniFile::WriteImage() {
+  ScratchFile scratch(file_name_);
+  errno = 0;
+  FilePtr file(std::fopen(scratch.path().c_str(), "wb"));
+  if (!file) FailOn("Cannot create", file_name_, errno);
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  LineWriter out(file.get(), BufferSize(TextBufferSize));
+  bool ok = true;
+  for (int s = 0; s < sections_.Count() && ok; ++s) {
+    const TStringList& lines = *sections_.SectionItems(s);
+    if (lines.Empty()) continue;
+    ok = out.Line("[", sections_[s], "]");
+    for (int i = 0; i < lines.Count() && ok; ++i) ok = out.Line(lines[i]);
+    ok = ok && out.Line("");
+  }
+  ok = ok && out.Flush();
+  const int write_error = errno;
+  const bool closed = std::fclose(file.release()) == 0;
+  if (!ok || !closed) FailOn("Cannot write", file_name_, ok ? errno : write_error);
+  errno = 0;
+  if (!Files().Replace(scratch.path(), file_name_)) FailOn("Cannot replace", file_name_, errno);
+  scratch.Committed();
+}
+
+bool TBigIniFile::SectionExists(std::string_view section) {
+  return sections_.IndexOf(section) >= 0;
+}
+
+std::string TBigIniFile::ReadValue(std::string_view section, std::string_view name,
+                                   std::string_view default_value) {
+  return ReadString(section, name, default_value);
+}
+
+void TBigIniFile::ReadAll(TStringList& strings) {
+  UpdateScope update(strings);
+  for (int s = 0; s < sections_.Count(); ++s) {
+    const TStringList& lines = *sections_.SectionItems(s);
+    const int count = lines.Count();
+    if (count == 0) continue;
+    strings.Add("[" + sections_[s] + "]");
+    for (int i = 0; i < count; ++i) strings.Add(lines[i]);
+    strings.Add(std::string());
+  }
+}
+
+bool TBigIniFile::ReadBool(std::string_view section, std::string_view name, bool default_value) {
+  return ReadInteger(section, name, default_value ? 1 : 0) != 0;
+}
+
+TDateTime TBigIniFile::ReadDate(std::string_view section, std::string_view name,
+                                TDateTime default_value) {
+  const std::string text = ReadString(section, name, "");
+  if (text.empty()) return default_value;
+  return StrToDate(text).value_or(default_value);
+}
+
+TDateTime TBigIniFile::ReadDateTime(std::string_view section, std::string_view name,
+                                    TDateTime default_value) {
+  const std::string text = ReadString(section, name, "");
+  if (text.empty()) return default_value;
+  return StrToDateTime(text).value_or(default_value);
+}
+
+double TBigIniFile::ReadFloat(std::string_view section, std::string_view name,
+                              double default_value) {
+  const std::string text = ReadString(section, name, "");
+  if (text.empty()) return default_value;
+  return StrToFloat(text).value_or(default_value);
+}
+
+int32_t TBigIniFile::ReadInteger(std::string_view section, std::string_view name,
+                                 int32_t default_value) {
+  std::string text = ReadString(section, name, "");
+  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+    text = "$" + text.substr(2, 255);
+  int32_t value;
+  return ParseInteger(text, value) ? value : default_value;
+}
+
+void TBigIniFile::ReadSection(std::string_view section, TStringList& strings) {
+  const int index = sections_.IndexOf(section);
+  if (index < 0) return;
+  const TStringList& lines = *sections_.SectionItems(index);
+  UpdateScope update(strings);
+  const int count = lines.Count();
+  for (int i = 0; i < count; ++i) {
+    const std::string_view name = lines.NameOf(i);
+    if (name.empty() || (FlagDropComments && name.front() == ';')) continue;
+    strings.Add(std::string(name));
+  }
+}
+
+void TBigIniFile::ReadSections(TStringList& strings) {
+  // A section list would take the line lists for its own and free them.
+  if (dynamic_cast<TSectionList*>(&strings)) throw Error("ReadSections cannot fill a section list");
+  UpdateScope update(strings);
+  strings.Clear();
+  for (int s = 0; s < sections_.Count(); ++s) strings.Add(sections_[s], sections_.SectionItems(s));
+}
+
+void TBigIniFile::ReadSectionValues(std::string_view section, TStringList& strings) {
+  const int index = sections_.IndexOf(section);
+  if (index < 0) return;
+  TStringList& lines = *sections_.SectionItems(index);
+  UpdateScope update(strings);
+  if (FlagClearOnReadSectionValues) strings.Clear();
+  const int count = lines.Count();
+  for (int i = 0; i < count; ++i) strings.Add(lines[i]);
+}
+
+std::string TBigIniFile::ReadString(std::string_view section, std::string_view name,
+                                    std::string_view default_value) {
+  const KeyPlace place = FindKey(section, name, false);
+  if (place.index < 0) return std::string(default_value);
+  const std::string& line = place.lines->Strings(place.index);
+  return line.substr(name.size() + 1);
+}
+
+TDateTime TBigIniFile::ReadTime(std::string_view section, std::string_view name,
+                                TDateTime default_value) {
+  const std::string text = ReadString(section, name, "");
+  if (text.empty()) return default_value;
+  return StrToTime(text).value_or(default_value);
+}
+
+bool TBigIniFile::HasSection(std::string_view section) { return SectionExists(section); }
+
+void TBigIniFile::FlushFile() { UpdateFile(); }
+
+bool TBigIniFile::ValueExists(std::string_view section, std::string_view name) {
+  TStringList names;
+  ReadSection(section, names);
+  return names.IndexOf(name) >= 0;
+}
+
+void TBigIniFile::WriteValue(std::string_view section, std::string_view name,
+                             std::string_view value) {
+  WriteString(section, name, value);
+}
+
+void TBigIniFile::WriteBool(std::string_view section, std::string_view name, bool value) {
+  WriteString(section, name, value ? "1" : "0");
+}
+
+void TBigIniFile::WriteDate(std::string_view section, std::string_view name, TDateTime value) {
+  WriteString(section, name, DateToStr(value));
+}
+
+void TBigIniFile::WriteDateTime(std::string_view section, std::string_view name, TDateTime value) {
+  WriteString(section, name, DateTimeToStr(value));
+}
+
+void TBigIniFile::WriteFloat(std::string_view section, std::string_view name, double value) {
+  WriteString(section, name, FloatToStr(value));
+}
+
+void TBigIniFile::WriteInteger(std::string_view section, std::string_view name, int32_t value) {
+  WriteString(section, name, std::to_string(value));
+}
+
+void TBigIniFile::WriteString(std::string_view section, std::string_view name,
+                              std::string_view value) {
+  if (name.empty()) {
+    if (section.empty() && value.empty())
+      UpdateFile();
+    else
+      EraseSection(section);
+    return;
+  }
+  CheckWritable(section, name, value);
+  std::string line;
+  line.reserve(name.size() + 1 + value.size());
+  line.append(name).append("=").append(value);
+  const KeyPlace place = FindKey(section, name, true);
+  if (place.index < 0) {
+    place.lines->Add(std::move(line));
+    Modified = true;
+  } else if (place.lines->Strings(place.index) != line) {
+    place.lines->Put(place.index, std::move(line));
+    Modified = true;
+  }
+}
+
+void TBigIniFile::WriteTime(std::string_view section, std::string_view name, TDateTime value) {
+  WriteString(section, name, TimeToStr(value));
+}
+
+}  // namespace pq
