@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace pq {
 namespace {
@@ -21,6 +22,11 @@ class StdFileSystem final : public FileSystem {
   }
   bool Replace(const std::string& from, const std::string& to) override {
     return std::rename(from.c_str(), to.c_str()) == 0;
+  }
+  bool Copy(const std::string& from, const std::string& to) override {
+    std::error_code error;
+    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing,
+                                      error);
   }
 };
 

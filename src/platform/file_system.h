@@ -15,6 +15,8 @@ class FileSystem {
   [[nodiscard]] virtual bool Rename(const std::string& from, const std::string& to) = 0;
   // Moves a file onto a name in one step, replacing the file that stands there.
   [[nodiscard]] virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  // Copies a file's contents to a name, replacing the file that stands there.
+  [[nodiscard]] virtual bool Copy(const std::string& from, const std::string& to) = 0;
 };
 
 // The process's file system: POSIX calls natively, Win32 once the Windows

@@ -38,4 +38,8 @@ bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool Win32FileSystem::Copy(const std::string& from, const std::string& to) {
+  return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
 }  // namespace pq::win32

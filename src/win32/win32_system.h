@@ -17,6 +17,7 @@ class Win32FileSystem final : public FileSystem {
   bool Remove(const std::string& path) override;
   bool Rename(const std::string& from, const std::string& to) override;
   bool Replace(const std::string& from, const std::string& to) override;
+  bool Copy(const std::string& from, const std::string& to) override;
 };
 
 }  // namespace pq::win32

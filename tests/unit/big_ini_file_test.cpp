@@ -297,6 +297,7 @@ class RefusingFileSystem : public FileSystem {
   bool Remove(const std::string& path) override { return real_.Remove(path); }
   bool Rename(const std::string&, const std::string&) override { return false; }
   bool Replace(const std::string&, const std::string&) override { return false; }
+  bool Copy(const std::string&, const std::string&) override { return false; }
 
  private:
   FileSystem& real_;

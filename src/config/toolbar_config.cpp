@@ -1,0 +1,224 @@
+#include "config/toolbar_config.h"
+
+#include <exception>
+#include <fstream>
+
+#include "config/band_identity.h"
+#include "config/big_ini_file.h"
+#include "config/registry_store.h"
+#include "platform/clock.h"
+#include "platform/date_time.h"
+#include "platform/error.h"
+#include "platform/file_system.h"
+#include "platform/system_messages.h"
+#include "platform/user_interface.h"
+
+namespace pq {
+
+ToolbarConfigRecord ToolbarConfig;
+
+namespace {
+
+constexpr char kOptions[] = "Options";
+constexpr char kCopyrightLead[] = "Copyright (C) 2003-";
+constexpr char kProductDomain[] = "pelliquester.example.com";
+constexpr size_t kPieceSize = 1024;
+
+std::string SideFile(const char* suffix) {
+  return ToolbarConfig.InstallPath + "\\" + ToolbarConfig.ToolbarFile + suffix;
+}
+
+std::string RegistryText(Platform& platform, const char* name) {
+  RegVariant value;
+  GetRegistryData(platform, RegRoot::LocalMachine, ToolbarConfig.BandKeyPath, name, value);
+  return VariantToText(value);
+}
+
+std::string FourDigitYear(TDateTime date) {
+  FormatSettings year_only;
+  year_only.ShortDateFormat = "yyyy";
+  return DateToStr(date, year_only);
+}
+
+// Blanks and control characters count as nothing at either end.
+bool IsBlank(const std::string& text) {
+  for (unsigned char c : text)
+    if (c > ' ') return false;
+  return true;
+}
+
+// A file is a toolbar configuration when it names the toolbar.
+bool NamesToolbar(const std::string& path) {
+  TBigIniFile ini(path);
+  return !ini.ReadString(kOptions, "Toolbar Name", "").empty();
+}
+
+// Puts the downloaded file in force. The installed file keeps serving until the
+// new one takes its name in one step, so no failure leaves the toolbar without a
+// configuration; the backup receives a copy of what is replaced.
+bool InstallDownloadedConfig(const std::string& downloaded) {
+  FileSystem& files = Files();
+  const std::string installed = ConfigFilePath();
+  const std::string backup = BackupConfigFilePath();
+  if (files.Exists(backup)) (void)files.Remove(backup);
+  (void)files.Copy(installed, backup);  // nothing to copy before the first install
+  return files.Replace(downloaded, installed);
+}
+
+std::string AsciiLower(const std::string& text) {
+  std::string lower = text;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+}
+
+// Position counted from 1; 0 when absent.
+size_t PositionOf(const std::string& text, char c) {
+  const size_t found = text.find(c);
+  return found == std::string::npos ? 0 : found + 1;
+}
+
+}  // namespace
+
+std::string ConfigFilePath() { return SideFile(".ini"); }
+std::string DownloadedConfigFilePath() { return SideFile(" Internet.ini"); }
+std::string BackupConfigFilePath() { return SideFile(" Default.ini"); }
+std::string BannerFilePath() { return SideFile(".bmp"); }
+
+void LoadToolbarConfig(Platform& platform) {
+  ToolbarConfig.BandClassId = kBandClassId;
+  ToolbarConfig.BandKeyPath = std::string(kExplorerBarsKey) + "\\" + ToolbarConfig.BandClassId;
+
+  ToolbarConfig.InstallPath = RegistryText(platform, "InstallPath");
+  ToolbarConfig.ToolbarName = RegistryText(platform, "Toolbar Name");
+  ToolbarConfig.ToolbarFile = RegistryText(platform, "Toolbar File");
+
+  {
+    TBigIniFile ini(ConfigFilePath());
+    ToolbarConfig.CompanyName = ini.ReadString(kOptions, "Company Name", kDefaultCompanyName);
+    ToolbarConfig.HomePageUrl = ini.ReadString(kOptions, "Home Page URL", kDefaultHomePageUrl);
+    ToolbarConfig.ContactEmail = ini.ReadString(kOptions, "Contact E-Mail", kDefaultContactEmail);
+    ToolbarConfig.FlashUrl = ini.ReadString(kOptions, "Flash URL", "");
+    ToolbarConfig.SearchUrl = ini.ReadString(kOptions, "Search URL", kDefaultSearchUrl);
+    ToolbarConfig.UpdatesUrl = ini.ReadString(kOptions, "Updates URL", "");
+  }
+  ToolbarConfig.CopyrightText =
+      kCopyrightLead + FourDigitYear(platform.clock->Today()) + " " + kProductDomain;
+
+  ToolbarConfig.DefaultSpeedCount = 1;
+  ToolbarConfig.DefaultSpeedUrls[1] = kCompanyHost;
+  ToolbarConfig.DefaultSpeedImages[1] = 1;
+}
+
+void ClearToolbarConfig() { ToolbarConfig = ToolbarConfigRecord{}; }
+
+bool UpdateConfigFile(Platform& platform) {
+  if (IsBlank(ToolbarConfig.UpdatesUrl)) return false;
+
+  bool result = false;
+  std::exception_ptr failure;
+  try {
+    const std::string downloaded = DownloadedConfigFilePath();
+    if (Files().Exists(downloaded)) (void)Files().Remove(downloaded);
+    // A download that is not a toolbar configuration (an error page, a wrong
+    // file) stays under the download name until the next update removes it.
+    if (DownloadFile(platform, ToolbarConfig.UpdatesUrl + "/toolbar.ini", downloaded) &&
+        NamesToolbar(downloaded))
+      result = InstallDownloadedConfig(downloaded);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  // An update that did not happen leaves the installed configuration in force.
+  if (!result) result = NamesToolbar(ConfigFilePath());
+  if (failure) std::rethrow_exception(failure);
+  if (!result)
+    ShowError(platform, "Error Loading Configuration File! " + ToolbarConfig.ToolbarFile +
+                            ".ini! Please contact " + ToolbarConfig.CompanyName);
+  return result;
+}
+
+bool DownloadFile(Platform& platform, const std::string& address, const std::string& destination) {
+  const uint64_t started = platform.clock->Milliseconds();
+  auto past_deadline = [&] {
+    return platform.clock->Milliseconds() - started >= kDownloadDeadlineMs;
+  };
+
+  std::unique_ptr<InternetSession> session =
+      platform.internet->OpenSession(platform.internet->AgentName(), kDownloadTimeouts);
+  if (!session) return false;
+  const std::string canonical = CanonicalizeUrl(platform, address);
+  if (!IsPlausibleURL(canonical)) return false;
+  std::unique_ptr<InternetResource> resource = session->OpenAddress(canonical);
+  if (!resource) return false;
+  const std::optional<uint64_t> announced = resource->AnnouncedLength();
+  if (announced && *announced > kDownloadSizeLimit) return false;
+  if (past_deadline()) return false;
+
+  std::ofstream file(destination, std::ios::binary | std::ios::trunc);
+  if (!file) throw InOutError("Cannot create file \"" + destination + "\".");
+  bool complete = false;
+  uint64_t received = 0;
+  std::string piece;
+  while (!past_deadline()) {
+    if (!resource->ReadPiece(kPieceSize, piece)) break;
+    if (piece.empty()) {
+      // A body that ends before its announced length was broken off.
+      complete = !announced || received == *announced;
+      break;
+    }
+    received += piece.size();
+    if (received > kDownloadSizeLimit) break;
+    file.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    if (!file) {
+      file.close();
+      (void)Files().Remove(destination);
+      throw InOutError("Cannot write file \"" + destination + "\".");
+    }
+  }
+  file.close();
+  if (!file) {
+    (void)Files().Remove(destination);
+    throw InOutError("Cannot write file \"" + destination + "\".");
+  }
+  if (!complete) {
+    (void)Files().Remove(destination);
+    return false;
+  }
+  return true;
+}
+
+std::string CanonicalizeUrl(Platform& platform, const std::string& address) {
+  std::string canonical;
+  const uint32_t error = platform.internet->Canonicalize(address, canonical);
+  if (error != 0) {
+    ShowError(platform, "Error: " + platform.messages->MessageFor(error));
+    return std::string();
+  }
+  return canonical;
+}
+
+bool IsPlausibleURL(const std::string& text) {
+  const size_t length = text.size();
+  if (length < 5) return false;
+  if (text.back() == '.') return false;
+  if (text.find("..") != std::string::npos) return false;
+  for (unsigned char c : text)
+    if (c < 0x21 || c > 0x7E) return false;
+
+  const std::string lower = AsciiLower(text);
+  if (lower.starts_with("www.")) return true;
+  if (lower.starts_with("news:") && length > 6) return true;
+  if (length > 12) return true;
+  const size_t at = PositionOf(text, '@');
+  const size_t dot = PositionOf(text, '.');
+  if (lower.starts_with("mailto:") && at > 1 && dot > 4 && dot > at + 1) return true;
+  if (lower.find("http://") != std::string::npos) return true;
+  if (lower.find("ftp://") != std::string::npos && length > 10 && dot > 7) return true;
+  return false;
+}
+
+void ShowError(Platform& platform, const std::string& message) {
+  platform.ui->ShowMessageBox(message, "Error", kMbIconWarning | kMbOk);
+}
+
+}  // namespace pq

@@ -1,0 +1,184 @@
+#include "win32/win32_internet.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdlib>
+
+#include "platform/text.h"
+#include "win32/unique_handle.h"
+
+namespace pq::win32 {
+namespace {
+
+using unique_hinternet = unique_handle<HINTERNET, &InternetCloseHandle>;
+
+void SetTimeouts(HINTERNET handle, const InternetTimeouts& timeouts) {
+  const DWORD options[][2] = {{INTERNET_OPTION_CONNECT_TIMEOUT, timeouts.connect_ms},
+                              {INTERNET_OPTION_SEND_TIMEOUT, timeouts.send_ms},
+                              {INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.receive_ms}};
+  for (const auto& option : options) {
+    DWORD value = option[1];
+    InternetSetOptionA(handle, option[0], &value, sizeof value);
+  }
+}
+
+class Win32Resource final : public InternetResource {
+ public:
+  // `connection` is the server connection an HTTP request was made on, or none.
+  Win32Resource(unique_hinternet connection, unique_hinternet request)
+      : connection_(std::move(connection)), request_(std::move(request)) {}
+
+  std::optional<uint64_t> AnnouncedLength() override {
+    // A chunked body carries its own lengths; a Content-Length beside it means nothing.
+    const std::optional<std::string> encoding = Header(HTTP_QUERY_TRANSFER_ENCODING);
+    if (encoding && !SameText(*encoding, "identity")) return std::nullopt;
+    const std::optional<std::string> length = Header(HTTP_QUERY_CONTENT_LENGTH);
+    if (!length || length->empty() || length->find_first_not_of("0123456789") != std::string::npos)
+      return std::nullopt;
+    // Too many digits saturate, which is past any limit.
+    return std::strtoull(length->c_str(), nullptr, 10);
+  }
+
+  bool ReadPiece(size_t capacity, std::string& piece) override {
+    // A read of a fixed size waits until that much has arrived, however slowly
+    // the server sends; asking what has arrived first bounds each wait by the
+    // receive timeout.
+    DWORD available = 0;
+    if (!InternetQueryDataAvailable(request_.get(), &available, 0, 0)) return false;
+    piece.clear();
+    if (available == 0) return true;
+    piece.resize(available < capacity ? available : capacity);
+    DWORD read = 0;
+    if (!InternetReadFile(request_.get(), piece.data(), static_cast<DWORD>(piece.size()), &read))
+      return false;
+    piece.resize(read);
+    return true;
+  }
+
+ private:
+  // A response header's value; none when the response has no such header.
+  std::optional<std::string> Header(DWORD level) {
+    std::string text(64, '\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      DWORD size = static_cast<DWORD>(text.size());
+      if (HttpQueryInfoA(request_.get(), level, text.data(), &size, nullptr)) {
+        text.resize(size);
+        return text;
+      }
+      if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+      text.assign(static_cast<size_t>(size) + 1, '\0');
+    }
+    return std::nullopt;
+  }
+
+  // Declared first so that the request closes before its connection.
+  unique_hinternet connection_;
+  unique_hinternet request_;
+};
+
+class Win32Session final : public InternetSession {
+ public:
+  Win32Session(unique_hinternet session, const InternetTimeouts& timeouts)
+      : session_(std::move(session)), timeouts_(timeouts) {}
+
+  std::unique_ptr<InternetResource> OpenAddress(const std::string& address) override {
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUserNameLength =
+        parts.dwPasswordLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
+    if (InternetCrackUrlA(address.c_str(), 0, 0, &parts) &&
+        (parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS))
+      return OpenHttp(parts);
+    // Other schemes get what the session's timeouts give them.
+    unique_hinternet request(InternetOpenUrlA(session_.get(), address.c_str(), nullptr, 0,
+                                              INTERNET_FLAG_RESYNCHRONIZE, 0));
+    if (!request) return nullptr;
+    return std::make_unique<Win32Resource>(unique_hinternet(), std::move(request));
+  }
+
+ private:
+  static std::string Part(const char* text, DWORD length) {
+    return text ? std::string(text, length) : std::string();
+  }
+
+  // The steps of opening an HTTP address, taken one by one so that the request
+  // gets its timeouts before it is sent: a session's send and receive timeouts
+  // do not reach the requests that opening an address whole makes everywhere.
+  std::unique_ptr<InternetResource> OpenHttp(const URL_COMPONENTSA& parts) {
+    const std::string host = Part(parts.lpszHostName, parts.dwHostNameLength);
+    const std::string user = Part(parts.lpszUserName, parts.dwUserNameLength);
+    const std::string password = Part(parts.lpszPassword, parts.dwPasswordLength);
+    std::string object = Part(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                         Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (object.empty()) object = "/";
+    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+
+    unique_hinternet connection(InternetConnectA(
+        session_.get(), host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
+        password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) return nullptr;
+    const char* accept[] = {"*/*", nullptr};
+    unique_hinternet request(
+        HttpOpenRequestA(connection.get(), "GET", object.c_str(), nullptr, nullptr, accept,
+                         INTERNET_FLAG_RESYNCHRONIZE | (secure ? INTERNET_FLAG_SECURE : 0), 0));
+    if (!request) return nullptr;
+    SetTimeouts(request.get(), timeouts_);
+    if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) return nullptr;
+    return std::make_unique<Win32Resource>(std::move(connection), std::move(request));
+  }
+
+  unique_hinternet session_;
+  InternetTimeouts timeouts_;
+};
+
+}  // namespace
+
+std::string Win32Internet::AgentName() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return std::string();
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);  // truncated: the name is longer
+  }
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::unique_ptr<InternetSession> Win32Internet::OpenSession(const std::string& agent,
+                                                            const InternetTimeouts& timeouts) {
+  unique_hinternet session(
+      InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!session) return nullptr;
+  SetTimeouts(session.get(), timeouts);
+  return std::make_unique<Win32Session>(std::move(session), timeouts);
+}
+
+uint32_t Win32Internet::Canonicalize(const std::string& address, std::string& canonical) {
+  // Decoding never lengthens an address, but canonical forms may gain a few
+  // characters ("http://host" becomes "http://host/"); the system names the
+  // size it needs when that is not enough.
+  std::string buffer(address.size() + 16, '\0');
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    if (InternetCanonicalizeUrlA(address.c_str(), buffer.data(), &length,
+                                 ICU_DECODE | ICU_NO_ENCODE)) {
+      buffer.resize(length < buffer.size() ? length : buffer.size());
+      const size_t end = buffer.find('\0');
+      if (end != std::string::npos) buffer.resize(end);
+      canonical = std::move(buffer);
+      return 0;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_INSUFFICIENT_BUFFER) return error;
+    const size_t needed = static_cast<size_t>(length) + 1;
+    buffer.assign(needed > buffer.size() ? needed : buffer.size() * 2, '\0');
+  }
+  return ERROR_INSUFFICIENT_BUFFER;
+}
+
+}  // namespace pq::win32

@@ -1,0 +1,56 @@
+#pragma once
+// An Internet of scripted responses: each known address answers with its body,
+// delivered piece by piece, and ends as the script says. What was asked of it
+// is recorded.
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_clock.h"
+#include "platform/internet.h"
+
+namespace pq::fakes {
+
+struct FakeResponse {
+  enum class Ending { Complete, FailedRead, Endless };
+
+  std::string body;
+  std::optional<uint64_t> announced;  // Content-Length, when the server sends one
+  Ending ending = Ending::Complete;
+  size_t piece_limit = 0;    // largest piece the server hands out at once; 0: no limit
+  uint64_t ms_per_read = 0;  // how long each read takes, on the fake clock
+};
+
+class FakeInternet : public Internet {
+ public:
+  explicit FakeInternet(FakeClock* clock = nullptr) : clock_(clock) {}
+
+  std::string AgentName() override { return agent; }
+  std::unique_ptr<InternetSession> OpenSession(const std::string& agent_name,
+                                               const InternetTimeouts& timeouts) override;
+  uint32_t Canonicalize(const std::string& address, std::string& canonical) override;
+
+  // The script.
+  std::string agent = "iexplore.exe";
+  bool refuse_sessions = false;
+  std::map<std::string, FakeResponse> responses;       // addresses that open
+  std::map<std::string, std::string> canonical_forms;  // others are their own
+  uint32_t canonicalize_error = 0;
+
+  // The record.
+  std::vector<std::string> session_agents;
+  std::vector<InternetTimeouts> session_timeouts;
+  std::vector<std::string> canonicalized;
+  std::vector<std::string> opened;  // every address asked for, opened or not
+  int reads = 0;
+  int open_resources = 0;  // resources not yet closed
+  int open_sessions = 0;   // sessions not yet closed
+
+ private:
+  friend class FakeSession;
+  friend class FakeResource;
+  FakeClock* clock_;
+};
+
+}  // namespace pq::fakes

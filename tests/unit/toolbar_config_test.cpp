@@ -1,0 +1,596 @@
+// Loading the toolbar configuration and refreshing it from the update address,
+// against real files in a scratch directory and fakes of everything else.
+#include "config/toolbar_config.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "config/band_identity.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_internet.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_system_messages.h"
+#include "fakes/fake_user_interface.h"
+#include "platform/error.h"
+#include "platform/file_system.h"
+
+namespace pq {
+namespace {
+
+namespace fs = std::filesystem;
+using fakes::FakeResponse;
+
+const std::string kBandKey = std::string(kExplorerBarsKey) + "\\" + kBandClassId;
+const std::string kUpdates = "http://updates.example.net/bar";
+const std::string kUpdateAddress = kUpdates + "/toolbar.ini";
+const std::string kOldConfig = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=Old\r\n";
+const std::string kNewConfig = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=New\r\n";
+const std::string kConfigError =
+    "Error Loading Configuration File! MyBar.ini! Please contact Pendleworth, Inc.";
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+bool Exists(const std::string& path) { return fs::exists(path); }
+
+FakeResponse Body(const std::string& body) {
+  FakeResponse response;
+  response.body = body;
+  response.announced = body.size();
+  return response;
+}
+
+// The process's file system with operations that can be made to fail, and a
+// record of the moves made.
+class ScriptedFileSystem : public FileSystem {
+ public:
+  explicit ScriptedFileSystem(FileSystem& real) : real_(real) {}
+  bool Exists(const std::string& path) override { return real_.Exists(path); }
+  bool Remove(const std::string& path) override { return real_.Remove(path); }
+  bool Rename(const std::string& from, const std::string& to) override {
+    moves.push_back("rename " + from + " -> " + to);
+    return real_.Rename(from, to);
+  }
+  bool Replace(const std::string& from, const std::string& to) override {
+    moves.push_back("replace " + from + " -> " + to);
+    return !fail_replace && real_.Replace(from, to);
+  }
+  bool Copy(const std::string& from, const std::string& to) override {
+    return !fail_copy && real_.Copy(from, to);
+  }
+
+  bool fail_replace = false;
+  bool fail_copy = false;
+  std::vector<std::string> moves;
+
+ private:
+  FileSystem& real_;
+};
+
+class ToolbarConfigTest : public ::testing::Test {
+ protected:
+  ToolbarConfigTest() {
+    static int counter = 0;
+    root_ = fs::temp_directory_path() /
+            ("pq-config-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+    fs::create_directories(root_ / "install");
+    platform.registry = &registry;
+    platform.messages = &messages;
+    platform.ui = &ui;
+    platform.clock = &clock;
+    platform.internet = &internet;
+  }
+  ~ToolbarConfigTest() override {
+    ClearToolbarConfig();
+    InstallFileSystem(nullptr);
+    fs::remove_all(root_);
+  }
+
+  // Where the installation put its files. File names are composed with "\",
+  // which is an ordinary character here: the files stand beside this directory
+  // inside the scratch root.
+  std::string InstallDir() const { return (root_ / "install").string(); }
+
+  void RegisterInstallation(const std::string& file = "MyBar") {
+    registry.PutText(RegRoot::LocalMachine, kBandKey, "InstallPath", InstallDir());
+    registry.PutText(RegRoot::LocalMachine, kBandKey, "Toolbar Name", "My Bar");
+    registry.PutText(RegRoot::LocalMachine, kBandKey, "Toolbar File", file);
+  }
+
+  fs::path root_;
+  fakes::FakeRegistry registry;
+  fakes::FakeSystemMessages messages;
+  fakes::FakeUserInterface ui;
+  fakes::FakeClock clock;
+  fakes::FakeInternet internet{&clock};
+  Platform platform;
+};
+
+// ---------------------------------------------------------------------------
+// Loading
+
+TEST_F(ToolbarConfigTest, LoadTakesInstallationFromRegistryAndOptionsFromTheFile) {
+  RegisterInstallation();
+  WriteAll(
+      InstallDir() + "\\MyBar.ini",
+      "[Options]\r\nToolbar Name=Ignored\r\nCompany Name=Acme Bars\r\n"
+      "Home Page URL=http://www.acme.example.org/\r\nContact E-Mail=mailto:help@acme.example\r\n"
+      "Flash URL=http://www.acme.example.org/banner.swf\r\n"
+      "Search URL=http://find.example.org/?q=[SEARCH]\r\n"
+      "Updates URL=http://www.acme.example.org/bar\r\n");
+
+  LoadToolbarConfig(platform);
+
+  EXPECT_EQ(ToolbarConfig.BandClassId, kBandClassId);
+  EXPECT_EQ(ToolbarConfig.BandKeyPath, kBandKey);
+  EXPECT_EQ(ToolbarConfig.InstallPath, InstallDir());
+  EXPECT_EQ(ToolbarConfig.ToolbarName, "My Bar") << "the name comes from the registry only";
+  EXPECT_EQ(ToolbarConfig.ToolbarFile, "MyBar");
+  EXPECT_EQ(ToolbarConfig.CompanyName, "Acme Bars");
+  EXPECT_EQ(ToolbarConfig.HomePageUrl, "http://www.acme.example.org/");
+  EXPECT_EQ(ToolbarConfig.ContactEmail, "mailto:help@acme.example");
+  EXPECT_EQ(ToolbarConfig.FlashUrl, "http://www.acme.example.org/banner.swf");
+  EXPECT_EQ(ToolbarConfig.SearchUrl, "http://find.example.org/?q=[SEARCH]");
+  EXPECT_EQ(ToolbarConfig.UpdatesUrl, "http://www.acme.example.org/bar");
+  EXPECT_EQ(ToolbarConfig.CopyrightText, "Copyright (C) 2003-2024 pelliquester.example.com");
+  EXPECT_EQ(ToolbarConfig.DefaultSpeedCount, 1);
+  EXPECT_EQ(ToolbarConfig.DefaultSpeedUrls[1], kCompanyHost);
+  EXPECT_EQ(ToolbarConfig.DefaultSpeedImages[1], 1);
+  EXPECT_EQ(ToolbarConfig.DefaultSpeedUrls[2], "");
+  EXPECT_EQ(ToolbarConfig.DefaultSpeedImages[255], 0);
+}
+
+TEST_F(ToolbarConfigTest, MissingConfigurationFileGivesEveryDefault) {
+  RegisterInstallation();
+
+  LoadToolbarConfig(platform);
+
+  EXPECT_EQ(ToolbarConfig.CompanyName, "Pendleworth, Inc.");
+  EXPECT_EQ(ToolbarConfig.HomePageUrl, kDefaultHomePageUrl);
+  EXPECT_EQ(ToolbarConfig.ContactEmail, kDefaultContactEmail);
+  EXPECT_EQ(ToolbarConfig.SearchUrl, kDefaultSearchUrl);
+  EXPECT_EQ(ToolbarConfig.FlashUrl, "");
+  EXPECT_EQ(ToolbarConfig.UpdatesUrl, "") << "updating is off";
+}
+
+TEST_F(ToolbarConfigTest, DefaultsHaveTheFormsTheirUsersExpect) {
+  EXPECT_EQ(std::string(kDefaultHomePageUrl).rfind("http://www.", 0), 0u);
+  EXPECT_EQ(std::string(kDefaultContactEmail).rfind("mailto:", 0), 0u);
+  const std::string search = kDefaultSearchUrl;
+  EXPECT_EQ(search.rfind("http://www.", 0), 0u);
+  EXPECT_EQ(search.substr(search.find('/', 7)), "/search?q=[SEARCH]");
+  EXPECT_EQ(std::string(kCompanyHost).rfind("www.", 0), 0u);
+  EXPECT_EQ(std::string(kCompanyHost).find("://"), std::string::npos);
+}
+
+TEST_F(ToolbarConfigTest, SectionWithoutTheKeysGivesDefaultsButEmptyValuesStayEmpty) {
+  RegisterInstallation();
+  WriteAll(InstallDir() + "\\MyBar.ini",
+           "[Options]\r\nCompany Name=\r\nHome Page URL=\r\nContact E-Mail=\r\n"
+           "[Other]\r\nSearch URL=http://elsewhere.example/\r\n");
+
+  LoadToolbarConfig(platform);
+
+  EXPECT_EQ(ToolbarConfig.CompanyName, "");
+  EXPECT_EQ(ToolbarConfig.HomePageUrl, "");
+  EXPECT_EQ(ToolbarConfig.ContactEmail, "");
+  EXPECT_EQ(ToolbarConfig.SearchUrl, kDefaultSearchUrl) << "keys count only in [Options]";
+}
+
+TEST_F(ToolbarConfigTest, IntegerTypedToolbarFileNamesTheFileByItsDecimalText) {
+  RegisterInstallation();
+  registry.Put(RegRoot::LocalMachine, kBandKey, "Toolbar File", RegType::Dword,
+               std::string("\x2A\0\0\0", 4));
+  WriteAll(InstallDir() + "\\42.ini", "[Options]\r\nCompany Name=Forty-Two\r\n");
+
+  LoadToolbarConfig(platform);
+
+  EXPECT_EQ(ToolbarConfig.ToolbarFile, "42");
+  EXPECT_EQ(ConfigFilePath(), InstallDir() + "\\42.ini");
+  EXPECT_EQ(ToolbarConfig.CompanyName, "Forty-Two");
+}
+
+TEST_F(ToolbarConfigTest, MissingRegistryValuesLeaveTheRootDirectoryPath) {
+  LoadToolbarConfig(platform);
+
+  EXPECT_EQ(ToolbarConfig.InstallPath, "");
+  EXPECT_EQ(ToolbarConfig.ToolbarName, "");
+  EXPECT_EQ(ConfigFilePath(), "\\.ini");
+  EXPECT_EQ(ToolbarConfig.CompanyName, "Pendleworth, Inc.");
+}
+
+TEST_F(ToolbarConfigTest, CopyrightYearIsTheLoadYearInFourDigits) {
+  clock.today = TryEncodeDate(987, 12, 31).value();
+  LoadToolbarConfig(platform);
+  EXPECT_EQ(ToolbarConfig.CopyrightText, "Copyright (C) 2003-0987 pelliquester.example.com");
+}
+
+TEST_F(ToolbarConfigTest, ClearEmptiesTheRecord) {
+  RegisterInstallation();
+  LoadToolbarConfig(platform);
+
+  ClearToolbarConfig();
+
+  EXPECT_EQ(ToolbarConfig.BandClassId, "");
+  EXPECT_EQ(ToolbarConfig.InstallPath, "");
+  EXPECT_EQ(ToolbarConfig.CompanyName, "");
+  EXPECT_EQ(ToolbarConfig.CopyrightText, "");
+  EXPECT_EQ(ToolbarConfig.DefaultSpeedUrls[1], "");
+}
+
+TEST_F(ToolbarConfigTest, SideFileNamesAreComposedWithoutNormalising) {
+  ToolbarConfig.InstallPath = "C:\\Program Files\\My Bar\\";
+  ToolbarConfig.ToolbarFile = "MyBar";
+  EXPECT_EQ(ConfigFilePath(), "C:\\Program Files\\My Bar\\\\MyBar.ini");
+  EXPECT_EQ(DownloadedConfigFilePath(), "C:\\Program Files\\My Bar\\\\MyBar Internet.ini");
+  EXPECT_EQ(BackupConfigFilePath(), "C:\\Program Files\\My Bar\\\\MyBar Default.ini");
+  EXPECT_EQ(BannerFilePath(), "C:\\Program Files\\My Bar\\\\MyBar.bmp");
+}
+
+// ---------------------------------------------------------------------------
+// Refreshing
+
+class ConfigUpdate : public ToolbarConfigTest {
+ protected:
+  ConfigUpdate() {
+    ToolbarConfig.InstallPath = InstallDir();
+    ToolbarConfig.ToolbarFile = "MyBar";
+    ToolbarConfig.CompanyName = kDefaultCompanyName;
+    ToolbarConfig.UpdatesUrl = kUpdates;
+  }
+
+  std::vector<std::string> ShownTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& shown : ui.shown) texts.push_back(shown.text);
+    return texts;
+  }
+  void ExpectEverythingClosed() const {
+    EXPECT_EQ(internet.open_resources, 0);
+    EXPECT_EQ(internet.open_sessions, 0);
+  }
+};
+
+TEST_F(ConfigUpdate, BlankUpdatesUrlTouchesNothing) {
+  ToolbarConfig.UpdatesUrl = " \t\r\n ";
+  WriteAll(DownloadedConfigFilePath(), "left from before");
+
+  EXPECT_FALSE(UpdateConfigFile(platform)) << "false, although nothing was checked";
+
+  EXPECT_TRUE(internet.session_agents.empty());
+  EXPECT_TRUE(ui.shown.empty()) << "no configuration, yet no message";
+  EXPECT_EQ(ReadAll(DownloadedConfigFilePath()), "left from before");
+}
+
+TEST_F(ConfigUpdate, UpdateAddressIsTheUpdatesUrlWithToolbarIniAppended) {
+  ToolbarConfig.UpdatesUrl = "http://updates.example.net/bar/";
+  WriteAll(ConfigFilePath(), kOldConfig);
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  ASSERT_EQ(internet.opened.size(), 1u);
+  EXPECT_EQ(internet.opened[0], "http://updates.example.net/bar//toolbar.ini");
+}
+
+TEST_F(ConfigUpdate, ValidDownloadIsInstalledAndTheReplacedFileKeptAsBackup) {
+  WriteAll(ConfigFilePath(), kOldConfig);
+  WriteAll(BackupConfigFilePath(), "an older backup");
+  internet.responses[kUpdateAddress] = Body(kNewConfig);
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kNewConfig);
+  EXPECT_EQ(ReadAll(BackupConfigFilePath()), kOldConfig);
+  EXPECT_FALSE(Exists(DownloadedConfigFilePath()));
+  EXPECT_TRUE(ui.shown.empty());
+  EXPECT_EQ(internet.session_agents, std::vector<std::string>{"iexplore.exe"});
+  ExpectEverythingClosed();
+}
+
+TEST_F(ConfigUpdate, FirstDownloadIsInstalledWhenNothingWasInstalled) {
+  internet.responses[kUpdateAddress] = Body(kNewConfig);
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kNewConfig);
+  EXPECT_FALSE(Exists(BackupConfigFilePath()));
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(ConfigUpdate, DownloadWithoutToolbarNameStaysUntilTheNextUpdateRemovesIt) {
+  WriteAll(ConfigFilePath(), kOldConfig);
+  const std::string page = "<html><body>404 Not Found</body></html>";
+  internet.responses[kUpdateAddress] = Body(page);
+
+  EXPECT_TRUE(UpdateConfigFile(platform)) << "the installed file is still valid";
+  EXPECT_EQ(ReadAll(DownloadedConfigFilePath()), page);
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kOldConfig);
+  EXPECT_FALSE(Exists(BackupConfigFilePath()));
+
+  internet.responses.clear();  // the source is gone
+  EXPECT_TRUE(UpdateConfigFile(platform));
+  EXPECT_FALSE(Exists(DownloadedConfigFilePath()));
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kOldConfig);
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(ConfigUpdate, EmptyToolbarNameDoesNotMakeAConfiguration) {
+  WriteAll(ConfigFilePath(), kOldConfig);
+  internet.responses[kUpdateAddress] = Body("[Options]\r\nToolbar Name=\r\n");
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kOldConfig);
+  EXPECT_TRUE(Exists(DownloadedConfigFilePath()));
+}
+
+TEST_F(ConfigUpdate, UnreachableSourceKeepsTheInstalledConfiguration) {
+  WriteAll(ConfigFilePath(), kOldConfig);
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_EQ(internet.opened, std::vector<std::string>{kUpdateAddress});
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kOldConfig);
+  EXPECT_FALSE(Exists(DownloadedConfigFilePath()));
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(ConfigUpdate, BodyShorterThanAnnouncedIsNotInstalled) {
+  WriteAll(ConfigFilePath(), kOldConfig);
+  FakeResponse response = Body(kNewConfig);
+  response.announced = kNewConfig.size() + 500;  // the connection broke off
+  internet.responses[kUpdateAddress] = response;
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kOldConfig);
+  EXPECT_FALSE(Exists(DownloadedConfigFilePath()));
+  EXPECT_FALSE(Exists(BackupConfigFilePath()));
+}
+
+TEST_F(ConfigUpdate, FailedReadIsNotInstalled) {
+  WriteAll(ConfigFilePath(), kOldConfig);
+  FakeResponse response;
+  response.body = kNewConfig;
+  response.ending = FakeResponse::Ending::FailedRead;
+  internet.responses[kUpdateAddress] = response;
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kOldConfig);
+  EXPECT_FALSE(Exists(DownloadedConfigFilePath()));
+  ExpectEverythingClosed();
+}
+
+TEST_F(ConfigUpdate, FailedReplacementLeavesTheInstalledFileInPlace) {
+  ScriptedFileSystem files(Files());
+  files.fail_replace = true;
+  InstallFileSystem(&files);
+  WriteAll(ConfigFilePath(), kOldConfig);
+  internet.responses[kUpdateAddress] = Body(kNewConfig);
+
+  EXPECT_TRUE(UpdateConfigFile(platform)) << "the installed file still serves";
+
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kOldConfig);
+  EXPECT_EQ(ReadAll(BackupConfigFilePath()), kOldConfig);
+  EXPECT_TRUE(ui.shown.empty());
+  for (const std::string& move : files.moves)
+    EXPECT_EQ(move.rfind("rename " + ConfigFilePath(), 0), std::string::npos)
+        << "the installed file is never moved away: " << move;
+}
+
+TEST_F(ConfigUpdate, ReplacementGoesAheadWhenTheBackupCannotBeMade) {
+  ScriptedFileSystem files(Files());
+  files.fail_copy = true;
+  InstallFileSystem(&files);
+  WriteAll(ConfigFilePath(), kOldConfig);
+  WriteAll(BackupConfigFilePath(), "an older backup");
+  internet.responses[kUpdateAddress] = Body(kNewConfig);
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kNewConfig);
+  EXPECT_FALSE(Exists(BackupConfigFilePath()));
+  EXPECT_EQ(files.moves, std::vector<std::string>{"replace " + DownloadedConfigFilePath() + " -> " +
+                                                  ConfigFilePath()});
+}
+
+TEST_F(ConfigUpdate, NoConfigurationAnywhereShowsTheConfigurationError) {
+  EXPECT_FALSE(UpdateConfigFile(platform));
+
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_EQ(ui.shown[0].text, kConfigError);
+  EXPECT_EQ(ui.shown[0].caption, "Error");
+  EXPECT_EQ(ui.shown[0].style, 0x30u) << "warning icon, OK button";
+}
+
+TEST_F(ConfigUpdate, InstalledFileWithoutToolbarNameIsNoConfiguration) {
+  WriteAll(ConfigFilePath(), "[Options]\r\nCompany Name=Old\r\n");
+
+  EXPECT_FALSE(UpdateConfigFile(platform));
+
+  EXPECT_EQ(ShownTexts(), std::vector<std::string>{kConfigError});
+}
+
+TEST_F(ConfigUpdate, EmptyCompanyNameEndsTheMessageAfterPleaseContact) {
+  ToolbarConfig.CompanyName = "";
+
+  EXPECT_FALSE(UpdateConfigFile(platform));
+
+  EXPECT_EQ(ShownTexts(), std::vector<std::string>{
+                              "Error Loading Configuration File! MyBar.ini! Please contact "});
+}
+
+TEST_F(ConfigUpdate, UncreatableDownloadFileFailsToTheCallerWithoutTheMessage) {
+  ToolbarConfig.InstallPath = (root_ / "missing" / "dir").string();
+  internet.responses[kUpdateAddress] = Body(kNewConfig);
+
+  EXPECT_THROW(UpdateConfigFile(platform), InOutError);
+
+  EXPECT_TRUE(ui.shown.empty());
+  ExpectEverythingClosed();
+}
+
+TEST_F(ConfigUpdate, CanonicalFormIsWhatGetsFetched) {
+  internet.canonical_forms[kUpdateAddress] = "http://updates.example.net/canonical/toolbar.ini";
+  internet.responses["http://updates.example.net/canonical/toolbar.ini"] = Body(kNewConfig);
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_EQ(internet.canonicalized, std::vector<std::string>{kUpdateAddress});
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kNewConfig);
+}
+
+TEST_F(ConfigUpdate, ImplausibleCanonicalFormIsNotFetched) {
+  WriteAll(ConfigFilePath(), kOldConfig);
+  internet.canonical_forms[kUpdateAddress] = "http://updates.example.net/a b/toolbar.ini";
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_TRUE(internet.opened.empty());
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(ConfigUpdate, CanonicalizationFailureShowsTheSystemMessageAndSkipsTheDownload) {
+  WriteAll(ConfigFilePath(), kOldConfig);
+  internet.canonicalize_error = 12005;
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_TRUE(internet.opened.empty());
+  EXPECT_EQ(ShownTexts(), std::vector<std::string>{"Error: system message 12005"});
+  EXPECT_EQ(ui.shown[0].caption, "Error");
+}
+
+TEST_F(ConfigUpdate, RefusedSessionIsAFailedDownload) {
+  WriteAll(ConfigFilePath(), kOldConfig);
+  internet.refuse_sessions = true;
+  internet.responses[kUpdateAddress] = Body(kNewConfig);
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_TRUE(internet.opened.empty());
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kOldConfig);
+}
+
+// ---------------------------------------------------------------------------
+// Downloading
+
+class Download : public ToolbarConfigTest {
+ protected:
+  std::string Destination() const { return (root_ / "download.bin").string(); }
+  const std::string address = "http://files.example.net/toolbar.ini";
+};
+
+TEST_F(Download, SavesTheWholeBodyUnderTheHostsAgentNameWithExplicitTimeouts) {
+  std::string body;
+  for (int i = 0; i < 5000; ++i) body += static_cast<char>(i % 251);
+  internet.agent = "explorer.exe";
+  internet.responses[address] = Body(body);
+
+  EXPECT_TRUE(DownloadFile(platform, address, Destination()));
+
+  EXPECT_EQ(ReadAll(Destination()), body);
+  EXPECT_EQ(internet.session_agents, std::vector<std::string>{"explorer.exe"});
+  ASSERT_EQ(internet.session_timeouts.size(), 1u);
+  EXPECT_GT(internet.session_timeouts[0].connect_ms, 0u);
+  EXPECT_GT(internet.session_timeouts[0].send_ms, 0u);
+  EXPECT_GT(internet.session_timeouts[0].receive_ms, 0u);
+  EXPECT_LE(internet.session_timeouts[0].receive_ms, kDownloadDeadlineMs);
+}
+
+TEST_F(Download, BodyWithoutAnnouncedLengthEndsWhenTheServerSaysSo) {
+  FakeResponse response;
+  response.body = "[Options]\r\nToolbar Name=X\r\n";
+  response.piece_limit = 3;
+  internet.responses[address] = response;
+
+  EXPECT_TRUE(DownloadFile(platform, address, Destination()));
+
+  EXPECT_EQ(ReadAll(Destination()), response.body);
+}
+
+TEST_F(Download, EmptyBodyIsASavedEmptyFile) {
+  internet.responses[address] = Body("");
+  EXPECT_TRUE(DownloadFile(platform, address, Destination()));
+  EXPECT_TRUE(Exists(Destination()));
+  EXPECT_EQ(ReadAll(Destination()), "");
+}
+
+TEST_F(Download, SlowButTimelyBodyIsSaved) {
+  FakeResponse response = Body(std::string(10 * 1024, 'a'));
+  response.ms_per_read = kDownloadDeadlineMs / 20;  // eleven reads
+  internet.responses[address] = response;
+
+  EXPECT_TRUE(DownloadFile(platform, address, Destination()));
+}
+
+TEST_F(Download, BodyStillComingAtTheDeadlineIsAFailure) {
+  FakeResponse response;
+  response.ending = FakeResponse::Ending::Endless;
+  response.piece_limit = 10;
+  response.ms_per_read = 100;
+  internet.responses[address] = response;
+
+  EXPECT_FALSE(DownloadFile(platform, address, Destination()));
+
+  EXPECT_FALSE(Exists(Destination())) << "no partial file remains";
+  EXPECT_LE(internet.reads, static_cast<int>(kDownloadDeadlineMs / 100) + 1);
+  EXPECT_EQ(internet.open_resources, 0);
+}
+
+TEST_F(Download, BodyGrowingPastTheSizeLimitIsAFailure) {
+  FakeResponse response;
+  response.ending = FakeResponse::Ending::Endless;
+  internet.responses[address] = response;
+
+  EXPECT_FALSE(DownloadFile(platform, address, Destination()));
+
+  EXPECT_FALSE(Exists(Destination()));
+  EXPECT_LE(static_cast<uint64_t>(internet.reads), kDownloadSizeLimit / 1024 + 1)
+      << "stops right after the limit";
+}
+
+TEST_F(Download, AnnouncedLengthPastTheSizeLimitIsRefusedBeforeReading) {
+  FakeResponse response = Body("small");
+  response.announced = kDownloadSizeLimit + 1;
+  internet.responses[address] = response;
+
+  EXPECT_FALSE(DownloadFile(platform, address, Destination()));
+
+  EXPECT_EQ(internet.reads, 0);
+  EXPECT_FALSE(Exists(Destination()));
+}
+
+TEST_F(Download, BodyLongerThanAnnouncedIsAFailure) {
+  FakeResponse response = Body("[Options]\r\nToolbar Name=X\r\n");
+  response.announced = 5;
+  internet.responses[address] = response;
+
+  EXPECT_FALSE(DownloadFile(platform, address, Destination()));
+  EXPECT_FALSE(Exists(Destination()));
+}
+
+TEST_F(Download, ReadThatOutlastsTheDeadlineEndsTheDownload) {
+  FakeResponse response = Body(std::string(3000, 'b'));
+  response.ms_per_read = kDownloadDeadlineMs;
+  internet.responses[address] = response;
+
+  EXPECT_FALSE(DownloadFile(platform, address, Destination()));
+  EXPECT_EQ(internet.reads, 1);
+  EXPECT_FALSE(Exists(Destination()));
+}
+
+}  // namespace
+}  // namespace pq
