@@ -14,6 +14,8 @@
 
 namespace pq {
 
+class TBigIniFile;
+
 // Tags 1 to MaxSearchType mark search types.
 inline constexpr int32_t MaxSearchType = 30;
 
@@ -24,6 +26,13 @@ class TToolbarForm {
   TToolbarForm(Platform& platform, ToolbarView& view);
   TToolbarForm(const TToolbarForm&) = delete;
   TToolbarForm& operator=(const TToolbarForm&) = delete;
+
+  // Builds the configured items after refreshing the configuration file,
+  // makes sure the search button exists, and restores the search type and
+  // the search text of the last window. An item whose name is not an
+  // identifier or is taken already stops construction with an Error; the
+  // items built before it stay.
+  void BuildToolbar();
 
   // Creates a component owned by the window, unnamed, after all others.
   template <typename T>
@@ -88,6 +97,8 @@ class TToolbarForm {
   pq::SeparateBrowser SeparateBrowser;
 
  private:
+  void BuildItem(TBigIniFile& ini, const std::string& key);
+  void RestoreSearchType(const std::string& band_key);
   TOtherComponent& CreateOther(const std::string& class_name, const std::string& name);
   TTBItem& AddMenuItem(TTBPopupMenu& menu, const std::string& name, const std::string& caption,
                        int32_t image, TClickHandler handler);
