@@ -45,6 +45,7 @@ void TToolbarForm::BuildToolbar() {
     TBigIniFile ini(ConfigFilePath());
     TStringList keys;
     ini.ReadSection(kItemsSection, keys);
+    Reserve(static_cast<size_t>(keys.Count()) + 1);
     for (int i = 0; i < keys.Count(); ++i) BuildItem(ini, keys[i]);
   }
 

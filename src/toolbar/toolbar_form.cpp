@@ -99,10 +99,25 @@ TToolbarForm::TToolbarForm(Platform& platform, ToolbarView& view)
   ImageList = &CreateOther("TTBImageList", "ImageList");
 }
 
+size_t TToolbarForm::FoldedHash::operator()(std::string_view name) const noexcept {
+  // FNV-1a over the folded characters: names that SameText equates hash alike.
+  uint64_t hash = 14695981039346656037ull;
+  for (char c : name) {
+    hash ^= static_cast<unsigned char>(FoldCase(c));
+    hash *= 1099511628211ull;
+  }
+  return static_cast<size_t>(hash);
+}
+
 TComponent* TToolbarForm::FindComponent(const std::string& name) const {
   if (name.empty()) return nullptr;
-  auto found = by_name_.find(LowerCase(name));
+  auto found = by_name_.find(std::string_view(name));
   return found == by_name_.end() ? nullptr : found->second;
+}
+
+void TToolbarForm::Reserve(size_t more) {
+  components_.reserve(components_.size() + more);
+  by_name_.reserve(by_name_.size() + more);
 }
 
 void TToolbarForm::Rename(TComponent& component, const std::string& old_name,
@@ -110,8 +125,11 @@ void TToolbarForm::Rename(TComponent& component, const std::string& old_name,
   // A change of letter case alone keeps the component where it is.
   if (!SameText(old_name, new_name) && FindComponent(new_name))
     throw Error("A component named " + new_name + " already exists");
-  if (!old_name.empty()) by_name_.erase(LowerCase(old_name));
-  if (!new_name.empty()) by_name_[LowerCase(new_name)] = &component;
+  if (!old_name.empty()) {
+    auto old_entry = by_name_.find(std::string_view(old_name));
+    if (old_entry != by_name_.end()) by_name_.erase(old_entry);
+  }
+  if (!new_name.empty()) by_name_.emplace(new_name, &component);
 }
 
 TOtherComponent& TToolbarForm::CreateOther(const std::string& class_name, const std::string& name) {

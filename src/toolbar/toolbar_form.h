@@ -3,12 +3,14 @@
 // name without regard to case; the state its commands share.
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/desktop.h"
 #include "platform/host_browser.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "toolbar/toolbar_items.h"
 #include "toolbar/toolbar_view.h"
 
@@ -53,6 +55,8 @@ class TToolbarForm {
   // Keeps the name index in step with a component's name; raises Error when
   // another component has the new name already.
   void Rename(TComponent& component, const std::string& old_name, const std::string& new_name);
+  // Makes room for this many more components.
+  void Reserve(size_t more);
 
   // The fixed components that the window's behaviour refers to.
   TOtherComponent* Dock;
@@ -107,8 +111,19 @@ class TToolbarForm {
   Platform& platform_;
   ToolbarView& view_;
   std::vector<std::unique_ptr<TComponent>> components_;
-  // Lower-case name -> component; unnamed components are not in it.
-  std::unordered_map<std::string, TComponent*> by_name_;
+  // Names compared as FindComponent compares them; unnamed components are
+  // not in the index.
+  struct FoldedHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const noexcept;
+  };
+  struct SameTextEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept {
+      return SameText(a, b);
+    }
+  };
+  std::unordered_map<std::string, TComponent*, FoldedHash, SameTextEqual> by_name_;
 };
 
 }  // namespace pq
