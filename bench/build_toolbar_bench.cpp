@@ -95,3 +95,5 @@ void BM_BuildToolbar(benchmark::State& state) {
 BENCHMARK(BM_BuildToolbar)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
 
 }  // namespace
+
+BENCHMARK_MAIN();

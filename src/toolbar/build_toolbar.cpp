@@ -71,11 +71,11 @@ void TToolbarForm::BuildToolbar() {
   view_.SetSearchText(VariantToText(search_text));
 }
 
-void TToolbarForm::BuildItem(TBigIniFile& ini, const std::string& key) {
+void TToolbarForm::BuildItem(TBigIniFile& ini, std::string_view key) {
   TTBCustomItem* item;
-  if (key.find("Separator") != std::string::npos) {
+  if (key.find("Separator") != std::string_view::npos) {
     item = &CreateComponent<TTBSeparatorItem>();
-  } else if (key.find("SubMenu") != std::string::npos) {
+  } else if (key.find("SubMenu") != std::string_view::npos) {
     TTBSubmenuItem& submenu = CreateComponent<TTBSubmenuItem>();
     submenu.Options.Include(tboDropdownArrow);
     submenu.DropdownCombo = !ini.ReadString(key, "URL", "").empty();

@@ -101,7 +101,7 @@ class TToolbarForm {
   pq::SeparateBrowser SeparateBrowser;
 
  private:
-  void BuildItem(TBigIniFile& ini, const std::string& key);
+  void BuildItem(TBigIniFile& ini, std::string_view key);
   void RestoreSearchType(const std::string& band_key);
   TOtherComponent& CreateOther(const std::string& class_name, const std::string& name);
   TTBItem& AddMenuItem(TTBPopupMenu& menu, const std::string& name, const std::string& caption,
