@@ -1,6 +1,7 @@
 #include "config/big_ini_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -34,15 +35,40 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
+// FoldCase as a table, for the loops that fold every byte.
+const std::array<unsigned char, 256>& FoldTable() {
+  static const std::array<unsigned char, 256> table = [] {
+    std::array<unsigned char, 256> folded{};
+    for (int c = 0; c < 256; ++c)
+      folded[c] = static_cast<unsigned char>(FoldCase(static_cast<char>(c)));
+    return folded;
+  }();
+  return table;
+}
+
 // Hash of a name folded to lower case, so that names equal without regard to
 // case hash alike.
 uint64_t FoldedHash(std::string_view text) {
+  const std::array<unsigned char, 256>& fold = FoldTable();
   uint64_t hash = 14695981039346656037ull;
   for (char c : text) {
-    hash ^= static_cast<unsigned char>(FoldCase(c));
+    hash ^= fold[static_cast<unsigned char>(c)];
     hash *= 1099511628211ull;
   }
   return hash;
+}
+
+// SameText, quicker when the texts are written alike, as keys mostly are:
+// letters are folded only where the bytes differ.
+inline bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) {
+      const std::array<unsigned char, 256>& fold = FoldTable();
+      if (fold[static_cast<unsigned char>(a[i])] != fold[static_cast<unsigned char>(b[i])])
+        return false;
+    }
+  return true;
 }
 
 // Buffered output of whole lines, in chunks of the store's buffer size.
@@ -158,9 +184,9 @@ TSectionList::~TSectionList() {
   for (int i = 0; i < Count(); ++i) delete SectionItems(i);
 }
 
-int TSectionList::AddSection(std::string name) {
+int TSectionList::AddSection(std::string_view name) {
   auto lines = std::make_unique<TStringList>();
-  const int index = TStringList::Add(std::move(name), lines.get());
+  const int index = TStringList::Add(name, lines.get());
   lines.release();
   return index;
 }
@@ -181,9 +207,9 @@ int TSectionList::IndexOf(std::string_view name) const {
   const int count = Count();
   if (last_found_ < 0 || last_found_ >= count) last_found_ = 0;
   for (int i = last_found_; i < count; ++i)
-    if (SameText(Strings(i), name)) return last_found_ = i;
+    if (SameName(Strings(i), name)) return last_found_ = i;
   for (int i = 0; i < last_found_; ++i)
-    if (SameText(Strings(i), name)) return last_found_ = i;
+    if (SameName(Strings(i), name)) return last_found_ = i;
   return -1;
 }
 
@@ -191,35 +217,34 @@ bool TSectionList::EraseDuplicateSections(const DuplicateSectionHandler& handler
   const int count = Count();
   if (count < 2) return false;
 
-  // first[i]: the lowest index with the same name as section i. An open
-  // addressing table of folded-name hashes finds them in one pass; sorting
-  // all names would cost more on every load.
+  // first[i]: the lowest index with the same name as section i, made only
+  // once a duplicate turns up. An open addressing table of folded-name hashes
+  // finds them in one pass; sorting all names would cost more on every load.
   size_t slots = 4;
   while (slots < static_cast<size_t>(count) * 2) slots *= 2;
   std::vector<int> table(slots, -1);
-  std::vector<uint64_t> hashes(static_cast<size_t>(count));
-  std::vector<int> first(static_cast<size_t>(count));
-  bool any_duplicate = false;
+  std::vector<int> first;
   for (int i = 0; i < count; ++i) {
-    const uint64_t hash = FoldedHash(Strings(i));
-    hashes[i] = hash;
-    size_t slot = hash & (slots - 1);
+    const std::string_view name = Strings(i);
+    size_t slot = FoldedHash(name) & (slots - 1);
     for (;;) {
       const int other = table[slot];
       if (other < 0) {
         table[slot] = i;
-        first[i] = i;
         break;
       }
-      if (hashes[other] == hash && SameText(Strings(other), Strings(i))) {
+      if (SameName(Strings(other), name)) {
+        if (first.empty()) {
+          first.resize(static_cast<size_t>(count));
+          for (int j = 0; j < count; ++j) first[j] = j;
+        }
         first[i] = other;
-        any_duplicate = true;
         break;
       }
       slot = (slot + 1) & (slots - 1);
     }
   }
-  if (!any_duplicate) return false;
+  if (first.empty()) return false;
 
   // The groups of same-named sections, in the order of their names, each in
   // load order: the order in which a sorted walk meets them.
@@ -252,7 +277,7 @@ bool TSectionList::EraseDuplicateSections(const DuplicateSectionHandler& handler
         const int later = std::max(kept, entry);
         bool keep_earlier = true;
         if (handler) {
-          const std::string name = Strings(entry);
+          const std::string name(Strings(entry));
           keep_earlier = handler(name, *SectionItems(earlier), *SectionItems(later));
           if (Count() != count) throw Error("The section list changed while removing duplicates");
         }
@@ -300,30 +325,42 @@ void TBigIniFile::LoadFile(const std::string& file_name) {
   std::vector<char> buffer(BufferSize(TextBufferSize));
   std::string pending;  // the start of a line that continues in the next read
   std::string scratch;
+  // The current section's lines are gathered first and copied into its list
+  // together: a section of a few lines gets its buffers allocated once, at
+  // their size. Long sections are passed on in batches.
+  constexpr int kBatchLines = 256;
   TStringList* section = nullptr;
+  TStringList lines;
+  auto close_section = [&] {
+    if (!section) return;
+    section->AddStrings(lines);
+    lines.Clear();
+  };
   bool ended = false;  // a line started with Ctrl-Z
 
   auto take_line = [&](std::string_view raw) {
     // A CR before the LF belongs to the line end; any other CR is dropped.
     std::string_view line = raw;
-    if (std::memchr(raw.data(), '\r', raw.size())) {
-      std::string& clean = raw.data() == pending.data() ? pending : scratch;
-      if (&clean == &scratch) scratch.assign(raw);
-      clean.erase(std::remove(clean.begin(), clean.end(), '\r'), clean.end());
-      line = clean;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (std::memchr(line.data(), '\r', line.size())) {
+      scratch.assign(line);
+      scratch.erase(std::remove(scratch.begin(), scratch.end(), '\r'), scratch.end());
+      line = scratch;
     }
-    if (!line.empty() && line.front() == kCtrlZ) {
+    if (line.empty()) return;
+    if (line.front() == kCtrlZ) {
       ended = true;
       return;
     }
-    if (FlagDropComments && !line.empty() && line.front() == ';') return;
-    if (line.empty()) return;
+    if (FlagDropComments && line.front() == ';') return;
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-      section = sections_.SectionItems(
-          sections_.AddSection(std::string(line.substr(1, line.size() - 2))));
+      close_section();
+      section = sections_.SectionItems(sections_.AddSection(line.substr(1, line.size() - 2)));
       return;
     }
-    if (section) AddLine(*section, line);
+    if (!section) return;
+    AddLine(lines, line);
+    if (lines.Count() >= kBatchLines) close_section();
   };
 
   while (!ended) {
@@ -352,16 +389,17 @@ void TBigIniFile::LoadFile(const std::string& file_name) {
     }
   }
   if (!ended && !pending.empty()) take_line(pending);
+  close_section();
   file.reset();
 
   if (sections_.EraseDuplicateSections(OnDuplicateSection)) Modified = true;
 }
 
-void TBigIniFile::AddLine(TStringList& section, std::string_view line) {
+void TBigIniFile::AddLine(TStringList& lines, std::string_view line) {
   const bool rewrites = FlagTrimBlanksAroundEquals || FlagStripQuotes || FlagTrimRight;
   if (!rewrites) {
     if (FlagDropNoValueLines && line.find('=') == std::string_view::npos) return;
-    section.Add(std::string(line));
+    lines.Add(line);
     return;
   }
   std::string text(line);
@@ -392,7 +430,7 @@ void TBigIniFile::AddLine(TStringList& section, std::string_view line) {
   if (FlagTrimRight)
     while (!text.empty() && static_cast<unsigned char>(text.back()) < 33) text.pop_back();
   if (FlagDropNoValueLines && text.find('=') == std::string::npos) return;
-  section.Add(std::move(text));
+  lines.Add(text);
 }
 
 void TBigIniFile::Clear() { sections_.Clear(); }
@@ -405,7 +443,7 @@ TBigIniFile::KeyPlace TBigIniFile::FindKey(std::string_view section, std::string
     if (section_cursor_ < 0 || section_cursor_ >= count) section_cursor_ = 0;
     const int start = section_cursor_;
     for (;;) {
-      if (SameText(sections_[section_cursor_], section)) {
+      if (SameName(sections_[section_cursor_], section)) {
         found = true;
         break;
       }
@@ -416,7 +454,7 @@ TBigIniFile::KeyPlace TBigIniFile::FindKey(std::string_view section, std::string
   }
   if (!found) {
     if (!create) return {nullptr, -1};
-    section_cursor_ = sections_.AddSection(std::string(section));
+    section_cursor_ = sections_.AddSection(section);
     return {sections_.SectionItems(section_cursor_), -1};
   }
 
@@ -427,9 +465,8 @@ TBigIniFile::KeyPlace TBigIniFile::FindKey(std::string_view section, std::string
   const size_t length = name.size();
   const int line_count = lines->Count();
   for (int i = 0; i < line_count; ++i) {
-    const std::string& line = lines->Strings(i);
-    if (line.size() > length && line[length] == '=' &&
-        CompareText(std::string_view(line.data(), length), name) == 0)
+    const std::string_view line = lines->Strings(i);
+    if (line.size() > length && line[length] == '=' && SameName(line.substr(0, length), name))
       return {lines, i};
   }
   return {lines, -1};
@@ -492,13 +529,15 @@ std::string TBigIniFile::ReadValue(std::string_view section, std::string_view na
 
 void TBigIniFile::ReadAll(TStringList& strings) {
   UpdateScope update(strings);
+  std::string header;
   for (int s = 0; s < sections_.Count(); ++s) {
     const TStringList& lines = *sections_.SectionItems(s);
     const int count = lines.Count();
     if (count == 0) continue;
-    strings.Add("[" + sections_[s] + "]");
+    header.assign(1, '[').append(sections_[s]).append(1, ']');
+    strings.Add(header);
     for (int i = 0; i < count; ++i) strings.Add(lines[i]);
-    strings.Add(std::string());
+    strings.Add("");
   }
 }
 
@@ -529,11 +568,15 @@ double TBigIniFile::ReadFloat(std::string_view section, std::string_view name,
 
 int32_t TBigIniFile::ReadInteger(std::string_view section, std::string_view name,
                                  int32_t default_value) {
-  std::string text = ReadString(section, name, "");
-  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-    text = "$" + text.substr(2, 255);
+  const std::string text = ReadString(section, name, "");
+  std::string_view number = text;
+  std::string dollar;
+  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    dollar.assign(1, '$').append(text, 2, 255);
+    number = dollar;
+  }
   int32_t value;
-  return ParseInteger(text, value) ? value : default_value;
+  return ParseInteger(number, value) ? value : default_value;
 }
 
 void TBigIniFile::ReadSection(std::string_view section, TStringList& strings) {
@@ -545,7 +588,7 @@ void TBigIniFile::ReadSection(std::string_view section, TStringList& strings) {
   for (int i = 0; i < count; ++i) {
     const std::string_view name = lines.NameOf(i);
     if (name.empty() || (FlagDropComments && name.front() == ';')) continue;
-    strings.Add(std::string(name));
+    strings.Add(name);
   }
 }
 
@@ -571,8 +614,7 @@ std::string TBigIniFile::ReadString(std::string_view section, std::string_view n
                                     std::string_view default_value) {
   const KeyPlace place = FindKey(section, name, false);
   if (place.index < 0) return std::string(default_value);
-  const std::string& line = place.lines->Strings(place.index);
-  return line.substr(name.size() + 1);
+  return std::string(place.lines->Strings(place.index).substr(name.size() + 1));
 }
 
 TDateTime TBigIniFile::ReadTime(std::string_view section, std::string_view name,
@@ -632,10 +674,10 @@ void TBigIniFile::WriteString(std::string_view section, std::string_view name,
   line.append(name).append("=").append(value);
   const KeyPlace place = FindKey(section, name, true);
   if (place.index < 0) {
-    place.lines->Add(std::move(line));
+    place.lines->Add(line);
     Modified = true;
   } else if (place.lines->Strings(place.index) != line) {
-    place.lines->Put(place.index, std::move(line));
+    place.lines->Put(place.index, line);
     Modified = true;
   }
 }

@@ -31,9 +31,10 @@ class TSectionList : public TStringList {
   TSectionList& operator=(const TSectionList&) = delete;
 
   // Appends a section with a new empty line list; returns its index.
-  int AddSection(std::string name);
-  int Add(std::string, void*) = delete;
-  void Insert(int, std::string, void*) = delete;
+  int AddSection(std::string_view name);
+  int Add(std::string_view, void*) = delete;
+  void AddStrings(const TStringList&) = delete;
+  void Insert(int, std::string_view, void*) = delete;
   void PutObject(int, void*) = delete;
   void Delete(int index) override;
   void Clear() override;
@@ -149,7 +150,7 @@ class TBigIniFile {
     int index;           // -1 when the key is missing
   };
   KeyPlace FindKey(std::string_view section, std::string_view name, bool create);
-  void AddLine(TStringList& section, std::string_view line);
+  void AddLine(TStringList& lines, std::string_view line);
   void WriteImage();
 
   std::string file_name_;

@@ -2,10 +2,16 @@
 // An ordered list of text entries, each with an object pointer that the list
 // does not own. Duplicates are allowed; lookups ignore case the way the
 // user's locale does (pq::CompareText).
+//
+// All text of a list lives in one buffer of its own: a list of many short
+// lines costs a few allocations, not one per line. Entries are therefore read
+// as views, valid until the list next changes. A list holds at most 4 GiB of
+// text; more throws std::length_error.
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace pq {
@@ -22,21 +28,28 @@ class TStringList {
   int Count() const { return static_cast<int>(entries_.size()); }
   bool Empty() const { return entries_.empty(); }
   // Indexes outside 0..Count()-1 throw std::out_of_range.
-  const std::string& operator[](int index) const { return entries_.at(index).text; }
-  const std::string& Strings(int index) const { return entries_.at(index).text; }
-  void* Objects(int index) const { return entries_.at(index).object; }
-
-  // Appends; returns the new entry's index.
-  int Add(std::string text, void* object = nullptr) {
-    entries_.push_back(Entry{std::move(text), object});
-    Changed();
-    return Count() - 1;
+  std::string_view operator[](int index) const { return Strings(index); }
+  std::string_view Strings(int index) const {
+    const Entry& entry = entries_.at(static_cast<size_t>(index));
+    return std::string_view(text_.data() + entry.offset, entry.length);
   }
-  void Insert(int index, std::string text, void* object = nullptr);
-  void Put(int index, std::string text);
+  void* Objects(int index) const {
+    const size_t at = static_cast<size_t>(index);
+    if (at >= entries_.size()) entries_.at(at);  // throws
+    return has_objects_ ? objects_[at] : nullptr;
+  }
+
+  // Appends; returns the new entry's index. The text may be one of this list's own.
+  int Add(std::string_view text, void* object = nullptr);
+  // Appends all entries of another list (or of this one) with their objects.
+  void AddStrings(const TStringList& other);
+  void Insert(int index, std::string_view text, void* object = nullptr);
+  void Put(int index, std::string_view text);
   void PutObject(int index, void* object);
   virtual void Delete(int index);
+  // Empties the list; its buffers stay for the next entries.
   virtual void Clear();
+  void Reserve(int entries, size_t text_bytes);
 
   // Index of the first entry equal to the text without regard to case; -1 when absent.
   virtual int IndexOf(std::string_view text) const;
@@ -69,10 +82,21 @@ class TStringList {
 
  private:
   struct Entry {
-    std::string text;
-    void* object;
+    uint32_t offset;  // in text_
+    uint32_t length;
   };
+  // Copies text to the end of the buffer; returns where it starts.
+  uint32_t Store(std::string_view text);
+  // Text of replaced and deleted entries is reclaimed once it outweighs the rest.
+  void Forget(size_t length);
+  // Gives every entry its object slot (null), for the first object stored.
+  void MakeObjects();
+
+  std::string text_;
   std::vector<Entry> entries_;
+  std::vector<void*> objects_;  // one per entry once an object was stored
+  bool has_objects_ = false;
+  size_t unused_ = 0;  // bytes of text_ that no entry refers to
   int update_count_ = 0;
   bool pending_change_ = false;
 };

@@ -53,7 +53,7 @@ std::string ReadBytes(const std::string& path) {
 
 std::vector<std::string> Entries(const TStringList& list) {
   std::vector<std::string> entries;
-  for (int i = 0; i < list.Count(); ++i) entries.push_back(list[i]);
+  for (int i = 0; i < list.Count(); ++i) entries.emplace_back(list[i]);
   return entries;
 }
 

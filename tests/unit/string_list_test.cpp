@@ -37,6 +37,39 @@ TEST(StringList, KeepsObjectsBesideTheirEntries) {
   EXPECT_THROW(list.Insert(2, "x"), std::out_of_range);
 }
 
+TEST(StringList, AddStringsCopiesEntriesWithTheirObjects) {
+  int a = 0;
+  TStringList plain, with_objects;
+  plain.Add("p1");
+  with_objects.Add("o1");
+  with_objects.Add("o2", &a);
+  plain.AddStrings(with_objects);
+  ASSERT_EQ(plain.Count(), 3);
+  EXPECT_EQ(plain[2], "o2");
+  EXPECT_EQ(plain.Objects(0), nullptr);
+  EXPECT_EQ(plain.Objects(2), &a);
+  with_objects.AddStrings(with_objects);
+  ASSERT_EQ(with_objects.Count(), 4);
+  EXPECT_EQ(with_objects[3], "o2");
+  EXPECT_EQ(with_objects.Objects(3), &a);
+}
+
+TEST(StringList, EntriesSurviveReplacementsAndDeletions) {
+  TStringList list;
+  for (int i = 0; i < 100; ++i) list.Add("entry " + std::to_string(i));
+  for (int round = 0; round < 50; ++round)
+    for (int i = 0; i < list.Count(); ++i)
+      list.Put(i, std::string(100, 'x') + std::to_string(round * 1000 + i));
+  for (int i = 99; i >= 0; i -= 2) list.Delete(i);
+  list.Put(0, list[1]);  // its own text
+  list.Insert(1, list[2]);
+  ASSERT_EQ(list.Count(), 51);
+  EXPECT_EQ(list[0], std::string(100, 'x') + "49002");
+  EXPECT_EQ(list[1], std::string(100, 'x') + "49004");
+  EXPECT_EQ(list[2], std::string(100, 'x') + "49002");
+  EXPECT_EQ(list[50], std::string(100, 'x') + "49098");
+}
+
 TEST(StringList, UpdatesNotifyOnceAtTheOutermostEnd) {
   TStringList list;
   int changes = 0;

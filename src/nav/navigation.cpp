@@ -1,0 +1,56 @@
+#include "nav/navigation.h"
+
+namespace pq {
+namespace {
+
+void StartSeparateBrowser(Desktop& desktop, SeparateBrowser& separate_browser,
+                          const std::string& url) {
+  // A browser that fails to start is not kept, so the next navigation tries
+  // again; one that starts is kept even if showing it or navigating fails.
+  separate_browser.Hold(desktop.CreateBrowser());
+  separate_browser.Object().SetVisible(true);
+  separate_browser.Object().Navigate(url);
+}
+
+}  // namespace
+
+void NavigateTo(Platform& platform, const HostBrowserRef& host_browser,
+                SeparateBrowser& separate_browser, const std::string& url) {
+  if (host_browser) {
+    host_browser->Navigate(url);
+    return;
+  }
+  OpenInSeparateBrowser(platform, separate_browser, url);
+}
+
+void OpenInSeparateBrowser(Platform& platform, SeparateBrowser& separate_browser,
+                           const std::string& url) {
+  Desktop& desktop = *platform.desktop;
+  if (separate_browser.Empty()) {
+    StartSeparateBrowser(desktop, separate_browser, url);
+    return;
+  }
+  const WindowId frame = desktop.FindBrowserFrame();
+  if (frame == 0) {
+    desktop.HyperlinkNavigate(url);
+    return;
+  }
+  try {
+    // A browser whose window the user closed may still live hidden; it is
+    // shown again rather than navigated out of sight.
+    separate_browser.Object().SetVisible(true);
+    separate_browser.Object().Navigate(url);
+  } catch (const BrowserGoneError&) {
+    // The user closed the browser for good: start a new one in its place.
+    separate_browser.Drop();
+    StartSeparateBrowser(desktop, separate_browser, url);
+    return;
+  }
+  desktop.BringToFront(frame);
+}
+
+void ShellOpen(Platform& platform, const std::string& target) {
+  platform.desktop->OpenWithShell(target);
+}
+
+}  // namespace pq

@@ -1,0 +1,26 @@
+#pragma once
+// Opening addresses: in the browser window that shows the toolbar when it is
+// known, else in a browser of the toolbar's own; and files or addresses with
+// their associated programs.
+#include <string>
+
+#include "platform/desktop.h"
+#include "platform/host_browser.h"
+#include "platform/platform.h"
+
+namespace pq {
+
+// Opens the address in the hosting browser when there is one, else through
+// OpenInSeparateBrowser. Errors of the browsers reach the caller.
+void NavigateTo(Platform& platform, const HostBrowserRef& host_browser,
+                SeparateBrowser& separate_browser, const std::string& url);
+
+// Opens the address in the browser that separate_browser holds, starting one
+// when it holds none or when the one it holds is gone.
+void OpenInSeparateBrowser(Platform& platform, SeparateBrowser& separate_browser,
+                           const std::string& url);
+
+// Opens a file or an address with its associated program; failures are ignored.
+void ShellOpen(Platform& platform, const std::string& target);
+
+}  // namespace pq

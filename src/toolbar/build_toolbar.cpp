@@ -1,0 +1,142 @@
+// Construction of the toolbar's items from the item sections of the
+// configuration file.
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "config/big_ini_file.h"
+#include "config/registry_store.h"
+#include "config/toolbar_config.h"
+#include "platform/file_system.h"
+#include "toolbar/toolbar_form.h"
+
+namespace pq {
+namespace {
+
+constexpr char kItemsSection[] = "Toolbar Items";
+constexpr char kSearchKey[] = "miSearch";
+constexpr char kTopLevel[] = "Toolbar";
+constexpr char kSearchTypeValue[] = "Search Type";
+constexpr char kSearchTextValue[] = "Search";
+
+// The search type as stored: decimal text of a 32-bit integer, else 1.
+int32_t SearchTypeFrom(const std::string& text) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  errno = 0;
+  const long long number = std::strtoll(begin, &end, 10);
+  const bool valid = !text.empty() && end == begin + text.size() && errno != ERANGE &&
+                     number >= INT32_MIN && number <= INT32_MAX &&
+                     (text[0] == '-' || text[0] == '+' || (text[0] >= '0' && text[0] <= '9'));
+  return valid ? static_cast<int32_t>(number) : 1;
+}
+
+}  // namespace
+
+void TToolbarForm::BuildToolbar() {
+  const ToolbarConfigRecord& config = ToolbarConfig;
+  (void)UpdateConfigFile(platform_);
+
+  const std::string banner = BannerFilePath();
+  // A picture that cannot be read leaves the built-in one; the items matter more.
+  if (Files().Exists(banner)) (void)view_.LoadBannerPicture(banner);
+
+  {
+    TBigIniFile ini(ConfigFilePath());
+    TStringList keys;
+    ini.ReadSection(kItemsSection, keys);
+    Reserve(static_cast<size_t>(keys.Count()) + 1);
+    for (int i = 0; i < keys.Count(); ++i) BuildItem(ini, keys[i]);
+  }
+
+  if (!SearchItem) {
+    TTBItem& search = CreateComponent<TTBItem>();
+    search.SetName(kSearchKey);
+    search.Caption = "Search";
+    search.ImageIndex = 8;
+    search.DisplayMode = nbdmImageAndText;
+    Toolbar->Items.Add(search);
+    SearchItem = &search;
+  }
+  SearchItem->OnClick = TClickHandler::MISearchClick;
+  SearchItem->Hint.clear();
+  SearchItem->Tag = 0;
+  CurrentSearchURL = config.SearchUrl;
+
+  RestoreSearchType(config.BandKeyPath);
+
+  RegVariant search_text;
+  GetRegistryData(platform_, RegRoot::LocalMachine, config.BandKeyPath, kSearchTextValue,
+                  search_text);
+  view_.SetSearchText(VariantToText(search_text));
+}
+
+void TToolbarForm::BuildItem(TBigIniFile& ini, std::string_view key) {
+  TTBCustomItem* item;
+  if (key.find("Separator") != std::string_view::npos) {
+    item = &CreateComponent<TTBSeparatorItem>();
+  } else if (key.find("SubMenu") != std::string_view::npos) {
+    TTBSubmenuItem& submenu = CreateComponent<TTBSubmenuItem>();
+    submenu.Options.Include(tboDropdownArrow);
+    submenu.DropdownCombo = !ini.ReadString(key, "URL", "").empty();
+    item = &submenu;
+  } else if (key == kSearchKey) {
+    const int32_t count = ini.ReadInteger(kSearchKey, "Count", 0);
+    if (count != 0) {
+      TTBSubmenuItem& submenu = CreateComponent<TTBSubmenuItem>();
+      if (count > 0) {
+        submenu.Options.Include(tboDropdownArrow);
+        submenu.DropdownCombo = true;
+      }
+      item = &submenu;
+    } else {
+      item = &CreateComponent<TTBItem>();
+    }
+    SearchItem = item;
+  } else {
+    item = &CreateComponent<TTBItem>();
+  }
+
+  if (item->Kind() == TTBItemKind::Separator) {
+    item->SetName(ini.ReadString(key, "Name", key));
+  } else {
+    item->Caption = ini.ReadString(key, "Caption", "");
+    item->ImageIndex = ini.ReadInteger(key, "ImageIndex", -1);
+    item->DisplayMode = nbdmImageAndText;
+    item->SetName(ini.ReadString(key, "Name", key));
+    item->Hint = ini.ReadString(key, "URL", "");
+    item->Tag = ini.ReadInteger(key, "Tag", 0);
+    item->GroupIndex = ini.ReadInteger(key, "GroupIndex", 0);
+    item->AutoCheck = item->GroupIndex > 0;
+    if (key != kSearchKey && !item->Hint.empty()) item->OnClick = TClickHandler::MIClick;
+  }
+
+  const std::string parent = ini.ReadString(key, "Parent", "");
+  if (parent == kTopLevel) {
+    Toolbar->Items.Add(*item);
+    return;
+  }
+  // Anything else that is not an item leaves the item unplaced, and so does
+  // the item itself: an item cannot hold itself.
+  auto* holder = dynamic_cast<TTBCustomItem*>(FindComponent(parent));
+  if (holder && holder != item) holder->Add(*item);
+}
+
+void TToolbarForm::RestoreSearchType(const std::string& band_key) {
+  RegVariant stored;
+  GetRegistryData(platform_, RegRoot::LocalMachine, band_key, kSearchTypeValue, stored);
+  const int32_t search_type = SearchTypeFrom(VariantToText(stored));
+  if (search_type < 1 || search_type > MaxSearchType) return;
+  for (const auto& component : components_) {
+    auto* item = dynamic_cast<TTBCustomItem*>(component.get());
+    if (!item || item->Kind() != TTBItemKind::Plain || item->Tag != search_type) continue;
+    item->SetChecked(true);
+    CurrentSearchURL = item->Hint;
+    SearchItem->Caption = item->Caption;
+    SearchItem->ImageIndex = item->ImageIndex;
+    SearchItem->Tag = search_type;
+    return;
+  }
+}
+
+}  // namespace pq

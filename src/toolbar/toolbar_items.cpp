@@ -1,0 +1,44 @@
+#include "toolbar/toolbar_items.h"
+
+#include "platform/error.h"
+#include "toolbar/toolbar_form.h"
+
+namespace pq {
+namespace {
+
+bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+
+}  // namespace
+
+bool IsValidIdent(const std::string& name) {
+  if (name.empty() || !IsIdentStart(name[0])) return false;
+  for (char c : name)
+    if (!IsIdentChar(c)) return false;
+  return true;
+}
+
+void TComponent::SetName(const std::string& name) {
+  if (name == name_) return;
+  if (!name.empty() && !IsValidIdent(name))
+    throw Error("''" + name + "'' is not a valid component name");
+  if (owner_) owner_->Rename(*this, name_, name);
+  name_ = name;
+}
+
+void TTBCustomItem::SetChecked(bool checked) {
+  checked_ = checked;
+  if (!checked || GroupIndex == 0 || !parent_) return;
+  for (TTBCustomItem* sibling : parent_->children_)
+    if (sibling != this && sibling->GroupIndex == GroupIndex) sibling->checked_ = false;
+}
+
+void TTBCustomItem::Add(TTBCustomItem& child) {
+  if (child.parent_) throw Error("The item " + child.Name() + " is placed already");
+  for (const TTBCustomItem* up = this; up; up = up->parent_)
+    if (up == &child) throw Error("The item " + child.Name() + " cannot hold itself");
+  child.parent_ = this;
+  children_.push_back(&child);
+}
+
+}  // namespace pq

@@ -1,0 +1,47 @@
+#include "win32/com_support.h"
+
+#include <new>
+
+#include "platform/error.h"
+#include "win32/win32_system.h"
+
+namespace pq::win32 {
+
+std::wstring WideFromText(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length = static_cast<int>(text.size());
+  const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(needed), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), needed);
+  return wide;
+}
+
+Bstr::Bstr(const std::string& text) {
+  const std::wstring wide = WideFromText(text);
+  bstr_ = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  if (!bstr_) throw std::bad_alloc();
+}
+
+std::string MessageForHResult(HRESULT hr) {
+  return Win32SystemMessages().MessageFor(static_cast<uint32_t>(hr));
+}
+
+void CheckHResult(HRESULT hr) {
+  if (FAILED(hr)) throw Error(MessageForHResult(hr));
+}
+
+bool IsDisconnection(HRESULT hr) {
+  switch (hr) {
+    case RPC_E_DISCONNECTED:
+    case RPC_E_SERVER_DIED:
+    case RPC_E_SERVER_DIED_DNE:
+    case CO_E_OBJNOTCONNECTED:
+    case HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE):
+    case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE):
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace pq::win32

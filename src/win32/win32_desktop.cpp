@@ -1,0 +1,120 @@
+#include "win32/win32_desktop.h"
+
+#include <shellapi.h>
+#include <wrl/client.h>
+
+#include "win32/com_support.h"
+
+namespace pq::win32 {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+constexpr wchar_t kBrowserProgId[] = L"InternetExplorer.Application";
+constexpr char kBrowserFrameClass[] = "IEFrame";
+
+// A failure of a call on the browser object; a disconnection means the
+// browser is gone for good.
+[[noreturn]] void RaiseCallFailure(HRESULT hr, const std::string& message) {
+  if (IsDisconnection(hr)) throw BrowserGoneError(message);
+  throw Error(message);
+}
+
+class DispatchBrowser final : public AutomationBrowser {
+ public:
+  explicit DispatchBrowser(ComPtr<IDispatch> dispatch) : dispatch_(std::move(dispatch)) {}
+
+  void SetVisible(bool visible) override {
+    VARIANT arg;
+    VariantInit(&arg);
+    V_VT(&arg) = VT_BOOL;
+    V_BOOL(&arg) = visible ? VARIANT_TRUE : VARIANT_FALSE;
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&arg, &put, 1, 1};
+    Invoke(L"Visible", DISPATCH_PROPERTYPUT, params);
+  }
+
+  void Navigate(const std::string& url) override {
+    Bstr address(url);
+    VARIANT arg;
+    VariantInit(&arg);
+    V_VT(&arg) = VT_BSTR;
+    V_BSTR(&arg) = address.get();
+    DISPPARAMS params{&arg, nullptr, 1, 0};
+    Invoke(L"Navigate", DISPATCH_METHOD, params);
+  }
+
+ private:
+  void Invoke(const wchar_t* name, WORD flags, DISPPARAMS& params) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = DISPID_UNKNOWN;
+    HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) RaiseCallFailure(hr, MessageForHResult(hr));
+
+    VARIANT result;
+    VariantInit(&result);
+    EXCEPINFO exception{};
+    UINT bad_argument = 0;
+    hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result, &exception,
+                           &bad_argument);
+    VariantClear(&result);
+    if (hr == DISP_E_EXCEPTION) {
+      // The server's own description says more than the generic code.
+      if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
+      std::string message;
+      if (exception.bstrDescription) {
+        const int length = SysStringLen(exception.bstrDescription);
+        const int needed = WideCharToMultiByte(CP_ACP, 0, exception.bstrDescription, length,
+                                               nullptr, 0, nullptr, nullptr);
+        message.resize(static_cast<size_t>(needed));
+        WideCharToMultiByte(CP_ACP, 0, exception.bstrDescription, length, message.data(), needed,
+                            nullptr, nullptr);
+      }
+      const HRESULT code = exception.scode ? exception.scode : hr;
+      SysFreeString(exception.bstrSource);
+      SysFreeString(exception.bstrDescription);
+      SysFreeString(exception.bstrHelpFile);
+      RaiseCallFailure(code, message.empty() ? MessageForHResult(code) : message);
+    }
+    if (FAILED(hr)) RaiseCallFailure(hr, MessageForHResult(hr));
+  }
+
+  ComPtr<IDispatch> dispatch_;
+};
+
+}  // namespace
+
+std::unique_ptr<AutomationBrowser> Win32Desktop::CreateBrowser() {
+  CLSID class_id;
+  CheckHResult(CLSIDFromProgID(kBrowserProgId, &class_id));
+  ComPtr<IDispatch> dispatch;
+  CheckHResult(CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                IID_PPV_ARGS(&dispatch)));
+  return std::make_unique<DispatchBrowser>(std::move(dispatch));
+}
+
+WindowId Win32Desktop::FindBrowserFrame() {
+  return reinterpret_cast<WindowId>(FindWindowA(kBrowserFrameClass, nullptr));
+}
+
+void Win32Desktop::BringToFront(WindowId window) {
+  SetForegroundWindow(reinterpret_cast<HWND>(window));
+}
+
+void Win32Desktop::HyperlinkNavigate(const std::string& url) {
+  // urlmon exports the service; it is taken from the system directory only.
+  if (!urlmon_) urlmon_.reset(LoadLibraryExA("urlmon.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  if (!urlmon_) return;
+  using NavigateString = HRESULT(WINAPI*)(IUnknown*, LPCWSTR);
+  FARPROC proc = GetProcAddress(urlmon_.get(), "HlinkNavigateString");
+  if (!proc) return;
+  auto navigate = reinterpret_cast<NavigateString>(reinterpret_cast<void (*)()>(proc));
+  const std::wstring target = WideFromText(url);
+  navigate(nullptr, target.c_str());
+}
+
+void Win32Desktop::OpenWithShell(const std::string& target) {
+  ShellExecuteA(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace pq::win32

@@ -1,0 +1,50 @@
+#pragma once
+// A desktop and a hosting browser that record, in one log, every call made
+// to them and to the browsers they start. Failures can be arranged per call.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+#include "platform/host_browser.h"
+
+namespace pq::fakes {
+
+// What happens to one started browser; shared with the object handed out.
+struct FakeBrowserState {
+  int number = 0;                            // 1 for the first browser started, and so on
+  bool released = false;                     // the object handed out has been let go
+  bool gone = false;                         // every call raises BrowserGoneError
+  std::optional<std::string> fail_visible;   // SetVisible raises Error with this
+  std::optional<std::string> fail_navigate;  // Navigate raises Error with this
+};
+
+class FakeDesktop : public Desktop {
+ public:
+  std::vector<std::string> log;
+  WindowId frame = 0;                      // what FindBrowserFrame returns
+  std::optional<std::string> fail_create;  // CreateBrowser raises Error with this
+  FakeBrowserState new_browser;            // how each browser started from now on behaves
+  std::vector<std::shared_ptr<FakeBrowserState>> browsers;  // in order of starting
+
+  std::unique_ptr<AutomationBrowser> CreateBrowser() override;
+  WindowId FindBrowserFrame() override;
+  void BringToFront(WindowId window) override;
+  void HyperlinkNavigate(const std::string& url) override;
+  void OpenWithShell(const std::string& target) override;
+};
+
+class FakeHostBrowser : public HostBrowser {
+ public:
+  std::vector<std::string> log;
+  int32_t width = 800;
+  std::optional<std::string> fail;  // every call raises Error with this
+
+  void Navigate(const std::string& url) override;
+  int32_t Width() override;
+  void SetStatusText(const std::string& text) override;
+  void ShowBrowserBar(const std::string& class_id, bool show, int32_t size) override;
+};
+
+}  // namespace pq::fakes

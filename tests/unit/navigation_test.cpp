@@ -1,0 +1,187 @@
+#include "nav/navigation.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fakes/fake_desktop.h"
+
+namespace pq {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class NavigationTest : public ::testing::Test {
+ protected:
+  NavigationTest() { platform.desktop = &desktop; }
+  fakes::FakeDesktop desktop;
+  Platform platform;
+  SeparateBrowser separate;
+};
+
+TEST_F(NavigationTest, HostingBrowserOpensEveryAddressAndNoOtherBrowserStarts) {
+  auto host = std::make_shared<fakes::FakeHostBrowser>();
+  const HostBrowserRef ref = host;
+  NavigateTo(platform, ref, separate, "http://example.com/a");
+  NavigateTo(platform, ref, separate, "mailto:someone@example.com");
+  NavigateTo(platform, ref, separate, "C:\\Program Files\\x.htm");
+
+  EXPECT_THAT(host->log,
+              ElementsAre("navigate http://example.com/a", "navigate mailto:someone@example.com",
+                          "navigate C:\\Program Files\\x.htm"));
+  EXPECT_THAT(desktop.log, IsEmpty());
+  EXPECT_TRUE(separate.Empty());
+}
+
+TEST_F(NavigationTest, HostingBrowserFailureReachesTheCaller) {
+  auto host = std::make_shared<fakes::FakeHostBrowser>();
+  host->fail = "Unspecified error";
+  try {
+    NavigateTo(platform, host, separate, "http://example.com/");
+    FAIL() << "no error raised";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), "Unspecified error");
+  }
+  EXPECT_THAT(desktop.log, IsEmpty());
+}
+
+TEST_F(NavigationTest, AddressIsPassedOnExactlyAsGiven) {
+  auto host = std::make_shared<fakes::FakeHostBrowser>();
+  const std::string odd = " www.example.com/a b?q=\xE9t\xE9&x=[SEARCH] ";
+  const std::string long_url = "http://example.com/?q=" + std::string(100000, 'x');
+  NavigateTo(platform, host, separate, odd);
+  NavigateTo(platform, host, separate, long_url);
+  NavigateTo(platform, nullptr, separate, odd);
+  ASSERT_EQ(host->log.size(), 2u);
+  EXPECT_EQ(host->log[0], "navigate " + odd);
+  EXPECT_EQ(host->log[1], "navigate " + long_url);
+  EXPECT_EQ(desktop.log.back(), "browser1.navigate " + odd);
+}
+
+TEST_F(NavigationTest, FirstNavigationWithoutHostStartsAVisibleBrowserThere) {
+  NavigateTo(platform, nullptr, separate, "http://example.com/");
+  EXPECT_THAT(desktop.log, ElementsAre("create", "browser1.visible true",
+                                       "browser1.navigate http://example.com/"));
+  EXPECT_FALSE(separate.Empty());
+}
+
+TEST_F(NavigationTest, LaterNavigationReusesTheBrowserAndBringsAFrameToFront) {
+  desktop.frame = 42;
+  NavigateTo(platform, nullptr, separate, "http://example.com/1");
+  desktop.log.clear();
+  NavigateTo(platform, nullptr, separate, "mailto:someone@example.com");
+  EXPECT_THAT(desktop.log, ElementsAre("find frame", "browser1.visible true",
+                                       "browser1.navigate mailto:someone@example.com", "front 42"));
+  EXPECT_EQ(desktop.browsers.size(), 1u);
+}
+
+TEST_F(NavigationTest, WithoutAnyFrameWindowTheHyperlinkServiceOpensTheAddress) {
+  NavigateTo(platform, nullptr, separate, "http://example.com/1");
+  desktop.log.clear();
+  NavigateTo(platform, nullptr, separate, "http://example.com/2");
+  EXPECT_THAT(desktop.log, ElementsAre("find frame", "hyperlink http://example.com/2"));
+  // The held browser is neither asked nor let go.
+  EXPECT_FALSE(desktop.browsers[0]->released);
+  EXPECT_FALSE(separate.Empty());
+}
+
+TEST_F(NavigationTest, BrowserThatFailsToStartIsNotKeptAndTheNextNavigationTriesAgain) {
+  desktop.fail_create = "Invalid class string";
+  try {
+    NavigateTo(platform, nullptr, separate, "http://example.com/");
+    FAIL() << "no error raised";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), "Invalid class string");
+  }
+  EXPECT_TRUE(separate.Empty());
+
+  desktop.fail_create.reset();
+  desktop.log.clear();
+  NavigateTo(platform, nullptr, separate, "http://example.com/");
+  EXPECT_THAT(desktop.log, ElementsAre("create", "browser1.visible true",
+                                       "browser1.navigate http://example.com/"));
+}
+
+TEST_F(NavigationTest, StartedBrowserIsKeptWhenShowingOrNavigatingFails) {
+  desktop.new_browser.fail_navigate = "The server threw an exception";
+  EXPECT_THROW(NavigateTo(platform, nullptr, separate, "http://example.com/"), Error);
+  EXPECT_FALSE(separate.Empty());
+  EXPECT_FALSE(desktop.browsers[0]->released);
+
+  SeparateBrowser other;
+  desktop.new_browser = {};
+  desktop.new_browser.fail_visible = "Member not found";
+  EXPECT_THROW(NavigateTo(platform, nullptr, other, "http://example.com/"), Error);
+  EXPECT_FALSE(other.Empty());
+  EXPECT_THAT(desktop.log, ElementsAre("create", "browser1.visible true",
+                                       "browser1.navigate http://example.com/", "create",
+                                       "browser2.visible true"));
+}
+
+TEST_F(NavigationTest, HeldBrowserFailureReachesTheCallerAndTheBrowserStaysHeld) {
+  desktop.frame = 7;
+  NavigateTo(platform, nullptr, separate, "http://example.com/1");
+  desktop.browsers[0]->fail_navigate = "Unspecified error";
+  desktop.log.clear();
+  EXPECT_THROW(NavigateTo(platform, nullptr, separate, "http://example.com/2"), Error);
+  EXPECT_THAT(desktop.log, ElementsAre("find frame", "browser1.visible true",
+                                       "browser1.navigate http://example.com/2"));
+  EXPECT_FALSE(desktop.browsers[0]->released);
+  EXPECT_EQ(desktop.browsers.size(), 1u);
+}
+
+TEST_F(NavigationTest, BrowserClosedByTheUserIsReplacedByANewOneThatOpensTheAddress) {
+  desktop.frame = 7;  // some other browser window is still open
+  NavigateTo(platform, nullptr, separate, "http://example.com/1");
+  desktop.browsers[0]->gone = true;
+  desktop.log.clear();
+
+  NavigateTo(platform, nullptr, separate, "http://example.com/2");
+  EXPECT_THAT(desktop.log,
+              ElementsAre("find frame", "browser1.visible true", "create", "browser2.visible true",
+                          "browser2.navigate http://example.com/2"));
+  EXPECT_TRUE(desktop.browsers[0]->released);
+
+  desktop.log.clear();
+  NavigateTo(platform, nullptr, separate, "http://example.com/3");
+  EXPECT_THAT(desktop.log, ElementsAre("find frame", "browser2.visible true",
+                                       "browser2.navigate http://example.com/3", "front 7"));
+}
+
+TEST_F(NavigationTest, GoneBrowserWhoseReplacementFailsToStartLeavesNothingHeld) {
+  desktop.frame = 7;
+  NavigateTo(platform, nullptr, separate, "http://example.com/1");
+  desktop.browsers[0]->gone = true;
+  desktop.fail_create = "Server execution failed";
+  EXPECT_THROW(NavigateTo(platform, nullptr, separate, "http://example.com/2"), Error);
+  EXPECT_TRUE(separate.Empty());
+
+  desktop.fail_create.reset();
+  desktop.log.clear();
+  NavigateTo(platform, nullptr, separate, "http://example.com/3");
+  EXPECT_THAT(desktop.log, ElementsAre("create", "browser2.visible true",
+                                       "browser2.navigate http://example.com/3"));
+}
+
+TEST_F(NavigationTest, EachOwnerStartsItsOwnBrowserAndLettingGoLeavesItOpen) {
+  {
+    SeparateBrowser band_browser;
+    NavigateTo(platform, nullptr, separate, "http://example.com/form");
+    NavigateTo(platform, nullptr, band_browser, "http://example.com/band");
+    EXPECT_EQ(desktop.browsers.size(), 2u);
+    EXPECT_FALSE(desktop.browsers[1]->released);
+  }
+  // Released with its owner; nothing is asked of it on the way out.
+  EXPECT_TRUE(desktop.browsers[1]->released);
+  EXPECT_EQ(desktop.log.back(), "browser2.navigate http://example.com/band");
+}
+
+TEST_F(NavigationTest, ShellOpenHandsTheTargetToTheShellUnchanged) {
+  ShellOpen(platform, "C:\\Program Files\\Toolbar\\Search History.txt");
+  ShellOpen(platform, "http://example.com/?a=1&b=2");
+  EXPECT_THAT(desktop.log, ElementsAre("shell C:\\Program Files\\Toolbar\\Search History.txt",
+                                       "shell http://example.com/?a=1&b=2"));
+}
+
+}  // namespace
+}  // namespace pq
