@@ -160,8 +160,19 @@ int main(int argc, char** argv) {
   // alone it does not. Fixed thresholds keep freed memory in the heap, as a
   // long-running browser's heap does, and make the results independent of
   // the order in which the benchmarks run; every contender runs under them.
-  mallopt(M_TRIM_THRESHOLD, 256 << 20);
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  // --default_malloc_thresholds leaves glibc's own policy in place.
+  bool fixed_thresholds = true;
+  for (int i = 1; i < argc; ++i)
+    if (std::string_view(argv[i]) == "--default_malloc_thresholds") {
+      fixed_thresholds = false;
+      for (int j = i; j < argc; ++j) argv[j] = argv[j + 1];
+      --argc;
+      break;
+    }
+  if (fixed_thresholds) {
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  }
   char dir_template[] = "/tmp/ini_bench_XXXXXX";
   const char* dir = mkdtemp(dir_template);
   if (!dir) {

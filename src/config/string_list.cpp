@@ -170,11 +170,6 @@ void TStringList::Clear() {
   if (had_entries) Changed();
 }
 
-void TStringList::Reserve(int entries, size_t text_bytes) {
-  if (entries > 0) entries_.reserve(static_cast<size_t>(entries));
-  text_.reserve(text_.size() + text_bytes);
-}
-
 int TStringList::IndexOf(std::string_view text) const {
   for (int i = 0; i < Count(); ++i)
     if (SameText(Strings(i), text)) return i;

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Runs every fuzz program of the fuzz build for a while (60 s each unless
+# FUZZ_SECONDS says otherwise) on a scratch copy of its seed corpus, and
+# fails if any of them finds a crash. Crash inputs are kept in
+# build/fuzz/artifacts/<program>/.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+dir=build/fuzz/tests/fuzz
+seconds=${FUZZ_SECONDS:-60}
+shopt -s nullglob
+programs=()
+for program in "$dir"/*_fuzz; do
+  [[ -x $program ]] && programs+=("$program")
+done
+if [[ ${#programs[@]} -eq 0 ]]; then
+  echo "No fuzz programs in $dir: build the fuzz preset first." >&2
+  exit 1
+fi
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+status=0
+summary=()
+for program in "${programs[@]}"; do
+  name=$(basename "$program")
+  corpus=$scratch/$name
+  artifacts=build/fuzz/artifacts/$name
+  mkdir -p "$corpus" "$artifacts"
+  seeds=tests/fuzz/corpus/$name
+  [[ -d $seeds ]] && cp -r "$seeds"/. "$corpus"/
+  seed_count=$(find "$corpus" -type f | wc -l)
+  log=$scratch/$name.log
+  echo "=== $name: $seconds s from $seed_count seeds"
+  "$program" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts/" \
+    "$corpus" >"$log" 2>&1
+  rc=$?
+  # The last status line has the coverage; the final statistics the run count.
+  last=$(grep -E '^#[0-9]+' "$log" | tail -n 1)
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+  speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
+  cov=$(grep -oE 'cov: [0-9]+' <<<"$last" | cut -d' ' -f2)
+  ft=$(grep -oE 'ft: [0-9]+' <<<"$last" | cut -d' ' -f2)
+  corp=$(grep -oE 'corp: [0-9]+/[0-9]+[a-zA-Z]*' <<<"$last" | cut -d' ' -f2)
+  if [[ $rc -eq 0 ]]; then
+    result=ok
+  else
+    result="FAILED (exit $rc)"
+    status=1
+    tail -n 40 "$log"
+  fi
+  summary+=("$(printf '%-24s %12s %10s %7s %7s %12s  %s' "$name" "${runs:-?}" "${speed:-?}" \
+    "${cov:-?}" "${ft:-?}" "${corp:-?}" "$result")")
+done
+
+echo
+printf '%-24s %12s %10s %7s %7s %12s  %s\n' program runs exec/s cov ft corpus result
+printf '%s\n' "${summary[@]}"
+exit $status
