@@ -2,19 +2,14 @@
 // file, against a real file in a scratch directory and fakes of the rest.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "config/band_identity.h"
 #include "config/toolbar_config.h"
-#include "fakes/fake_clock.h"
-#include "fakes/fake_internet.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_system_messages.h"
+#include "fakes/fake_platform.h"
 #include "fakes/fake_toolbar_view.h"
-#include "fakes/fake_user_interface.h"
 #include "toolbar/toolbar_form.h"
 
 namespace pq {
@@ -27,30 +22,19 @@ using ::testing::IsEmpty;
 const std::string kBandKey = std::string(kExplorerBarsKey) + "\\" + kBandClassId;
 const std::string kSearchUrl = "http://find.example.org/?q=[SEARCH]";
 
-class BuildToolbarTest : public ::testing::Test {
+class BuildToolbarTest : public ::testing::Test, protected fakes::FakePlatform {
  protected:
   BuildToolbarTest() {
-    static int counter = 0;
-    root_ = fs::temp_directory_path() /
-            ("pq-build-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
-    fs::create_directories(root_ / "install");
-    platform.registry = &registry;
-    platform.messages = &messages;
-    platform.ui = &ui;
-    platform.clock = &clock;
-    platform.internet = &internet;
+    fs::create_directories(root_.path() / "install");
     // File names are composed with "\", an ordinary character here: the
     // files stand beside the install directory.
-    ToolbarConfig.InstallPath = (root_ / "install").string();
+    ToolbarConfig.InstallPath = (root_.path() / "install").string();
     ToolbarConfig.ToolbarFile = "MyBar";
     ToolbarConfig.BandKeyPath = kBandKey;
     ToolbarConfig.SearchUrl = kSearchUrl;
     ToolbarConfig.CompanyName = "Pendleworth, Inc.";
   }
-  ~BuildToolbarTest() override {
-    ClearToolbarConfig();
-    fs::remove_all(root_);
-  }
+  ~BuildToolbarTest() override { ClearToolbarConfig(); }
 
   void WriteConfig(const std::string& items) {
     std::ofstream(ConfigFilePath(), std::ios::binary) << "[Options]\r\nToolbar Name=My Bar\r\n"
@@ -92,14 +76,8 @@ class BuildToolbarTest : public ::testing::Test {
     return names;
   }
 
-  fs::path root_;
-  fakes::FakeRegistry registry;
-  fakes::FakeSystemMessages messages;
-  fakes::FakeUserInterface ui;
-  fakes::FakeClock clock;
-  fakes::FakeInternet internet{&clock};
+  fakes::ScratchDir root_{"pq-build"};
   fakes::FakeToolbarView view;
-  Platform platform;
   std::unique_ptr<TToolbarForm> form;
 };
 

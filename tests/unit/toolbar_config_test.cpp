@@ -3,18 +3,13 @@
 #include "config/toolbar_config.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "config/band_identity.h"
-#include "fakes/fake_clock.h"
-#include "fakes/fake_internet.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_system_messages.h"
-#include "fakes/fake_user_interface.h"
+#include "fakes/fake_platform.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 
@@ -79,29 +74,18 @@ class ScriptedFileSystem : public FileSystem {
   FileSystem& real_;
 };
 
-class ToolbarConfigTest : public ::testing::Test {
+class ToolbarConfigTest : public ::testing::Test, protected fakes::FakePlatform {
  protected:
-  ToolbarConfigTest() {
-    static int counter = 0;
-    root_ = fs::temp_directory_path() /
-            ("pq-config-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
-    fs::create_directories(root_ / "install");
-    platform.registry = &registry;
-    platform.messages = &messages;
-    platform.ui = &ui;
-    platform.clock = &clock;
-    platform.internet = &internet;
-  }
+  ToolbarConfigTest() { fs::create_directories(root_.path() / "install"); }
   ~ToolbarConfigTest() override {
     ClearToolbarConfig();
     InstallFileSystem(nullptr);
-    fs::remove_all(root_);
   }
 
   // Where the installation put its files. File names are composed with "\",
   // which is an ordinary character here: the files stand beside this directory
   // inside the scratch root.
-  std::string InstallDir() const { return (root_ / "install").string(); }
+  std::string InstallDir() const { return (root_.path() / "install").string(); }
 
   void RegisterInstallation(const std::string& file = "MyBar") {
     registry.PutText(RegRoot::LocalMachine, kBandKey, "InstallPath", InstallDir());
@@ -109,13 +93,7 @@ class ToolbarConfigTest : public ::testing::Test {
     registry.PutText(RegRoot::LocalMachine, kBandKey, "Toolbar File", file);
   }
 
-  fs::path root_;
-  fakes::FakeRegistry registry;
-  fakes::FakeSystemMessages messages;
-  fakes::FakeUserInterface ui;
-  fakes::FakeClock clock;
-  fakes::FakeInternet internet{&clock};
-  Platform platform;
+  fakes::ScratchDir root_{"pq-config"};
 };
 
 // ---------------------------------------------------------------------------
@@ -433,7 +411,7 @@ TEST_F(ConfigUpdate, EmptyCompanyNameEndsTheMessageAfterPleaseContact) {
 }
 
 TEST_F(ConfigUpdate, UncreatableDownloadFileFailsToTheCallerWithoutTheMessage) {
-  ToolbarConfig.InstallPath = (root_ / "missing" / "dir").string();
+  ToolbarConfig.InstallPath = (root_.path() / "missing" / "dir").string();
   internet.responses[kUpdateAddress] = Body(kNewConfig);
 
   EXPECT_THROW(UpdateConfigFile(platform), InOutError);
@@ -489,7 +467,7 @@ TEST_F(ConfigUpdate, RefusedSessionIsAFailedDownload) {
 
 class Download : public ToolbarConfigTest {
  protected:
-  std::string Destination() const { return (root_ / "download.bin").string(); }
+  std::string Destination() const { return (root_.path() / "download.bin").string(); }
   const std::string address = "http://files.example.net/toolbar.ini";
 };
 
