@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/band_dll.h"
+#include "support/counting_unknown.h"
 
 namespace pq::testing {
 namespace {
@@ -118,23 +119,6 @@ class TestSite : public IOleWindow,
 
  private:
   HWND window_;
-};
-
-// A site that offers nothing but IUnknown.
-class BareSite : public IUnknown {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown)) {
-      *ppv = this;
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
-  STDMETHODIMP_(ULONG) Release() override { return --references; }
-  std::atomic<ULONG> references{1};
 };
 
 class BandObject : public ::testing::Test {
@@ -388,7 +372,7 @@ TEST_F(BandObject, ReleasingTheBandReleasesTheSite) {
 }
 
 TEST_F(BandObject, ASiteWithoutItsInterfacesIsNoError) {
-  BareSite bare;
+  testing::CountingUnknown bare;  // a site that offers nothing but IUnknown
   ASSERT_EQ(As<IObjectWithSite>()->SetSite(&bare), S_OK);
   HWND window = reinterpret_cast<HWND>(0x1234);
   EXPECT_EQ(band->GetWindow(&window), E_FAIL) << "there is no parent window";

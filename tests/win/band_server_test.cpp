@@ -13,6 +13,7 @@
 #include <string>
 
 #include "support/band_dll.h"
+#include "support/counting_unknown.h"
 
 namespace pq::testing {
 namespace {
@@ -48,36 +49,32 @@ std::optional<std::string> ReadText(HKEY root, const std::string& path, const ch
   return text;
 }
 
-std::set<std::string> ValueNames(HKEY root, const std::string& path) {
+// Names of a key's values or subkeys, whichever the enumerator lists.
+template <typename Enumerate>
+std::set<std::string> Names(HKEY root, const std::string& path, Enumerate enumerate) {
   std::set<std::string> names;
   HKEY key = nullptr;
   if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
   char name[256];
   for (DWORD index = 0;; ++index) {
     DWORD length = sizeof name;
-    if (RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS)
-      break;
+    if (enumerate(key, index, name, &length) != ERROR_SUCCESS) break;
     names.insert(name);
   }
   RegCloseKey(key);
   return names;
 }
 
+std::set<std::string> ValueNames(HKEY root, const std::string& path) {
+  return Names(root, path, [](HKEY key, DWORD index, char* name, DWORD* length) {
+    return RegEnumValueA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
 std::set<std::string> SubkeyNames(HKEY root, const std::string& path) {
-  std::set<std::string> names;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-  char name[256];
-  for (DWORD index = 0;; ++index) {
-    DWORD length = sizeof name;
-    if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS)
-      break;
-    names.insert(name);
-  }
-  RegCloseKey(key);
-  return names;
+  return Names(root, path, [](HKEY key, DWORD index, char* name, DWORD* length) {
+    return RegEnumKeyExA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
 }
 
 void WriteText(HKEY root, const std::string& path, const char* name, const std::string& text) {
@@ -121,24 +118,6 @@ std::string ModulePath(HMODULE module) {
   GetModuleFileNameA(module, path, sizeof path);
   return path;
 }
-
-// --- a controlling object for aggregation ---
-
-class CountingOuter : public IUnknown {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown)) {
-      *ppv = this;
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
-  STDMETHODIMP_(ULONG) Release() override { return --references; }
-  std::atomic<ULONG> references{1};
-};
 
 // --- exports ---
 
@@ -208,7 +187,7 @@ TEST_F(BandServer, CreateInstanceMakesANewBandEachTime) {
 
 TEST_F(BandServer, AggregationIsRefusedUnlessTheOuterAsksForIUnknown) {
   ComPtr<IClassFactory> factory = Factory();
-  CountingOuter outer;
+  testing::CountingUnknown outer;
   void* object = reinterpret_cast<void*>(0x1234);
   EXPECT_EQ(factory->CreateInstance(&outer, IID_IDeskBand, &object), CLASS_E_NOAGGREGATION);
   EXPECT_EQ(object, nullptr);
@@ -219,7 +198,7 @@ TEST_F(BandServer, AggregationIsRefusedUnlessTheOuterAsksForIUnknown) {
 
 TEST_F(BandServer, AnAggregatedBandDelegatesItsInterfacesToTheOuterObject) {
   ComPtr<IClassFactory> factory = Factory();
-  CountingOuter outer;
+  testing::CountingUnknown outer;
   IUnknown* inner = nullptr;
   ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&inner)), S_OK);
   IDeskBand* band = nullptr;
