@@ -153,6 +153,19 @@ class BandObject : public ::testing::Test {
 
   static HWND EditOf(HWND window) { return FindWindowExA(window, nullptr, "EDIT", nullptr); }
 
+  // Lets the band add its commands to a menu, as the host does before invoking one.
+  void AskForMenu() {
+    HMENU popup = CreatePopupMenu();
+    As<IContextMenu>()->QueryContextMenu(popup, 0, 1, 100, CMF_NORMAL);
+    DestroyMenu(popup);
+  }
+  HRESULT Invoke(LPCSTR verb) {
+    CMINVOKECOMMANDINFO invoke{};
+    invoke.cbSize = sizeof invoke;
+    invoke.lpVerb = verb;
+    return As<IContextMenu>()->InvokeCommand(&invoke);
+  }
+
   BandDll dll;
   TestSite site;
   ComPtr<IDeskBand> band;
@@ -246,14 +259,8 @@ TEST_F(BandObject, BandInfoWithNoMaskWritesNothingButKeepsTheBandId) {
 
   // The identifier comes back with the band-info-changed command.
   ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
-  ComPtr<IContextMenu> menu = As<IContextMenu>();
-  HMENU popup = CreatePopupMenu();
-  menu->QueryContextMenu(popup, 0, 1, 100, CMF_NORMAL);
-  DestroyMenu(popup);
-  CMINVOKECOMMANDINFO invoke{};
-  invoke.cbSize = sizeof invoke;
-  invoke.lpVerb = MAKEINTRESOURCEA(0);
-  ASSERT_EQ(menu->InvokeCommand(&invoke), S_OK);
+  AskForMenu();
+  ASSERT_EQ(Invoke(MAKEINTRESOURCEA(0)), S_OK);
   ASSERT_EQ(site.exec_calls.size(), 1u);
   EXPECT_EQ(site.exec_calls[0].in_value, 42);
 }
@@ -291,13 +298,8 @@ TEST_F(BandObject, ContextMenuGetsFourCommandsAtTheGivenPosition) {
 
 TEST_F(BandObject, CommandsAreRefusedBeforeTheMenuWasAskedFor) {
   ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
-  ComPtr<IContextMenu> menu = As<IContextMenu>();
-  CMINVOKECOMMANDINFO invoke{};
-  invoke.cbSize = sizeof invoke;
-  for (int offset = 0; offset < 4; ++offset) {
-    invoke.lpVerb = MAKEINTRESOURCEA(offset);
-    EXPECT_EQ(menu->InvokeCommand(&invoke), E_FAIL) << offset;
-  }
+  for (int offset = 0; offset < 4; ++offset)
+    EXPECT_EQ(Invoke(MAKEINTRESOURCEA(offset)), E_FAIL) << offset;
   EXPECT_TRUE(site.exec_calls.empty());
 }
 
@@ -305,15 +307,9 @@ TEST_F(BandObject, UpdateBandinfoAsksTheSiteToAskAgain) {
   ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
   DESKBANDINFO info{};
   band->GetBandInfo(3, DBIF_VIEWMODE_NORMAL, &info);
-  ComPtr<IContextMenu> menu = As<IContextMenu>();
-  HMENU popup = CreatePopupMenu();
-  menu->QueryContextMenu(popup, 0, 1, 100, CMF_NORMAL);
-  DestroyMenu(popup);
+  AskForMenu();
 
-  CMINVOKECOMMANDINFO invoke{};
-  invoke.cbSize = sizeof invoke;
-  invoke.lpVerb = MAKEINTRESOURCEA(0);
-  EXPECT_EQ(menu->InvokeCommand(&invoke), S_OK);
+  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(0)), S_OK);
   ASSERT_EQ(site.exec_calls.size(), 1u);
   EXPECT_TRUE(IsEqualGUID(site.exec_calls[0].group, CGID_DeskBand));
   EXPECT_EQ(site.exec_calls[0].command, static_cast<DWORD>(DBID_BANDINFOCHANGED));
@@ -322,10 +318,8 @@ TEST_F(BandObject, UpdateBandinfoAsksTheSiteToAskAgain) {
   EXPECT_EQ(site.exec_calls[0].in_value, 3);
   EXPECT_TRUE(site.out_was_empty);
 
-  invoke.lpVerb = MAKEINTRESOURCEA(4);
-  EXPECT_EQ(menu->InvokeCommand(&invoke), E_FAIL);
-  invoke.lpVerb = "properties";  // a verb given as text
-  EXPECT_EQ(menu->InvokeCommand(&invoke), E_FAIL);
+  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(4)), E_FAIL);
+  EXPECT_EQ(Invoke("properties"), E_FAIL);  // a verb given as text
   EXPECT_EQ(site.exec_calls.size(), 1u);
 }
 
