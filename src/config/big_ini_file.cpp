@@ -16,6 +16,13 @@ namespace pq {
 namespace {
 
 constexpr char kCtrlZ = '\x1A';
+
+// Typed reads: an empty or unconvertible text gives the caller's default.
+template <typename T, typename Convert>
+T Converted(const std::string& text, Convert convert, T default_value) {
+  if (text.empty()) return default_value;
+  return convert(text, UserFormatSettings()).value_or(default_value);
+}
 constexpr size_t kDefaultBufferSize = BUFSIZ;
 
 size_t BufferSize(int32_t text_buffer_size) {
@@ -547,23 +554,17 @@ bool TBigIniFile::ReadBool(std::string_view section, std::string_view name, bool
 
 TDateTime TBigIniFile::ReadDate(std::string_view section, std::string_view name,
                                 TDateTime default_value) {
-  const std::string text = ReadString(section, name, "");
-  if (text.empty()) return default_value;
-  return StrToDate(text).value_or(default_value);
+  return Converted(ReadString(section, name, ""), StrToDate, default_value);
 }
 
 TDateTime TBigIniFile::ReadDateTime(std::string_view section, std::string_view name,
                                     TDateTime default_value) {
-  const std::string text = ReadString(section, name, "");
-  if (text.empty()) return default_value;
-  return StrToDateTime(text).value_or(default_value);
+  return Converted(ReadString(section, name, ""), StrToDateTime, default_value);
 }
 
 double TBigIniFile::ReadFloat(std::string_view section, std::string_view name,
                               double default_value) {
-  const std::string text = ReadString(section, name, "");
-  if (text.empty()) return default_value;
-  return StrToFloat(text).value_or(default_value);
+  return Converted(ReadString(section, name, ""), StrToFloat, default_value);
 }
 
 int32_t TBigIniFile::ReadInteger(std::string_view section, std::string_view name,
@@ -619,9 +620,7 @@ std::string TBigIniFile::ReadString(std::string_view section, std::string_view n
 
 TDateTime TBigIniFile::ReadTime(std::string_view section, std::string_view name,
                                 TDateTime default_value) {
-  const std::string text = ReadString(section, name, "");
-  if (text.empty()) return default_value;
-  return StrToTime(text).value_or(default_value);
+  return Converted(ReadString(section, name, ""), StrToTime, default_value);
 }
 
 bool TBigIniFile::HasSection(std::string_view section) { return SectionExists(section); }
