@@ -217,6 +217,11 @@ void TStringList::EndUpdate() {
   }
 }
 
+void TStringList::Reserve(int entries, size_t text_bytes) {
+  if (entries > 0) entries_.reserve(entries_.size() + static_cast<size_t>(entries));
+  text_.reserve(text_.size() + text_bytes);
+}
+
 std::string TStringList::Text() const {
   std::string text;
   text.reserve(text_.size() - unused_ + 2 * entries_.size());

@@ -49,6 +49,8 @@ class TStringList {
   virtual void Delete(int index);
   // Empties the list; its buffers stay for the next entries.
   virtual void Clear();
+  // Makes room for this many entries holding this many bytes of text in all.
+  void Reserve(int entries, size_t text_bytes);
 
   // Index of the first entry equal to the text without regard to case; -1 when absent.
   virtual int IndexOf(std::string_view text) const;

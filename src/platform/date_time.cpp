@@ -309,6 +309,12 @@ std::string DateToStr(TDateTime value, const FormatSettings& settings) {
   return Format(settings.ShortDateFormat, Decode(value), settings);
 }
 
+std::string YearText(TDateTime value) {
+  FormatSettings year_only;
+  year_only.ShortDateFormat = "yyyy";
+  return DateToStr(value, year_only);
+}
+
 std::string TimeToStr(TDateTime value, const FormatSettings& settings) {
   return Format(settings.TimeFormat, Decode(value), settings);
 }

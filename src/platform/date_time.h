@@ -43,6 +43,8 @@ std::string DateToStr(TDateTime value, const FormatSettings& settings = UserForm
 std::string TimeToStr(TDateTime value, const FormatSettings& settings = UserFormatSettings());
 // The date, then a blank and the time unless the time of day is midnight.
 std::string DateTimeToStr(TDateTime value, const FormatSettings& settings = UserFormatSettings());
+// The year as four digits.
+std::string YearText(TDateTime value);
 // The shortest text that reads back as the same double; positional notation
 // for exponents from -5 to 14, otherwise "1.5E20" style. "NAN", "INF", "-INF".
 std::string FloatToStr(double value, const FormatSettings& settings = UserFormatSettings());

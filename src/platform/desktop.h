@@ -47,6 +47,10 @@ class Desktop {
   // Opens a file or an address with the program the system associates with
   // it, in a normal window.
   virtual void OpenWithShell(const std::string& target) = 0;
+  // The Windows directory, without a trailing backslash.
+  virtual std::string WindowsDirectory() = 0;
+  // The folder of the host program's executable, with its trailing backslash.
+  virtual std::string ProgramDirectory() = 0;
 };
 
 // The browser that navigation started on its own, or nothing yet. Its owner

@@ -1,12 +1,26 @@
 #include "platform/file_system.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 
 namespace pq {
 namespace {
+
+#ifdef O_BINARY
+constexpr int kBinary = O_BINARY;  // no line-end translation where the C library does it
+#else
+constexpr int kBinary = 0;
+#endif
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
 
 // Native file system: rename(2) already replaces its target atomically.
 class StdFileSystem final : public FileSystem {
@@ -28,6 +42,32 @@ class StdFileSystem final : public FileSystem {
     return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing,
                                       error);
   }
+  bool ReadAll(const std::string& path, std::string& contents) override {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    std::string read;
+    char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) read.append(buffer, got);
+    if (std::ferror(file.get())) return false;
+    contents = std::move(read);
+    return true;
+  }
+  WriteNewResult WriteNew(const std::string& path, std::string_view contents) override {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | kBinary, 0644);
+    if (fd < 0) return errno == EEXIST ? WriteNewResult::Exists : WriteNewResult::Failed;
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < contents.size()) {
+      const ssize_t wrote = ::write(fd, contents.data() + done, contents.size() - done);
+      if (wrote < 0 && errno == EINTR) continue;
+      ok = wrote > 0;
+      if (ok) done += static_cast<size_t>(wrote);
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) ::unlink(path.c_str());
+    return ok ? WriteNewResult::Written : WriteNewResult::Failed;
+  }
 };
 
 StdFileSystem std_files;
@@ -37,5 +77,24 @@ FileSystem* installed = &std_files;
 
 FileSystem& Files() { return *installed; }
 void InstallFileSystem(FileSystem* files) { installed = files ? files : &std_files; }
+
+bool ReplaceFileContents(const std::string& path, std::string_view contents) {
+  FileSystem& files = Files();
+  // A name someone else left beside the file is not ours to overwrite.
+  for (int n = 1; n <= 1000; ++n) {
+    const std::string scratch = path + (n == 1 ? ".tmp" : ".tmp" + std::to_string(n));
+    switch (files.WriteNew(scratch, contents)) {
+      case WriteNewResult::Exists:
+        continue;
+      case WriteNewResult::Failed:
+        return false;
+      case WriteNewResult::Written:
+        if (files.Replace(scratch, path)) return true;
+        (void)files.Remove(scratch);
+        return false;
+    }
+  }
+  return false;
+}
 
 }  // namespace pq

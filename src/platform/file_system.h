@@ -1,9 +1,13 @@
 #pragma once
 // Whole-file operations that the standard library cannot do portably: the
-// atomic replacement of one file by another in particular.
+// atomic replacement of one file by another in particular, and reads and
+// writes with the sharing rules the toolbar's files need.
 #include <string>
+#include <string_view>
 
 namespace pq {
+
+enum class WriteNewResult { Written, Exists, Failed };
 
 class FileSystem {
  public:
@@ -17,11 +21,23 @@ class FileSystem {
   [[nodiscard]] virtual bool Replace(const std::string& from, const std::string& to) = 0;
   // Copies a file's contents to a name, replacing the file that stands there.
   [[nodiscard]] virtual bool Copy(const std::string& from, const std::string& to) = 0;
+  // Reads a whole file; other readers are let in meanwhile, writers are not.
+  // False when it cannot be opened or read.
+  [[nodiscard]] virtual bool ReadAll(const std::string& path, std::string& contents) = 0;
+  // Creates a file that must not exist yet, for this writer alone, and writes
+  // the contents to disk. A failed write leaves no file behind.
+  [[nodiscard]] virtual WriteNewResult WriteNew(const std::string& path,
+                                                std::string_view contents) = 0;
 };
 
 // The process's file system: POSIX calls natively, Win32 once the Windows
 // adapters install theirs.
 FileSystem& Files();
 void InstallFileSystem(FileSystem* files);
+
+// Writes the contents beside the file and moves them onto it in one step: the
+// file holds either all of its old contents or all of the new ones. False when
+// that cannot be done; no scratch file is left behind.
+[[nodiscard]] bool ReplaceFileContents(const std::string& path, std::string_view contents);
 
 }  // namespace pq

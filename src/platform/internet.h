@@ -50,6 +50,9 @@ class Internet {
   // `canonical` untouched.
   [[nodiscard]] virtual uint32_t Canonicalize(const std::string& address,
                                               std::string& canonical) = 0;
+  // Whether the machine may go online now: 0 when it may, else the system's
+  // error code (offline, or the user declined to connect).
+  virtual uint32_t AttemptConnect() = 0;
 };
 
 }  // namespace pq

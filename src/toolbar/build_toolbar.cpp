@@ -69,6 +69,7 @@ void TToolbarForm::BuildToolbar() {
   GetRegistryData(platform_, RegRoot::LocalMachine, config.BandKeyPath, kSearchTextValue,
                   search_text);
   view_.SetSearchText(VariantToText(search_text));
+  search_state_restored_ = true;
 }
 
 void TToolbarForm::BuildItem(TBigIniFile& ini, std::string_view key) {

@@ -1,7 +1,15 @@
 #include "toolbar/toolbar_form.h"
 
+#include "config/registry_store.h"
+#include "config/toolbar_config.h"
+#include "platform/clock.h"
+#include "platform/date_time.h"
+#include "platform/desktop.h"
 #include "platform/error.h"
+#include "platform/file_system.h"
+#include "platform/internet.h"
 #include "platform/text.h"
+#include "platform/user_interface.h"
 
 namespace pq {
 namespace {
@@ -12,7 +20,36 @@ constexpr uint16_t kCtrlC = 16451;
 constexpr uint16_t kCtrlV = 16470;
 constexpr uint16_t kDel = 46;
 
+constexpr char kDateValue[] = "Date";
+constexpr char kSpeedButtonPrefix[] = "SpeedBtn";
+constexpr char kSearchDialogFileName[] = "Toolbar Searches.txt";
+constexpr char kSearchDialogFilter[] = "Text files (*.txt)|*.txt|All files (*.*)|*.*";
+constexpr char kSearchDialogDefaultExt[] = ".txt";
+
+// The animated banner's place in the banner area.
+constexpr int32_t kBannerWidth = 105;
+constexpr int32_t kBannerHeight = 22;
+// The toolbar keeps this much room to the browser window's right edge, and
+// never gets narrower than the least width.
+constexpr int32_t kBrowserMargin = 20;
+constexpr int32_t kLeastWidth = 140;
+
+// Where a movie player installs itself below the Windows directory, in the
+// order they are tried.
+constexpr const char* kFlashPlayerFiles[] = {
+    "\\System\\Macromed\\flash\\flash.ocx",   "\\System\\Macromed\\flash\\swflash.ocx",
+    "\\System\\Macromed\\flash.ocx",           "\\System\\Macromed\\swflash.ocx",
+    "\\system32\\Macromed\\Flash\\flash.ocx", "\\system32\\Macromed\\Flash\\swflash.ocx",
+};
+
 }  // namespace
+
+bool IsFlashInstalled(Platform& platform) {
+  const std::string windows = platform.desktop->WindowsDirectory();
+  for (const char* file : kFlashPlayerFiles)
+    if (Files().Exists(windows + file)) return true;
+  return false;
+}
 
 TToolbarForm::TToolbarForm(Platform& platform, ToolbarView& view)
     : platform_(platform), view_(view) {
@@ -94,9 +131,198 @@ TToolbarForm::TToolbarForm(Platform& platform, ToolbarView& view)
   miClearSearches = &AddMenuItem(*SearchPopup, "miClearSearches", "Clear Search Box History", 121,
                                  TClickHandler::miClearSearchesClick);
 
-  OpenDialog1 = &CreateOther("TOpenDialog", "OpenDialog1");
-  SaveDialog1 = &CreateOther("TSaveDialog", "SaveDialog1");
+  OpenDialog1 = &CreateComponent<TFileDialog>(FileDialogSettings::Kind::Open);
+  OpenDialog1->SetName("OpenDialog1");
+  SaveDialog1 = &CreateComponent<TFileDialog>(FileDialogSettings::Kind::Save);
+  SaveDialog1->SetName("SaveDialog1");
+  for (TFileDialog* dialog : {OpenDialog1, SaveDialog1}) {
+    dialog->Settings.FileName = kSearchDialogFileName;
+    dialog->Settings.Filter = kSearchDialogFilter;
+    dialog->Settings.DefaultExt = kSearchDialogDefaultExt;
+  }
   ImageList = &CreateOther("TTBImageList", "ImageList");
+}
+
+TToolbarForm::~TToolbarForm() = default;
+
+// --- events
+
+void TToolbarForm::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    ShowException(error);
+  }
+}
+
+void TToolbarForm::ShowException(const std::exception& error) {
+  // The box itself must not take the window down with it.
+  try {
+    ShowErrorBox(*platform_.ui, ToolbarConfig.ToolbarName, error.what());
+  } catch (...) {
+  }
+}
+
+void TToolbarForm::FormCreate() {
+  try {
+    BuildToolbar();
+    view_.SetCaption(ToolbarConfig.ToolbarName);
+    StartFlashBanner();
+    LoadHistory();
+    RestoreSpeedButtons();
+    StatusCaption.clear();
+  } catch (const std::exception& error) {
+    ShowException(error);
+  }
+  DisableUnreadyCommands();
+}
+
+void TToolbarForm::StartFlashBanner() {
+  const ToolbarConfigRecord& config = ToolbarConfig;
+  if (config.FlashUrl.empty() || !IsFlashInstalled(platform_)) return;
+  FlashBanner = view_.CreateFlashPlayer();
+  FlashBanner->OnReadyStateChange = [this](FlashPlayer& sender, int32_t state) {
+    FlashReadyStateChange(sender, state);
+  };
+  FlashBanner->Stop();
+  FlashBanner->SetBounds(0, 0, kBannerWidth, kBannerHeight);
+  FlashBanner->SetTabOrder(0);
+  FlashBanner->SetVisible(false);
+  // Offline the movie is not even asked for: the picture stays.
+  if (platform_.internet->AttemptConnect() == 0) FlashBanner->SetMovie(config.FlashUrl);
+}
+
+void TToolbarForm::FlashReadyStateChange(FlashPlayer& sender, int32_t new_state) {
+  Guarded([&] {
+    if (&sender != FlashBanner.get() || new_state != kFlashReadyStateComplete) return;
+    view_.SetBannerPictureVisible(false);
+    FlashBanner->SetVisible(true);
+    FlashBanner->Play();
+  });
+}
+
+void TToolbarForm::RestoreSpeedButtons() {
+  const ToolbarConfigRecord& config = ToolbarConfig;
+  for (int n = 1; n <= config.DefaultSpeedCount; ++n) {
+    const std::string name = kSpeedButtonPrefix + std::to_string(n);
+    RegVariant stored;
+    GetRegistryData(platform_, RegRoot::LocalMachine, config.BandKeyPath, name, stored);
+    const std::string address = VariantToText(stored);
+    if (!address.empty()) RestoreSpeedButton(name, address);
+  }
+}
+
+void TToolbarForm::DisableUnreadyCommands() {
+  // Without the history the commands that work on its file have nothing to
+  // work on; saving and loading the box's own list still make sense.
+  if (HistoryList) return;
+  for (TTBItem* command : {miEditHistory, miRefreshSearches, miRemoveSelected, miClearSearches}) {
+    command->Enabled = false;
+    view_.ItemChanged(*command);
+  }
+}
+
+void TToolbarForm::FormShow() {
+  Guarded([&] {
+    const std::string& key = ToolbarConfig.BandKeyPath;
+    const TDateTime today = platform_.clock->Today();
+    RegVariant stored_text;
+    GetRegistryData(platform_, RegRoot::LocalMachine, key, kDateValue, stored_text);
+    TDateTime stored;
+    if (const auto date = StrToDate(VariantToText(stored_text))) {
+      stored = *date;
+    } else {
+      stored = today - 1;
+      WriteSetting(kDateValue, DateToStr(stored));
+    }
+    if (today > stored || today + 1 < stored) WriteSetting(kDateValue, DateToStr(today));
+  });
+}
+
+void TToolbarForm::FormDestroy() {
+  Guarded([&] {
+    SaveSearchState();
+    FlashBanner.reset();
+  });
+}
+
+bool TToolbarForm::FormCanResize(int32_t& new_width, int32_t&) {
+  bool allowed = true;
+  Guarded([&] {
+    if (!HostBrowser) return;
+    const int32_t width = HostBrowser->Width() - kBrowserMargin;
+    if (width == view_.Width() || width <= kLeastWidth) {
+      allowed = false;
+      return;
+    }
+    new_width = width;
+  });
+  return allowed;
+}
+
+void TToolbarForm::ToolbarMouseMove(uint32_t, int32_t x, int32_t y) {
+  Guarded([&] {
+    if (!HostBrowser) return;
+    const TTBCustomItem* item = view_.ItemAt(x, y);
+    // The status bar is written only when the caption changes.
+    if (item && item->Caption == StatusCaption) return;
+    StatusCaption = item ? item->Caption : std::string();
+    HostBrowser->SetStatusText(StatusCaption);
+  });
+}
+
+void TToolbarForm::Click(TComponent& sender) {
+  Guarded([&] {
+    if (auto* image = dynamic_cast<TImage*>(&sender)) {
+      Dispatch(image->OnClick, sender);
+      return;
+    }
+    auto* item = dynamic_cast<TTBCustomItem*>(&sender);
+    if (!item || !item->Enabled) return;
+    if (item->AutoCheck) {
+      item->SetChecked(!item->Checked());
+      // Checking one clears the others of its group: they all look anew.
+      const TTBCustomItem* parent = item->Parent();
+      if (parent && item->GroupIndex != 0) {
+        for (const TTBCustomItem* sibling : parent->Items())
+          if (sibling->GroupIndex == item->GroupIndex) view_.ItemChanged(*sibling);
+      } else {
+        view_.ItemChanged(*item);
+      }
+    }
+    Dispatch(item->OnClick, sender);
+  });
+}
+
+void TToolbarForm::Dispatch(TClickHandler handler, TComponent& sender) {
+  switch (handler) {
+    case TClickHandler::None: return;
+    case TClickHandler::MIClick: return MIClick(sender);
+    case TClickHandler::MISearchClick: return MISearchClick(sender);
+    case TClickHandler::SpeedBtnClick: return SpeedBtnClick(sender);
+    case TClickHandler::miResetClick: return miResetClick(sender);
+    case TClickHandler::MIDirectURLClick: return MIDirectURLClick(sender);
+    case TClickHandler::eMailClick: return eMailClick(sender);
+    case TClickHandler::AboutClick: return AboutClick(sender);
+    case TClickHandler::miCloseClick: return miCloseClick(sender);
+    case TClickHandler::miCutClick: return miCutClick(sender);
+    case TClickHandler::miCopyClick: return miCopyClick(sender);
+    case TClickHandler::miPasteClick: return miPasteClick(sender);
+    case TClickHandler::miDeleteClick: return miDeleteClick(sender);
+    case TClickHandler::miSelectAllClick: return miSelectAllClick(sender);
+    case TClickHandler::miSaveSearchesClick: return miSaveSearchesClick(sender);
+    case TClickHandler::miLoadSearchesClick: return miLoadSearchesClick(sender);
+    case TClickHandler::miEditHistoryClick: return miEditHistoryClick(sender);
+    case TClickHandler::miRefreshSearchesClick: return miRefreshSearchesClick(sender);
+    case TClickHandler::miRemoveSelectedClick: return miRemoveSelectedClick(sender);
+    case TClickHandler::miClearSearchesClick: return miClearSearchesClick(sender);
+    case TClickHandler::ImageClick: return ImageClick(sender);
+  }
+}
+
+void TToolbarForm::WriteSetting(const std::string& name, const std::string& value) {
+  SetRegistryData(platform_, RegRoot::LocalMachine, ToolbarConfig.BandKeyPath, name, value,
+                  rvkText);
 }
 
 size_t TToolbarForm::FoldedHash::operator()(std::string_view name) const noexcept {

@@ -1,13 +1,16 @@
 #pragma once
 // The toolbar window: every component it owns, in creation order, found by
 // name without regard to case; the state its commands share.
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "config/string_list.h"
 #include "platform/desktop.h"
+#include "platform/flash_player.h"
 #include "platform/host_browser.h"
 #include "platform/platform.h"
 #include "platform/text.h"
@@ -26,8 +29,33 @@ class TToolbarForm {
   // Creates the window's fixed components. The view shows the window; both
   // it and the platform outlive the window.
   TToolbarForm(Platform& platform, ToolbarView& view);
+  ~TToolbarForm();
   TToolbarForm(const TToolbarForm&) = delete;
   TToolbarForm& operator=(const TToolbarForm&) = delete;
+
+  // --- Events, as the view reports them. An error inside one is shown in the
+  // error box and the window stays usable.
+
+  // The start-up steps: construction, caption, the animated banner, the
+  // search history, the speed buttons. An error ends the remaining steps, not
+  // the window.
+  void FormCreate();
+  // Keeps the registry's "Date" current.
+  void FormShow();
+  // Saves the search type and the search text.
+  void FormDestroy();
+  // Whether the window may take a new size; may change the width.
+  bool FormCanResize(int32_t& new_width, int32_t& new_height);
+  // Shows the caption of the item under the mouse in the browser's status bar.
+  void ToolbarMouseMove(uint32_t shift, int32_t x, int32_t y);
+  // A click on an item, a menu entry or the banner picture. An item that
+  // checks automatically toggles its check mark first.
+  void Click(TComponent& sender);
+  // A character typed into the search box; Enter searches and is consumed (0).
+  void SearchBoxKeyPress(char& key);
+  void FlashReadyStateChange(FlashPlayer& sender, int32_t new_state);
+
+  // --- What the events do. These raise their errors to the caller.
 
   // Builds the configured items after refreshing the configuration file,
   // makes sure the search button exists, and restores the search type and
@@ -36,10 +64,48 @@ class TToolbarForm {
   // items built before it stay.
   void BuildToolbar();
 
+  void MIClick(TComponent& sender);
+  void MISearchClick(TComponent& sender);
+  void MIDirectURLClick(TComponent& sender);
+  void eMailClick(TComponent& sender);
+  void AboutClick(TComponent& sender);
+  void SpeedBtnClick(TComponent& sender);
+  void miResetClick(TComponent& sender);
+  void miCloseClick(TComponent& sender);
+  void ImageClick(TComponent& sender);
+  void miCutClick(TComponent& sender);
+  void miCopyClick(TComponent& sender);
+  void miPasteClick(TComponent& sender);
+  void miDeleteClick(TComponent& sender);
+  void miSelectAllClick(TComponent& sender);
+  void miSaveSearchesClick(TComponent& sender);
+  void miLoadSearchesClick(TComponent& sender);
+  void miEditHistoryClick(TComponent& sender);
+  void miRefreshSearchesClick(TComponent& sender);
+  void miRemoveSelectedClick(TComponent& sender);
+  void miClearSearchesClick(TComponent& sender);
+
+  // Puts the query into the template and opens the address, after adding the
+  // search box's text to the history.
+  void RunSearch(const std::string& template_url, const std::string& query);
+  void SelectSearchType(TTBCustomItem& item);
+  // Merges the history file into the search box's list and adds the search
+  // box's text to both when it is new.
+  void AddToHistory();
+  void LoadHistory();
+  void SaveSearchState();
+  // Asks the user for a speed button's new address.
+  void EditSpeedButton(const std::string& name);
+  void RestoreSpeedButton(const std::string& name, const std::string& address);
+  // Asks the hosting browser to close the toolbar.
+  void HideBand();
+
+  // --- Components
+
   // Creates a component owned by the window, unnamed, after all others.
-  template <typename T>
-  T& CreateComponent() {
-    auto component = std::make_unique<T>(this);
+  template <typename T, typename... Args>
+  T& CreateComponent(Args&&... args) {
+    auto component = std::make_unique<T>(this, std::forward<Args>(args)...);
     T& created = *component;
     components_.push_back(std::move(component));
     return created;
@@ -87,22 +153,52 @@ class TToolbarForm {
   TTBItem* miRefreshSearches;
   TTBItem* miRemoveSelected;
   TTBItem* miClearSearches;
-  TOtherComponent* OpenDialog1;
-  TOtherComponent* SaveDialog1;
+  TFileDialog* OpenDialog1;
+  TFileDialog* SaveDialog1;
   TOtherComponent* ImageList;
+
+  // --- State the commands share
 
   // The search button.
   TTBCustomItem* SearchItem = nullptr;
   // The address template of the selected search type.
   std::string CurrentSearchURL;
+  // The history file, and the entries last read from it merged with the
+  // search box's list: sorted without regard to case, no two alike. None
+  // until the start-up steps reach the history.
+  std::string HistoryFileName;
+  std::unique_ptr<TStringList> HistoryList;
+  // The caption last written to the browser's status bar.
+  std::string StatusCaption;
   // Navigation: the hosting browser once the band hands it over, and the
   // browser started when there is none.
   HostBrowserRef HostBrowser;
   pq::SeparateBrowser SeparateBrowser;
+  // The animated banner, when a player is installed and a movie configured.
+  std::unique_ptr<FlashPlayer> FlashBanner;
+
+  // The search box's list as the view shows it: sorted without regard to
+  // case, duplicates allowed.
+  const TStringList& SearchList() const { return search_list_; }
 
  private:
+  // Runs an event's handler; an error it raises is shown.
+  void Guarded(const std::function<void()>& handler);
+  void ShowException(const std::exception& error);
+  void Dispatch(TClickHandler handler, TComponent& sender);
+
   void BuildItem(TBigIniFile& ini, std::string_view key);
   void RestoreSearchType(const std::string& band_key);
+  void StartFlashBanner();
+  void RestoreSpeedButtons();
+  // Commands that need what the start-up steps did not reach are disabled.
+  void DisableUnreadyCommands();
+  // The plain item of a speed button with that name, when its tag is in range.
+  TTBCustomItem* SpeedButton(const std::string& name, bool check_tag);
+  void WriteSetting(const std::string& name, const std::string& value);
+  void SetSearchList(TStringList entries);
+  void WriteHistoryFile();
+
   TOtherComponent& CreateOther(const std::string& class_name, const std::string& name);
   TTBItem& AddMenuItem(TTBPopupMenu& menu, const std::string& name, const std::string& caption,
                        int32_t image, TClickHandler handler);
@@ -124,6 +220,20 @@ class TToolbarForm {
     }
   };
   std::unordered_map<std::string, TComponent*, FoldedHash, SameTextEqual> by_name_;
+
+  TStringList search_list_;
+  // Construction reached its end: the search type and text were restored, so
+  // they may be saved.
+  bool search_state_restored_ = false;
+  // The speed buttons' configured address and image, for the reset.
+  struct ConfiguredSpeedButton {
+    std::string name, url;
+    int32_t image;
+  };
+  std::vector<ConfiguredSpeedButton> configured_speed_buttons_;
 };
+
+// Whether a movie player is installed below the Windows directory.
+bool IsFlashInstalled(Platform& platform);
 
 }  // namespace pq

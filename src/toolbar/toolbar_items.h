@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/user_interface.h"
+
 namespace pq {
 
 class TToolbarForm;
@@ -175,6 +177,17 @@ class TImage : public TComponent {
  public:
   explicit TImage(TToolbarForm* owner) : TComponent(owner, "TImage") {}
   TClickHandler OnClick = TClickHandler::None;
+};
+
+// A file dialog: its settings, and the name chosen last, live as long as the
+// window.
+class TFileDialog : public TComponent {
+ public:
+  TFileDialog(TToolbarForm* owner, FileDialogSettings::Kind kind)
+      : TComponent(owner, kind == FileDialogSettings::Kind::Open ? "TOpenDialog" : "TSaveDialog") {
+    Settings.kind = kind;
+  }
+  FileDialogSettings Settings;
 };
 
 // Any other component that the window's construction only names: the dock,

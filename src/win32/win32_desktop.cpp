@@ -117,4 +117,31 @@ void Win32Desktop::OpenWithShell(const std::string& target) {
   ShellExecuteA(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+std::string Win32Desktop::WindowsDirectory() {
+  std::string directory(MAX_PATH, '\0');
+  for (;;) {
+    const UINT length = GetWindowsDirectoryA(directory.data(), static_cast<UINT>(directory.size()));
+    if (length == 0) return std::string();
+    if (length < directory.size()) {
+      directory.resize(length);
+      return directory;
+    }
+    directory.resize(length);  // too small: length is the size it needs
+  }
+}
+
+std::string Win32Desktop::ProgramDirectory() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return std::string();
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return path.substr(0, path.find_last_of('\\') + 1);
+}
+
 }  // namespace pq::win32

@@ -17,6 +17,8 @@ class Win32Desktop final : public Desktop {
   void BringToFront(WindowId window) override;
   void HyperlinkNavigate(const std::string& url) override;
   void OpenWithShell(const std::string& target) override;
+  std::string WindowsDirectory() override;
+  std::string ProgramDirectory() override;
 
  private:
   using unique_module = unique_handle<HMODULE, &FreeLibrary>;

@@ -181,4 +181,6 @@ uint32_t Win32Internet::Canonicalize(const std::string& address, std::string& ca
   return ERROR_INSUFFICIENT_BUFFER;
 }
 
+uint32_t Win32Internet::AttemptConnect() { return InternetAttemptConnect(0); }
+
 }  // namespace pq::win32

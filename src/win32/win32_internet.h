@@ -10,6 +10,7 @@ class Win32Internet final : public Internet {
   std::unique_ptr<InternetSession> OpenSession(const std::string& agent,
                                                const InternetTimeouts& timeouts) override;
   uint32_t Canonicalize(const std::string& address, std::string& canonical) override;
+  uint32_t AttemptConnect() override;
 };
 
 }  // namespace pq::win32

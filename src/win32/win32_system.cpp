@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace pq::win32 {
 
 std::string Win32SystemMessages::MessageFor(uint32_t code) {
@@ -40,6 +42,74 @@ bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
 
 bool Win32FileSystem::Copy(const std::string& from, const std::string& to) {
   return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+namespace {
+
+// A file handle; CreateFile's failure value is not null, so unique_handle
+// cannot hold it.
+class unique_file {
+ public:
+  explicit unique_file(HANDLE handle) : handle_(handle) {}
+  ~unique_file() { reset(); }
+  unique_file(const unique_file&) = delete;
+  unique_file& operator=(const unique_file&) = delete;
+  HANDLE get() const { return handle_; }
+  void reset() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+bool Win32FileSystem::ReadAll(const std::string& path, std::string& contents) {
+  // Other readers may look at the file meanwhile; a writer may not change it
+  // under our feet.
+  unique_file file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size)) return false;
+  std::string read;
+  read.reserve(static_cast<size_t>(size.QuadPart));
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return false;
+    if (got == 0) break;
+    read.append(buffer, got);
+  }
+  contents = std::move(read);
+  return true;
+}
+
+WriteNewResult Win32FileSystem::WriteNew(const std::string& path, std::string_view contents) {
+  unique_file file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? WriteNewResult::Exists
+                                                                       : WriteNewResult::Failed;
+  }
+  bool ok = true;
+  size_t done = 0;
+  while (ok && done < contents.size()) {
+    const DWORD piece = static_cast<DWORD>(std::min<size_t>(contents.size() - done, 1u << 20));
+    DWORD wrote = 0;
+    ok = WriteFile(file.get(), contents.data() + done, piece, &wrote, nullptr) && wrote == piece;
+    done += wrote;
+  }
+  // On disk before it replaces anything: a crash must not leave an empty file
+  // in the place of a whole one.
+  ok = ok && FlushFileBuffers(file.get());
+  file.reset();
+  if (!ok) DeleteFileA(path.c_str());
+  return ok ? WriteNewResult::Written : WriteNewResult::Failed;
 }
 
 }  // namespace pq::win32

@@ -18,6 +18,8 @@ class Win32FileSystem final : public FileSystem {
   bool Rename(const std::string& from, const std::string& to) override;
   bool Replace(const std::string& from, const std::string& to) override;
   bool Copy(const std::string& from, const std::string& to) override;
+  bool ReadAll(const std::string& path, std::string& contents) override;
+  WriteNewResult WriteNew(const std::string& path, std::string_view contents) override;
 };
 
 }  // namespace pq::win32

@@ -1,12 +1,113 @@
 #include "win32/win32_user_interface.h"
 
 #include <windows.h>
+// after windows.h, which it needs
+#include <commdlg.h>
+
+#include <cstring>
+
+#include "platform/error.h"
 
 namespace pq::win32 {
+namespace {
+
+// Room for any path the file dialogs may return.
+constexpr size_t kFileNameRoom = 32768;
+
+// The clipboard, open for this thread while the object lives.
+class OpenClipboardScope {
+ public:
+  OpenClipboardScope() {
+    // Another program may hold it for a moment.
+    for (int attempt = 0; attempt < 10 && !open_; ++attempt) {
+      open_ = OpenClipboard(nullptr) != 0;
+      if (!open_) Sleep(10);
+    }
+    if (!open_) throw Error("Cannot open clipboard");
+  }
+  ~OpenClipboardScope() { CloseClipboard(); }
+  OpenClipboardScope(const OpenClipboardScope&) = delete;
+  OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
+
+ private:
+  bool open_ = false;
+};
+
+}  // namespace
 
 int Win32UserInterface::ShowMessageBox(const std::string& text, const std::string& caption,
                                        uint32_t style) {
   return MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(), style);
+}
+
+bool Win32UserInterface::ExecuteFileDialog(FileDialogSettings& dialog) {
+  // "Text files (*.txt)|*.txt|..." becomes the dialog's list of NUL-ended
+  // pairs, with one more NUL at its end.
+  std::string filter = dialog.Filter;
+  for (char& c : filter)
+    if (c == '|') c = '\0';
+  filter.append(2, '\0');
+  std::string file(kFileNameRoom, '\0');
+  dialog.FileName.copy(file.data(), std::min(dialog.FileName.size(), kFileNameRoom - 1));
+  const std::string extension =
+      !dialog.DefaultExt.empty() && dialog.DefaultExt[0] == '.' ? dialog.DefaultExt.substr(1)
+                                                                : dialog.DefaultExt;
+  OPENFILENAMEA settings{};
+  settings.lStructSize = sizeof settings;
+  settings.hwndOwner = GetActiveWindow();
+  settings.lpstrFilter = filter.c_str();
+  settings.nFilterIndex = 1;
+  settings.lpstrFile = file.data();
+  settings.nMaxFile = static_cast<DWORD>(file.size());
+  settings.lpstrTitle = dialog.Title.empty() ? nullptr : dialog.Title.c_str();
+  settings.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  // No read-only box; the open dialog takes names of files that do not exist
+  // yet, and the save dialog replaces a file without asking.
+  settings.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING;
+  const BOOL chosen = dialog.kind == FileDialogSettings::Kind::Open ? GetOpenFileNameA(&settings)
+                                                                    : GetSaveFileNameA(&settings);
+  if (!chosen) return false;
+  dialog.FileName = file.c_str();
+  return true;
+}
+
+void Win32UserInterface::SetClipboardText(const std::string& text) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  if (!memory) throw Error("Out of memory");
+  char* data = static_cast<char*>(GlobalLock(memory));
+  std::memcpy(data, text.c_str(), text.size() + 1);
+  GlobalUnlock(memory);
+  OpenClipboardScope clipboard;
+  EmptyClipboard();
+  // The clipboard owns the memory once it takes it.
+  if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
+}
+
+std::optional<std::string> Win32UserInterface::ClipboardText() {
+  if (!IsClipboardFormatAvailable(CF_TEXT)) return std::nullopt;
+  OpenClipboardScope clipboard;
+  HANDLE memory = GetClipboardData(CF_TEXT);
+  if (!memory) return std::nullopt;
+  const char* data = static_cast<const char*>(GlobalLock(memory));
+  if (!data) return std::nullopt;
+  // The text ends at its NUL, or at the end of the memory block at the latest.
+  const size_t room = GlobalSize(memory);
+  std::string text(data, strnlen(data, room));
+  GlobalUnlock(memory);
+  return text;
+}
+
+}  // namespace pq::win32
+
+namespace pq::win32 {
+
+std::string Win32UserInterface::InputBox(const std::string&, const std::string&,
+                                         const std::string&) {
+  throw Error("The input box is not available");
+}
+
+void Win32UserInterface::ShowAboutBox(const AboutBoxContent&) {
+  throw Error("The About box is not available");
 }
 
 }  // namespace pq::win32

@@ -33,6 +33,11 @@ class FakeDesktop : public Desktop {
   void BringToFront(WindowId window) override;
   void HyperlinkNavigate(const std::string& url) override;
   void OpenWithShell(const std::string& target) override;
+  std::string WindowsDirectory() override { return windows_directory; }
+  std::string ProgramDirectory() override { return program_directory; }
+
+  std::string windows_directory = "C:\\WINDOWS";
+  std::string program_directory = "C:\\Program Files\\Internet Explorer\\";
 };
 
 class FakeHostBrowser : public HostBrowser {

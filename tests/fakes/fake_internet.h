@@ -30,6 +30,10 @@ class FakeInternet : public Internet {
   std::unique_ptr<InternetSession> OpenSession(const std::string& agent_name,
                                                const InternetTimeouts& timeouts) override;
   uint32_t Canonicalize(const std::string& address, std::string& canonical) override;
+  uint32_t AttemptConnect() override {
+    ++connect_attempts;
+    return connect_error;
+  }
 
   // The script.
   std::string agent = "iexplore.exe";
@@ -37,6 +41,7 @@ class FakeInternet : public Internet {
   std::map<std::string, FakeResponse> responses;       // addresses that open
   std::map<std::string, std::string> canonical_forms;  // others are their own
   uint32_t canonicalize_error = 0;
+  uint32_t connect_error = 0;  // what AttemptConnect answers; 0 is online
 
   // The record.
   std::vector<std::string> session_agents;
@@ -44,6 +49,7 @@ class FakeInternet : public Internet {
   std::vector<std::string> canonicalized;
   std::vector<std::string> opened;  // every address asked for, opened or not
   int reads = 0;
+  int connect_attempts = 0;
   int open_resources = 0;  // resources not yet closed
   int open_sessions = 0;   // sessions not yet closed
 

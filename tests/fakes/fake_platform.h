@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fakes/fake_clock.h"
+#include "fakes/fake_desktop.h"
 #include "fakes/fake_internet.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_system_messages.h"
@@ -22,6 +23,7 @@ struct FakePlatform {
     platform.ui = &ui;
     platform.clock = &clock;
     platform.internet = &internet;
+    platform.desktop = &desktop;
   }
   FakePlatform(const FakePlatform&) = delete;
   FakePlatform& operator=(const FakePlatform&) = delete;
@@ -31,6 +33,7 @@ struct FakePlatform {
   FakeUserInterface ui;
   FakeClock clock;
   FakeInternet internet{&clock};
+  FakeDesktop desktop;
   Platform platform;
 };
 

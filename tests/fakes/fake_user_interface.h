@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,16 +13,45 @@ struct ShownMessage {
   uint32_t style;
 };
 
-// Records every message box and answers each with the same button.
+// Records every dialog it shows and answers each as the test arranged.
 class FakeUserInterface : public UserInterface {
  public:
   int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t style) override {
     shown.push_back({text, caption, style});
     return answer;
   }
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& initial) override {
+    input_boxes.push_back({prompt, caption, 0});
+    input_initials.push_back(initial);
+    return input_answer ? *input_answer : initial;
+  }
+  bool ExecuteFileDialog(FileDialogSettings& dialog) override {
+    dialogs.push_back(dialog);
+    if (!chosen_file) return false;
+    dialog.FileName = *chosen_file;
+    return true;
+  }
+  void SetClipboardText(const std::string& text) override { clipboard = text; }
+  std::optional<std::string> ClipboardText() override { return clipboard; }
+  void ShowAboutBox(const AboutBoxContent& content) override {
+    about_boxes.push_back(content);
+    if (click_about_link && content.LinkClick) content.LinkClick();
+  }
 
+  // The arrangement.
+  int answer = kIdOk;                         // every message box's button
+  std::optional<std::string> input_answer;    // none: the input box is cancelled
+  std::optional<std::string> chosen_file;     // none: file dialogs are cancelled
+  std::optional<std::string> clipboard;       // none: no text on the clipboard
+  bool click_about_link = false;
+
+  // The record.
   std::vector<ShownMessage> shown;
-  int answer = kIdOk;
+  std::vector<ShownMessage> input_boxes;  // prompt, caption
+  std::vector<std::string> input_initials;
+  std::vector<FileDialogSettings> dialogs;  // as each was shown
+  std::vector<AboutBoxContent> about_boxes;
 };
 
 }  // namespace pq::fakes

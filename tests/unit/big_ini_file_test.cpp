@@ -298,6 +298,12 @@ class RefusingFileSystem : public FileSystem {
   bool Rename(const std::string&, const std::string&) override { return false; }
   bool Replace(const std::string&, const std::string&) override { return false; }
   bool Copy(const std::string&, const std::string&) override { return false; }
+  bool ReadAll(const std::string& path, std::string& contents) override {
+    return real_.ReadAll(path, contents);
+  }
+  WriteNewResult WriteNew(const std::string& path, std::string_view contents) override {
+    return real_.WriteNew(path, contents);
+  }
 
  private:
   FileSystem& real_;

@@ -65,6 +65,12 @@ class ScriptedFileSystem : public FileSystem {
   bool Copy(const std::string& from, const std::string& to) override {
     return !fail_copy && real_.Copy(from, to);
   }
+  bool ReadAll(const std::string& path, std::string& contents) override {
+    return real_.ReadAll(path, contents);
+  }
+  WriteNewResult WriteNew(const std::string& path, std::string_view contents) override {
+    return real_.WriteNew(path, contents);
+  }
 
   bool fail_replace = false;
   bool fail_copy = false;

@@ -1,0 +1,41 @@
+#include "config/text_file.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/error.h"
+#include "platform/file_system.h"
+
+namespace pq {
+
+void TextToLines(std::string_view text, TStringList& lines) {
+  const size_t end = std::min(text.find('\0'), text.size());
+  size_t breaks = 0;
+  for (size_t i = 0; i < end; ++i)
+    if (text[i] == '\n' || text[i] == '\r') ++breaks;
+  lines.Reserve(static_cast<int>(std::min<size_t>(breaks + 1, INT32_MAX)), end);
+  size_t at = 0;
+  while (at < end) {
+    size_t stop = at;
+    while (stop < end && text[stop] != '\r' && text[stop] != '\n') ++stop;
+    lines.Add(text.substr(at, stop - at));
+    at = stop;
+    if (at < end && text[at] == '\r') ++at;
+    if (at < end && text[at] == '\n') ++at;
+  }
+}
+
+TStringList ReadLinesFile(const std::string& file_name) {
+  std::string text;
+  if (!Files().ReadAll(file_name, text)) throw InOutError("Cannot open file " + file_name);
+  TStringList lines;
+  TextToLines(text, lines);
+  return lines;
+}
+
+void WriteLinesFile(const std::string& file_name, const TStringList& entries) {
+  if (!ReplaceFileContents(file_name, entries.Text()))
+    throw InOutError("Cannot create file " + file_name);
+}
+
+}  // namespace pq

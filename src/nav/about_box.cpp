@@ -1,0 +1,51 @@
+#include "nav/about_box.h"
+
+#include "config/string_list.h"
+#include "config/toolbar_config.h"
+#include "nav/navigation.h"
+#include "platform/clock.h"
+#include "platform/error.h"
+#include "platform/file_system.h"
+#include "config/text_file.h"
+
+namespace pq {
+namespace {
+
+constexpr char kCopyrightLead[] = "Copyright (C)";
+
+}  // namespace
+
+void ComposeAboutBox(Platform& platform, AboutBoxContent& content) {
+  const ToolbarConfigRecord& config = ToolbarConfig;
+  content.Caption = "About " + config.ToolbarName;
+  content.Version = config.ToolbarName;
+  content.Copyright =
+      kCopyrightLead + (" " + YearText(platform.clock->Today()) + " ") + config.CompanyName;
+  content.Url = config.HomePageUrl;
+  content.Preparer = config.CopyrightText;
+
+  const std::string notice = config.InstallPath + "\\" + kNoticeFileName;
+  if (Files().Exists(notice)) {
+    const TStringList lines = ReadLinesFile(notice);
+    std::vector<std::string> notice_lines;
+    notice_lines.reserve(static_cast<size_t>(lines.Count()));
+    for (int i = 0; i < lines.Count(); ++i) notice_lines.emplace_back(lines[i]);
+    content.NoticeLines = std::move(notice_lines);
+  }
+  const std::string banner = BannerFilePath();
+  if (Files().Exists(banner)) content.BannerFile = banner;
+}
+
+void ShowAboutBox(Platform& platform, bool timed) {
+  AboutBoxContent content;
+  content.Timed = timed;
+  try {
+    ComposeAboutBox(platform, content);
+  } catch (const std::exception& error) {
+    ShowErrorBox(*platform.ui, ToolbarConfig.ToolbarName, error.what());
+  }
+  content.LinkClick = [&platform] { ShellOpen(platform, ToolbarConfig.HomePageUrl); };
+  platform.ui->ShowAboutBox(content);
+}
+
+}  // namespace pq

@@ -1,0 +1,107 @@
+// The search box and the search button: what turns a query into an address,
+// the choice of a search type, and the search box's editing commands.
+#include "config/toolbar_config.h"
+#include "nav/navigation.h"
+#include "platform/user_interface.h"
+#include "toolbar/toolbar_form.h"
+
+namespace pq {
+namespace {
+
+constexpr char kPlaceholder[] = "[SEARCH]";
+constexpr size_t kPlaceholderLength = sizeof kPlaceholder - 1;
+constexpr char kEnter = '\r';
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The first placeholder, its letters compared without regard to case.
+size_t FindPlaceholder(const std::string& url) {
+  if (url.size() < kPlaceholderLength) return std::string::npos;
+  for (size_t at = 0; at + kPlaceholderLength <= url.size(); ++at) {
+    size_t i = 0;
+    while (i < kPlaceholderLength && AsciiUpper(url[at + i]) == kPlaceholder[i]) ++i;
+    if (i == kPlaceholderLength) return at;
+  }
+  return std::string::npos;
+}
+
+// The query as it goes into an address. In the query part of an address the
+// characters that would end the value or change its meaning are escaped, so
+// that "C++", "AT&T", "50%" or "#1" are searched for as typed; elsewhere only
+// blanks change.
+std::string EncodeQuery(const std::string& query, bool in_query_part) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string encoded;
+  encoded.reserve(query.size());
+  for (char c : query) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == ' ') {
+      encoded += '+';
+    } else if (in_query_part &&
+               (c == '%' || c == '&' || c == '+' || c == '#' || byte < 0x20 || byte == 0x7F)) {
+      encoded += '%';
+      encoded += kHex[byte >> 4];
+      encoded += kHex[byte & 0x0F];
+    } else {
+      encoded += c;
+    }
+  }
+  return encoded;
+}
+
+}  // namespace
+
+void TToolbarForm::RunSearch(const std::string& template_url, const std::string& query) {
+  const std::string& url_template = template_url.empty() ? ToolbarConfig.SearchUrl : template_url;
+  const size_t placeholder = FindPlaceholder(url_template);
+  const size_t question = url_template.find('?');
+  const bool in_query_part =
+      question != std::string::npos && (placeholder == std::string::npos || question < placeholder);
+  std::string value;
+  if (!query.empty()) {
+    value = EncodeQuery(query, in_query_part);
+    AddToHistory();
+  }
+  std::string url = url_template;
+  if (placeholder == std::string::npos)
+    url += value;
+  else
+    url.replace(placeholder, kPlaceholderLength, value);
+  NavigateTo(platform_, HostBrowser, SeparateBrowser, url);
+}
+
+void TToolbarForm::SelectSearchType(TTBCustomItem& item) {
+  CurrentSearchURL = item.Hint;
+  SearchItem->Caption = item.Caption;
+  SearchItem->ImageIndex = item.ImageIndex;
+  SearchItem->Tag = item.Tag;
+  view_.ItemChanged(*SearchItem);
+}
+
+void TToolbarForm::MISearchClick(TComponent&) { RunSearch(CurrentSearchURL, view_.SearchText()); }
+
+void TToolbarForm::SearchBoxKeyPress(char& key) {
+  if (key != kEnter) return;
+  // The box never sees the Enter, also when the search fails.
+  key = 0;
+  Guarded([&] { RunSearch(CurrentSearchURL, view_.SearchText()); });
+}
+
+void TToolbarForm::miCutClick(TComponent&) {
+  platform_.ui->SetClipboardText(view_.SearchText());
+  view_.SetSearchText("");
+}
+
+void TToolbarForm::miCopyClick(TComponent&) {
+  platform_.ui->SetClipboardText(view_.SearchSelection());
+}
+
+void TToolbarForm::miPasteClick(TComponent&) {
+  if (const auto text = platform_.ui->ClipboardText()) view_.SetSearchText(*text);
+}
+
+void TToolbarForm::miDeleteClick(TComponent&) { view_.SetSearchText(""); }
+
+void TToolbarForm::miSelectAllClick(TComponent&) { view_.SelectAllSearchText(); }
+
+}  // namespace pq
