@@ -1,0 +1,61 @@
+// The About box's content: the configuration's texts, the installation's
+// notice and banner, and what a click on the address does.
+#include "nav/about_box.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "toolbar_window_fixture.h"
+
+namespace pq {
+namespace {
+
+using ::testing::ElementsAre;
+
+class AboutBoxTest : public ToolbarWindowTest {};
+
+TEST_F(AboutBoxTest, TextsComeFromTheConfigurationAndFilesFromTheInstallation) {
+  WriteFile(ToolbarConfig.InstallPath + "\\Copyrights.txt", "First line\r\n\r\nThird\n");
+  WriteFile(BannerFilePath(), "BM");
+  ui.click_about_link = true;
+  ShowAboutBox(platform, false);
+  ASSERT_EQ(ui.about_boxes.size(), 1u);
+  const AboutBoxContent& shown = ui.about_boxes[0];
+  EXPECT_EQ(shown.Caption, "About My Bar");
+  EXPECT_EQ(shown.Version, "My Bar");
+  EXPECT_EQ(shown.Copyright, "Copyright (C) 2024 Pendleworth, Inc.");
+  EXPECT_EQ(shown.Url, "http://www.home.example/");
+  EXPECT_EQ(shown.Preparer, "Copyright (C) 2003-2024 pelliquester.example");
+  EXPECT_THAT(*shown.NoticeLines, ElementsAre("First line", "", "Third"));
+  EXPECT_EQ(shown.BannerFile, BannerFilePath());
+  EXPECT_FALSE(shown.Timed);
+  EXPECT_THAT(desktop.log, ElementsAre("shell http://www.home.example/"));
+}
+
+TEST_F(AboutBoxTest, WithoutTheInstallationsFilesTheBuiltInOnesStay) {
+  ShowAboutBox(platform, true);
+  EXPECT_FALSE(ui.about_boxes.at(0).NoticeLines.has_value());
+  EXPECT_EQ(ui.about_boxes.at(0).BannerFile, "");
+  EXPECT_TRUE(ui.about_boxes.at(0).Timed);
+}
+
+TEST_F(AboutBoxTest, UnreadableNoticeIsReportedAndTheBoxOpensWithTheTextsSoFar) {
+  std::filesystem::create_directory(ToolbarConfig.InstallPath + "\\Copyrights.txt");
+  WriteFile(BannerFilePath(), "BM");
+  ShowAboutBox(platform, false);
+  EXPECT_THAT(Messages(),
+              ElementsAre("Cannot open file " + ToolbarConfig.InstallPath + "\\Copyrights.txt."));
+  ASSERT_EQ(ui.about_boxes.size(), 1u);
+  EXPECT_EQ(ui.about_boxes[0].Url, "http://www.home.example/");
+  EXPECT_EQ(ui.about_boxes[0].BannerFile, "");
+}
+
+TEST_F(AboutBoxTest, MainMenuShowsItModallyWithItsCloseButton) {
+  Open();
+  Click("miAbout");
+  ASSERT_EQ(ui.about_boxes.size(), 1u);
+  EXPECT_FALSE(ui.about_boxes[0].Timed);
+}
+
+}  // namespace
+}  // namespace pq

@@ -1,0 +1,202 @@
+// The search history: its file shared by all toolbar windows, the search
+// box's list, and the history commands of the search box's menu.
+#include "toolbar/search_history.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "config/text_file.h"
+#include "toolbar_window_fixture.h"
+
+namespace pq {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::vector<std::string> Entries(const TStringList& list) {
+  std::vector<std::string> entries;
+  for (int i = 0; i < list.Count(); ++i) entries.emplace_back(list[i]);
+  return entries;
+}
+
+TStringList ListOf(std::initializer_list<const char*> entries) {
+  TStringList list;
+  for (const char* entry : entries) list.Add(entry);
+  return list;
+}
+
+TEST(HistoryLines, EndAtCrLfOrBothAndTheTextAtNul) {
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\rb\nc", {"a", "b", "c"}},
+      {"\r\n\r\n", {"", ""}},
+      {"a\n\rb", {"a", "", "b"}},
+      {" padded \r\n", {" padded "}},
+      {std::string("a\r\nb\0c\r\nd", 10), {"a", "b"}},
+  };
+  for (const auto& [text, lines] : cases) {
+    TStringList read;
+    TextToLines(text, read);
+    EXPECT_EQ(Entries(read), lines) << testing::PrintToString(text);
+  }
+}
+
+TEST(HistoryLists, SortWithoutRegardToCaseAndKeepTheFirstOfAlikeEntries) {
+  EXPECT_THAT(Entries(SortedEntries(ListOf({"b", "B", "a", "", "b"}), true)),
+              ElementsAre("", "a", "b"));
+  EXPECT_THAT(Entries(SortedEntries(ListOf({"b", "B", "a", "b"}), false)),
+              ElementsAre("a", "b", "B", "b"));
+  EXPECT_THAT(
+      Entries(MergeUnique(ListOf({"Apple", "cherry"}), ListOf({"apple", "banana", "BANANA"}))),
+      ElementsAre("Apple", "banana", "cherry"));
+  int at = -1;
+  EXPECT_EQ(FindSorted(ListOf({"apple", "cherry"}), "CHERRY", &at), 1);
+  EXPECT_EQ(FindSorted(ListOf({"apple", "cherry"}), "banana", &at), -1);
+  EXPECT_EQ(at, 1);
+}
+
+class HistoryTest : public ToolbarWindowTest {
+ protected:
+  HistoryTest() { WriteConfig("[Toolbar Items]\r\n"); }
+};
+
+TEST_F(HistoryTest, FirstSearchCreatesTheFileAndAKnownTextRewritesNothing) {
+  Open();
+  Search("Fjord");
+  EXPECT_EQ(ReadFile(HistoryPath()), "Fjord\r\n");
+  // Someone else's edit stays: a known text writes nothing.
+  WriteFile(HistoryPath(), "fjord\r\nzebra\r\n");
+  Search("FJORD");
+  EXPECT_EQ(ReadFile(HistoryPath()), "fjord\r\nzebra\r\n");
+  // The file's spelling is the one already in the history.
+  EXPECT_THAT(view.search_list, ElementsAre("fjord", "zebra"));
+  EXPECT_EQ(host->log.size(), 2u);
+}
+
+TEST_F(HistoryTest, TwoWindowsShareTheFileThroughTheirNextSearch) {
+  Open();
+  fakes::FakeToolbarView other_view;
+  TToolbarForm other(platform, other_view);
+  other.FormCreate();
+  Search("from the first");
+  other_view.search_text = "from the second";
+  char enter = '\r';
+  other.SearchBoxKeyPress(enter);
+  EXPECT_EQ(ReadFile(HistoryPath()), "from the first\r\nfrom the second\r\n");
+  EXPECT_THAT(view.search_list, ElementsAre("from the first"));
+  // The deleted file's entries come back from what this window last read.
+  std::filesystem::remove(HistoryPath());
+  Search("again");
+  EXPECT_EQ(ReadFile(HistoryPath()), "again\r\nfrom the first\r\n");
+}
+
+TEST_F(HistoryTest, LongFileWithEveryLineEndLoadsSortedWithoutDuplicates) {
+  std::string text;
+  for (int i = 0; i < 100000; ++i) {
+    const std::string entry = "Query " + std::to_string(i % 40000);
+    text += (i % 2 ? LowerCase(entry) : entry) + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+  }
+  text += "\r\n\r\n";
+  text += std::string("after a nul\0never read\r\n", 25);
+  WriteFile(HistoryPath(), text);
+  Open();
+  ASSERT_EQ(view.search_list.size(), 40002u);
+  EXPECT_EQ(view.search_list[0], "");
+  EXPECT_EQ(view.search_list[1], "after a nul");
+  EXPECT_EQ(view.search_list[2], "Query 0");
+  EXPECT_EQ(view.search_list[3], "query 1");
+}
+
+TEST_F(HistoryTest, FailedWriteStopsTheSearchAndLosesNothing) {
+  WriteFile(HistoryPath(), "old\r\n");
+  Open();
+  // Nothing can be created beside the history file.
+  std::filesystem::create_directory(HistoryPath() + ".tmp");
+  WriteFile(HistoryPath() + ".tmp2", "");
+  for (int n = 3; n <= 1000; ++n) WriteFile(HistoryPath() + ".tmp" + std::to_string(n), "");
+  Search("new");
+  EXPECT_THAT(Messages(), ElementsAre("Cannot create file " + HistoryPath() + "."));
+  EXPECT_THAT(host->log, IsEmpty());
+  EXPECT_THAT(view.search_list, ElementsAre("new", "old"));
+  EXPECT_EQ(ReadFile(HistoryPath()), "old\r\n");
+}
+
+TEST_F(HistoryTest, UnreadableFileAtStartIsReportedAndTheWindowGoesOn) {
+  std::filesystem::create_directory(HistoryPath());
+  Open();
+  EXPECT_THAT(Messages(), ElementsAre("Cannot open file " + HistoryPath() + "."));
+  EXPECT_EQ(view.caption, "My Bar");
+}
+
+TEST_F(HistoryTest, ClearAndRemoveAskFirstAndWriteTheFile) {
+  WriteFile(HistoryPath(), "a\r\nb\r\nc\r\n");
+  Open();
+  view.search_text = "typed";
+  ui.answer = kIdNo;
+  Click("miClearSearches");
+  EXPECT_EQ(ui.shown.back().text, "Are you sure you want to clear history?");
+  EXPECT_EQ(ui.shown.back().caption, "Confirm");
+  EXPECT_EQ(ui.shown.back().style, kMbYesNo | kMbIconQuestion);
+  EXPECT_EQ(view.search_list.size(), 3u);
+  ui.answer = kIdOk;
+  Click("miRemoveSelected");
+  EXPECT_EQ(ui.shown.back().text, "Nothing to Remove.");
+  EXPECT_EQ(ReadFile(HistoryPath()), "a\r\nb\r\nc\r\n");
+  view.selected_index = 1;
+  Click("miRemoveSelected");
+  EXPECT_THAT(view.search_list, ElementsAre("a", "c"));
+  EXPECT_EQ(ReadFile(HistoryPath()), "a\r\nc\r\n");
+  ui.answer = kIdYes;
+  Click("miClearSearches");
+  EXPECT_THAT(view.search_list, IsEmpty());
+  EXPECT_EQ(view.search_text, "typed");
+  EXPECT_EQ(ReadFile(HistoryPath()), "");
+}
+
+TEST_F(HistoryTest, SavedAndLoadedSearchesGoThroughTheUsersFile) {
+  WriteFile(HistoryPath(), "b\r\na\r\n");
+  Open();
+  const std::string chosen = root_.path().string() + "/saved.txt";
+  Click("miSaveSearches");  // cancelled
+  ui.chosen_file = chosen;
+  Click("miSaveSearches");
+  EXPECT_EQ(ReadFile(chosen), "a\r\nb\r\n");
+  WriteFile(chosen, "z\r\n\r\nz\r\nA\r\n");
+  Click("miLoadSearches");
+  EXPECT_THAT(view.search_list, ElementsAre("", "A", "z", "z"));
+  EXPECT_EQ(ReadFile(HistoryPath()), "b\r\na\r\n");
+  // The next new search writes the union, duplicates gone.
+  Search("new");
+  EXPECT_EQ(ReadFile(HistoryPath()), "\r\na\r\nb\r\nnew\r\nz\r\n");
+  ui.chosen_file = root_.path().string() + "/missing.txt";
+  Click("miLoadSearches");
+  ui.chosen_file = root_.path().string() + "/no folder/saved.txt";
+  Click("miSaveSearches");
+  EXPECT_THAT(Messages(), ElementsAre("File I/O error.", "File I/O error."));
+  EXPECT_EQ(ui.shown.back().style, kMbOk | kMbIconError);
+  EXPECT_EQ(view.search_list.size(), 5u);
+  ASSERT_EQ(ui.dialogs.size(), 5u);
+  EXPECT_EQ(ui.dialogs[0].Title, "Save Searches To File");
+  EXPECT_EQ(ui.dialogs[0].FileName, "Toolbar Searches.txt");
+  EXPECT_EQ(ui.dialogs[0].Filter, "Text files (*.txt)|*.txt|All files (*.*)|*.*");
+  EXPECT_EQ(ui.dialogs[0].DefaultExt, ".txt");
+  EXPECT_EQ(ui.dialogs[2].Title, "Load Searches From File");
+  EXPECT_EQ(ui.dialogs[4].FileName, chosen) << "each dialog offers the name chosen last";
+}
+
+TEST_F(HistoryTest, EditOpensTheFileAndRefreshTakesOverItsChanges) {
+  Open();
+  Click("miRefreshSearches");
+  EXPECT_EQ(view.list_fills, 0);
+  Click("miEditHistory");
+  EXPECT_THAT(desktop.log, ElementsAre("shell " + HistoryPath()));
+  WriteFile(HistoryPath(), "edited\r\nEdited\r\n");
+  Click("miRefreshSearches");
+  EXPECT_THAT(view.search_list, ElementsAre("edited", "Edited"));
+}
+
+}  // namespace
+}  // namespace pq

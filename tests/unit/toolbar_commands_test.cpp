@@ -1,0 +1,216 @@
+// What a user's clicks on configured items and on the main menu do: open
+// addresses, choose search types, search, edit and reset the speed button.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "toolbar_window_fixture.h"
+
+namespace pq {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr char kItems[] =
+    "[Toolbar Items]\r\nmiSearch=\r\nWeb=\r\nNews=\r\nLookup=\r\nHome=\r\nSpeedBtn1=\r\n"
+    "[miSearch]\r\nCaption=Search\r\nImageIndex=8\r\nParent=Toolbar\r\nCount=3\r\n"
+    "[Web]\r\nCaption=Web\r\nImageIndex=20\r\nTag=1\r\nGroupIndex=1\r\nParent=miSearch\r\n"
+    "URL=http://web.example/?q=[SEARCH]\r\n"
+    "[News]\r\nCaption=News\r\nImageIndex=21\r\nTag=2\r\nGroupIndex=1\r\nParent=miSearch\r\n"
+    "URL=http://news.example/[search]/latest\r\n"
+    "[Lookup]\r\nCaption=Lookup\r\nParent=miSearch\r\nURL=Dictionary|http://dict.example/"
+    "?w=[Search]\r\n"
+    "[Home]\r\nCaption=Home\r\nParent=Toolbar\r\nURL=Start page|http://start.example/\r\n"
+    "[SpeedBtn1]\r\nCaption=Speed\r\nImageIndex=1\r\nTag=111\r\nParent=Toolbar\r\n"
+    "URL=http://speed.example/\r\n";
+
+class CommandsTest : public ToolbarWindowTest {
+ protected:
+  CommandsTest() {
+    WriteConfig(kItems);
+    registry.PutText(RegRoot::LocalMachine, kBandKey, "Search Type", "0");
+    Open();
+  }
+};
+
+struct ClickCase {
+  const char* item;
+  const char* typed;
+  std::vector<std::string> browser;  // what the hosting browser was asked
+  int32_t search_type;               // the search button's number afterwards
+};
+
+TEST_F(CommandsTest, ClickDecidesBetweenSearchTypeSearchLinkAndAddress) {
+  const ClickCase cases[] = {
+      {"Home", "", {"navigate http://start.example/"}, 0},
+      {"Lookup", "two words", {"navigate Dictionary|http://dict.example/?w=two+words"}, 0},
+      {"News", "ignored", {}, 2},
+      {"miWebsite", "", {"navigate http://www.home.example/"}, 0},
+      {"miLatestVersion", "", {"navigate http://www.home.example/"}, 0},
+      {"miSupport", "", {"navigate mailto:help@home.example"}, 0},
+  };
+  for (const ClickCase& c : cases) {
+    SCOPED_TRACE(c.item);
+    Open();
+    view.search_text = c.typed;
+    Click(c.item);
+    EXPECT_EQ(host->log, c.browser);
+    EXPECT_EQ(form->SearchItem->Tag, c.search_type);
+    host->log.clear();
+  }
+  EXPECT_THAT(Messages(), IsEmpty());
+}
+
+TEST_F(CommandsTest, ChoosingASearchTypeChangesOnlyTheButtonAndTheNextSearch) {
+  Click("News");
+  EXPECT_EQ(form->SearchItem->Caption, "News");
+  EXPECT_EQ(form->SearchItem->ImageIndex, 21);
+  EXPECT_EQ(form->CurrentSearchURL, "http://news.example/[search]/latest");
+  EXPECT_THAT(view.changed_items, ::testing::Contains("miSearch"));
+  EXPECT_TRUE(Item("News").Checked());
+  Click("Web");
+  EXPECT_FALSE(Item("News").Checked());
+  EXPECT_TRUE(Item("Web").Checked());
+  // The mark goes, the choice stays.
+  Click("Web");
+  EXPECT_FALSE(Item("Web").Checked());
+  EXPECT_EQ(form->SearchItem->Tag, 1);
+  Search("fjord");
+  Click("miSearch");
+  EXPECT_THAT(host->log, ElementsAre("navigate http://web.example/?q=fjord",
+                                     "navigate http://web.example/?q=fjord"));
+}
+
+TEST_F(CommandsTest, WebsiteItemWithAnAddressOfItsOwnOpensItOverHttp) {
+  form->miWebsite->Hint = "www.other.example";
+  Click("miWebsite");
+  EXPECT_THAT(host->log, ElementsAre("navigate http://www.other.example"));
+}
+
+TEST_F(CommandsTest, EachSpeedButtonMenuEntryEditsItsOwnButton) {
+  ui.input_answer = "http://mine.example/";
+  for (int n = 5; n >= 1; --n) Click("miSpeedBtn" + std::to_string(n));
+  // Only SpeedBtn1 exists; the other entries find nothing to edit.
+  EXPECT_THAT(ui.input_initials, ElementsAre("http://speed.example/"));
+  EXPECT_EQ(ui.input_boxes[0].caption, "SpeedButton URL");
+  EXPECT_EQ(ui.input_boxes[0].text, "Enter this Speedbutton's new URL");
+}
+
+struct SpeedEditCase {
+  std::optional<std::string> answer;  // none: Cancel
+  std::string hint;
+  int32_t image;
+  bool tooltip;
+  std::string stored;
+};
+
+TEST_F(CommandsTest, EditingTheSpeedButtonTakesTheNewAddressUnlessUnchanged) {
+  const SpeedEditCase cases[] = {
+      {std::nullopt, "http://speed.example/", 1, false, "<none>"},
+      {"http://speed.example/", "http://speed.example/", 1, false, "<none>"},
+      {"http://mine.example/", "http://mine.example/", 11, true, "http://mine.example/"},
+      {"", "", 11, true, ""},
+  };
+  for (const SpeedEditCase& c : cases) {
+    SCOPED_TRACE(c.answer.value_or("<cancel>"));
+    Open();
+    ui.input_answer = c.answer;
+    Click("miSpeedBtn1");
+    TTBCustomItem& speed = Item("SpeedBtn1");
+    EXPECT_EQ(speed.Hint, c.hint);
+    EXPECT_EQ(speed.ImageIndex, c.image);
+    EXPECT_EQ(speed.Options.Contains(tboShowHint), c.tooltip);
+    EXPECT_EQ(Stored("SpeedBtn1"), c.stored);
+  }
+}
+
+TEST_F(CommandsTest, StoredSpeedAddressIsRestoredAtStartAndClickedLikeAnyAddress) {
+  registry.PutText(RegRoot::LocalMachine, kBandKey, "SpeedBtn1", "http://kept.example/");
+  Open();
+  EXPECT_EQ(Item("SpeedBtn1").Hint, "http://kept.example/");
+  EXPECT_EQ(Item("SpeedBtn1").ImageIndex, 11);
+  EXPECT_TRUE(Item("SpeedBtn1").Options.Contains(tboShowHint));
+  Click("SpeedBtn1");
+  EXPECT_THAT(host->log, ElementsAre("navigate http://kept.example/"));
+}
+
+TEST_F(CommandsTest, StoredSpeedAddressNeedsTheNameAndTheTag) {
+  registry.PutText(RegRoot::LocalMachine, kBandKey, "SpeedBtn1", "http://kept.example/");
+  const std::pair<const char*, const char*> sections[] = {{"SpeedBtn1", "112"},
+                                                          {"SpeedButton1", "111"}};
+  for (const auto& [name, tag] : sections) {
+    SCOPED_TRACE(name);
+    WriteConfig(std::string("[Toolbar Items]\r\n") + name + "=\r\n[" + name +
+                "]\r\nParent=Toolbar\r\nURL=http://speed.example/\r\nTag=" + tag + "\r\n");
+    Open();
+    EXPECT_EQ(Item(name).Hint, "http://speed.example/");
+  }
+}
+
+TEST_F(CommandsTest, RefusedWriteLeavesTheNewAddressWithoutTooltipAndSaysWhy) {
+  registry.refuse_writes.insert(LowerCase(kBandKey));
+  ui.input_answer = "http://mine.example/";
+  Click("miSpeedBtn1");
+  EXPECT_EQ(Item("SpeedBtn1").Hint, "http://mine.example/");
+  EXPECT_EQ(Item("SpeedBtn1").ImageIndex, 11);
+  EXPECT_FALSE(Item("SpeedBtn1").Options.Contains(tboShowHint));
+  EXPECT_THAT(Messages(), ElementsAre("Failed to set data for 'SpeedBtn1'"));
+  EXPECT_EQ(ui.shown[0].caption, "My Bar");
+  EXPECT_EQ(ui.shown[0].style, kMbOk | kMbIconError);
+  EXPECT_EQ(view.changed_items.back(), "SpeedBtn1");
+}
+
+TEST_F(CommandsTest, ResetAfterConfirmationGoesBackToTheConfiguredButton) {
+  ui.input_answer = "http://mine.example/";
+  Click("miSpeedBtn1");
+  ui.answer = kIdNo;
+  Click("miReset");
+  EXPECT_EQ(Item("SpeedBtn1").Hint, "http://mine.example/");
+  ui.answer = kIdYes;
+  Click("miReset");
+  EXPECT_EQ(ui.shown[1].text,
+            "Are you sure you want to reset Speed Buttons to their default values?");
+  EXPECT_EQ(ui.shown[1].style, kMbYesNo | kMbIconQuestion);
+  EXPECT_EQ(Item("SpeedBtn1").Hint, "http://speed.example/");
+  EXPECT_EQ(Item("SpeedBtn1").ImageIndex, 1);
+  EXPECT_FALSE(Item("SpeedBtn1").Options.Contains(tboShowHint));
+  EXPECT_EQ(Stored("SpeedBtn1"), "");
+}
+
+TEST_F(CommandsTest, CloseAsksTheBrowserToHideTheBandOrGreysOutWithoutOne) {
+  Click("miClose");
+  EXPECT_THAT(host->log, ElementsAre("show bar {239C3CF1-51CD-435E-8519-61775A6780CF} false 0"));
+  host->fail = "Unspecified error";
+  Click("miClose");
+  EXPECT_THAT(Messages(), ElementsAre("Unspecified error."));
+  Open(false);
+  Click("miClose");
+  EXPECT_FALSE(form->miClose->Enabled);
+  Click("miClose");
+  EXPECT_EQ(host->log.size(), 2u);
+}
+
+TEST_F(CommandsTest, BannerOpensTheHomePageAndNavigationErrorsAreShown) {
+  form->Click(*form->Image);
+  host->fail = "The browser is busy";
+  Click("Home");
+  EXPECT_THAT(host->log,
+              ElementsAre("navigate http://www.home.example/", "navigate http://start.example/"));
+  EXPECT_THAT(Messages(), ElementsAre("The browser is busy."));
+}
+
+TEST_F(CommandsTest, WithoutHostingBrowserAddressesOpenInABrowserOfTheWindowsOwn) {
+  Open(false);
+  Click("Home");
+  Click("Home");
+  desktop.frame = 7;
+  Click("Home");
+  EXPECT_THAT(
+      desktop.log,
+      ElementsAre("create", "browser1.visible true", "browser1.navigate http://start.example/",
+                  "find frame", "hyperlink http://start.example/", "find frame",
+                  "browser1.visible true", "browser1.navigate http://start.example/", "front 7"));
+}
+
+}  // namespace
+}  // namespace pq

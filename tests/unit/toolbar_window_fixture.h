@@ -1,0 +1,98 @@
+#pragma once
+// A toolbar window as a user meets it: built from a configuration file in a
+// scratch directory, shown through a fake view, hosted by a fake browser,
+// with fakes of the registry, the dialogs and the desktop.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/band_identity.h"
+#include "config/toolbar_config.h"
+#include "fakes/fake_platform.h"
+#include "fakes/fake_toolbar_view.h"
+#include "toolbar/toolbar_form.h"
+
+namespace pq {
+
+class ToolbarWindowTest : public ::testing::Test, protected fakes::FakePlatform {
+ protected:
+  static inline const std::string kBandKey = std::string(kExplorerBarsKey) + "\\" + kBandClassId;
+
+  ToolbarWindowTest() {
+    std::filesystem::create_directories(root_.path() / "install");
+    ToolbarConfigRecord& config = ToolbarConfig;
+    config.BandClassId = kBandClassId;
+    config.BandKeyPath = kBandKey;
+    // File names are composed with "\", an ordinary character here: the
+    // files stand beside the install directory.
+    config.InstallPath = (root_.path() / "install").string();
+    config.ToolbarFile = "MyBar";
+    config.ToolbarName = "My Bar";
+    config.CompanyName = "Pendleworth, Inc.";
+    config.HomePageUrl = "http://www.home.example/";
+    config.ContactEmail = "mailto:help@home.example";
+    config.SearchUrl = "http://find.example/s?q=[SEARCH]";
+    config.CopyrightText = "Copyright (C) 2003-2024 pelliquester.example";
+    config.DefaultSpeedCount = 1;
+    config.DefaultSpeedUrls[1] = "www.home.example";
+    config.DefaultSpeedImages[1] = 1;
+    registry.PutText(RegRoot::LocalMachine, kBandKey, "InstallPath", config.InstallPath);
+  }
+  ~ToolbarWindowTest() override { ClearToolbarConfig(); }
+
+  void WriteConfig(const std::string& items) {
+    std::ofstream(ConfigFilePath(), std::ios::binary) << "[Options]\r\nToolbar Name=My Bar\r\n"
+                                                      << items;
+  }
+  std::string HistoryPath() const { return ToolbarConfig.InstallPath + "\\My Bar.txt"; }
+  void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  static std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+
+  // Creates the window as the band does: creation first, the browser after.
+  TToolbarForm& Open(bool hosted = true) {
+    form = std::make_unique<TToolbarForm>(platform, view);
+    form->FormCreate();
+    if (hosted) form->HostBrowser = host;
+    return *form;
+  }
+  TTBCustomItem& Item(const std::string& name) {
+    auto* item = dynamic_cast<TTBCustomItem*>(form->FindComponent(name));
+    if (!item) throw std::runtime_error("no item " + name);
+    return *item;
+  }
+  void Click(const std::string& name) { form->Click(*form->FindComponent(name)); }
+  void Search(const std::string& text) {
+    view.search_text = text;
+    char key = '\r';
+    form->SearchBoxKeyPress(key);
+  }
+  std::string Stored(const std::string& name) {
+    const fakes::FakeValue* value = registry.Find(RegRoot::LocalMachine, kBandKey, name);
+    return value ? value->data : "<none>";
+  }
+  // The texts of the message boxes shown so far.
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> texts;
+    for (const auto& shown : ui.shown) texts.push_back(shown.text);
+    return texts;
+  }
+
+  fakes::ScratchDir root_{"pq-window"};
+  fakes::FakeToolbarView view;
+  std::shared_ptr<fakes::FakeHostBrowser> host = std::make_shared<fakes::FakeHostBrowser>();
+  std::unique_ptr<TToolbarForm> form;
+};
+
+}  // namespace pq
