@@ -1,12 +1,12 @@
 #include "nav/about_box.h"
 
 #include "config/string_list.h"
+#include "config/text_file.h"
 #include "config/toolbar_config.h"
 #include "nav/navigation.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
-#include "config/text_file.h"
 
 namespace pq {
 namespace {

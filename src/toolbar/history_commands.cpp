@@ -78,8 +78,8 @@ void TToolbarForm::WriteHistoryFile() { WriteLinesFile(HistoryFileName, search_l
 
 void TToolbarForm::miClearSearchesClick(TComponent&) {
   if (!HistoryList) return;
-  if (platform_.ui->ShowMessageBox(kClearQuestion, kConfirmCaption,
-                                   kMbYesNo | kMbIconQuestion) != kIdYes)
+  if (platform_.ui->ShowMessageBox(kClearQuestion, kConfirmCaption, kMbYesNo | kMbIconQuestion) !=
+      kIdYes)
     return;
   SetSearchList(TStringList());
   WriteHistoryFile();

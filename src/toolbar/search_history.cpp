@@ -39,8 +39,8 @@ TStringList MergeUnique(const TStringList& first, const TStringList& second) {
   int i = 0, j = 0;
   while (i < first.Count() || j < second.Count()) {
     // On a tie the entry of `first` comes out first, so it is the one kept.
-    const bool take_first = j >= second.Count() ||
-                            (i < first.Count() && CompareText(first[i], second[j]) <= 0);
+    const bool take_first =
+        j >= second.Count() || (i < first.Count() && CompareText(first[i], second[j]) <= 0);
     const std::string_view next = take_first ? first[i++] : second[j++];
     if (views.empty() || !SameText(views.back(), next)) views.push_back(next);
   }

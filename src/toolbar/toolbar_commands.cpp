@@ -69,7 +69,8 @@ void TToolbarForm::MIClick(TComponent& sender) {
 void TToolbarForm::MIDirectURLClick(TComponent& sender) {
   auto* item = dynamic_cast<TTBCustomItem*>(&sender);
   if (!item) return;
-  const std::string address = item->Hint.empty() ? ToolbarConfig.HomePageUrl : "http://" + item->Hint;
+  const std::string address =
+      item->Hint.empty() ? ToolbarConfig.HomePageUrl : "http://" + item->Hint;
   NavigateTo(platform_, HostBrowser, SeparateBrowser, address);
 }
 
@@ -142,8 +143,8 @@ void TToolbarForm::RestoreSpeedButton(const std::string& name, const std::string
 }
 
 void TToolbarForm::miResetClick(TComponent&) {
-  if (platform_.ui->ShowMessageBox(kResetQuestion, kConfirmCaption,
-                                   kMbYesNo | kMbIconQuestion) != kIdYes)
+  if (platform_.ui->ShowMessageBox(kResetQuestion, kConfirmCaption, kMbYesNo | kMbIconQuestion) !=
+      kIdYes)
     return;
   const ToolbarConfigRecord& config = ToolbarConfig;
   for (int n = 1; n <= config.DefaultSpeedCount; ++n) {

@@ -38,7 +38,7 @@ constexpr int32_t kLeastWidth = 140;
 // order they are tried.
 constexpr const char* kFlashPlayerFiles[] = {
     "\\System\\Macromed\\flash\\flash.ocx",   "\\System\\Macromed\\flash\\swflash.ocx",
-    "\\System\\Macromed\\flash.ocx",           "\\System\\Macromed\\swflash.ocx",
+    "\\System\\Macromed\\flash.ocx",          "\\System\\Macromed\\swflash.ocx",
     "\\system32\\Macromed\\Flash\\flash.ocx", "\\system32\\Macromed\\Flash\\swflash.ocx",
 };
 
@@ -296,27 +296,48 @@ void TToolbarForm::Click(TComponent& sender) {
 
 void TToolbarForm::Dispatch(TClickHandler handler, TComponent& sender) {
   switch (handler) {
-    case TClickHandler::None: return;
-    case TClickHandler::MIClick: return MIClick(sender);
-    case TClickHandler::MISearchClick: return MISearchClick(sender);
-    case TClickHandler::SpeedBtnClick: return SpeedBtnClick(sender);
-    case TClickHandler::miResetClick: return miResetClick(sender);
-    case TClickHandler::MIDirectURLClick: return MIDirectURLClick(sender);
-    case TClickHandler::eMailClick: return eMailClick(sender);
-    case TClickHandler::AboutClick: return AboutClick(sender);
-    case TClickHandler::miCloseClick: return miCloseClick(sender);
-    case TClickHandler::miCutClick: return miCutClick(sender);
-    case TClickHandler::miCopyClick: return miCopyClick(sender);
-    case TClickHandler::miPasteClick: return miPasteClick(sender);
-    case TClickHandler::miDeleteClick: return miDeleteClick(sender);
-    case TClickHandler::miSelectAllClick: return miSelectAllClick(sender);
-    case TClickHandler::miSaveSearchesClick: return miSaveSearchesClick(sender);
-    case TClickHandler::miLoadSearchesClick: return miLoadSearchesClick(sender);
-    case TClickHandler::miEditHistoryClick: return miEditHistoryClick(sender);
-    case TClickHandler::miRefreshSearchesClick: return miRefreshSearchesClick(sender);
-    case TClickHandler::miRemoveSelectedClick: return miRemoveSelectedClick(sender);
-    case TClickHandler::miClearSearchesClick: return miClearSearchesClick(sender);
-    case TClickHandler::ImageClick: return ImageClick(sender);
+    case TClickHandler::None:
+      return;
+    case TClickHandler::MIClick:
+      return MIClick(sender);
+    case TClickHandler::MISearchClick:
+      return MISearchClick(sender);
+    case TClickHandler::SpeedBtnClick:
+      return SpeedBtnClick(sender);
+    case TClickHandler::miResetClick:
+      return miResetClick(sender);
+    case TClickHandler::MIDirectURLClick:
+      return MIDirectURLClick(sender);
+    case TClickHandler::eMailClick:
+      return eMailClick(sender);
+    case TClickHandler::AboutClick:
+      return AboutClick(sender);
+    case TClickHandler::miCloseClick:
+      return miCloseClick(sender);
+    case TClickHandler::miCutClick:
+      return miCutClick(sender);
+    case TClickHandler::miCopyClick:
+      return miCopyClick(sender);
+    case TClickHandler::miPasteClick:
+      return miPasteClick(sender);
+    case TClickHandler::miDeleteClick:
+      return miDeleteClick(sender);
+    case TClickHandler::miSelectAllClick:
+      return miSelectAllClick(sender);
+    case TClickHandler::miSaveSearchesClick:
+      return miSaveSearchesClick(sender);
+    case TClickHandler::miLoadSearchesClick:
+      return miLoadSearchesClick(sender);
+    case TClickHandler::miEditHistoryClick:
+      return miEditHistoryClick(sender);
+    case TClickHandler::miRefreshSearchesClick:
+      return miRefreshSearchesClick(sender);
+    case TClickHandler::miRemoveSelectedClick:
+      return miRemoveSelectedClick(sender);
+    case TClickHandler::miClearSearchesClick:
+      return miClearSearchesClick(sender);
+    case TClickHandler::ImageClick:
+      return ImageClick(sender);
   }
 }
 

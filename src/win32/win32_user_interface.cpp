@@ -49,9 +49,9 @@ bool Win32UserInterface::ExecuteFileDialog(FileDialogSettings& dialog) {
   filter.append(2, '\0');
   std::string file(kFileNameRoom, '\0');
   dialog.FileName.copy(file.data(), std::min(dialog.FileName.size(), kFileNameRoom - 1));
-  const std::string extension =
-      !dialog.DefaultExt.empty() && dialog.DefaultExt[0] == '.' ? dialog.DefaultExt.substr(1)
-                                                                : dialog.DefaultExt;
+  const std::string extension = !dialog.DefaultExt.empty() && dialog.DefaultExt[0] == '.'
+                                    ? dialog.DefaultExt.substr(1)
+                                    : dialog.DefaultExt;
   OPENFILENAMEA settings{};
   settings.lStructSize = sizeof settings;
   settings.hwndOwner = GetActiveWindow();

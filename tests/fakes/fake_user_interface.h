@@ -40,10 +40,10 @@ class FakeUserInterface : public UserInterface {
   }
 
   // The arrangement.
-  int answer = kIdOk;                         // every message box's button
-  std::optional<std::string> input_answer;    // none: the input box is cancelled
-  std::optional<std::string> chosen_file;     // none: file dialogs are cancelled
-  std::optional<std::string> clipboard;       // none: no text on the clipboard
+  int answer = kIdOk;                       // every message box's button
+  std::optional<std::string> input_answer;  // none: the input box is cancelled
+  std::optional<std::string> chosen_file;   // none: file dialogs are cancelled
+  std::optional<std::string> clipboard;     // none: no text on the clipboard
   bool click_about_link = false;
 
   // The record.
