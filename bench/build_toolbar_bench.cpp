@@ -10,37 +10,12 @@
 
 #include "config/toolbar_config.h"
 #include "platform/registry.h"
+#include "quiet_ports.h"
 #include "toolbar/toolbar_form.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// An installation without stored state: every registry value is missing.
-class EmptyRegistry : public pq::Registry {
- public:
-  std::unique_ptr<pq::RegistryKey> OpenReadOnly(pq::RegRoot, const std::string&) override {
-    return nullptr;
-  }
-  std::unique_ptr<pq::RegistryKey> OpenExisting(pq::RegRoot, const std::string&,
-                                                uint32_t& error) override {
-    error = pq::kErrorFileNotFound;
-    return nullptr;
-  }
-  std::unique_ptr<pq::RegistryKey> OpenOrCreate(pq::RegRoot, const std::string&,
-                                                uint32_t& error) override {
-    error = pq::kErrorAccessDenied;
-    return nullptr;
-  }
-  uint32_t DeleteTree(pq::RegRoot, const std::string&) override { return pq::kErrorFileNotFound; }
-  uint32_t DeleteKey(pq::RegRoot, const std::string&) override { return pq::kErrorFileNotFound; }
-};
-
-class NullView : public pq::ToolbarView {
- public:
-  bool LoadBannerPicture(const std::string&) override { return true; }
-  void SetSearchText(const std::string&) override {}
-};
 
 // A configuration of `count` items: submenus of ten entries each hold half of
 // them, the other half stand on the toolbar beside the submenus.
@@ -76,8 +51,8 @@ void BM_BuildToolbar(benchmark::State& state) {
   pq::ToolbarConfig.UpdatesUrl.clear();
   std::ofstream(pq::ConfigFilePath(), std::ios::binary) << Configuration(count);
 
-  EmptyRegistry registry;
-  NullView view;
+  pq::bench::EmptyRegistry registry;
+  pq::bench::NullView view;
   pq::Platform platform;
   platform.registry = &registry;
   size_t items = 0;

@@ -19,8 +19,10 @@ void ComposeAboutBox(Platform& platform, AboutBoxContent& content) {
   const ToolbarConfigRecord& config = ToolbarConfig;
   content.Caption = "About " + config.ToolbarName;
   content.Version = config.ToolbarName;
-  content.Copyright =
-      kCopyrightLead + (" " + YearText(platform.clock->Today()) + " ") + config.CompanyName;
+  // Lead, the year between blanks, the publisher.
+  content.Copyright = kCopyrightLead;
+  content.Copyright.append(" ").append(YearText(platform.clock->Today())).append(" ");
+  content.Copyright.append(config.CompanyName);
   content.Url = config.HomePageUrl;
   content.Preparer = config.CopyrightText;
 

@@ -25,7 +25,9 @@ TStringList SortedEntries(const TStringList& entries, bool unique) {
   std::vector<std::string_view> views;
   views.reserve(static_cast<size_t>(entries.Count()));
   for (int i = 0; i < entries.Count(); ++i) views.push_back(entries[i]);
-  std::stable_sort(views.begin(), views.end(), Before);
+  // Files this window wrote are sorted already: checking costs one pass.
+  if (!std::is_sorted(views.begin(), views.end(), Before))
+    std::stable_sort(views.begin(), views.end(), Before);
   if (unique) {
     auto same = [](std::string_view a, std::string_view b) { return SameText(a, b); };
     views.erase(std::unique(views.begin(), views.end(), same), views.end());
