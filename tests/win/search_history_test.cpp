@@ -1,0 +1,258 @@
+// The toolbar window's files and settings against the real thing: the history
+// file in a real directory, shared with other windows and other programs, and
+// the window's values in the real registry.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "config/band_identity.h"
+#include "config/toolbar_config.h"
+#include "fakes/fake_desktop.h"
+#include "fakes/fake_internet.h"
+#include "fakes/fake_toolbar_view.h"
+#include "fakes/fake_user_interface.h"
+#include "support/scratch_key.h"
+#include "toolbar/toolbar_form.h"
+#include "win32/win32_clock.h"
+#include "win32/win32_registry.h"
+#include "win32/win32_system.h"
+
+namespace pq {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// The files of a directory, by name.
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// Starts a program of the machine Wine runs on: Wine runs a Unix executable
+// given by its path on the Z: drive. It tells nothing of how the program
+// ended, so callers look for its effect.
+bool StartUnix(const std::string& program, const std::string& arguments) {
+  std::string command = program + " " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(("Z:" + program).c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process))
+    return false;
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return true;
+}
+
+std::string UnixPath(const std::string& path) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  auto to_unix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!to_unix) return "";
+  std::wstring wide(path.begin(), path.end());
+  char* unix_path = to_unix(wide.c_str());
+  std::string result = unix_path ? unix_path : "";
+  HeapFree(GetProcessHeap(), 0, unix_path);
+  return result;
+}
+
+// Whether a new file can be made in the directory now.
+bool CanCreateIn(const std::string& dir) {
+  const std::string probe = dir + "\\probe";
+  HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+bool Eventually(const std::function<bool()>& condition) {
+  const DWORD start = GetTickCount();
+  while (!condition())
+    if (GetTickCount() - start > 10000) return false;
+  return true;
+}
+
+// A directory in which nothing new can be created, not even by root (the
+// immutable attribute); the files already in it stay writable.
+class SealedDirectory {
+ public:
+  explicit SealedDirectory(const std::string& dir) : dir_(dir), unix_(UnixPath(dir)) {
+    sealed_ = !unix_.empty() && StartUnix("/usr/bin/chattr", "+i " + unix_) &&
+              Eventually([&] { return !CanCreateIn(dir_); });
+  }
+  ~SealedDirectory() {
+    if (sealed_ && StartUnix("/usr/bin/chattr", "-i " + unix_))
+      Eventually([&] { return CanCreateIn(dir_); });
+  }
+  bool sealed() const { return sealed_; }
+
+ private:
+  std::string dir_;
+  std::string unix_;
+  bool sealed_ = false;
+};
+
+class WindowFilesTest : public ::testing::Test {
+ protected:
+  WindowFilesTest() {
+    ToolbarConfigRecord& config = ToolbarConfig;
+    config.BandClassId = kBandClassId;
+    config.BandKeyPath = key.path();
+    config.InstallPath = dir.path();
+    config.ToolbarFile = "My Bar";
+    config.ToolbarName = "My Bar";
+    config.SearchUrl = "http://find.example/?q=[SEARCH]";
+    config.DefaultSpeedCount = 1;
+    platform.registry = &registry;
+    platform.messages = &messages;
+    platform.ui = &ui;
+    platform.desktop = &desktop;
+    platform.internet = &internet;
+    platform.clock = &clock;
+    HKEY handle = key.Open();
+    RegSetValueExA(handle, "InstallPath", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(dir.path().c_str()),
+                   static_cast<DWORD>(dir.path().size() + 1));
+    RegCloseKey(handle);
+  }
+  ~WindowFilesTest() override { ClearToolbarConfig(); }
+
+  std::string History() const { return dir.File("My Bar.txt"); }
+  void Write(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  std::unique_ptr<TToolbarForm> Open(fakes::FakeToolbarView& shown) {
+    auto form = std::make_unique<TToolbarForm>(platform, shown);
+    form->FormCreate();
+    form->HostBrowser = host;
+    return form;
+  }
+  static void Search(TToolbarForm& form, fakes::FakeToolbarView& shown, const std::string& text) {
+    shown.search_text = text;
+    char enter = '\r';
+    form.SearchBoxKeyPress(enter);
+  }
+  std::string Value(const std::string& name, DWORD* type = nullptr) {
+    char data[256] = {};
+    DWORD size = sizeof data - 1;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, key.path().c_str(), name.c_str(), RRF_RT_ANY, type, data,
+                     &size) != ERROR_SUCCESS)
+      return "<none>";
+    return data;
+  }
+
+  testing::ScratchDir dir;
+  testing::ScratchKey key;
+  win32::Win32Registry registry;
+  win32::Win32SystemMessages messages;
+  win32::Win32Clock clock;
+  fakes::FakeUserInterface ui;
+  fakes::FakeDesktop desktop;
+  fakes::FakeInternet internet;
+  Platform platform;
+  std::shared_ptr<fakes::FakeHostBrowser> host = std::make_shared<fakes::FakeHostBrowser>();
+  fakes::FakeToolbarView view;
+};
+
+TEST_F(WindowFilesTest, WindowsShareTheHistoryFileWhichIsReplacedWhole) {
+  fakes::FakeToolbarView other_view;
+  auto first = Open(view);
+  auto second = Open(other_view);
+  Search(*first, view, "first");
+  Search(*second, other_view, "second");
+  Search(*first, view, "third");
+  EXPECT_EQ(ReadFile(History()), "first\r\nsecond\r\nthird\r\n");
+  EXPECT_THAT(FilesIn(dir.path()), ElementsAre("My Bar.txt"));
+  EXPECT_THAT(ui.shown, IsEmpty());
+}
+
+struct HeldFileCase {
+  const char* name;
+  DWORD access;
+  DWORD share;
+  const char* message;  // what the search shows, before its address
+};
+
+TEST_F(WindowFilesTest, AFileHeldByAnotherProgramStopsTheSearchAndLosesNothing) {
+  const HeldFileCase cases[] = {
+      {"held by a reader", GENERIC_READ, FILE_SHARE_READ, "Cannot create file "},
+      {"held by a writer", GENERIC_WRITE, 0, "Cannot open file "},
+  };
+  Write(History(), "old\r\n");
+  auto form = Open(view);
+  for (const HeldFileCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui.shown.clear();
+    host->log.clear();
+    HANDLE held =
+        CreateFileA(History().c_str(), c.access, c.share, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Search(*form, view, "new");
+    CloseHandle(held);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, c.message + History() + ".");
+    EXPECT_THAT(host->log, IsEmpty());
+    EXPECT_EQ(ReadFile(History()), "old\r\n");
+    EXPECT_THAT(FilesIn(dir.path()), ElementsAre("My Bar.txt"));
+  }
+  // Released, the next search writes what the list holds.
+  Search(*form, view, "newer");
+  EXPECT_EQ(ReadFile(History()), "new\r\nnewer\r\nold\r\n");
+}
+
+TEST_F(WindowFilesTest, SealedInstallDirectoryStopsTheSearchBeforeItsAddress) {
+  Write(History(), "old\r\n");
+  auto form = Open(view);
+  SealedDirectory sealed(dir.path());
+  if (!sealed.sealed()) GTEST_SKIP() << "chattr cannot seal " << dir.path() << " here";
+  Search(*form, view, "typed");
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_EQ(ui.shown[0].text, "Cannot create file " + History() + ".");
+  EXPECT_THAT(host->log, IsEmpty());
+  EXPECT_THAT(view.search_list, ElementsAre("old", "typed"));
+  EXPECT_EQ(ReadFile(History()), "old\r\n");
+}
+
+TEST_F(WindowFilesTest, WindowStateGoesToTheBandsKeyAsText) {
+  Write(dir.File("My Bar.ini"),
+        "[Options]\r\nToolbar Name=My Bar\r\n[Toolbar Items]\r\nSpeedBtn1=\r\n"
+        "[SpeedBtn1]\r\nTag=111\r\nParent=Toolbar\r\nURL=http://speed.example/\r\n");
+  auto form = Open(view);
+  ui.input_answer = "http://mine.example/";
+  form->Click(*form->miSpeedBtn[0]);
+  form->FormShow();
+  view.search_text = "last words";
+  form->FormDestroy();
+  DWORD type = 0;
+  EXPECT_EQ(Value("SpeedBtn1", &type), "http://mine.example/");
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(Value("Search Type", &type), "0");
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(Value("Search"), "last words");
+  EXPECT_NE(Value("Date"), "<none>");
+  EXPECT_THAT(ui.shown, IsEmpty());
+}
+
+}  // namespace
+}  // namespace pq
