@@ -39,6 +39,7 @@ class QuietDesktop : public Desktop {
   void OpenWithShell(const std::string&) override {}
   std::string WindowsDirectory() override { return program_directory_; }
   std::string ProgramDirectory() override { return program_directory_; }
+  std::string UserDataFolder() override { return ""; }
 
  private:
   std::string program_directory_;

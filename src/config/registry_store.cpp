@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "config/toolbar_config.h"
 #include "platform/error.h"
 #include "platform/system_messages.h"
 
@@ -91,7 +92,10 @@ void SetRegistryData(Platform& platform, RegRoot root, const std::string& key_pa
                      const std::string& value_name, const RegVariant& value, int kind) {
   uint32_t error = 0;
   std::unique_ptr<RegistryKey> key = platform.registry->OpenOrCreate(root, key_path, error);
-  if (!key) throw Error(platform.messages->MessageFor(error));
+  if (!key) {
+    if (error == kErrorAccessDenied) throw RegistryAccessDenied(platform.messages->MessageFor(error));
+    throw Error(platform.messages->MessageFor(error));
+  }
 
   if (kind == rvkUnknown) {
     std::optional<RegValueInfo> stored = key->QueryValue(value_name);
@@ -121,8 +125,38 @@ void SetRegistryData(Platform& platform, RegRoot root, const std::string& key_pa
     default:
       throw Error(platform.messages->MessageFor(kErrorCantWrite));
   }
-  if (key->WriteValue(value_name, type, data) != kErrorSuccess)
-    throw Error("Failed to set data for '" + value_name + "'");
+  const uint32_t written = key->WriteValue(value_name, type, data);
+  if (written == kErrorAccessDenied)
+    throw RegistryAccessDenied("Failed to set data for '" + value_name + "'");
+  if (written != kErrorSuccess) throw Error("Failed to set data for '" + value_name + "'");
+}
+
+// --- the toolbar's own state
+
+std::string ReadToolbarSetting(Platform& platform, const std::string& name) {
+  const std::string& key_path = ToolbarConfig.BandKeyPath;
+  RegVariant value;
+  std::unique_ptr<RegistryKey> user = platform.registry->OpenReadOnly(RegRoot::CurrentUser, key_path);
+  const bool user_has_it = user && user->QueryValue(name).has_value();
+  user.reset();
+  GetRegistryData(platform, user_has_it ? RegRoot::CurrentUser : RegRoot::LocalMachine, key_path,
+                  name, value);
+  return VariantToText(value);
+}
+
+void WriteToolbarSetting(Platform& platform, const std::string& name, const std::string& text) {
+  const std::string& key_path = ToolbarConfig.BandKeyPath;
+  try {
+    SetRegistryData(platform, RegRoot::LocalMachine, key_path, name, text, rvkText);
+  } catch (const RegistryAccessDenied&) {
+    // A user without the rights keeps the value for himself, without a word.
+    SetRegistryData(platform, RegRoot::CurrentUser, key_path, name, text, rvkText);
+    return;
+  }
+  // One place for each value: the user's copy would hide the machine's.
+  uint32_t error = 0;
+  if (auto user = platform.registry->OpenExisting(RegRoot::CurrentUser, key_path, error))
+    (void)user->DeleteValue(name);
 }
 
 }  // namespace pq

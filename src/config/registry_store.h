@@ -33,4 +33,12 @@ void GetRegistryData(Platform& platform, RegRoot root, const std::string& key_pa
 void SetRegistryData(Platform& platform, RegRoot root, const std::string& key_path,
                      const std::string& value_name, const RegVariant& value, int kind);
 
+// The toolbar's own state under the band's key ("Date", "Search", "Search
+// Type", the speed buttons): the machine's value, unless the current user has
+// one of his own. Writes go to the machine's key, or to the user's where the
+// machine's is refused for lack of rights; any other failure throws as
+// SetRegistryData does.
+std::string ReadToolbarSetting(Platform& platform, const std::string& name);
+void WriteToolbarSetting(Platform& platform, const std::string& name, const std::string& text);
+
 }  // namespace pq

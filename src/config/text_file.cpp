@@ -34,8 +34,14 @@ TStringList ReadLinesFile(const std::string& file_name) {
 }
 
 void WriteLinesFile(const std::string& file_name, const TStringList& entries) {
-  if (!ReplaceFileContents(file_name, entries.Text()))
-    throw InOutError("Cannot create file " + file_name);
+  switch (ReplaceFileContents(file_name, entries.Text())) {
+    case FileWriteResult::Written:
+      return;
+    case FileWriteResult::Denied:
+      throw FileAccessDenied("Cannot create file " + file_name);
+    default:
+      throw InOutError("Cannot create file " + file_name);
+  }
 }
 
 }  // namespace pq

@@ -18,8 +18,8 @@ void TextToLines(std::string_view text, TStringList& lines);
 TStringList ReadLinesFile(const std::string& file_name);
 
 // Replaces the file by the entries, each followed by CR LF, in one step;
-// raises InOutError "Cannot create file NAME" when that fails, and the old
-// file stays whole.
+// raises InOutError "Cannot create file NAME" when that fails (as
+// FileAccessDenied when for lack of rights), and the old file stays whole.
 void WriteLinesFile(const std::string& file_name, const TStringList& entries);
 
 }  // namespace pq

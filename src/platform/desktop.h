@@ -51,6 +51,10 @@ class Desktop {
   virtual std::string WindowsDirectory() = 0;
   // The folder of the host program's executable, with its trailing backslash.
   virtual std::string ProgramDirectory() = 0;
+  // The user's own folder for the data of his programs, which he may always
+  // write: in the browser's protected mode the one its low-rights process
+  // may write. Empty when there is none.
+  virtual std::string UserDataFolder() = 0;
 };
 
 // The browser that navigation started on its own, or nothing yet. Its owner

@@ -17,4 +17,15 @@ class InOutError : public Error {
   explicit InOutError(const std::string& message) : Error(message) {}
 };
 
+// Refused for lack of rights, as opposed to any other failure: the caller may
+// have a place of the user's own to turn to.
+class FileAccessDenied : public InOutError {
+ public:
+  explicit FileAccessDenied(const std::string& message) : InOutError(message) {}
+};
+class RegistryAccessDenied : public Error {
+ public:
+  explicit RegistryAccessDenied(const std::string& message) : Error(message) {}
+};
+
 }  // namespace pq

@@ -53,9 +53,13 @@ class StdFileSystem final : public FileSystem {
     contents = std::move(read);
     return true;
   }
-  WriteNewResult WriteNew(const std::string& path, std::string_view contents) override {
+  FileWriteResult WriteNew(const std::string& path, std::string_view contents) override {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | kBinary, 0644);
-    if (fd < 0) return errno == EEXIST ? WriteNewResult::Exists : WriteNewResult::Failed;
+    if (fd < 0) {
+      if (errno == EEXIST) return FileWriteResult::Exists;
+      if (errno == EACCES || errno == EPERM || errno == EROFS) return FileWriteResult::Denied;
+      return FileWriteResult::Failed;
+    }
     size_t done = 0;
     bool ok = true;
     while (ok && done < contents.size()) {
@@ -66,7 +70,12 @@ class StdFileSystem final : public FileSystem {
     }
     ok = ::close(fd) == 0 && ok;
     if (!ok) ::unlink(path.c_str());
-    return ok ? WriteNewResult::Written : WriteNewResult::Failed;
+    return ok ? FileWriteResult::Written : FileWriteResult::Failed;
+  }
+  bool CreateFolder(const std::string& path) override {
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    return std::filesystem::is_directory(path, error);
   }
 };
 
@@ -78,23 +87,19 @@ FileSystem* installed = &std_files;
 FileSystem& Files() { return *installed; }
 void InstallFileSystem(FileSystem* files) { installed = files ? files : &std_files; }
 
-bool ReplaceFileContents(const std::string& path, std::string_view contents) {
+FileWriteResult ReplaceFileContents(const std::string& path, std::string_view contents) {
   FileSystem& files = Files();
   // A name someone else left beside the file is not ours to overwrite.
   for (int n = 1; n <= 1000; ++n) {
     const std::string scratch = path + (n == 1 ? ".tmp" : ".tmp" + std::to_string(n));
-    switch (files.WriteNew(scratch, contents)) {
-      case WriteNewResult::Exists:
-        continue;
-      case WriteNewResult::Failed:
-        return false;
-      case WriteNewResult::Written:
-        if (files.Replace(scratch, path)) return true;
-        (void)files.Remove(scratch);
-        return false;
-    }
+    const FileWriteResult written = files.WriteNew(scratch, contents);
+    if (written == FileWriteResult::Exists) continue;
+    if (written != FileWriteResult::Written) return written;
+    if (files.Replace(scratch, path)) return FileWriteResult::Written;
+    (void)files.Remove(scratch);
+    return FileWriteResult::Failed;
   }
-  return false;
+  return FileWriteResult::Failed;
 }
 
 }  // namespace pq

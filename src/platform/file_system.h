@@ -7,7 +7,8 @@
 
 namespace pq {
 
-enum class WriteNewResult { Written, Exists, Failed };
+// Denied: refused for lack of rights; Failed: anything else.
+enum class FileWriteResult { Written, Exists, Denied, Failed };
 
 class FileSystem {
  public:
@@ -26,8 +27,11 @@ class FileSystem {
   [[nodiscard]] virtual bool ReadAll(const std::string& path, std::string& contents) = 0;
   // Creates a file that must not exist yet, for this writer alone, and writes
   // the contents to disk. A failed write leaves no file behind.
-  [[nodiscard]] virtual WriteNewResult WriteNew(const std::string& path,
-                                                std::string_view contents) = 0;
+  [[nodiscard]] virtual FileWriteResult WriteNew(const std::string& path,
+                                                 std::string_view contents) = 0;
+  // Creates a folder and the folders above it that are missing; true when it
+  // exists afterwards.
+  [[nodiscard]] virtual bool CreateFolder(const std::string& path) = 0;
 };
 
 // The process's file system: POSIX calls natively, Win32 once the Windows
@@ -36,8 +40,9 @@ FileSystem& Files();
 void InstallFileSystem(FileSystem* files);
 
 // Writes the contents beside the file and moves them onto it in one step: the
-// file holds either all of its old contents or all of the new ones. False when
-// that cannot be done; no scratch file is left behind.
-[[nodiscard]] bool ReplaceFileContents(const std::string& path, std::string_view contents);
+// file holds either all of its old contents or all of the new ones. When that
+// cannot be done, no scratch file is left behind.
+[[nodiscard]] FileWriteResult ReplaceFileContents(const std::string& path,
+                                                  std::string_view contents);
 
 }  // namespace pq

@@ -24,6 +24,7 @@ inline constexpr uint32_t kErrorFileNotFound = 2;
 inline constexpr uint32_t kErrorAccessDenied = 5;
 inline constexpr uint32_t kErrorCantRead = 1012;
 inline constexpr uint32_t kErrorCantWrite = 1013;
+inline constexpr uint32_t kErrorKeyDeleted = 1018;
 
 class RegistryKey {
  public:

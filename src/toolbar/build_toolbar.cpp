@@ -63,12 +63,8 @@ void TToolbarForm::BuildToolbar() {
   SearchItem->Tag = 0;
   CurrentSearchURL = config.SearchUrl;
 
-  RestoreSearchType(config.BandKeyPath);
-
-  RegVariant search_text;
-  GetRegistryData(platform_, RegRoot::LocalMachine, config.BandKeyPath, kSearchTextValue,
-                  search_text);
-  view_.SetSearchText(VariantToText(search_text));
+  RestoreSearchType();
+  view_.SetSearchText(ReadToolbarSetting(platform_, kSearchTextValue));
   search_state_restored_ = true;
 }
 
@@ -123,10 +119,8 @@ void TToolbarForm::BuildItem(TBigIniFile& ini, std::string_view key) {
   if (holder && holder != item) holder->Add(*item);
 }
 
-void TToolbarForm::RestoreSearchType(const std::string& band_key) {
-  RegVariant stored;
-  GetRegistryData(platform_, RegRoot::LocalMachine, band_key, kSearchTypeValue, stored);
-  const int32_t search_type = SearchTypeFrom(VariantToText(stored));
+void TToolbarForm::RestoreSearchType() {
+  const int32_t search_type = SearchTypeFrom(ReadToolbarSetting(platform_, kSearchTypeValue));
   if (search_type < 1 || search_type > MaxSearchType) return;
   for (const auto& component : components_) {
     auto* item = dynamic_cast<TTBCustomItem*>(component.get());

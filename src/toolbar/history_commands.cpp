@@ -6,6 +6,7 @@
 #include "config/toolbar_config.h"
 #include "nav/navigation.h"
 #include "platform/desktop.h"
+#include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/user_interface.h"
 #include "toolbar/search_history.h"
@@ -18,6 +19,8 @@ constexpr char kInstallPathValue[] = "InstallPath";
 constexpr char kSearchTypeValue[] = "Search Type";
 constexpr char kSearchTextValue[] = "Search";
 constexpr char kHistorySuffix[] = ".txt";
+// Below the user's data folder, the folder of each toolbar's own.
+constexpr char kUserFolder[] = "\\Pelliquester\\";
 
 constexpr char kClearQuestion[] = "Are you sure you want to clear history?";
 constexpr char kConfirmCaption[] = "Confirm";
@@ -37,7 +40,14 @@ void TToolbarForm::LoadHistory() {
                   install_path);
   std::string folder = VariantToText(install_path);
   if (folder.empty()) folder = platform_.desktop->ProgramDirectory();
-  HistoryFileName = folder + "\\" + config.ToolbarName + kHistorySuffix;
+  const std::string file_name = config.ToolbarName + kHistorySuffix;
+  history_install_file_ = folder + "\\" + file_name;
+  const std::string user_data = platform_.desktop->UserDataFolder();
+  if (!user_data.empty()) {
+    history_user_folder_ = user_data + kUserFolder + config.ToolbarName;
+    history_user_file_ = history_user_folder_ + "\\" + file_name;
+  }
+  ResolveHistoryFile();
   if (Files().Exists(HistoryFileName))
     *HistoryList = SortedEntries(ReadLinesFile(HistoryFileName), true);
   // The box's list is empty at start: it becomes the history as read.
@@ -47,6 +57,7 @@ void TToolbarForm::LoadHistory() {
 void TToolbarForm::AddToHistory() {
   // A window whose start-up never reached the history keeps away from it.
   if (!HistoryList) return;
+  ResolveHistoryFile();
   if (Files().Exists(HistoryFileName))
     *HistoryList = SortedEntries(ReadLinesFile(HistoryFileName), true);
   *HistoryList = MergeUnique(*HistoryList, search_list_);
@@ -74,7 +85,24 @@ void TToolbarForm::SetSearchList(TStringList entries) {
   view_.ShowSearchList(search_list_);
 }
 
-void TToolbarForm::WriteHistoryFile() { WriteLinesFile(HistoryFileName, search_list_); }
+void TToolbarForm::ResolveHistoryFile() {
+  // Another window may have moved the history to the user's copy meanwhile.
+  HistoryFileName = !history_user_file_.empty() && Files().Exists(history_user_file_)
+                        ? history_user_file_
+                        : history_install_file_;
+}
+
+void TToolbarForm::WriteHistoryFile() {
+  try {
+    WriteLinesFile(HistoryFileName, search_list_);
+  } catch (const FileAccessDenied&) {
+    if (history_user_file_.empty() || HistoryFileName == history_user_file_ ||
+        !Files().CreateFolder(history_user_folder_))
+      throw;
+    WriteLinesFile(history_user_file_, search_list_);
+    HistoryFileName = history_user_file_;
+  }
+}
 
 void TToolbarForm::miClearSearchesClick(TComponent&) {
   if (!HistoryList) return;
@@ -94,6 +122,7 @@ void TToolbarForm::miRemoveSelectedClick(TComponent&) {
   }
   search_list_.Delete(selected);
   view_.DeleteSearchEntry(selected);
+  ResolveHistoryFile();
   WriteHistoryFile();
 }
 
@@ -101,7 +130,7 @@ void TToolbarForm::miSaveSearchesClick(TComponent&) {
   FileDialogSettings& dialog = SaveDialog1->Settings;
   dialog.Title = kSaveTitle;
   if (!platform_.ui->ExecuteFileDialog(dialog)) return;
-  if (!ReplaceFileContents(dialog.FileName, search_list_.Text()))
+  if (ReplaceFileContents(dialog.FileName, search_list_.Text()) != FileWriteResult::Written)
     platform_.ui->ShowMessageBox(kFileError, kErrorCaption, kMbOk | kMbIconError);
 }
 
@@ -122,11 +151,14 @@ void TToolbarForm::miLoadSearchesClick(TComponent&) {
 
 void TToolbarForm::miEditHistoryClick(TComponent&) {
   if (!HistoryList) return;
+  ResolveHistoryFile();
   ShellOpen(platform_, HistoryFileName);
 }
 
 void TToolbarForm::miRefreshSearchesClick(TComponent&) {
-  if (!HistoryList || !Files().Exists(HistoryFileName)) return;
+  if (!HistoryList) return;
+  ResolveHistoryFile();
+  if (!Files().Exists(HistoryFileName)) return;
   SetSearchList(SortedEntries(ReadLinesFile(HistoryFileName), false));
 }
 

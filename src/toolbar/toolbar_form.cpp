@@ -205,9 +205,7 @@ void TToolbarForm::RestoreSpeedButtons() {
   const ToolbarConfigRecord& config = ToolbarConfig;
   for (int n = 1; n <= config.DefaultSpeedCount; ++n) {
     const std::string name = kSpeedButtonPrefix + std::to_string(n);
-    RegVariant stored;
-    GetRegistryData(platform_, RegRoot::LocalMachine, config.BandKeyPath, name, stored);
-    const std::string address = VariantToText(stored);
+    const std::string address = ReadToolbarSetting(platform_, name);
     if (!address.empty()) RestoreSpeedButton(name, address);
   }
 }
@@ -224,12 +222,9 @@ void TToolbarForm::DisableUnreadyCommands() {
 
 void TToolbarForm::FormShow() {
   Guarded([&] {
-    const std::string& key = ToolbarConfig.BandKeyPath;
     const TDateTime today = platform_.clock->Today();
-    RegVariant stored_text;
-    GetRegistryData(platform_, RegRoot::LocalMachine, key, kDateValue, stored_text);
     TDateTime stored;
-    if (const auto date = StrToDate(VariantToText(stored_text))) {
+    if (const auto date = StrToDate(ReadToolbarSetting(platform_, kDateValue))) {
       stored = *date;
     } else {
       stored = today - 1;
@@ -342,8 +337,7 @@ void TToolbarForm::Dispatch(TClickHandler handler, TComponent& sender) {
 }
 
 void TToolbarForm::WriteSetting(const std::string& name, const std::string& value) {
-  SetRegistryData(platform_, RegRoot::LocalMachine, ToolbarConfig.BandKeyPath, name, value,
-                  rvkText);
+  WriteToolbarSetting(platform_, name, value);
 }
 
 size_t TToolbarForm::FoldedHash::operator()(std::string_view name) const noexcept {

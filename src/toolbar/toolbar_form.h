@@ -188,7 +188,7 @@ class TToolbarForm {
   void Dispatch(TClickHandler handler, TComponent& sender);
 
   void BuildItem(TBigIniFile& ini, std::string_view key);
-  void RestoreSearchType(const std::string& band_key);
+  void RestoreSearchType();
   void StartFlashBanner();
   void RestoreSpeedButtons();
   // Commands that need what the start-up steps did not reach are disabled.
@@ -197,6 +197,11 @@ class TToolbarForm {
   TTBCustomItem* SpeedButton(const std::string& name, bool check_tag);
   void WriteSetting(const std::string& name, const std::string& value);
   void SetSearchList(TStringList entries);
+  // The history file in force: the user's copy once there is one, else the
+  // one in the install folder.
+  void ResolveHistoryFile();
+  // Writes the search box's list to the history file; where the install
+  // folder refuses it for lack of rights, to the user's copy from then on.
   void WriteHistoryFile();
 
   TOtherComponent& CreateOther(const std::string& class_name, const std::string& name);
@@ -222,6 +227,9 @@ class TToolbarForm {
   std::unordered_map<std::string, TComponent*, FoldedHash, SameTextEqual> by_name_;
 
   TStringList search_list_;
+  std::string history_install_file_;
+  std::string history_user_folder_;  // empty: the user has no folder of his own
+  std::string history_user_file_;
   // Construction reached its end: the search type and text were restored, so
   // they may be saved.
   bool search_state_restored_ = false;

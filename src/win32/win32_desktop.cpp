@@ -4,6 +4,7 @@
 #include <wrl/client.h>
 
 #include "win32/com_support.h"
+#include "win32/protected_mode.h"
 
 namespace pq::win32 {
 namespace {
@@ -143,5 +144,7 @@ std::string Win32Desktop::ProgramDirectory() {
   }
   return path.substr(0, path.find_last_of('\\') + 1);
 }
+
+std::string Win32Desktop::UserDataFolder() { return WriteableUserDataFolder(); }
 
 }  // namespace pq::win32

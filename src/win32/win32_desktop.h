@@ -19,6 +19,7 @@ class Win32Desktop final : public Desktop {
   void OpenWithShell(const std::string& target) override;
   std::string WindowsDirectory() override;
   std::string ProgramDirectory() override;
+  std::string UserDataFolder() override;
 
  private:
   using unique_module = unique_handle<HMODULE, &FreeLibrary>;

@@ -3,22 +3,11 @@
 #include <shlwapi.h>
 #include <windows.h>
 
+#include "win32/protected_mode.h"
 #include "win32/unique_handle.h"
 
 namespace pq::win32 {
 namespace {
-
-HKEY RootHandle(RegRoot root) {
-  switch (root) {
-    case RegRoot::ClassesRoot:
-      return HKEY_CLASSES_ROOT;
-    case RegRoot::CurrentUser:
-      return HKEY_CURRENT_USER;
-    case RegRoot::LocalMachine:
-      break;
-  }
-  return HKEY_LOCAL_MACHINE;
-}
 
 RegType TypeFrom(DWORD type) {
   switch (type) {
@@ -104,9 +93,29 @@ class Win32Key final : public RegistryKey {
 
 }  // namespace
 
+Win32Registry::Win32Registry() : user_root_(WriteableUserKey()) {
+  if (!user_root_) user_root_ = HKEY_CURRENT_USER;
+}
+
+Win32Registry::~Win32Registry() {
+  if (user_root_ != HKEY_CURRENT_USER) RegCloseKey(user_root_);
+}
+
+HKEY Win32Registry::Root(RegRoot root) const {
+  switch (root) {
+    case RegRoot::ClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case RegRoot::CurrentUser:
+      return user_root_;
+    case RegRoot::LocalMachine:
+      break;
+  }
+  return HKEY_LOCAL_MACHINE;
+}
+
 std::unique_ptr<RegistryKey> Win32Registry::OpenReadOnly(RegRoot root, const std::string& path) {
   unique_hkey key;
-  if (RegOpenKeyExA(RootHandle(root), path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(Root(root), path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
     return nullptr;
   return std::make_unique<Win32Key>(std::move(key));
 }
@@ -115,7 +124,7 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenExisting(RegRoot root, const std
                                                          uint32_t& error) {
   unique_hkey key;
   error = static_cast<uint32_t>(
-      RegOpenKeyExA(RootHandle(root), path.c_str(), 0, KEY_READ | KEY_WRITE, key.put()));
+      RegOpenKeyExA(Root(root), path.c_str(), 0, KEY_READ | KEY_WRITE, key.put()));
   if (error != ERROR_SUCCESS) return nullptr;
   return std::make_unique<Win32Key>(std::move(key));
 }
@@ -123,7 +132,7 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenExisting(RegRoot root, const std
 std::unique_ptr<RegistryKey> Win32Registry::OpenOrCreate(RegRoot root, const std::string& path,
                                                          uint32_t& error) {
   unique_hkey key;
-  error = static_cast<uint32_t>(RegCreateKeyExA(RootHandle(root), path.c_str(), 0, nullptr,
+  error = static_cast<uint32_t>(RegCreateKeyExA(Root(root), path.c_str(), 0, nullptr,
                                                 REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
                                                 nullptr, key.put(), nullptr));
   if (error != ERROR_SUCCESS) return nullptr;
@@ -131,11 +140,11 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenOrCreate(RegRoot root, const std
 }
 
 uint32_t Win32Registry::DeleteTree(RegRoot root, const std::string& path) {
-  return static_cast<uint32_t>(SHDeleteKeyA(RootHandle(root), path.c_str()));
+  return static_cast<uint32_t>(SHDeleteKeyA(Root(root), path.c_str()));
 }
 
 uint32_t Win32Registry::DeleteKey(RegRoot root, const std::string& path) {
-  return static_cast<uint32_t>(RegDeleteKeyA(RootHandle(root), path.c_str()));
+  return static_cast<uint32_t>(RegDeleteKeyA(Root(root), path.c_str()));
 }
 
 }  // namespace pq::win32

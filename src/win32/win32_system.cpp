@@ -1,6 +1,8 @@
 #include "win32/win32_system.h"
 
 #include <windows.h>
+// after windows.h, which it needs
+#include <shlobj.h>
 
 #include <algorithm>
 
@@ -88,13 +90,20 @@ bool Win32FileSystem::ReadAll(const std::string& path, std::string& contents) {
   return true;
 }
 
-WriteNewResult Win32FileSystem::WriteNew(const std::string& path, std::string_view contents) {
+FileWriteResult Win32FileSystem::WriteNew(const std::string& path, std::string_view contents) {
   unique_file file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? WriteNewResult::Exists
-                                                                       : WriteNewResult::Failed;
+    switch (GetLastError()) {
+      case ERROR_FILE_EXISTS:
+      case ERROR_ALREADY_EXISTS:
+        return FileWriteResult::Exists;
+      case ERROR_ACCESS_DENIED:
+      case ERROR_WRITE_PROTECT:
+        return FileWriteResult::Denied;
+      default:
+        return FileWriteResult::Failed;
+    }
   }
   bool ok = true;
   size_t done = 0;
@@ -109,7 +118,12 @@ WriteNewResult Win32FileSystem::WriteNew(const std::string& path, std::string_vi
   ok = ok && FlushFileBuffers(file.get());
   file.reset();
   if (!ok) DeleteFileA(path.c_str());
-  return ok ? WriteNewResult::Written : WriteNewResult::Failed;
+  return ok ? FileWriteResult::Written : FileWriteResult::Failed;
+}
+
+bool Win32FileSystem::CreateFolder(const std::string& path) {
+  const int result = SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
+  return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS || result == ERROR_FILE_EXISTS;
 }
 
 }  // namespace pq::win32

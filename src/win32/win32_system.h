@@ -19,7 +19,8 @@ class Win32FileSystem final : public FileSystem {
   bool Replace(const std::string& from, const std::string& to) override;
   bool Copy(const std::string& from, const std::string& to) override;
   bool ReadAll(const std::string& path, std::string& contents) override;
-  WriteNewResult WriteNew(const std::string& path, std::string_view contents) override;
+  FileWriteResult WriteNew(const std::string& path, std::string_view contents) override;
+  bool CreateFolder(const std::string& path) override;
 };
 
 }  // namespace pq::win32

@@ -35,9 +35,11 @@ class FakeDesktop : public Desktop {
   void OpenWithShell(const std::string& target) override;
   std::string WindowsDirectory() override { return windows_directory; }
   std::string ProgramDirectory() override { return program_directory; }
+  std::string UserDataFolder() override { return user_data_folder; }
 
   std::string windows_directory = "C:\\WINDOWS";
   std::string program_directory = "C:\\Program Files\\Internet Explorer\\";
+  std::string user_data_folder;
 };
 
 class FakeHostBrowser : public HostBrowser {

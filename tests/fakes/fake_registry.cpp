@@ -20,7 +20,7 @@ std::string Normalise(const std::string& path) {
 
 class FakeKeyHandle : public RegistryKey {
  public:
-  FakeKeyHandle(FakeKey& key, bool writable, bool refuse)
+  FakeKeyHandle(FakeKey& key, bool writable, uint32_t refuse)
       : key_(key), writable_(writable), refuse_(refuse) {}
 
   std::optional<RegValueInfo> QueryValue(const std::string& name) override {
@@ -35,7 +35,7 @@ class FakeKeyHandle : public RegistryKey {
   }
   uint32_t WriteValue(const std::string& name, RegType type, const std::string& data) override {
     if (!writable_) return kErrorAccessDenied;
-    if (refuse_) return kErrorAccessDenied;
+    if (refuse_ != kErrorSuccess) return refuse_;
     key_.values[Lower(name)] = FakeValue{type, data};
     key_.names[Lower(name)] = name;
     return kErrorSuccess;
@@ -48,7 +48,7 @@ class FakeKeyHandle : public RegistryKey {
  private:
   FakeKey& key_;
   bool writable_;
-  bool refuse_;
+  uint32_t refuse_;  // what every write returns; success when writes are allowed
 };
 
 }  // namespace
@@ -79,39 +79,49 @@ bool FakeRegistry::KeyExists(RegRoot root, const std::string& path) const {
 std::unique_ptr<RegistryKey> FakeRegistry::OpenReadOnly(RegRoot root, const std::string& path) {
   auto key = keys_.find(MakeId(root, path));
   if (key == keys_.end()) return nullptr;
-  return std::make_unique<FakeKeyHandle>(key->second, false, false);
+  return std::make_unique<FakeKeyHandle>(key->second, false, kErrorSuccess);
+}
+
+bool FakeRegistry::Denied(RegRoot root, const std::string& path, uint32_t& error) const {
+  auto denied = deny_open.find(Normalise(path));
+  if (denied != deny_open.end()) {
+    error = denied->second;
+    return true;
+  }
+  auto root_denied = deny_root.find(root);
+  if (root_denied != deny_root.end()) {
+    error = root_denied->second;
+    return true;
+  }
+  return false;
+}
+
+uint32_t FakeRegistry::Refusal(const std::string& path) const {
+  return refuse_writes.count(Normalise(path)) ? refuse_code : kErrorSuccess;
 }
 
 std::unique_ptr<RegistryKey> FakeRegistry::OpenExisting(RegRoot root, const std::string& path,
                                                         uint32_t& error) {
-  auto denied = deny_open.find(Normalise(path));
-  if (denied != deny_open.end()) {
-    error = denied->second;
-    return nullptr;
-  }
+  if (Denied(root, path, error)) return nullptr;
   auto key = keys_.find(MakeId(root, path));
   if (key == keys_.end()) {
     error = kErrorFileNotFound;
     return nullptr;
   }
   error = kErrorSuccess;
-  return std::make_unique<FakeKeyHandle>(key->second, true, refuse_writes.count(Normalise(path)));
+  return std::make_unique<FakeKeyHandle>(key->second, true, Refusal(path));
 }
 
 std::unique_ptr<RegistryKey> FakeRegistry::OpenOrCreate(RegRoot root, const std::string& path,
                                                         uint32_t& error) {
-  auto denied = deny_open.find(Normalise(path));
-  if (denied != deny_open.end()) {
-    error = denied->second;
-    return nullptr;
-  }
+  if (Denied(root, path, error)) return nullptr;
   // Every missing key on the way is created, as the registry does.
   std::string prefix = Normalise(path);
   for (size_t cut = 0; (cut = prefix.find('\\', cut + 1)) != std::string::npos;)
     keys_[{root, prefix.substr(0, cut)}];
   FakeKey& key = keys_[MakeId(root, path)];
   error = kErrorSuccess;
-  return std::make_unique<FakeKeyHandle>(key, true, refuse_writes.count(Normalise(path)));
+  return std::make_unique<FakeKeyHandle>(key, true, Refusal(path));
 }
 
 uint32_t FakeRegistry::DeleteTree(RegRoot root, const std::string& path) {

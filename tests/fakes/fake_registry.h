@@ -35,7 +35,9 @@ class FakeRegistry : public Registry {
   // Keys whose opening for write fails with the given error, and keys whose
   // value writes are refused.
   std::map<std::string, uint32_t> deny_open;  // lower-case path -> error
+  std::map<RegRoot, uint32_t> deny_root;      // every key of a root -> error
   std::set<std::string> refuse_writes;        // lower-case path
+  uint32_t refuse_code = kErrorAccessDenied;  // what a refused write returns
 
   std::unique_ptr<RegistryKey> OpenReadOnly(RegRoot root, const std::string& path) override;
   std::unique_ptr<RegistryKey> OpenExisting(RegRoot root, const std::string& path,
@@ -47,6 +49,8 @@ class FakeRegistry : public Registry {
 
  private:
   using Id = std::pair<RegRoot, std::string>;
+  bool Denied(RegRoot root, const std::string& path, uint32_t& error) const;
+  uint32_t Refusal(const std::string& path) const;
   static Id MakeId(RegRoot root, const std::string& path);
   std::map<Id, FakeKey> keys_;
 };

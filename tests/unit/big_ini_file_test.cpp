@@ -9,6 +9,7 @@
 #include <iterator>
 #include <vector>
 
+#include "fakes/forwarding_file_system.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 
@@ -290,23 +291,12 @@ TEST_F(IniFileTest, DestructionSurvivesAWriteFailure) {
 }
 
 // Refuses to move files into place, as a full disk or a locked target would.
-class RefusingFileSystem : public FileSystem {
+class RefusingFileSystem : public fakes::ForwardingFileSystem {
  public:
-  explicit RefusingFileSystem(FileSystem& real) : real_(real) {}
-  bool Exists(const std::string& path) override { return real_.Exists(path); }
-  bool Remove(const std::string& path) override { return real_.Remove(path); }
+  using ForwardingFileSystem::ForwardingFileSystem;
   bool Rename(const std::string&, const std::string&) override { return false; }
   bool Replace(const std::string&, const std::string&) override { return false; }
   bool Copy(const std::string&, const std::string&) override { return false; }
-  bool ReadAll(const std::string& path, std::string& contents) override {
-    return real_.ReadAll(path, contents);
-  }
-  WriteNewResult WriteNew(const std::string& path, std::string_view contents) override {
-    return real_.WriteNew(path, contents);
-  }
-
- private:
-  FileSystem& real_;
 };
 
 TEST_F(IniFileTest, FailedRewriteKeepsTheOldFileAndLeavesNoScratchFile) {

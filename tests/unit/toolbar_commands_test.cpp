@@ -149,6 +149,7 @@ TEST_F(CommandsTest, StoredSpeedAddressNeedsTheNameAndTheTag) {
 
 TEST_F(CommandsTest, RefusedWriteLeavesTheNewAddressWithoutTooltipAndSaysWhy) {
   registry.refuse_writes.insert(LowerCase(kBandKey));
+  registry.refuse_code = kErrorKeyDeleted;
   ui.input_answer = "http://mine.example/";
   Click("miSpeedBtn1");
   EXPECT_EQ(Item("SpeedBtn1").Hint, "http://mine.example/");

@@ -10,6 +10,7 @@
 
 #include "config/band_identity.h"
 #include "fakes/fake_platform.h"
+#include "fakes/forwarding_file_system.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 
@@ -49,11 +50,9 @@ FakeResponse Body(const std::string& body) {
 
 // The process's file system with operations that can be made to fail, and a
 // record of the moves made.
-class ScriptedFileSystem : public FileSystem {
+class ScriptedFileSystem : public fakes::ForwardingFileSystem {
  public:
-  explicit ScriptedFileSystem(FileSystem& real) : real_(real) {}
-  bool Exists(const std::string& path) override { return real_.Exists(path); }
-  bool Remove(const std::string& path) override { return real_.Remove(path); }
+  using ForwardingFileSystem::ForwardingFileSystem;
   bool Rename(const std::string& from, const std::string& to) override {
     moves.push_back("rename " + from + " -> " + to);
     return real_.Rename(from, to);
@@ -65,19 +64,10 @@ class ScriptedFileSystem : public FileSystem {
   bool Copy(const std::string& from, const std::string& to) override {
     return !fail_copy && real_.Copy(from, to);
   }
-  bool ReadAll(const std::string& path, std::string& contents) override {
-    return real_.ReadAll(path, contents);
-  }
-  WriteNewResult WriteNew(const std::string& path, std::string_view contents) override {
-    return real_.WriteNew(path, contents);
-  }
 
   bool fail_replace = false;
   bool fail_copy = false;
   std::vector<std::string> moves;
-
- private:
-  FileSystem& real_;
 };
 
 class ToolbarConfigTest : public ::testing::Test, protected fakes::FakePlatform {

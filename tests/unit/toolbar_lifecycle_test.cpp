@@ -136,6 +136,7 @@ TEST_F(LifecycleTest, ShowingKeepsTheDateOfTheLastShowing) {
   }
   // An unreadable date is taken as yesterday, which is then written first.
   registry.refuse_writes.insert(LowerCase(kBandKey));
+  registry.refuse_code = kErrorKeyDeleted;
   registry.PutText(RegRoot::LocalMachine, kBandKey, "Date", "???");
   form->FormShow();
   EXPECT_THAT(Messages(), ElementsAre("Failed to set data for 'Date'"));

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shlobj.h>
 
 #include <fstream>
 #include <functional>
@@ -18,6 +20,7 @@
 #include "support/scratch_key.h"
 #include "toolbar/toolbar_form.h"
 #include "win32/win32_clock.h"
+#include "win32/win32_desktop.h"
 #include "win32/win32_registry.h"
 #include "win32/win32_system.h"
 
@@ -76,13 +79,15 @@ std::string UnixPath(const std::string& path) {
   return result;
 }
 
-// Whether a new file can be made in the directory now.
+// Whether a new file can be made in the directory now. Each probe has a name
+// of its own: one made just before the directory was sealed stays in it.
 bool CanCreateIn(const std::string& dir) {
-  const std::string probe = dir + "\\probe";
-  HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  static int probes = 0;
+  const std::string probe = dir + "\\probe" + std::to_string(++probes);
+  HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
+  DeleteFileA(probe.c_str());
   return true;
 }
 
@@ -221,17 +226,38 @@ TEST_F(WindowFilesTest, AFileHeldByAnotherProgramStopsTheSearchAndLosesNothing) 
   EXPECT_EQ(ReadFile(History()), "new\r\nnewer\r\nold\r\n");
 }
 
-TEST_F(WindowFilesTest, SealedInstallDirectoryStopsTheSearchBeforeItsAddress) {
-  Write(History(), "old\r\n");
+TEST_F(WindowFilesTest, SealedInstallDirectoryKeepsTheHistoryInTheUsersFolder) {
+  // Wine's browser library lacks the protected-mode functions: the ordinary
+  // per-user folder serves.
+  win32::Win32Desktop real_desktop;
+  platform.desktop = &real_desktop;
+  char local[MAX_PATH] = {};
+  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local),
+            S_OK);
+  ToolbarConfig.ToolbarName = "Sealed " + std::to_string(GetCurrentProcessId());
+  const std::string user_folder =
+      std::string(local) + "\\Pelliquester\\" + ToolbarConfig.ToolbarName;
+  const std::string user_history = user_folder + "\\" + ToolbarConfig.ToolbarName + ".txt";
+  const std::string install_history = dir.File(ToolbarConfig.ToolbarName + ".txt");
+  Write(install_history, "old\r\n");
   auto form = Open(view);
-  SealedDirectory sealed(dir.path());
-  if (!sealed.sealed()) GTEST_SKIP() << "chattr cannot seal " << dir.path() << " here";
-  Search(*form, view, "typed");
-  ASSERT_EQ(ui.shown.size(), 1u);
-  EXPECT_EQ(ui.shown[0].text, "Cannot create file " + History() + ".");
-  EXPECT_THAT(host->log, IsEmpty());
-  EXPECT_THAT(view.search_list, ElementsAre("old", "typed"));
-  EXPECT_EQ(ReadFile(History()), "old\r\n");
+  {
+    SealedDirectory sealed(dir.path());
+    if (!sealed.sealed()) GTEST_SKIP() << "chattr cannot seal " << dir.path() << " here";
+    Search(*form, view, "typed");
+    fakes::FakeToolbarView other_view;
+    auto other = Open(other_view);
+    Search(*other, other_view, "more");
+    EXPECT_THAT(other_view.search_list, ElementsAre("more", "old", "typed"));
+  }
+  EXPECT_THAT(ui.shown, IsEmpty());
+  EXPECT_THAT(host->log, ElementsAre("navigate http://find.example/?q=typed",
+                                     "navigate http://find.example/?q=more"));
+  EXPECT_EQ(ReadFile(user_history), "more\r\nold\r\ntyped\r\n");
+  EXPECT_EQ(ReadFile(install_history), "old\r\n");
+  EXPECT_EQ(form->HistoryFileName, user_history);
+  DeleteFileA(user_history.c_str());
+  RemoveDirectoryA(user_folder.c_str());
 }
 
 TEST_F(WindowFilesTest, WindowStateGoesToTheBandsKeyAsText) {

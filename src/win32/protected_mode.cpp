@@ -1,0 +1,70 @@
+#include "win32/protected_mode.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "win32/com_support.h"
+#include "win32/system_library.h"
+
+namespace pq::win32 {
+namespace {
+
+using IsProtectedFn = HRESULT(WINAPI*)(BOOL*);
+using WriteableFolderFn = HRESULT(WINAPI*)(REFGUID, LPWSTR*);
+using WriteableKeyFn = HRESULT(WINAPI*)(HKEY*);
+
+// {A520A1A4-1780-4FF6-BD18-167343C5AF16}: LocalAppDataLow, the user's data
+// folder of low-rights processes.
+constexpr GUID kLocalAppDataLow = {
+    0xA520A1A4, 0x1780, 0x4FF6, {0xBD, 0x18, 0x16, 0x73, 0x43, 0xC5, 0xAF, 0x16}};
+
+template <typename Function>
+Function BrowserFunction(const char* name) {
+  HMODULE browser = SystemLibrary("ieframe.dll");
+  if (!browser) return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(browser, name)));
+}
+
+std::string TextFromWide(const wchar_t* wide) {
+  const int length = static_cast<int>(wcslen(wide));
+  const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide, length, text.data(), needed, nullptr, nullptr);
+  return text;
+}
+
+}  // namespace
+
+bool IsProtectedModeProcess() {
+  const auto is_protected = BrowserFunction<IsProtectedFn>("IEIsProtectedModeProcess");
+  BOOL result = FALSE;
+  return is_protected && SUCCEEDED(is_protected(&result)) && result;
+}
+
+std::string WriteableUserDataFolder() {
+  if (IsProtectedModeProcess()) {
+    if (const auto folder = BrowserFunction<WriteableFolderFn>("IEGetWriteableFolderPath")) {
+      LPWSTR path = nullptr;
+      if (SUCCEEDED(folder(kLocalAppDataLow, &path)) && path) {
+        std::string text = TextFromWide(path);
+        CoTaskMemFree(path);
+        return text;
+      }
+    }
+  }
+  char path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                              SHGFP_TYPE_CURRENT, path)))
+    return std::string();
+  return path;
+}
+
+HKEY WriteableUserKey() {
+  if (!IsProtectedModeProcess()) return nullptr;
+  const auto user_key = BrowserFunction<WriteableKeyFn>("IEGetWriteableHKCU");
+  HKEY key = nullptr;
+  if (!user_key || FAILED(user_key(&key))) return nullptr;
+  return key;
+}
+
+}  // namespace pq::win32
