@@ -46,7 +46,13 @@ void ShowAboutBox(Platform& platform, bool timed) {
   } catch (const std::exception& error) {
     ShowErrorBox(*platform.ui, ToolbarConfig.ToolbarName, error.what());
   }
-  content.LinkClick = [&platform] { ShellOpen(platform, ToolbarConfig.HomePageUrl); };
+  content.LinkClick = [&platform] {
+    // The address comes from a configuration that the network may have
+    // replaced: only a web or mail address may reach the shell, never a
+    // program or a share.
+    const std::string& address = ToolbarConfig.HomePageUrl;
+    if (IsWebOrMailAddress(address)) ShellOpen(platform, address);
+  };
   platform.ui->ShowAboutBox(content);
 }
 

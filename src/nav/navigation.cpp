@@ -1,5 +1,7 @@
 #include "nav/navigation.h"
 
+#include "platform/text.h"
+
 namespace pq {
 namespace {
 
@@ -51,6 +53,13 @@ void OpenInSeparateBrowser(Platform& platform, SeparateBrowser& separate_browser
 
 void ShellOpen(Platform& platform, const std::string& target) {
   platform.desktop->OpenWithShell(target);
+}
+
+bool IsWebOrMailAddress(const std::string& address) {
+  const size_t colon = address.find(':');
+  if (colon == std::string::npos) return false;
+  const std::string scheme = LowerCase(std::string_view(address).substr(0, colon));
+  return scheme == "http" || scheme == "https" || scheme == "mailto";
 }
 
 }  // namespace pq

@@ -23,4 +23,9 @@ void OpenInSeparateBrowser(Platform& platform, SeparateBrowser& separate_browser
 // Opens a file or an address with its associated program; failures are ignored.
 void ShellOpen(Platform& platform, const std::string& target);
 
+// True for an address of the web ("http:", "https:") or of mail ("mailto:"),
+// the scheme in any letter case: what a configured address may open outside
+// the browser.
+bool IsWebOrMailAddress(const std::string& address);
+
 }  // namespace pq

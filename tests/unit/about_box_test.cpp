@@ -50,6 +50,28 @@ TEST_F(AboutBoxTest, UnreadableNoticeIsReportedAndTheBoxOpensWithTheTextsSoFar) 
   EXPECT_EQ(ui.about_boxes[0].BannerFile, "");
 }
 
+TEST_F(AboutBoxTest, LinkOpensOnlyWebAndMailAddresses) {
+  const std::pair<const char*, bool> cases[] = {
+      {"http://www.home.example/", true},
+      {"HTTPS://secure.example/", true},
+      {"mailto:help@home.example", true},
+      {"C:\\Windows\\system32\\calc.exe", false},
+      {"\\\\host\\share\\tool.exe", false},
+      {"file:///C:/Windows/notepad.exe", false},
+      {"javascript:alert(1)", false},
+      {" http://padded.example/", false},
+      {"", false},
+  };
+  ui.click_about_link = true;
+  for (const auto& [address, opened] : cases) {
+    SCOPED_TRACE(address);
+    ToolbarConfig.HomePageUrl = address;
+    desktop.log.clear();
+    ShowAboutBox(platform, false);
+    EXPECT_EQ(desktop.log.size(), opened ? 1u : 0u);
+  }
+}
+
 TEST_F(AboutBoxTest, MainMenuShowsItModallyWithItsCloseButton) {
   Open();
   Click("miAbout");
