@@ -19,7 +19,10 @@ samples=$(windows_path "$root/samples")
 dpi_key='HKCU\Control Panel\Desktop'
 
 shot() {  # scene, picture name
-  cmake/wine-run "$prefix" "$preview" "$1" "$samples" SampleBar "$(windows_path "$out/$2.bmp")"
+  # A program that does not end after its picture is stopped; the picture counts.
+  timeout 60 cmake/wine-run "$prefix" "$preview" "$1" "$samples" SampleBar \
+    "$(windows_path "$out/$2.bmp")" || true
+  [[ -f $out/$2.bmp ]] || { echo "screenshots: no picture for $1" >&2; exit 1; }
   convert "$out/$2.bmp" "$out/$2.png"
   rm -f "$out/$2.bmp"
   echo "screenshots: $out/$2.png"
