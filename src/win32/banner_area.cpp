@@ -1,0 +1,130 @@
+#include "win32/banner_area.h"
+
+#include "platform/error.h"
+#include "win32/resource_ids.h"
+#include "win32/this_module.h"
+
+namespace pq::win32 {
+namespace {
+
+constexpr char kWindowClass[] = "PelliquesterBannerArea";
+constexpr int kPictureId = 1;
+
+bool RegisterWindowClass(WNDPROC procedure) {
+  WNDCLASSEXA window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = ThisModule();
+  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  window_class.lpszClassName = kWindowClass;
+  return RegisterClassExA(&window_class) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+BannerArea::BannerArea(HWND parent, SIZE area, SIZE picture, std::function<void()> on_click)
+    : area_(area),
+      on_click_(std::move(on_click)),
+      bitmap_(static_cast<HBITMAP>(LoadImageA(ThisModule(), MAKEINTRESOURCEA(IDB_BUILTIN_BANNER),
+                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
+  if (!RegisterWindowClass(&BannerArea::WindowProc))
+    throw Error("The banner's window class cannot be registered");
+  window_ = CreateWindowExA(0, kWindowClass, "FlashToolbar",
+                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+                            area.cx, area.cy, parent, nullptr, ThisModule(), this);
+  if (!window_) throw Error("The banner area cannot be created");
+  // Owner-drawn, so that the picture is stretched to the resolution; SS_NOTIFY
+  // reports clicks.
+  picture_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0,
+                             0, picture.cx, picture.cy, window_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPictureId)),
+                             ThisModule(), nullptr);
+  if (!picture_) {
+    DestroyWindow(window_);
+    throw Error("The banner picture cannot be created");
+  }
+}
+
+BannerArea::~BannerArea() {
+  // Usually gone with the toolbar already.
+  if (window_) DestroyWindow(window_);
+}
+
+void BannerArea::SetPicture(unique_hbitmap bitmap) {
+  bitmap_ = std::move(bitmap);
+  if (picture_) InvalidateRect(picture_, nullptr, FALSE);
+}
+
+void BannerArea::SetPictureVisible(bool visible) {
+  if (picture_) ShowWindow(picture_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void BannerArea::UnregisterWindowClass() { UnregisterClassA(kWindowClass, ThisModule()); }
+
+LRESULT CALLBACK BannerArea::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<BannerArea*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<BannerArea*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(window, message, wparam, lparam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    self->window_ = nullptr;
+    self->picture_ = nullptr;
+    return DefWindowProcA(window, message, wparam, lparam);
+  }
+  try {
+    return self->OnMessage(message, wparam, lparam);
+  } catch (...) {
+    // Nothing may leave a window procedure; the click handler shows its own errors.
+    return 0;
+  }
+}
+
+LRESULT BannerArea::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_DRAWITEM: {
+      const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      if (draw.hwndItem != picture_) break;
+      DrawPicture(draw);
+      return TRUE;
+    }
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wparam) == picture_ && LOWORD(lparam) == HTCLIENT) {
+        SetCursor(LoadCursor(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+    case WM_COMMAND:
+      if (reinterpret_cast<HWND>(lparam) == picture_ && HIWORD(wparam) == STN_CLICKED) {
+        if (on_click_) on_click_();
+        return 0;
+      }
+      break;
+  }
+  return DefWindowProcA(window_, message, wparam, lparam);
+}
+
+void BannerArea::DrawPicture(const DRAWITEMSTRUCT& draw) const {
+  const RECT& place = draw.rcItem;
+  if (!bitmap_) {
+    FillRect(draw.hDC, &place, GetSysColorBrush(COLOR_BTNFACE));
+    return;
+  }
+  BITMAP info{};
+  GetObjectA(bitmap_.get(), sizeof info, &info);
+  HDC source = CreateCompatibleDC(draw.hDC);
+  if (!source) return;
+  HGDIOBJ old = SelectObject(source, bitmap_.get());
+  SetStretchBltMode(draw.hDC, HALFTONE);
+  SetBrushOrgEx(draw.hDC, 0, 0, nullptr);
+  StretchBlt(draw.hDC, place.left, place.top, place.right - place.left, place.bottom - place.top,
+             source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+  SelectObject(source, old);
+  DeleteDC(source);
+}
+
+}  // namespace pq::win32

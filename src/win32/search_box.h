@@ -1,0 +1,59 @@
+#pragma once
+// The search box: an editable drop-down list whose text is the query and
+// whose list is the search history. Its edit field reports each typed
+// character before handling it, and its own context menu makes way for the
+// toolbar's.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "config/string_list.h"
+
+namespace pq::win32 {
+
+class SearchBox {
+ public:
+  struct Events {
+    // A character typed into the edit field, in the system code page; set to
+    // 0 to keep it from the field.
+    std::function<void(char& key)> key_press;
+    // The edit field's context menu is asked for at a point of the screen
+    // (-1, -1 from the keyboard).
+    std::function<void(POINT at)> context_menu;
+  };
+
+  // Width in pixels of the window's resolution; the list shows this many
+  // entries at a time.
+  SearchBox(HWND parent, int width, int visible_entries, HFONT font, Events events);
+  ~SearchBox();
+  SearchBox(const SearchBox&) = delete;
+  SearchBox& operator=(const SearchBox&) = delete;
+
+  HWND Handle() const { return combo_; }
+  HWND Edit() const { return edit_; }
+  // The closed box's size.
+  SIZE Size() const;
+
+  std::string Text() const;
+  void SetText(const std::string& text);
+  std::string Selection() const;
+  void SelectAll();
+  int SelectedIndex() const;
+  // The list becomes these entries in this order; the text stays.
+  void ShowList(const TStringList& entries);
+  void InsertEntry(int index, std::string_view text);
+  void DeleteEntry(int index);
+
+ private:
+  static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                   UINT_PTR id, DWORD_PTR self);
+  LRESULT OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM lparam);
+
+  Events events_;
+  HWND combo_ = nullptr;
+  HWND edit_ = nullptr;
+};
+
+}  // namespace pq::win32

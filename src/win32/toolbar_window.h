@@ -1,0 +1,142 @@
+#pragma once
+// The toolbar window on screen: a borderless child window holding a rebar
+// band (the dock, with a chevron for the items that do not fit) with a
+// comctl32 toolbar on it. From the left the toolbar shows the banner area,
+// a separator, the search box, and then the configured items: buttons,
+// drop-down and split buttons with popup menus built from the item tree,
+// separators. The window owns its behaviour, TToolbarForm, shows what that
+// asks for and reports to it what the user does.
+//
+// A window lives on the thread that created it and is destroyed there; any
+// number of them may exist, on one thread or on several.
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/host_browser.h"
+#include "platform/platform.h"
+#include "toolbar/toolbar_form.h"
+#include "toolbar/toolbar_view.h"
+#include "win32/activation_context.h"
+#include "win32/banner_area.h"
+#include "win32/search_box.h"
+#include "win32/unique_handle.h"
+#include "win32/window_metrics.h"
+
+namespace pq::win32 {
+
+using unique_himagelist = unique_handle<HIMAGELIST, &ImageList_Destroy>;
+
+class ToolbarWindow final : public ToolbarView {
+ public:
+  // Creates the window as a visible child of the parent, as wide as the
+  // parent's client area and as high as IdealHeight(), runs the window's
+  // start-up steps and shows the items they built. The platform outlives the
+  // window. Raises Error when the system refuses a window.
+  ToolbarWindow(HWND parent, Platform& platform);
+  // Runs the closing steps and destroys the window; when the parent has
+  // destroyed the window already, its closing steps ran then.
+  ~ToolbarWindow() override;
+  ToolbarWindow(const ToolbarWindow&) = delete;
+  ToolbarWindow& operator=(const ToolbarWindow&) = delete;
+
+  // Null once the window is destroyed.
+  HWND Handle() const { return window_; }
+  // The hosting browser, handed over once the window exists.
+  void SetHostBrowser(HostBrowserRef browser);
+  // The height that shows the toolbar's one row whole at the window's
+  // resolution.
+  int IdealHeight() const;
+  TToolbarForm& Form() { return *form_; }
+
+  // The controls, for whoever drives the window through their own messages.
+  HWND DockControl() const { return rebar_; }
+  HWND ToolbarControl() const { return toolbar_; }
+  HWND SearchBoxControl() const { return search_ ? search_->Handle() : nullptr; }
+  HWND SearchEditControl() const { return search_ ? search_->Edit() : nullptr; }
+  HWND BannerAreaWindow() const { return banner_ ? banner_->Handle() : nullptr; }
+  HWND BannerPictureControl() const { return banner_ ? banner_->Picture() : nullptr; }
+
+  // Windows of this kind that exist in the process: the module that holds
+  // their code must stay loaded while there is one.
+  static long WindowCount() { return window_count_.load(); }
+  // Unregisters the window classes, which succeeds only once no window of
+  // them is left; for the module's unloading.
+  static void UnregisterWindowClasses();
+
+  // --- ToolbarView
+  void SetCaption(const std::string& caption) override;
+  int32_t Width() override;
+  bool LoadBannerPicture(const std::string& file_name) override;
+  void SetBannerPictureVisible(bool visible) override;
+  std::unique_ptr<FlashPlayer> CreateFlashPlayer() override;
+  TTBCustomItem* ItemAt(int32_t x, int32_t y) override;
+  void ItemChanged(const TTBCustomItem& item) override;
+  std::string SearchText() override;
+  void SetSearchText(const std::string& text) override;
+  std::string SearchSelection() override;
+  void SelectAllSearchText() override;
+  int SearchSelectedIndex() override;
+  void ShowSearchList(const TStringList& entries) override;
+  void InsertSearchEntry(int index, std::string_view text) override;
+  void DeleteSearchEntry(int index) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK ToolbarProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                      UINT_PTR id, DWORD_PTR self);
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnNotify(const NMHDR& header);
+
+  void CreateControls();
+  void ShowItems();
+  // Sizes the row to its tallest part, puts the controls over their places
+  // and tells the dock the toolbar's full width.
+  void Layout();
+  void PlaceDock();
+  void RunClosingSteps();
+
+  int Scale(int design_pixels) const { return ScaleToDpi(design_pixels, dpi_); }
+  TTBCustomItem* ItemOfCommand(int command) const;
+  HWND ControlWindow(const TTBCustomItem& item) const;
+  BYTE ButtonState(const TTBCustomItem& item) const;
+
+  // What the user does. Each ends in the window's behaviour, which may close
+  // the window: nothing touches the window after it.
+  void ButtonClicked(int command);
+  void ShowButtonMenu(int command);
+  void ShowChevronMenu(const RECT& chevron);
+  void ShowContextMenu(HWND target, POINT at);
+  void Chosen(TTBCustomItem* item);
+
+  Platform& platform_;
+  ModuleActivationContext activation_;
+  int dpi_ = 96;
+  unique_hfont font_;
+  unique_himagelist images_;
+  std::unique_ptr<TToolbarForm> form_;
+  std::unique_ptr<BannerArea> banner_;
+  std::unique_ptr<SearchBox> search_;
+  HWND window_ = nullptr;
+  HWND rebar_ = nullptr;
+  HWND toolbar_ = nullptr;
+  // The toolbar's top-level items by command: command kFirstCommand + n is
+  // buttons_[n].
+  std::vector<TTBCustomItem*> buttons_;
+  std::unordered_map<const TTBCustomItem*, int> commands_;
+  int natural_button_height_ = 0;
+  bool closing_steps_run_ = false;
+  // What the tooltip shows, alive until it asks again.
+  std::string tooltip_;
+  std::wstring tooltip_wide_;
+
+  static std::atomic<long> window_count_;
+};
+
+}  // namespace pq::win32

@@ -1,0 +1,592 @@
+// The toolbar window on screen, driven as a user would drive it: real mouse
+// and key input, read back through the controls' own messages.
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "config/toolbar_config.h"
+#include "fakes/fake_user_interface.h"
+#include "support/scratch_key.h"
+#include "win32/item_menu.h"
+#include "win32/toolbar_window.h"
+#include "win32/win32_clock.h"
+#include "win32/win32_desktop.h"
+#include "win32/win32_registry.h"
+#include "win32/win32_system.h"
+
+namespace pq {
+namespace {
+
+using namespace std::chrono_literals;
+using win32::ToolbarWindow;
+
+// --- the user's side
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
+
+void MoveMouse(POINT at, DWORD buttons = 0) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+  SendInput(1, &input, sizeof input);
+}
+
+// A click at a point of the screen, once the expected window is there.
+void Click(POINT at, HWND expected, bool right = false) {
+  ASSERT_TRUE(WaitFor([&] {
+    HWND there = WindowFromPoint(at);
+    return there == expected || IsChild(expected, there);
+  })) << "another window is at "
+      << at.x << "," << at.y;
+  MoveMouse(at);
+  MoveMouse(at, right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+  MoveMouse(at, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+}
+
+void PressKey(WORD key) {
+  INPUT input[2]{};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = key;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+POINT Center(RECT area) { return {(area.left + area.right) / 2, (area.top + area.bottom) / 2}; }
+
+// --- what the controls show
+
+struct Button {
+  std::string caption;
+  BYTE style, state;
+  int image;
+  RECT place;  // on the screen
+};
+
+std::vector<Button> Buttons(HWND toolbar) {
+  std::vector<Button> buttons;
+  const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) {
+    TBBUTTON button{};
+    SendMessageA(toolbar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
+    const int length =
+        static_cast<int>(SendMessageA(toolbar, TB_GETBUTTONTEXTA, button.idCommand, 0));
+    std::string caption(static_cast<size_t>(std::max(length, 0)) + 1, '\0');
+    if (length > 0)
+      SendMessageA(toolbar, TB_GETBUTTONTEXTA, button.idCommand,
+                   reinterpret_cast<LPARAM>(caption.data()));
+    caption.resize(static_cast<size_t>(std::max(length, 0)));
+    RECT place{};
+    SendMessageA(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place));
+    MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&place), 2);
+    buttons.push_back({caption, button.fsStyle, button.fsState, button.iBitmap, place});
+  }
+  return buttons;
+}
+
+Button Find(HWND toolbar, const std::string& caption) {
+  for (const Button& button : Buttons(toolbar))
+    if (button.caption == caption) return button;
+  ADD_FAILURE() << "no button " << caption;
+  return {};
+}
+
+std::vector<std::string> MenuCaptions(HMENU menu) {
+  std::vector<std::string> captions;
+  for (int position = 0; position < GetMenuItemCount(menu); ++position) {
+    MENUITEMINFOA entry{};
+    entry.cbSize = sizeof entry;
+    entry.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_STATE;
+    GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &entry);
+    std::string text(entry.cch + 1, '\0');
+    entry.dwTypeData = text.data();
+    entry.cch = static_cast<UINT>(text.size());
+    GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &entry);
+    text.resize(entry.cch);
+    if (entry.fType & MFT_SEPARATOR) text = "-";
+    if (entry.fState & MFS_CHECKED) text = "(*) " + text;
+    captions.push_back(text);
+  }
+  return captions;
+}
+
+// Waits on a thread of its own for the next popup menu, reads it, then
+// clicks the entry with the given caption, or closes the menu without one.
+class MenuWatcher {
+ public:
+  explicit MenuWatcher(std::string choose = {}) : choose_(std::move(choose)) {
+    thread_ = std::thread([this] { Watch(); });
+  }
+  ~MenuWatcher() { thread_.join(); }
+  std::vector<std::string> Captions() {
+    std::lock_guard lock(mutex_);
+    return captions_;
+  }
+  bool Done() const { return done_; }
+
+ private:
+  void Watch() {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    HWND window = nullptr;
+    while (std::chrono::steady_clock::now() < deadline) {
+      window = FindWindowA("#32768", nullptr);
+      if (window && IsWindowVisible(window)) break;
+      window = nullptr;
+      std::this_thread::sleep_for(10ms);
+    }
+    if (!window) {
+      done_ = true;
+      return;
+    }
+    const auto menu = reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0));
+    const std::vector<std::string> captions = MenuCaptions(menu);
+    {
+      std::lock_guard lock(mutex_);
+      captions_ = captions;
+    }
+    int chosen = -1;
+    for (size_t i = 0; i < captions.size(); ++i)
+      if (!choose_.empty() && captions[i].rfind(choose_, 0) == 0) chosen = static_cast<int>(i);
+    RECT entry{};
+    if (chosen >= 0 && GetMenuItemRect(window, menu, static_cast<UINT>(chosen), &entry)) {
+      MoveMouse(Center(entry));
+      MoveMouse(Center(entry), MOUSEEVENTF_LEFTDOWN);
+      MoveMouse(Center(entry), MOUSEEVENTF_LEFTUP);
+    } else {
+      PressKey(VK_ESCAPE);
+    }
+    done_ = true;
+  }
+
+  std::string choose_;
+  std::mutex mutex_;
+  std::vector<std::string> captions_;
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+// --- the surroundings: the browser, the installation, a parent window
+
+class RecordingBrowser : public HostBrowser {
+ public:
+  std::vector<std::string> navigated, status;
+  int32_t width = 1000;
+  void Navigate(const std::string& url) override { navigated.push_back(url); }
+  int32_t Width() override { return width; }
+  void SetStatusText(const std::string& text) override { status.push_back(text); }
+  void ShowBrowserBar(const std::string&, bool, int32_t) override {}
+};
+
+constexpr char kConfiguration[] =
+    "[Toolbar Items]\r\nmiSearch=\r\nWeb=\r\nNews=\r\nSeparator1=\r\nHome=\r\nNewsSubMenu=\r\n"
+    "World=\r\nToolsSubMenu=\r\nClock=\r\nOneA=\r\nOneB=\r\nSpeedBtn1=\r\n"
+    "[miSearch]\r\nParent=Toolbar\r\nCaption=Search\r\nImageIndex=8\r\nCount=2\r\n"
+    "[Web]\r\nParent=miSearch\r\nCaption=Web\r\nImageIndex=9\r\nTag=1\r\nGroupIndex=1\r\n"
+    "URL=http://web.example/?q=[SEARCH]\r\n"
+    "[News]\r\nParent=miSearch\r\nCaption=News\r\nImageIndex=10\r\nTag=2\r\nGroupIndex=1\r\n"
+    "URL=http://news.example/?q=[SEARCH]\r\n"
+    "[Separator1]\r\nParent=Toolbar\r\n"
+    "[Home]\r\nParent=Toolbar\r\nCaption=Home\r\nImageIndex=1\r\nURL=http://home.example/\r\n"
+    "[NewsSubMenu]\r\nParent=Toolbar\r\nCaption=Papers\r\nImageIndex=0\r\n"
+    "URL=http://papers.example/\r\n"
+    "[World]\r\nParent=NewsSubMenu\r\nCaption=World\r\nImageIndex=3\r\n"
+    "URL=http://papers.example/world\r\n"
+    "[ToolsSubMenu]\r\nParent=Toolbar\r\nCaption=Tools\r\nImageIndex=45\r\n"
+    "[Clock]\r\nParent=ToolsSubMenu\r\nCaption=Clock\r\nURL=http://clock.example/\r\n"
+    "[OneA]\r\nParent=Toolbar\r\nCaption=A\r\nImageIndex=13\r\nGroupIndex=2\r\n"
+    "URL=http://a.example/\r\n"
+    "[OneB]\r\nParent=Toolbar\r\nCaption=B\r\nImageIndex=14\r\nGroupIndex=2\r\n"
+    "URL=http://b.example/\r\n"
+    "[SpeedBtn1]\r\nParent=Toolbar\r\nCaption=Mine\r\nImageIndex=1\r\nTag=111\r\n"
+    "URL=http://speed.example/\r\n";
+
+// One top-level window for every test: making one under Wine is slow.
+HWND SharedParent() {
+  static HWND parent = [] {
+    WNDCLASSEXA window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+    window_class.lpszClassName = "ToolbarWindowTestParent";
+    RegisterClassExA(&window_class);
+    HWND made = CreateWindowExA(0, window_class.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0,
+                                1000, 120, nullptr, nullptr, window_class.hInstance, nullptr);
+    return made;
+  }();
+  return parent;
+}
+
+class ToolbarWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::ofstream(dir_.File("Bar.ini"), std::ios::binary) << kConfiguration;
+    HKEY key = key_.Open();
+    RegSetValueExA(key, "SpeedBtn1", 0, REG_SZ, reinterpret_cast<const BYTE*>("http://mine/"), 13);
+    RegSetValueExA(key, "InstallPath", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(dir_.path().c_str()), dir_.path().size() + 1);
+    RegCloseKey(key);
+    ToolbarConfig.InstallPath = dir_.path();
+    ToolbarConfig.ToolbarFile = ToolbarConfig.ToolbarName = "Bar";
+    ToolbarConfig.BandKeyPath = key_.path();
+    ToolbarConfig.SearchUrl = kDefaultSearchUrl;
+    ToolbarConfig.HomePageUrl = "http://start.example/";
+    ToolbarConfig.DefaultSpeedCount = 1;
+    platform_.registry = &registry_;
+    platform_.messages = &messages_;
+    platform_.ui = &ui_;
+    platform_.clock = &clock_;
+    platform_.desktop = &desktop_;
+    SetWindowPos(SharedParent(), nullptr, 0, 0, 1000, 120, SWP_NOZORDER | SWP_NOMOVE);
+    SetForegroundWindow(SharedParent());
+    window_ = std::make_unique<ToolbarWindow>(SharedParent(), platform_);
+    window_->SetHostBrowser(browser_);
+    toolbar_ = window_->ToolbarControl();
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window_->Handle()) != FALSE; }));
+  }
+  void TearDown() override {
+    window_.reset();
+    EXPECT_TRUE(ui_.shown.empty()) << ui_.shown.front().text;
+    ClearToolbarConfig();
+  }
+
+  testing::ScratchDir dir_;
+  testing::ScratchKey key_;
+  win32::Win32Registry registry_;
+  win32::Win32SystemMessages messages_;
+  win32::Win32Clock clock_;
+  win32::Win32Desktop desktop_;
+  fakes::FakeUserInterface ui_;
+  Platform platform_;
+  std::shared_ptr<RecordingBrowser> browser_ = std::make_shared<RecordingBrowser>();
+  std::unique_ptr<ToolbarWindow> window_;
+  HWND toolbar_ = nullptr;
+};
+
+TEST_F(ToolbarWindowTest, ButtonsShowTheConfiguredItemsInOrder) {
+  struct Expected {
+    const char* caption;
+    BYTE style;
+    int image;
+  };
+  const Expected expected[] = {
+      {"", BTNS_SEP, -1},  // banner area (width, not an image)
+      {"", BTNS_SEP, 0},
+      {"", BTNS_SEP, -1},  // search box
+      {"Web", BTNS_DROPDOWN, 9},
+      {"", BTNS_SEP, 0},
+      {"Home", 0, 1},
+      {"Papers", BTNS_DROPDOWN, 0},
+      {"Tools", BTNS_WHOLEDROPDOWN, 45},
+      {"A", 0, 13},
+      {"B", 0, 14},
+      {"Mine", 0, 11},  // a speed button with an address of the user's own
+  };
+  const std::vector<Button> buttons = Buttons(toolbar_);
+  ASSERT_EQ(buttons.size(), std::size(expected));
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(buttons[i].caption, expected[i].caption);
+    EXPECT_EQ(buttons[i].style & (BTNS_SEP | BTNS_DROPDOWN | BTNS_WHOLEDROPDOWN),
+              expected[i].style);
+    if (!(expected[i].style & BTNS_SEP)) {
+      EXPECT_EQ(buttons[i].image, expected[i].image);
+    }
+  }
+  // The banner and the search box sit over their places.
+  RECT banner{}, search{};
+  GetWindowRect(window_->BannerAreaWindow(), &banner);
+  GetWindowRect(window_->SearchBoxControl(), &search);
+  EXPECT_EQ(banner.left, buttons[0].place.left);
+  EXPECT_EQ(search.left, buttons[2].place.left);
+  EXPECT_GE(window_->IdealHeight(), search.bottom - search.top);
+}
+
+TEST_F(ToolbarWindowTest, ClicksReachTheItemsTheBannerAndTheStatusBar) {
+  struct Case {
+    const char* button;  // null: the banner
+    const char* address;
+  };
+  for (const Case& c :
+       {Case{"Home", "http://home.example/"}, Case{"Papers", "http://papers.example/"},
+        Case{nullptr, "http://start.example/"}}) {
+    SCOPED_TRACE(c.address);
+    browser_->navigated.clear();
+    if (c.button) {
+      const Button button = Find(toolbar_, c.button);
+      // The main part of a split button: well left of its arrow.
+      Click({button.place.left + 6, (button.place.top + button.place.bottom) / 2}, toolbar_);
+    } else {
+      RECT banner{};
+      GetWindowRect(window_->BannerPictureControl(), &banner);
+      Click(Center(banner), window_->BannerPictureControl());
+    }
+    ASSERT_TRUE(WaitFor([&] { return !browser_->navigated.empty(); }));
+    EXPECT_EQ(browser_->navigated, std::vector<std::string>{c.address});
+  }
+  const Button home = Find(toolbar_, "Home");
+  browser_->status.clear();
+  MoveMouse(Center(home.place));
+  EXPECT_TRUE(
+      WaitFor([&] { return !browser_->status.empty() && browser_->status.back() == "Home"; }));
+}
+
+TEST_F(ToolbarWindowTest, ClickInARadioGroupMovesTheCheckMark) {
+  for (const char* clicked : {"B", "A", "B"}) {
+    SCOPED_TRACE(clicked);
+    Click(Center(Find(toolbar_, clicked).place), toolbar_);
+    ASSERT_TRUE(WaitFor([&] { return Find(toolbar_, clicked).state & TBSTATE_CHECKED; }));
+    const char* other = clicked[0] == 'A' ? "B" : "A";
+    EXPECT_FALSE(Find(toolbar_, other).state & TBSTATE_CHECKED);
+  }
+}
+
+TEST_F(ToolbarWindowTest, DropDownMenusListTheChildrenAndTheirClicksCount) {
+  struct Case {
+    const char* button;
+    std::vector<std::string> captions;
+    const char* choose;
+    const char* address;  // null: a search type chosen, nothing opened
+  };
+  const Case cases[] = {
+      {"Papers", {"World"}, "World", "http://papers.example/world"},
+      {"Tools", {"Clock"}, "Clock", "http://clock.example/"},
+      {"Web", {"(*) Web", "News"}, "News", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button);
+    browser_->navigated.clear();
+    const Button button = Find(toolbar_, c.button);
+    MenuWatcher watcher(c.choose);
+    Click({button.place.right - 3, (button.place.top + button.place.bottom) / 2}, toolbar_);
+    ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
+    EXPECT_EQ(watcher.Captions(), c.captions);
+    if (c.address) {
+      ASSERT_TRUE(WaitFor([&] { return !browser_->navigated.empty(); }));
+      EXPECT_EQ(browser_->navigated, std::vector<std::string>{c.address});
+    } else {
+      // The search button shows the chosen type.
+      EXPECT_TRUE(WaitFor([&] { return !Buttons(toolbar_)[3].caption.compare("News"); }));
+      EXPECT_EQ(Buttons(toolbar_)[3].image, 10);
+    }
+  }
+}
+
+TEST_F(ToolbarWindowTest, EnterInTheSearchBoxSearchesOnce) {
+  // A click in the box gives it the focus and tells the band through the
+  // parent's notification.
+  static std::atomic<int> notified{0};
+  notified = 0;
+  const auto old_procedure = GetWindowLongPtrA(window_->Handle(), GWLP_WNDPROC);
+  static WNDPROC saved;
+  saved = reinterpret_cast<WNDPROC>(old_procedure);
+  SetWindowLongPtrA(
+      window_->Handle(), GWLP_WNDPROC,
+      reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_PARENTNOTIFY) ++notified;
+        return CallWindowProcA(saved, w, m, wp, lp);
+      }));
+  RECT edit{};
+  GetWindowRect(window_->SearchEditControl(), &edit);
+  Click(Center(edit), window_->SearchEditControl());
+  ASSERT_TRUE(WaitFor([&] { return GetFocus() == window_->SearchEditControl(); }));
+  EXPECT_GT(notified.load(), 0);
+  SetWindowTextA(window_->SearchBoxControl(), "two words");
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return !browser_->navigated.empty(); }));
+  // Whatever else arrives in the meantime is a second search.
+  WaitFor([] { return false; }, 300ms);
+  EXPECT_EQ(browser_->navigated, std::vector<std::string>{"http://web.example/?q=two+words"});
+  EXPECT_EQ(SendMessageA(window_->SearchBoxControl(), CB_GETCOUNT, 0, 0), 1);
+  SetWindowLongPtrA(window_->Handle(), GWLP_WNDPROC, old_procedure);
+  // Focus on the window goes to the search box.
+  SetFocus(nullptr);
+  SetFocus(window_->Handle());
+  EXPECT_EQ(GetFocus(), window_->SearchEditControl());
+}
+
+TEST_F(ToolbarWindowTest, RightClicksOpenTheSearchAndTheMainMenus) {
+  RECT edit{};
+  GetWindowRect(window_->SearchEditControl(), &edit);
+  const std::vector<Button> buttons = Buttons(toolbar_);
+  const POINT beyond{buttons.back().place.right + 40, Center(buttons.back().place).y};
+  struct Case {
+    POINT at;
+    HWND target;
+    std::vector<std::string> captions;
+  };
+  const Case cases[] = {
+      {Center(edit),
+       window_->SearchEditControl(),
+       {"Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Delete\tDel", "-", "Select &All", "-",
+        "Save Searches To File", "Load Searches From File", "Edit History File in Text Editor",
+        "Refresh Searches", "-", "Remove Selected From List", "Clear Search Box History"}},
+      {beyond,
+       toolbar_,
+       {"Toolbar Support", "Toolbar Website", "-", "About Toolbar...", "Close Toolbar"}},
+  };
+  for (const Case& c : cases) {
+    MenuWatcher watcher;
+    Click(c.at, c.target, true);
+    ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
+    EXPECT_EQ(watcher.Captions(), c.captions);
+  }
+}
+
+TEST_F(ToolbarWindowTest, NarrowWindowOffersTheItemsThatDoNotFitBehindTheChevron) {
+  // The browser decides the width: its own less a margin.
+  browser_->width = 520;
+  SetWindowPos(window_->Handle(), nullptr, 0, 0, 700, window_->IdealHeight(),
+               SWP_NOZORDER | SWP_NOMOVE);
+  RECT area{};
+  GetClientRect(window_->Handle(), &area);
+  EXPECT_EQ(area.right, 500);
+  MenuWatcher watcher("B");
+  SendMessageA(window_->DockControl(), RB_PUSHCHEVRON, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
+  const std::vector<std::string> captions = watcher.Captions();
+  ASSERT_FALSE(captions.empty());
+  EXPECT_EQ(captions.back(), "Mine");
+  EXPECT_EQ(captions.size() > 1 ? captions[captions.size() - 2] : "", "B");
+  ASSERT_TRUE(WaitFor([&] { return !browser_->navigated.empty(); }));
+  EXPECT_EQ(browser_->navigated, std::vector<std::string>{"http://b.example/"});
+}
+
+TEST_F(ToolbarWindowTest, OnlyItemsThatAskForItShowTheirHintAsTooltip) {
+  for (const auto& [caption, tip] : {std::pair{"Mine", "http://mine/"}, std::pair{"Home", ""}}) {
+    int command = -1;
+    const int count = static_cast<int>(SendMessageA(toolbar_, TB_BUTTONCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+      TBBUTTON button{};
+      SendMessageA(toolbar_, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
+      if (Buttons(toolbar_)[static_cast<size_t>(index)].caption == caption)
+        command = button.idCommand;
+    }
+    NMTTDISPINFOA info{};
+    info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageA(toolbar_, TB_GETTOOLTIPS, 0, 0));
+    info.hdr.idFrom = static_cast<UINT_PTR>(command);
+    info.hdr.code = TTN_GETDISPINFOA;
+    SendMessageA(window_->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(info.lpszText ? info.lpszText : info.szText, tip) << caption;
+  }
+}
+
+// What the search box is asked while its list is filled.
+struct FillRecord {
+  int reservations = 0;
+  WPARAM reserved = 0;
+  int appended = 0;   // inserts at the end, in order
+  int elsewhere = 0;  // inserts anywhere else, or sorted adds
+};
+
+LRESULT CALLBACK RecordFill(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                            DWORD_PTR data) {
+  auto& record = *reinterpret_cast<FillRecord*>(data);
+  if (message == CB_INITSTORAGE) {
+    ++record.reservations;
+    record.reserved = wparam;
+  } else if (message == CB_INSERTSTRING) {
+    // The list was emptied first, so the end is the number appended so far.
+    ++(wparam == static_cast<WPARAM>(record.appended) ? record.appended : record.elsewhere);
+  } else if (message == CB_ADDSTRING) {
+    ++record.elsewhere;
+  }
+  return DefSubclassProc(window, message, wparam, lparam);
+}
+
+TEST_F(ToolbarWindowTest, LongHistoryFillsTheListInOrderInLinearTime) {
+  const HWND box = window_->SearchBoxControl();
+  EXPECT_FALSE(GetWindowLongA(box, GWL_STYLE) & CBS_SORT);
+  auto fill = [&](int count, bool record_messages) {
+    TStringList entries;
+    for (int i = 0; i < count; ++i) {
+      char entry[16];
+      std::snprintf(entry, sizeof entry, "entry %06d", i);
+      entries.Add(entry);
+    }
+    FillRecord record;
+    if (record_messages)
+      SetWindowSubclass(box, RecordFill, 1, reinterpret_cast<DWORD_PTR>(&record));
+    const auto start = std::chrono::steady_clock::now();
+    window_->ShowSearchList(entries);
+    const auto took = std::chrono::steady_clock::now() - start;
+    if (record_messages) {
+      RemoveWindowSubclass(box, RecordFill, 1);
+      // Room for all at once, then each entry appended: linear however long.
+      EXPECT_EQ(record.reservations, 1);
+      EXPECT_EQ(record.reserved, static_cast<WPARAM>(count));
+      EXPECT_EQ(record.appended, count);
+      EXPECT_EQ(record.elsewhere, 0);
+    }
+    EXPECT_EQ(SendMessageA(box, CB_GETCOUNT, 0, 0), count);
+    for (int index : {0, count / 2, count - 1}) {
+      char text[16] = {};
+      SendMessageA(box, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+      char expected[16];
+      std::snprintf(expected, sizeof expected, "entry %06d", index);
+      EXPECT_STREQ(text, expected);
+    }
+    return std::chrono::duration<double, std::milli>(took).count();
+  };
+  window_->SetSearchText("kept");
+  fill(10000, true);
+  // Timed without the recorder in the way.
+  const double small = fill(10000, false), large = fill(100000, false);
+  std::printf("search list fill: 10,000 entries %.0f ms, 100,000 entries %.0f ms\n", small, large);
+  EXPECT_EQ(window_->SearchText(), "kept");
+}
+
+TEST_F(ToolbarWindowTest, ParentDestroyedFirstStillSavesTheSearchState) {
+  window_.reset();
+  HWND holder = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 1000, 40,
+                                SharedParent(), nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(holder, nullptr);
+  auto window = std::make_unique<ToolbarWindow>(holder, platform_);
+  window->SetSearchText("kept");
+  EXPECT_EQ(ToolbarWindow::WindowCount(), 1);
+  DestroyWindow(holder);
+  EXPECT_EQ(window->Handle(), nullptr);
+  EXPECT_EQ(ToolbarWindow::WindowCount(), 0);
+  window.reset();
+  char saved[16] = {};
+  DWORD size = sizeof saved;
+  RegGetValueA(HKEY_LOCAL_MACHINE, key_.path().c_str(), "Search", RRF_RT_REG_SZ, nullptr, saved,
+               &size);
+  EXPECT_STREQ(saved, "kept");
+}
+
+TEST(ShortCutText, NamesTheKeysAsMenusShowThem) {
+  const std::pair<uint16_t, const char*> cases[] = {{16472, "Ctrl+X"},
+                                                    {16451, "Ctrl+C"},
+                                                    {16470, "Ctrl+V"},
+                                                    {46, "Del"},
+                                                    {0x2000 | VK_F5, "Shift+F5"},
+                                                    {0, ""}};
+  for (const auto& [code, text] : cases) EXPECT_EQ(win32::ShortCutText(code), text) << code;
+}
+
+}  // namespace
+}  // namespace pq
