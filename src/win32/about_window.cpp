@@ -115,15 +115,32 @@ unique_hfont MakeFont(const char* face, int character_height, int weight, bool u
                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face));
 }
 
+// The system's message font, as its dialogs use it.
+bool MessageFont(LOGFONTA& font) {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return false;
+  font = metrics.lfMessageFont;
+  return true;
+}
+
 // The box's own face where the system has it, the system's message font where not.
 unique_hfont DefaultFont(int dpi) {
   if (FaceInstalled(kDefaultFace))
     return MakeFont(kDefaultFace, ScaleForDpi(kDefaultFontHeight, dpi), FW_NORMAL, false);
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-    return unique_hfont(CreateFontIndirectA(&metrics.lfMessageFont));
+  LOGFONTA message{};
+  if (MessageFont(message)) return unique_hfont(CreateFontIndirectA(&message));
   return unique_hfont();
+}
+
+// The large face, or the message font's face where the system lacks it:
+// left to itself, the font mapper may pick a serif face for it.
+unique_hfont LargeFont(int dpi, bool underline) {
+  const int height = ScaleForDpi(kLargeFontHeight, dpi);
+  LOGFONTA message{};
+  if (!FaceInstalled(kLargeFace) && MessageFont(message))
+    return MakeFont(message.lfFaceName, height, FW_BOLD, underline);
+  return MakeFont(kLargeFace, height, FW_BOLD, underline);
 }
 
 HWND AddControl(HWND box, const char* window_class, const std::string& text, DWORD style, int id,
@@ -183,8 +200,8 @@ std::string NoticeText(const AboutBoxContent& content) {
 void Build(HWND box, AboutState& state) {
   const AboutBoxContent& content = state.content;
   state.default_font = DefaultFont(state.dpi);
-  state.large_font = MakeFont(kLargeFace, state.Scale(kLargeFontHeight), FW_BOLD, false);
-  state.link_font = MakeFont(kLargeFace, state.Scale(kLargeFontHeight), FW_BOLD, true);
+  state.large_font = LargeFont(state.dpi, false);
+  state.link_font = LargeFont(state.dpi, true);
   state.picture.reset(static_cast<HBITMAP>(LoadImageA(
       ThisModule(), MAKEINTRESOURCEA(IDB_ABOUT_PICTURE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (!content.BannerFile.empty())
