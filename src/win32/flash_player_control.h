@@ -1,5 +1,4 @@
 #pragma once
-// The movie player control of the animated banner.
 #include <windows.h>
 
 #include <memory>
@@ -8,8 +7,8 @@
 
 namespace pq::win32 {
 
-// A player control created inside the banner area, hidden. Raises Error when
-// the control cannot be created.
+// The movie player control, hosted in a child window of the banner area.
+// Raises Error when the control cannot be created.
 std::unique_ptr<FlashPlayer> CreateWin32FlashPlayer(HWND banner_area);
 
 }  // namespace pq::win32

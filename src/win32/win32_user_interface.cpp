@@ -7,6 +7,9 @@
 #include <cstring>
 
 #include "platform/error.h"
+#include "win32/about_window.h"
+#include "win32/input_box.h"
+#include "win32/unique_handle.h"
 
 namespace pq::win32 {
 namespace {
@@ -72,15 +75,16 @@ bool Win32UserInterface::ExecuteFileDialog(FileDialogSettings& dialog) {
 }
 
 void Win32UserInterface::SetClipboardText(const std::string& text) {
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  unique_handle<HGLOBAL, &GlobalFree> memory(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
   if (!memory) throw Error("Out of memory");
-  char* data = static_cast<char*>(GlobalLock(memory));
+  char* data = static_cast<char*>(GlobalLock(memory.get()));
+  if (!data) throw Error("Out of memory");
   std::memcpy(data, text.c_str(), text.size() + 1);
-  GlobalUnlock(memory);
+  GlobalUnlock(memory.get());
   OpenClipboardScope clipboard;
   EmptyClipboard();
   // The clipboard owns the memory once it takes it.
-  if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
+  if (SetClipboardData(CF_TEXT, memory.get())) memory.release();
 }
 
 std::optional<std::string> Win32UserInterface::ClipboardText() {
@@ -97,17 +101,13 @@ std::optional<std::string> Win32UserInterface::ClipboardText() {
   return text;
 }
 
-}  // namespace pq::win32
-
-namespace pq::win32 {
-
-std::string Win32UserInterface::InputBox(const std::string&, const std::string&,
-                                         const std::string&) {
-  throw Error("The input box is not available");
+std::string Win32UserInterface::InputBox(const std::string& caption, const std::string& prompt,
+                                         const std::string& initial) {
+  return ShowInputBox(GetActiveWindow(), caption, prompt, initial);
 }
 
-void Win32UserInterface::ShowAboutBox(const AboutBoxContent&) {
-  throw Error("The About box is not available");
+void Win32UserInterface::ShowAboutBox(const AboutBoxContent& content) {
+  ShowAboutWindow(GetActiveWindow(), content);
 }
 
 }  // namespace pq::win32

@@ -1,0 +1,44 @@
+#pragma once
+// Owners of GDI objects and device contexts, released in reverse order of use.
+#include <windows.h>
+
+#include "win32/unique_handle.h"
+
+namespace pq::win32 {
+
+using unique_hfont = unique_handle<HFONT, &DeleteObject>;
+using unique_hbitmap = unique_handle<HBITMAP, &DeleteObject>;
+using unique_hdc = unique_handle<HDC, &DeleteDC>;  // from CreateCompatibleDC
+
+// The device context of a window (of the screen for none), released with it.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// An object selected into a device context until the end of the scope.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~SelectedObject() {
+    if (previous_) SelectObject(dc_, previous_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+}  // namespace pq::win32

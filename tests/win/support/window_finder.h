@@ -1,0 +1,44 @@
+#pragma once
+// Finding the windows of this process the way a user sees them: by caption,
+// by text, by class, waiting a bounded time for them to appear.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pq::testing {
+
+std::string TextOf(HWND window);
+std::string ClassOf(HWND window);
+
+// The first visible top-level window of this process that `match` accepts,
+// waited for up to `milliseconds`; null when none came.
+HWND WaitForTopLevelWindow(const std::function<bool(HWND)>& match, DWORD milliseconds);
+HWND WaitForWindowCaptioned(const std::string& caption, DWORD milliseconds);
+
+// Waits until `done` holds, up to `milliseconds`, checking now and then.
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds);
+
+// The direct children of a window, in Z order.
+std::vector<HWND> ChildrenOf(HWND parent);
+// The direct child with this text, or null.
+HWND ChildWithText(HWND parent, const std::string& text);
+
+// A window's place relative to its parent's client area.
+RECT PlaceInParent(HWND window);
+
+// The window that has the keyboard focus in the thread that owns `window`.
+HWND FocusOfThreadOf(HWND window);
+
+// Presses and releases a key in the window that has the focus in the
+// thread of `window`, as keyboard input reaches it through that thread's queue.
+void PressKey(HWND window, WORD key);
+
+// Clicks the left mouse button at a point of the screen with real mouse input.
+void ClickAt(POINT screen_point);
+
+// The middle of a window, in screen coordinates.
+POINT CentreOf(HWND window);
+
+}  // namespace pq::testing

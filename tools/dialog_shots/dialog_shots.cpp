@@ -1,0 +1,111 @@
+// Shows one of the toolbar's dialogs with sample content, saves a picture of
+// the screen around it as a bitmap file once it is drawn, and closes it.
+//   dialog_shots about|about-timed|input OUTPUT.bmp
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "win32/gdi_handles.h"
+#include "win32/win32_user_interface.h"
+
+namespace {
+
+constexpr int kMargin = 12;  // of the desktop around the window
+constexpr DWORD kWait = 30000;
+
+HWND WaitForWindow(const std::string& caption) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < kWait) {
+    HWND window = FindWindowA(nullptr, caption.c_str());
+    if (window && IsWindowVisible(window)) return window;
+    Sleep(20);
+  }
+  return nullptr;
+}
+
+bool SaveScreen(const RECT& area, const std::string& path) {
+  using namespace pq::win32;
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  const WindowDc screen(nullptr);
+  const unique_hdc memory(CreateCompatibleDC(screen.get()));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  const unique_hbitmap picture(
+      CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!memory || !picture) return false;
+  {
+    const SelectedObject selected(memory.get(), picture.get());
+    if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY))
+      return false;
+  }
+  GdiFlush();
+  const DWORD row = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + row * static_cast<DWORD>(height);
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(row * height));
+  return static_cast<bool>(out);
+}
+
+// Waits for the window, has it drawn, takes the picture and closes it.
+void Photograph(const std::string& caption, const std::string& path, bool* saved) {
+  HWND window = WaitForWindow(caption);
+  if (!window) return;
+  // Drawn now, by its own thread, before the picture is taken.
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  SendMessageA(window, WM_NULL, 0, 0);
+  RECT area{};
+  GetWindowRect(window, &area);
+  InflateRect(&area, kMargin, kMargin);
+  *saved = SaveScreen(area, path);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: dialog_shots about|about-timed|input OUTPUT.bmp\n");
+    return 2;
+  }
+  const std::string kind = argv[1];
+  const std::string path = argv[2];
+  pq::win32::Win32UserInterface ui;
+  bool saved = false;
+  if (kind == "input") {
+    std::thread camera(Photograph, "SpeedButton URL", path, &saved);
+    ui.InputBox("SpeedButton URL", "Enter this Speedbutton's new URL",
+                "http://www.example.com/speed");
+    camera.join();
+  } else if (kind == "about" || kind == "about-timed") {
+    pq::AboutBoxContent content;
+    content.Caption = "About SampleBar";
+    content.Version = "SampleBar";
+    content.Copyright = "Copyright (C) 2024 Sample Company";
+    content.Url = "http://www.example.com/";
+    content.Preparer = "Toolbar software (C) 2024 Pelliquester";
+    content.Timed = kind == "about-timed";
+    std::thread camera(Photograph, content.Caption, path, &saved);
+    ui.ShowAboutBox(content);
+    camera.join();
+  } else {
+    std::fprintf(stderr, "dialog_shots: unknown dialog %s\n", kind.c_str());
+    return 2;
+  }
+  if (!saved) std::fprintf(stderr, "dialog_shots: no picture of the %s dialog\n", kind.c_str());
+  return saved ? 0 : 1;
+}
