@@ -11,6 +11,8 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "support/band_dll.h"
 #include "support/counting_unknown.h"
@@ -225,6 +227,41 @@ TEST_F(BandServer, CanUnloadOnlyWhenNoBandAndNoFactoryReferenceIsLeft) {
   EXPECT_EQ(dll.CanUnloadNow(), S_FALSE) << "a band is alive";
   band.Reset();
   EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+}
+
+// A band is created while a factory reference is held, and the factory may be
+// released as soon as the band exists: one of the two holds the server at
+// every moment, and threads asking meanwhile must never be told that the
+// module can go. COM never lets DllCanUnloadNow overlap DllGetClassObject, so
+// answers given while the host fetched the factory again do not count.
+TEST_F(BandServer, CanUnloadNeverAnswersYesWhileAFactoryOrABandIsHeld) {
+  ComPtr<IClassFactory> factory = Factory();
+  std::atomic<bool> done{false};
+  std::atomic<unsigned> fetching{0};  // odd while the host fetches the factory
+  std::atomic<int> wrong_answers{0};
+  std::vector<std::thread> askers;
+  for (int i = 0; i < 6; ++i)
+    askers.emplace_back([&] {
+      while (!done) {
+        const unsigned before = fetching;
+        const bool can_unload = dll.CanUnloadNow() == S_OK;
+        if (can_unload && before % 2 == 0 && fetching == before) ++wrong_answers;
+      }
+    });
+  const ULONGLONG until = GetTickCount64() + 2500;
+  while (factory && GetTickCount64() < until && wrong_answers == 0) {
+    ComPtr<IUnknown> band;
+    if (FAILED(factory->CreateInstance(nullptr, IID_PPV_ARGS(&band)))) break;
+    factory.Reset();  // the band alone holds the server
+    ++fetching;
+    dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory));
+    band.Reset();  // the factory alone holds it
+    ++fetching;
+  }
+  done = true;
+  for (std::thread& asker : askers) asker.join();
+  EXPECT_NE(factory, nullptr) << "the server stopped serving";
+  EXPECT_EQ(wrong_answers, 0);
 }
 
 TEST_F(BandServer, FailedCreationLeavesNoObjectBehind) {
