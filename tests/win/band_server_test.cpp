@@ -8,6 +8,8 @@
 #include <wrl/client.h>
 
 #include <atomic>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -16,6 +18,7 @@
 
 #include "support/band_dll.h"
 #include "support/counting_unknown.h"
+#include "support/scratch_key.h"
 
 namespace pq::testing {
 namespace {
@@ -280,6 +283,115 @@ TEST_F(BandServer, LockServerHoldsTheServer) {
   EXPECT_EQ(dll.CanUnloadNow(), S_FALSE);
   ASSERT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
   ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+  factory.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+}
+
+// --- a configuration that cannot be read ---
+
+// An entry point's result, or none when it did not return within the time:
+// a call that hangs fails the test instead of holding up the run.
+std::optional<HRESULT> ResultWithin(DWORD milliseconds, std::function<HRESULT()> call) {
+  struct Call {
+    std::function<HRESULT()> body;
+    HRESULT result = E_UNEXPECTED;
+  };
+  auto* pending = new Call{std::move(call)};
+  HANDLE thread = CreateThread(
+      nullptr, 0,
+      [](void* argument) -> DWORD {
+        auto* running = static_cast<Call*>(argument);
+        running->result = running->body();
+        return 0;
+      },
+      pending, 0, nullptr);
+  if (!thread) {
+    delete pending;
+    return std::nullopt;
+  }
+  const bool returned = WaitForSingleObject(thread, milliseconds) == WAIT_OBJECT_0;
+  if (!returned) TerminateThread(thread, 1);  // stuck on a lock that nothing will free
+  CloseHandle(thread);
+  std::optional<HRESULT> result;
+  if (returned) result = pending->result;
+  delete pending;
+  return result;
+}
+
+// The installation's configuration held open without sharing by another
+// program, as an editor or a virus scanner may hold it for a while.
+class LockedConfiguration : public ::testing::Test {
+ protected:
+  LockedConfiguration() {
+    RemoveAllBandEntries();
+    WriteText(HKEY_LOCAL_MACHINE, kBandKey, "InstallPath", scratch.path());
+    WriteText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar Name", "Locked Bar");
+    WriteText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar File", "Locked");
+    std::ofstream(scratch.File("Locked.ini"), std::ios::binary)
+        << "[Options]\r\nToolbar Name=Locked Bar\r\n";
+    holder = CreateFileA(scratch.File("Locked.ini").c_str(), GENERIC_READ, 0, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  }
+  ~LockedConfiguration() override {
+    Release();
+    CoUninitialize();
+    RemoveAllBandEntries();
+  }
+  void Release() {
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+    holder = INVALID_HANDLE_VALUE;
+  }
+  HRESULT GetFactory(BandDll& dll) {
+    ComPtr<IClassFactory> factory;
+    return dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory));
+  }
+
+  ScratchDir scratch;
+  HANDLE holder = INVALID_HANDLE_VALUE;
+};
+
+TEST_F(LockedConfiguration, EveryEntryPointFailsPromptlyWhileTheFileCannotBeRead) {
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  BandDll dll;
+  ASSERT_NE(dll.module(), nullptr);
+  EXPECT_EQ(GetFactory(dll), E_FAIL);
+  const struct {
+    const char* name;
+    std::function<HRESULT()> call;
+    HRESULT expected;
+  } later_calls[] = {
+      {"DllGetClassObject", [&] { return GetFactory(dll); }, E_FAIL},
+      {"DllRegisterServer", [&] { return dll.RegisterServer(); }, E_FAIL},
+      {"DllUnregisterServer", [&] { return dll.UnregisterServer(); }, E_FAIL},
+      {"DllCanUnloadNow", [&] { return dll.CanUnloadNow(); }, S_OK},
+  };
+  for (const auto& later : later_calls) {
+    const std::optional<HRESULT> result = ResultWithin(10000, later.call);
+    ASSERT_TRUE(result.has_value()) << later.name << " did not return";
+    EXPECT_EQ(*result, later.expected) << later.name;
+  }
+  EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, kClassKey, nullptr), std::nullopt)
+      << "nothing was registered from a configuration that was not read";
+}
+
+TEST_F(LockedConfiguration, TheLoadIsTriedAgainOnceTheFileIsReleased) {
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  BandDll dll;
+  EXPECT_EQ(GetFactory(dll), E_FAIL);
+  Release();
+  const std::optional<HRESULT> result = ResultWithin(10000, [&] { return GetFactory(dll); });
+  ASSERT_TRUE(result.has_value()) << "DllGetClassObject did not return";
+  EXPECT_EQ(*result, S_OK);
+
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
+  ComPtr<IPersist> band;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&band)), S_OK);
+  CLSID id{};
+  EXPECT_EQ(band->GetClassID(&id), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(id, BandClsid())) << "the configuration is whole after the retry";
+  band.Reset();
   factory.Reset();
   EXPECT_EQ(dll.CanUnloadNow(), S_OK);
 }
