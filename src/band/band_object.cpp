@@ -240,9 +240,10 @@ STDMETHODIMP TTarnwick::QueryContextMenu(HMENU menu, UINT index, UINT first_id, 
 STDMETHODIMP TTarnwick::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   return Guarded([&] {
     if (!info) return E_INVALIDARG;
-    const auto verb = reinterpret_cast<UINT_PTR>(info->lpVerb);
-    if (HIWORD(verb) != 0) return E_FAIL;
-    const int32_t offset = LOWORD(verb);
+    // A command offset is a 16-bit number in place of the pointer; anything
+    // above that range, in whatever bits, is a verb given as text.
+    if (!IS_INTRESOURCE(info->lpVerb)) return E_FAIL;
+    const int32_t offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
     if (offset > menu_item_count_ - 1) return E_FAIL;
     switch (offset) {
       case 0:

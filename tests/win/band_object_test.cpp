@@ -323,6 +323,22 @@ TEST_F(BandObject, UpdateBandinfoAsksTheSiteToAskAgain) {
   EXPECT_EQ(site.exec_calls.size(), 1u);
 }
 
+// A verb given as text is refused whatever its address: on x86_64 a text's
+// address may have zero in bits 16 to 31 and still lie above the 16-bit range
+// of command offsets.
+TEST_F(BandObject, VerbsGivenAsTextAreRefusedWhereverTheyLie) {
+  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+  AskForMenu();
+  std::vector<LPCSTR> verbs = {"properties"};
+  if (sizeof(void*) == 8) {
+    const unsigned long long above_16_bits[] = {0x100000000ull, 0x100000002ull, 0x7FFF00000001ull};
+    for (unsigned long long address : above_16_bits)
+      verbs.push_back(reinterpret_cast<LPCSTR>(static_cast<UINT_PTR>(address)));
+  }
+  for (LPCSTR verb : verbs) EXPECT_EQ(Invoke(verb), E_FAIL) << static_cast<const void*>(verb);
+  EXPECT_TRUE(site.exec_calls.empty()) << "a text verb was taken for a command";
+}
+
 TEST_F(BandObject, CommandStringsAreEmpty) {
   ComPtr<IContextMenu> menu = As<IContextMenu>();
   char text[16] = "garbage";
