@@ -4,6 +4,7 @@
 #include <wrl/client.h>
 
 #include "win32/com_support.h"
+#include "win32/modules.h"
 
 namespace pq::win32 {
 namespace {
@@ -103,7 +104,9 @@ void Win32Desktop::BringToFront(WindowId window) {
 
 void Win32Desktop::HyperlinkNavigate(const std::string& url) {
   // urlmon exports the service; it is taken from the system directory only.
-  if (!urlmon_) urlmon_.reset(LoadLibraryExA("urlmon.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  // Two browser windows may ask at once on threads of their own.
+  std::call_once(urlmon_loaded_,
+                 [this]() noexcept { urlmon_.reset(LoadSystemLibrary("urlmon.dll")); });
   if (!urlmon_) return;
   using NavigateString = HRESULT(WINAPI*)(IUnknown*, LPCWSTR);
   FARPROC proc = GetProcAddress(urlmon_.get(), "HlinkNavigateString");
