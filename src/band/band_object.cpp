@@ -7,6 +7,7 @@
 #include "band/class_id.h"
 #include "band/com_server.h"
 #include "config/toolbar_config.h"
+#include "win32/com_support.h"
 
 namespace pq::band {
 namespace {
@@ -274,14 +275,9 @@ STDMETHODIMP TTarnwick::GetCommandString(UINT_PTR, UINT type, UINT*, LPSTR name,
 
 void TTarnwick::UpdateBandInfo() {
   if (!command_target_) return;
-  VARIANT in;
-  VariantInit(&in);
-  in.vt = VT_I4;
-  in.lVal = static_cast<LONG>(band_id_);
-  VARIANT out;
-  VariantInit(&out);
-  command_target_->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, 0, &in, &out);
-  VariantClear(&out);
+  win32::Variant in = win32::Variant::Integer(static_cast<int32_t>(band_id_));
+  win32::Variant out;
+  command_target_->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, 0, in.get(), out.get());
 }
 
 void TTarnwick::NotifyFocusChange(bool gained) {

@@ -26,22 +26,15 @@ class DispatchBrowser final : public AutomationBrowser {
   explicit DispatchBrowser(ComPtr<IDispatch> dispatch) : dispatch_(std::move(dispatch)) {}
 
   void SetVisible(bool visible) override {
-    VARIANT arg;
-    VariantInit(&arg);
-    V_VT(&arg) = VT_BOOL;
-    V_BOOL(&arg) = visible ? VARIANT_TRUE : VARIANT_FALSE;
+    Variant arg = Variant::Boolean(visible);
     DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&arg, &put, 1, 1};
+    DISPPARAMS params{arg.get(), &put, 1, 1};
     Invoke(L"Visible", DISPATCH_PROPERTYPUT, params);
   }
 
   void Navigate(const std::string& url) override {
-    Bstr address(url);
-    VARIANT arg;
-    VariantInit(&arg);
-    V_VT(&arg) = VT_BSTR;
-    V_BSTR(&arg) = address.get();
-    DISPPARAMS params{&arg, nullptr, 1, 0};
+    Variant address = Variant::Text(url);
+    DISPPARAMS params{address.get(), nullptr, 1, 0};
     Invoke(L"Navigate", DISPATCH_METHOD, params);
   }
 
@@ -52,13 +45,10 @@ class DispatchBrowser final : public AutomationBrowser {
     HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) RaiseCallFailure(hr, MessageForHResult(hr));
 
-    VARIANT result;
-    VariantInit(&result);
     EXCEPINFO exception{};
     UINT bad_argument = 0;
-    hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result, &exception,
-                           &bad_argument);
-    VariantClear(&result);
+    hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, Variant().get(),
+                           &exception, &bad_argument);
     if (hr == DISP_E_EXCEPTION) {
       // The server's own description says more than the generic code.
       if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
