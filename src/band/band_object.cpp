@@ -18,6 +18,8 @@ using Microsoft::WRL::ComPtr;
 constexpr char kHookProperty[] = "Pelliquester.Band";
 
 constexpr int kBandHeight = 25;
+constexpr BOOL kFocusGained = -1;
+constexpr BOOL kFocusLost = 0;
 constexpr UINT kMenuItems = 4;
 
 // Nothing thrown may reach the host.
@@ -282,7 +284,8 @@ void TTarnwick::UpdateBandInfo() {
 
 void TTarnwick::NotifyFocusChange(bool gained) {
   if (!input_site_) return;
-  input_site_->OnFocusChangeIS(outer_, gained ? TRUE : FALSE);
+  // The band's focus notification passes true as -1.
+  input_site_->OnFocusChangeIS(outer_, gained ? kFocusGained : kFocusLost);
 }
 
 void TTarnwick::InstallHook(HWND window) {

@@ -45,6 +45,10 @@ void PumpMessages() {
   }
 }
 
+// How the band reports a focus change: true as -1.
+constexpr BOOL kGained = -1;
+constexpr BOOL kLost = 0;
+
 struct FocusChange {
   IUnknown* object;
   BOOL gained;
@@ -434,7 +438,7 @@ TEST_F(BandObject, EachParentNotificationReportsTheFocusOnce) {
   site.focus_changes.clear();
   SendMessageA(window, WM_PARENTNOTIFY, MAKEWPARAM(WM_LBUTTONDOWN, 0), MAKELPARAM(5, 5));
   ASSERT_EQ(site.focus_changes.size(), 1u);
-  EXPECT_EQ(site.focus_changes[0].gained, TRUE);
+  EXPECT_EQ(site.focus_changes[0].gained, kGained);
   EXPECT_EQ(As<IInputObject>()->HasFocusIO(), S_OK);
 }
 
@@ -460,7 +464,7 @@ TEST_F(BandObject, AClickInTheWindowTellsTheSiteThatTheBandHasTheFocus) {
     Sleep(10);
   }
   ASSERT_FALSE(site.focus_changes.empty()) << "the click didn't reach the band";
-  EXPECT_EQ(site.focus_changes.back().gained, TRUE);
+  EXPECT_EQ(site.focus_changes.back().gained, kGained);
   ComPtr<IUnknown> identity;
   band.As(&identity);
   EXPECT_EQ(site.focus_changes.back().object, identity.Get());
@@ -471,11 +475,11 @@ TEST_F(BandObject, ShowAndActivationMoveTheFocus) {
   HWND window = ShowBand();
   ComPtr<IInputObject> input = As<IInputObject>();
   ASSERT_FALSE(site.focus_changes.empty());
-  EXPECT_EQ(site.focus_changes.back().gained, TRUE);
+  EXPECT_EQ(site.focus_changes.back().gained, kGained);
   EXPECT_EQ(input->HasFocusIO(), S_OK);
 
   EXPECT_EQ(band->ShowDW(FALSE), S_OK);
-  EXPECT_EQ(site.focus_changes.back().gained, FALSE);
+  EXPECT_EQ(site.focus_changes.back().gained, kLost);
   EXPECT_EQ(input->HasFocusIO(), S_FALSE);
   EXPECT_TRUE(IsWindowVisible(window)) << "ShowDW doesn't hide the window";
 
