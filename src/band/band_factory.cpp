@@ -7,7 +7,7 @@
 #include "config/band_identity.h"
 #include "config/toolbar_config.h"
 #include "win32/modules.h"
-#include "win32/short_date.h"
+#include "win32/user_locale.h"
 
 namespace pq::band {
 namespace {

@@ -12,8 +12,10 @@
 #include "band/band_window.h"
 #include "band/com_server.h"
 #include "config/toolbar_config.h"
+#include "platform/date_time.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
+#include "win32/user_locale.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_internet.h"
 #include "win32/win32_registry.h"
@@ -56,6 +58,8 @@ ModuleState* Load() noexcept {
     loaded->platform.internet = &loaded->internet;
     loaded->platform.ui = &loaded->ui;
     loaded->platform.clock = &loaded->clock;
+    // Typed INI values are read and written in the user's regional forms.
+    UserFormatSettings() = win32::LocaleFormatSettings(LOCALE_USER_DEFAULT);
     InstallFileSystem(&loaded->files);
     loaded->server = std::make_unique<ComServer>(module_handle);
     LoadToolbarConfig(loaded->platform);
