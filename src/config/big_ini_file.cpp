@@ -42,42 +42,6 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
-// FoldCase as a table, for the loops that fold every byte.
-const std::array<unsigned char, 256>& FoldTable() {
-  static const std::array<unsigned char, 256> table = [] {
-    std::array<unsigned char, 256> folded{};
-    for (int c = 0; c < 256; ++c)
-      folded[c] = static_cast<unsigned char>(FoldCase(static_cast<char>(c)));
-    return folded;
-  }();
-  return table;
-}
-
-// Hash of a name folded to lower case, so that names equal without regard to
-// case hash alike.
-uint64_t FoldedHash(std::string_view text) {
-  const std::array<unsigned char, 256>& fold = FoldTable();
-  uint64_t hash = 14695981039346656037ull;
-  for (char c : text) {
-    hash ^= fold[static_cast<unsigned char>(c)];
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
-// SameText, quicker when the texts are written alike, as keys mostly are:
-// letters are folded only where the bytes differ.
-inline bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i]) {
-      const std::array<unsigned char, 256>& fold = FoldTable();
-      if (fold[static_cast<unsigned char>(a[i])] != fold[static_cast<unsigned char>(b[i])])
-        return false;
-    }
-  return true;
-}
-
 // Buffered output of whole lines, in chunks of the store's buffer size.
 class LineWriter {
  public:
@@ -214,9 +178,9 @@ int TSectionList::IndexOf(std::string_view name) const {
   const int count = Count();
   if (last_found_ < 0 || last_found_ >= count) last_found_ = 0;
   for (int i = last_found_; i < count; ++i)
-    if (SameName(Strings(i), name)) return last_found_ = i;
+    if (SameText(Strings(i), name)) return last_found_ = i;
   for (int i = 0; i < last_found_; ++i)
-    if (SameName(Strings(i), name)) return last_found_ = i;
+    if (SameText(Strings(i), name)) return last_found_ = i;
   return -1;
 }
 
@@ -240,7 +204,7 @@ bool TSectionList::EraseDuplicateSections(const DuplicateSectionHandler& handler
         table[slot] = i;
         break;
       }
-      if (SameName(Strings(other), name)) {
+      if (SameText(Strings(other), name)) {
         if (first.empty()) {
           first.resize(static_cast<size_t>(count));
           for (int j = 0; j < count; ++j) first[j] = j;
@@ -450,7 +414,7 @@ TBigIniFile::KeyPlace TBigIniFile::FindKey(std::string_view section, std::string
     if (section_cursor_ < 0 || section_cursor_ >= count) section_cursor_ = 0;
     const int start = section_cursor_;
     for (;;) {
-      if (SameName(sections_[section_cursor_], section)) {
+      if (SameText(sections_[section_cursor_], section)) {
         found = true;
         break;
       }
@@ -473,7 +437,7 @@ TBigIniFile::KeyPlace TBigIniFile::FindKey(std::string_view section, std::string
   const int line_count = lines->Count();
   for (int i = 0; i < line_count; ++i) {
     const std::string_view line = lines->Strings(i);
-    if (line.size() > length && line[length] == '=' && SameName(line.substr(0, length), name))
+    if (line.size() > length && line[length] == '=' && SameText(line.substr(0, length), name))
       return {lines, i};
   }
   return {lines, -1};
