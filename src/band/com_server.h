@@ -23,8 +23,9 @@ class ComServer {
   void AddObject() { ++objects_; }
   void ReleaseObject() { --objects_; }
   int32_t ObjectCount() const { return objects_; }
-  void AddFactoryRef() { ++factory_refs_; }
-  void ReleaseFactoryRef() { --factory_refs_; }
+  // Each returns the count that its own step produced.
+  int32_t AddFactoryRef() { return ++factory_refs_; }
+  int32_t ReleaseFactoryRef() { return --factory_refs_; }
   int32_t FactoryCount() const { return factory_refs_; }
   // The factory count is read first: an object is only created while a
   // factory reference is held, so once that count is seen at zero, an object

@@ -267,6 +267,33 @@ TEST_F(BandServer, CanUnloadNeverAnswersYesWhileAFactoryOrABandIsHeld) {
   EXPECT_EQ(wrong_answers, 0);
 }
 
+// Each AddRef and Release answers the count that it made itself, even while
+// other threads count too: no two answers of a kind are alike.
+TEST_F(BandServer, FactoryReferenceCountsAnswerTheirOwnStep) {
+  ComPtr<IClassFactory> factory = Factory();
+  constexpr int kThreads = 8, kSteps = 50000;
+  std::vector<std::vector<ULONG>> added(kThreads), released(kThreads);
+  // All threads add, then all threads release: the count only rises, then only falls.
+  for (auto* answers : {&added, &released}) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+      threads.emplace_back([&, answers, t] {
+        for (int i = 0; i < kSteps; ++i)
+          (*answers)[t].push_back(answers == &added ? factory->AddRef() : factory->Release());
+      });
+    for (std::thread& thread : threads) thread.join();
+  }
+  for (const auto* answers : {&added, &released}) {
+    std::set<ULONG> distinct;
+    for (const std::vector<ULONG>& of_thread : *answers)
+      distinct.insert(of_thread.begin(), of_thread.end());
+    EXPECT_EQ(distinct.size(), static_cast<size_t>(kThreads * kSteps))
+        << (answers == &added ? "AddRef" : "Release") << " answered a count twice";
+  }
+  EXPECT_EQ(factory->AddRef(), 2u);
+  EXPECT_EQ(factory->Release(), 1u);
+}
+
 TEST_F(BandServer, FailedCreationLeavesNoObjectBehind) {
   ComPtr<IClassFactory> factory = Factory();
   void* object = reinterpret_cast<void*>(0x1234);
