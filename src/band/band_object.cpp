@@ -140,7 +140,9 @@ STDMETHODIMP TTarnwick::GetWindow(HWND* phwnd) {
       if (!window->Create(site_window_, ToolbarConfig.ToolbarName)) return E_FAIL;
       // The window's creation has run; only now does it get the browser.
       window->SetHostBrowser(host_browser_);
-      InstallHook(window->Handle());
+      // Without the hook the window still works; a click in it just doesn't
+      // claim the focus for the band.
+      (void)InstallHook(window->Handle());
       toolbar_window_ = std::move(window);
     }
     *phwnd = toolbar_window_->Handle();
@@ -288,10 +290,17 @@ void TTarnwick::NotifyFocusChange(bool gained) {
   input_site_->OnFocusChangeIS(outer_, gained ? kFocusGained : kFocusLost);
 }
 
-void TTarnwick::InstallHook(HWND window) {
-  SetPropA(window, kHookProperty, this);
-  saved_window_proc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BandWindowProc)));
+bool TTarnwick::InstallHook(HWND window) {
+  if (!SetPropA(window, kHookProperty, this)) return false;
+  SetLastError(ERROR_SUCCESS);
+  const LONG_PTR previous =
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BandWindowProc));
+  if (previous == 0 && GetLastError() != ERROR_SUCCESS) {
+    RemovePropA(window, kHookProperty);
+    return false;
+  }
+  saved_window_proc_ = reinterpret_cast<WNDPROC>(previous);
+  return true;
 }
 
 void TTarnwick::RemoveHook(HWND window) {
@@ -315,6 +324,7 @@ LRESULT CALLBACK TTarnwick::BandWindowProc(HWND window, UINT message, WPARAM wpa
     }
   } catch (...) {
   }
+  if (!saved) return DefWindowProcA(window, message, wparam, lparam);
   return CallWindowProcA(saved, window, message, wparam, lparam);
 }
 
