@@ -316,22 +316,22 @@ TEST_F(BandServer, LockServerHoldsTheServer) {
 
 // --- a configuration that cannot be read ---
 
+struct PendingCall {
+  std::function<HRESULT()> body;
+  HRESULT result = E_UNEXPECTED;
+};
+
+DWORD WINAPI RunPendingCall(void* argument) {
+  auto* call = static_cast<PendingCall*>(argument);
+  call->result = call->body();
+  return 0;
+}
+
 // An entry point's result, or none when it did not return within the time:
 // a call that hangs fails the test instead of holding up the run.
 std::optional<HRESULT> ResultWithin(DWORD milliseconds, std::function<HRESULT()> call) {
-  struct Call {
-    std::function<HRESULT()> body;
-    HRESULT result = E_UNEXPECTED;
-  };
-  auto* pending = new Call{std::move(call)};
-  HANDLE thread = CreateThread(
-      nullptr, 0,
-      [](void* argument) -> DWORD {
-        auto* running = static_cast<Call*>(argument);
-        running->result = running->body();
-        return 0;
-      },
-      pending, 0, nullptr);
+  auto* pending = new PendingCall{std::move(call)};
+  HANDLE thread = CreateThread(nullptr, 0, &RunPendingCall, pending, 0, nullptr);
   if (!thread) {
     delete pending;
     return std::nullopt;
