@@ -14,6 +14,7 @@
 
 #include "support/band_dll.h"
 #include "support/counting_unknown.h"
+#include "support/mouse_input.h"
 
 namespace pq::testing {
 namespace {
@@ -451,19 +452,26 @@ TEST_F(BandObject, AClickInTheWindowTellsTheSiteThatTheBandHasTheFocus) {
   site.focus_changes.clear();
   HWND edit = EditOf(window);
   ASSERT_NE(edit, nullptr);
-  RECT area;
-  GetWindowRect(edit, &area);
-  SetCursorPos(area.left + 5, area.top + 5);
-  INPUT clicks[2] = {};
-  clicks[0].type = clicks[1].type = INPUT_MOUSE;
-  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ASSERT_EQ(SendInput(2, clicks, sizeof(INPUT)), 2u);
-  for (int i = 0; i < 100 && site.focus_changes.empty(); ++i) {
-    PumpMessages();
-    Sleep(10);
-  }
-  ASSERT_FALSE(site.focus_changes.empty()) << "the click didn't reach the band";
+  const POINT field = MiddleOf(edit);
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        PumpMessages();
+        return ClickWouldReach(edit, field);
+      },
+      5000))
+      << "the field is not where a click would reach it";
+  ASSERT_TRUE(ClickAt(field));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        PumpMessages();
+        return !site.focus_changes.empty();
+      },
+      5000))
+      << "the click didn't reach the band";
+  POINT at{};
+  GetCursorPos(&at);
+  EXPECT_EQ(at.x, field.x) << "the click landed beside the point";
+  EXPECT_EQ(at.y, field.y) << "the click landed beside the point";
   EXPECT_EQ(site.focus_changes.back().gained, kGained);
   ComPtr<IUnknown> identity;
   band.As(&identity);
