@@ -157,20 +157,20 @@ TSectionList::~TSectionList() {
 
 int TSectionList::AddSection(std::string_view name) {
   auto lines = std::make_unique<TStringList>();
-  const int index = TStringList::Add(name, lines.get());
+  const int index = names_.Add(name, lines.get());
   lines.release();
   return index;
 }
 
 void TSectionList::Delete(int index) {
   TStringList* lines = SectionItems(index);
-  TStringList::Delete(index);
+  names_.Delete(index);
   delete lines;
 }
 
 void TSectionList::Clear() {
   for (int i = 0; i < Count(); ++i) delete SectionItems(i);
-  TStringList::Clear();
+  names_.Clear();
   last_found_ = 0;
 }
 
@@ -236,7 +236,7 @@ bool TSectionList::EraseDuplicateSections(const DuplicateSectionHandler& handler
   auto drop_marked = [&] {
     for (int i = 0; i < count; ++i)
       if (dropped[i]) delete SectionItems(i);
-    DeleteMarked(dropped);
+    names_.DeleteMarked(dropped);
     last_found_ = 0;
   };
   try {
@@ -558,8 +558,6 @@ void TBigIniFile::ReadSection(std::string_view section, TStringList& strings) {
 }
 
 void TBigIniFile::ReadSections(TStringList& strings) {
-  // A section list would take the line lists for its own and free them.
-  if (dynamic_cast<TSectionList*>(&strings)) throw Error("ReadSections cannot fill a section list");
   UpdateScope update(strings);
   strings.Clear();
   for (int s = 0; s < sections_.Count(); ++s) strings.Add(sections_[s], sections_.SectionItems(s));
