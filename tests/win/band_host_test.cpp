@@ -33,22 +33,40 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return lines;
 }
 
+// A host started and left running; ended by force if the test leaves it so.
+class RunningHost {
+ public:
+  explicit RunningHost(const std::string& arguments) {
+    std::string command = "\"" + BandHostPath() + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+      return;
+    CloseHandle(process.hThread);
+    process_ = process.hProcess;
+  }
+  ~RunningHost() {
+    if (!process_) return;
+    if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
+    CloseHandle(process_);
+  }
+  RunningHost(const RunningHost&) = delete;
+  RunningHost& operator=(const RunningHost&) = delete;
+  HANDLE process() const { return process_; }
+
+ private:
+  HANDLE process_ = nullptr;
+};
+
 // The host's exit code, or -1 when it didn't finish in time.
 long RunHost(const std::string& arguments) {
-  std::string command = "\"" + BandHostPath() + "\" " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return -2;
+  RunningHost host(arguments);
+  if (!host.process()) return -2;
   DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-    GetExitCodeProcess(process.hProcess, &code);
-  else
-    TerminateProcess(process.hProcess, 1);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  if (WaitForSingleObject(host.process(), 60000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(host.process(), &code);
   return static_cast<long>(code);
 }
 
@@ -105,33 +123,6 @@ TEST_F(BandHost, HostsTheRegisteredBandFromCreationToRelease) {
                                           "host: frame closed",
                                       }));
 }
-
-// A host started and left running; ended by force if the test leaves it so.
-class RunningHost {
- public:
-  explicit RunningHost(const std::string& arguments) {
-    std::string command = "\"" + BandHostPath() + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-      return;
-    CloseHandle(process.hThread);
-    process_ = process.hProcess;
-  }
-  ~RunningHost() {
-    if (!process_) return;
-    if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
-    CloseHandle(process_);
-  }
-  RunningHost(const RunningHost&) = delete;
-  RunningHost& operator=(const RunningHost&) = delete;
-  HANDLE process() const { return process_; }
-
- private:
-  HANDLE process_ = nullptr;
-};
 
 void Send(std::vector<INPUT> inputs) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
