@@ -6,27 +6,15 @@
 #include "band/class_id.h"
 #include "config/band_identity.h"
 #include "config/toolbar_config.h"
-#include "win32/short_date.h"
+#include "win32/modules.h"
+#include "win32/user_locale.h"
 
 namespace pq::band {
 namespace {
 
-std::string ModuleFileName(HMODULE module) {
-  std::string name(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(module, name.data(), static_cast<DWORD>(name.size()));
-    if (length == 0) return std::string();
-    if (length < name.size()) {
-      name.resize(length);
-      return name;
-    }
-    name.resize(name.size() * 2);
-  }
-}
-
 // The class registration takes the short form of a name with blanks in it.
 std::string ServerPath(HMODULE module) {
-  const std::string path = ModuleFileName(module);
+  const std::string path = win32::ModuleFileName(module);
   if (path.find(' ') == std::string::npos) return path;
   const DWORD size = GetShortPathNameA(path.c_str(), nullptr, 0);
   if (size == 0) return path;

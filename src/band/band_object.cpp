@@ -7,6 +7,7 @@
 #include "band/class_id.h"
 #include "band/com_server.h"
 #include "config/toolbar_config.h"
+#include "win32/com_support.h"
 
 namespace pq::band {
 namespace {
@@ -17,6 +18,8 @@ using Microsoft::WRL::ComPtr;
 constexpr char kHookProperty[] = "Pelliquester.Band";
 
 constexpr int kBandHeight = 25;
+constexpr BOOL kFocusGained = -1;
+constexpr BOOL kFocusLost = 0;
 constexpr UINT kMenuItems = 4;
 
 // Nothing thrown may reach the host.
@@ -137,7 +140,9 @@ STDMETHODIMP TTarnwick::GetWindow(HWND* phwnd) {
       if (!window->Create(site_window_, ToolbarConfig.ToolbarName)) return E_FAIL;
       // The window's creation has run; only now does it get the browser.
       window->SetHostBrowser(host_browser_);
-      InstallHook(window->Handle());
+      // Without the hook the window still works; a click in it just doesn't
+      // claim the focus for the band.
+      (void)InstallHook(window->Handle());
       toolbar_window_ = std::move(window);
     }
     *phwnd = toolbar_window_->Handle();
@@ -240,9 +245,10 @@ STDMETHODIMP TTarnwick::QueryContextMenu(HMENU menu, UINT index, UINT first_id, 
 STDMETHODIMP TTarnwick::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   return Guarded([&] {
     if (!info) return E_INVALIDARG;
-    const auto verb = reinterpret_cast<UINT_PTR>(info->lpVerb);
-    if (HIWORD(verb) != 0) return E_FAIL;
-    const int32_t offset = LOWORD(verb);
+    // A command offset is a 16-bit number in place of the pointer; anything
+    // above that range, in whatever bits, is a verb given as text.
+    if (!IS_INTRESOURCE(info->lpVerb)) return E_FAIL;
+    const int32_t offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
     if (offset > menu_item_count_ - 1) return E_FAIL;
     switch (offset) {
       case 0:
@@ -273,25 +279,28 @@ STDMETHODIMP TTarnwick::GetCommandString(UINT_PTR, UINT type, UINT*, LPSTR name,
 
 void TTarnwick::UpdateBandInfo() {
   if (!command_target_) return;
-  VARIANT in;
-  VariantInit(&in);
-  in.vt = VT_I4;
-  in.lVal = static_cast<LONG>(band_id_);
-  VARIANT out;
-  VariantInit(&out);
-  command_target_->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, 0, &in, &out);
-  VariantClear(&out);
+  win32::Variant in = win32::Variant::Integer(static_cast<int32_t>(band_id_));
+  win32::Variant out;
+  command_target_->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, 0, in.get(), out.get());
 }
 
 void TTarnwick::NotifyFocusChange(bool gained) {
   if (!input_site_) return;
-  input_site_->OnFocusChangeIS(outer_, gained ? TRUE : FALSE);
+  // The band's focus notification passes true as -1.
+  input_site_->OnFocusChangeIS(outer_, gained ? kFocusGained : kFocusLost);
 }
 
-void TTarnwick::InstallHook(HWND window) {
-  SetPropA(window, kHookProperty, this);
-  saved_window_proc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BandWindowProc)));
+bool TTarnwick::InstallHook(HWND window) {
+  if (!SetPropA(window, kHookProperty, this)) return false;
+  SetLastError(ERROR_SUCCESS);
+  const LONG_PTR previous =
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BandWindowProc));
+  if (previous == 0 && GetLastError() != ERROR_SUCCESS) {
+    RemovePropA(window, kHookProperty);
+    return false;
+  }
+  saved_window_proc_ = reinterpret_cast<WNDPROC>(previous);
+  return true;
 }
 
 void TTarnwick::RemoveHook(HWND window) {
@@ -315,6 +324,7 @@ LRESULT CALLBACK TTarnwick::BandWindowProc(HWND window, UINT message, WPARAM wpa
     }
   } catch (...) {
   }
+  if (!saved) return DefWindowProcA(window, message, wparam, lparam);
   return CallWindowProcA(saved, window, message, wparam, lparam);
 }
 

@@ -91,7 +91,9 @@ class TTarnwick final : public IDeskBand,
   // Asks the site to ask for the band information again.
   void UpdateBandInfo();
   void NotifyFocusChange(bool gained);
-  void InstallHook(HWND window);
+  // Puts BandWindowProc in front of the window's own procedure; false, with
+  // nothing left behind, when the window refuses it.
+  [[nodiscard]] bool InstallHook(HWND window);
   void RemoveHook(HWND window);
   static LRESULT CALLBACK BandWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/error.h"
+#include "win32/com_support.h"
 
 namespace pq::band {
 namespace {
@@ -23,26 +24,6 @@ class ComApartment {
 
  private:
   bool initialised_;
-};
-
-class BstrVariant {
- public:
-  explicit BstrVariant(const std::string& text) {
-    VariantInit(&value_);
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    value_.vt = VT_BSTR;
-    value_.bstrVal = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), value_.bstrVal,
-                        length);
-  }
-  ~BstrVariant() { VariantClear(&value_); }
-  BstrVariant(const BstrVariant&) = delete;
-  BstrVariant& operator=(const BstrVariant&) = delete;
-  VARIANT* get() { return &value_; }
-
- private:
-  VARIANT value_;
 };
 
 // A browser without bars on request (E_NOTIMPL) leaves showing the band to the
@@ -63,15 +44,10 @@ void ShowBandInBrowser(const std::string& class_id) {
   if (FAILED(CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER,
                               IID_PPV_ARGS(&browser))))
     throw Error("The browser could not be started");
-  BstrVariant id(class_id);
-  VARIANT empty;
-  VariantInit(&empty);
-  Check(browser->ShowBrowserBar(id.get(), &empty, &empty));
-  VARIANT show;
-  VariantInit(&show);
-  show.vt = VT_BOOL;
-  show.boolVal = VARIANT_TRUE;
-  Check(browser->ShowBrowserBar(id.get(), &show, &empty));
+  win32::Variant id = win32::Variant::Text(class_id);
+  win32::Variant empty;
+  Check(browser->ShowBrowserBar(id.get(), empty.get(), empty.get()));
+  Check(browser->ShowBrowserBar(id.get(), win32::Variant::Boolean(true).get(), empty.get()));
 }
 
 }  // namespace pq::band

@@ -39,13 +39,11 @@ STDMETHODIMP ComObjectFactory::QueryInterface(REFIID riid, void** ppv) {
 }
 
 STDMETHODIMP_(ULONG) ComObjectFactory::AddRef() {
-  server_.AddFactoryRef();
-  return static_cast<ULONG>(server_.FactoryCount());
+  return static_cast<ULONG>(server_.AddFactoryRef());
 }
 
 STDMETHODIMP_(ULONG) ComObjectFactory::Release() {
-  server_.ReleaseFactoryRef();
-  return static_cast<ULONG>(server_.FactoryCount());
+  return static_cast<ULONG>(server_.ReleaseFactoryRef());
 }
 
 STDMETHODIMP ComObjectFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {

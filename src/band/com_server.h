@@ -23,10 +23,17 @@ class ComServer {
   void AddObject() { ++objects_; }
   void ReleaseObject() { --objects_; }
   int32_t ObjectCount() const { return objects_; }
-  void AddFactoryRef() { ++factory_refs_; }
-  void ReleaseFactoryRef() { --factory_refs_; }
+  // Each returns the count that its own step produced.
+  int32_t AddFactoryRef() { return ++factory_refs_; }
+  int32_t ReleaseFactoryRef() { return --factory_refs_; }
   int32_t FactoryCount() const { return factory_refs_; }
-  bool CanUnload() const { return objects_ == 0 && factory_refs_ == 0; }
+  // The factory count is read first: an object is only created while a
+  // factory reference is held, so once that count is seen at zero, an object
+  // made just before it dropped is already in the object count.
+  bool CanUnload() const {
+    if (factory_refs_.load() != 0) return false;
+    return objects_.load() == 0;
+  }
 
   void AddFactory(ComObjectFactory* factory);
   void RemoveFactory(ComObjectFactory* factory);

@@ -1,8 +1,10 @@
-// The module's entry points. The component loads its configuration once per
-// process, at the first entry point call rather than under the loader lock.
+// The module's entry points. The component loads its configuration at the
+// first entry point call rather than under the loader lock, once per process
+// unless loading fails.
 #include <olectl.h>
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -10,8 +12,10 @@
 #include "band/band_window.h"
 #include "band/com_server.h"
 #include "config/toolbar_config.h"
+#include "platform/date_time.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
+#include "win32/user_locale.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_internet.h"
 #include "win32/win32_registry.h"
@@ -34,38 +38,65 @@ struct ModuleState {
 };
 
 HMODULE module_handle = nullptr;
-std::once_flag load_once;
-// Freed when the module is unloaded; left to the system when the process ends.
-ModuleState* state = nullptr;
+// Lets one thread at a time load; readers of a loaded state need no lock.
+std::mutex load_lock;
+// Published only once whole. Freed when the module is unloaded; left to the
+// system when the process ends.
+std::atomic<ModuleState*> state{nullptr};
 
-// Server object, configuration, class factory: in this order.
-void Load() {
-  auto loaded = std::make_unique<ModuleState>();
-  loaded->platform.registry = &loaded->registry;
-  loaded->platform.messages = &loaded->messages;
-  loaded->platform.internet = &loaded->internet;
-  loaded->platform.ui = &loaded->ui;
-  loaded->platform.clock = &loaded->clock;
-  InstallFileSystem(&loaded->files);
-  loaded->server = std::make_unique<ComServer>(module_handle);
-  LoadToolbarConfig(loaded->platform);
-  loaded->factory = std::make_unique<TTarnwickFactory>(*loaded->server, loaded->platform);
-  state = loaded.release();
+// Server object, configuration, class factory: in this order. A load that
+// fails leaves nothing behind, no half-filled configuration and no service
+// pointing into the discarded state, and the next entry point call tries
+// again: a configuration file that an editor or a scanner holds for a moment
+// must not disable the toolbar until the browser restarts.
+ModuleState* Load() noexcept {
+  std::unique_ptr<ModuleState> loaded;
+  try {
+    loaded = std::make_unique<ModuleState>();
+    loaded->platform.registry = &loaded->registry;
+    loaded->platform.messages = &loaded->messages;
+    loaded->platform.internet = &loaded->internet;
+    loaded->platform.ui = &loaded->ui;
+    loaded->platform.clock = &loaded->clock;
+    // Typed INI values are read and written in the user's regional forms.
+    UserFormatSettings() = win32::LocaleFormatSettings(LOCALE_USER_DEFAULT);
+    InstallFileSystem(&loaded->files);
+    loaded->server = std::make_unique<ComServer>(module_handle);
+    LoadToolbarConfig(loaded->platform);
+    loaded->factory = std::make_unique<TTarnwickFactory>(*loaded->server, loaded->platform);
+    return loaded.release();
+  } catch (...) {
+    InstallFileSystem(nullptr);
+    ClearToolbarConfig();
+    return nullptr;
+  }
 }
 
-ComServer& LoadedServer() {
-  std::call_once(load_once, Load);
-  return *state->server;
+// The loaded state, loading it first if need be; null when loading failed.
+ModuleState* LoadedState() {
+  if (ModuleState* loaded = state.load(std::memory_order_acquire)) return loaded;
+  std::lock_guard<std::mutex> lock(load_lock);
+  ModuleState* loaded = state.load(std::memory_order_acquire);
+  if (!loaded) {
+    loaded = Load();
+    state.store(loaded, std::memory_order_release);
+  }
+  return loaded;
 }
 
-// The reverse of Load.
+ComServer* LoadedServer() {
+  ModuleState* loaded = LoadedState();
+  return loaded ? loaded->server.get() : nullptr;
+}
+
+// The reverse of Load. Runs when the module is freed, when no entry point
+// call can be under way.
 void Unload() {
   ClearToolbarConfig();
-  if (state) {
-    state->factory.reset();
-    state->server.reset();
-    delete state;
-    state = nullptr;
+  if (ModuleState* loaded = state.exchange(nullptr)) {
+    loaded->factory.reset();
+    loaded->server.reset();
+    delete loaded;
   }
   InstallFileSystem(nullptr);
   BandWindow::UnregisterWindowClass(module_handle);
@@ -73,7 +104,10 @@ void Unload() {
 
 }  // namespace
 
-ComServer* Server() { return state ? state->server.get() : nullptr; }
+ComServer* Server() {
+  ModuleState* loaded = state.load(std::memory_order_acquire);
+  return loaded ? loaded->server.get() : nullptr;
+}
 
 }  // namespace pq::band
 
@@ -98,7 +132,9 @@ STDAPI DllGetClassObject(REFCLSID class_id, REFIID riid, LPVOID* ppv) {
   try {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    pq::band::ComObjectFactory* factory = LoadedServer().FindFactory(class_id);
+    pq::band::ComServer* server = LoadedServer();
+    if (!server) return E_FAIL;
+    pq::band::ComObjectFactory* factory = server->FindFactory(class_id);
     if (!factory) return CLASS_E_CLASSNOTAVAILABLE;
     return factory->QueryInterface(riid, ppv);
   } catch (...) {
@@ -117,7 +153,9 @@ STDAPI DllCanUnloadNow() {
 
 STDAPI DllRegisterServer() {
   try {
-    LoadedServer().UpdateRegistry(true);
+    pq::band::ComServer* server = LoadedServer();
+    if (!server) return E_FAIL;
+    server->UpdateRegistry(true);
     return S_OK;
   } catch (...) {
     return E_FAIL;
@@ -126,7 +164,9 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
   try {
-    LoadedServer().UpdateRegistry(false);
+    pq::band::ComServer* server = LoadedServer();
+    if (!server) return E_FAIL;
+    server->UpdateRegistry(false);
     return S_OK;
   } catch (...) {
     return E_FAIL;

@@ -42,42 +42,6 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
-// FoldCase as a table, for the loops that fold every byte.
-const std::array<unsigned char, 256>& FoldTable() {
-  static const std::array<unsigned char, 256> table = [] {
-    std::array<unsigned char, 256> folded{};
-    for (int c = 0; c < 256; ++c)
-      folded[c] = static_cast<unsigned char>(FoldCase(static_cast<char>(c)));
-    return folded;
-  }();
-  return table;
-}
-
-// Hash of a name folded to lower case, so that names equal without regard to
-// case hash alike.
-uint64_t FoldedHash(std::string_view text) {
-  const std::array<unsigned char, 256>& fold = FoldTable();
-  uint64_t hash = 14695981039346656037ull;
-  for (char c : text) {
-    hash ^= fold[static_cast<unsigned char>(c)];
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
-// SameText, quicker when the texts are written alike, as keys mostly are:
-// letters are folded only where the bytes differ.
-inline bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i]) {
-      const std::array<unsigned char, 256>& fold = FoldTable();
-      if (fold[static_cast<unsigned char>(a[i])] != fold[static_cast<unsigned char>(b[i])])
-        return false;
-    }
-  return true;
-}
-
 // Buffered output of whole lines, in chunks of the store's buffer size.
 class LineWriter {
  public:
@@ -193,20 +157,20 @@ TSectionList::~TSectionList() {
 
 int TSectionList::AddSection(std::string_view name) {
   auto lines = std::make_unique<TStringList>();
-  const int index = TStringList::Add(name, lines.get());
+  const int index = names_.Add(name, lines.get());
   lines.release();
   return index;
 }
 
 void TSectionList::Delete(int index) {
   TStringList* lines = SectionItems(index);
-  TStringList::Delete(index);
+  names_.Delete(index);
   delete lines;
 }
 
 void TSectionList::Clear() {
   for (int i = 0; i < Count(); ++i) delete SectionItems(i);
-  TStringList::Clear();
+  names_.Clear();
   last_found_ = 0;
 }
 
@@ -214,9 +178,9 @@ int TSectionList::IndexOf(std::string_view name) const {
   const int count = Count();
   if (last_found_ < 0 || last_found_ >= count) last_found_ = 0;
   for (int i = last_found_; i < count; ++i)
-    if (SameName(Strings(i), name)) return last_found_ = i;
+    if (SameText(Strings(i), name)) return last_found_ = i;
   for (int i = 0; i < last_found_; ++i)
-    if (SameName(Strings(i), name)) return last_found_ = i;
+    if (SameText(Strings(i), name)) return last_found_ = i;
   return -1;
 }
 
@@ -240,7 +204,7 @@ bool TSectionList::EraseDuplicateSections(const DuplicateSectionHandler& handler
         table[slot] = i;
         break;
       }
-      if (SameName(Strings(other), name)) {
+      if (SameText(Strings(other), name)) {
         if (first.empty()) {
           first.resize(static_cast<size_t>(count));
           for (int j = 0; j < count; ++j) first[j] = j;
@@ -272,7 +236,7 @@ bool TSectionList::EraseDuplicateSections(const DuplicateSectionHandler& handler
   auto drop_marked = [&] {
     for (int i = 0; i < count; ++i)
       if (dropped[i]) delete SectionItems(i);
-    DeleteMarked(dropped);
+    names_.DeleteMarked(dropped);
     last_found_ = 0;
   };
   try {
@@ -450,7 +414,7 @@ TBigIniFile::KeyPlace TBigIniFile::FindKey(std::string_view section, std::string
     if (section_cursor_ < 0 || section_cursor_ >= count) section_cursor_ = 0;
     const int start = section_cursor_;
     for (;;) {
-      if (SameName(sections_[section_cursor_], section)) {
+      if (SameText(sections_[section_cursor_], section)) {
         found = true;
         break;
       }
@@ -473,7 +437,7 @@ TBigIniFile::KeyPlace TBigIniFile::FindKey(std::string_view section, std::string
   const int line_count = lines->Count();
   for (int i = 0; i < line_count; ++i) {
     const std::string_view line = lines->Strings(i);
-    if (line.size() > length && line[length] == '=' && SameName(line.substr(0, length), name))
+    if (line.size() > length && line[length] == '=' && SameText(line.substr(0, length), name))
       return {lines, i};
   }
   return {lines, -1};
@@ -594,8 +558,6 @@ void TBigIniFile::ReadSection(std::string_view section, TStringList& strings) {
 }
 
 void TBigIniFile::ReadSections(TStringList& strings) {
-  // A section list would take the line lists for its own and free them.
-  if (dynamic_cast<TSectionList*>(&strings)) throw Error("ReadSections cannot fill a section list");
   UpdateScope update(strings);
   strings.Clear();
   for (int s = 0; s < sections_.Count(); ++s) strings.Add(sections_[s], sections_.SectionItems(s));

@@ -22,30 +22,33 @@ using DuplicateSectionHandler =
 
 // The sections of a store in order: each entry is a section name as it stood
 // between the brackets, and its object is the section's line list, owned by
-// the entry. Entries are made with AddSection only.
-class TSectionList : public TStringList {
+// the entry. It holds a string list of the names rather than being one, so
+// that no caller can add, replace or drop an entry without its lines.
+class TSectionList {
  public:
   TSectionList() = default;
-  ~TSectionList() override;
+  ~TSectionList();
   TSectionList(const TSectionList&) = delete;
   TSectionList& operator=(const TSectionList&) = delete;
 
+  int Count() const { return names_.Count(); }
+  // Indexes outside 0..Count()-1 throw std::out_of_range.
+  std::string_view operator[](int index) const { return names_[index]; }
+  std::string_view Strings(int index) const { return names_.Strings(index); }
+  TStringList* SectionItems(int index) const {
+    return static_cast<TStringList*>(names_.Objects(index));
+  }
+
   // Appends a section with a new empty line list; returns its index.
   int AddSection(std::string_view name);
-  int Add(std::string_view, void*) = delete;
-  void AddStrings(const TStringList&) = delete;
-  void Insert(int, std::string_view, void*) = delete;
-  void PutObject(int, void*) = delete;
-  void Delete(int index) override;
-  void Clear() override;
+  void Delete(int index);
+  void Clear();
 
   // Searches from the entry found last to the end, then from the start: reading
-  // sections in file order never rescans the list.
-  int IndexOf(std::string_view name) const override;
+  // sections in file order never rescans the list. -1 when absent.
+  int IndexOf(std::string_view name) const;
   int LastFound() const { return last_found_; }
   void ResetLastFound() { last_found_ = 0; }
-
-  TStringList* SectionItems(int index) const { return static_cast<TStringList*>(Objects(index)); }
 
   // Keeps one section of every group of same-named ones (names compared
   // without regard to case): without a handler the first in the list. Returns
@@ -53,6 +56,7 @@ class TSectionList : public TStringList {
   bool EraseDuplicateSections(const DuplicateSectionHandler& handler);
 
  private:
+  TStringList names_;
   mutable int last_found_ = 0;
 };
 

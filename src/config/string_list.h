@@ -71,9 +71,10 @@ class TStringList {
   // Every entry's text followed by CR LF.
   std::string Text() const;
 
- protected:
   // Deletes, in one pass, every entry whose flag is set (flags by index).
   void DeleteMarked(const std::vector<char>& marked);
+
+ protected:
   void Changed() {
     if (update_count_ > 0)
       pending_change_ = true;

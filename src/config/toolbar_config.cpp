@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <fstream>
+#include <utility>
 
 #include "config/band_identity.h"
 #include "config/big_ini_file.h"
@@ -24,13 +25,14 @@ constexpr char kCopyrightLead[] = "Copyright (C) 2003-";
 constexpr char kProductDomain[] = "pelliquester.example.com";
 constexpr size_t kPieceSize = 1024;
 
-std::string SideFile(const char* suffix) {
-  return ToolbarConfig.InstallPath + "\\" + ToolbarConfig.ToolbarFile + suffix;
+std::string SideFile(const ToolbarConfigRecord& config, const char* suffix) {
+  return config.InstallPath + "\\" + config.ToolbarFile + suffix;
 }
+std::string SideFile(const char* suffix) { return SideFile(ToolbarConfig, suffix); }
 
-std::string RegistryText(Platform& platform, const char* name) {
+std::string RegistryText(Platform& platform, const std::string& key, const char* name) {
   RegVariant value;
-  GetRegistryData(platform, RegRoot::LocalMachine, ToolbarConfig.BandKeyPath, name, value);
+  GetRegistryData(platform, RegRoot::LocalMachine, key, name, value);
   return VariantToText(value);
 }
 
@@ -86,28 +88,32 @@ std::string BackupConfigFilePath() { return SideFile(" Default.ini"); }
 std::string BannerFilePath() { return SideFile(".bmp"); }
 
 void LoadToolbarConfig(Platform& platform) {
-  ToolbarConfig.BandClassId = kBandClassId;
-  ToolbarConfig.BandKeyPath = std::string(kExplorerBarsKey) + "\\" + ToolbarConfig.BandClassId;
+  // Filled aside and put in force whole: a load that fails part way leaves the
+  // record as it was.
+  ToolbarConfigRecord loaded;
+  loaded.BandClassId = kBandClassId;
+  loaded.BandKeyPath = std::string(kExplorerBarsKey) + "\\" + loaded.BandClassId;
 
-  ToolbarConfig.InstallPath = RegistryText(platform, "InstallPath");
-  ToolbarConfig.ToolbarName = RegistryText(platform, "Toolbar Name");
-  ToolbarConfig.ToolbarFile = RegistryText(platform, "Toolbar File");
+  loaded.InstallPath = RegistryText(platform, loaded.BandKeyPath, "InstallPath");
+  loaded.ToolbarName = RegistryText(platform, loaded.BandKeyPath, "Toolbar Name");
+  loaded.ToolbarFile = RegistryText(platform, loaded.BandKeyPath, "Toolbar File");
 
   {
-    TBigIniFile ini(ConfigFilePath());
-    ToolbarConfig.CompanyName = ini.ReadString(kOptions, "Company Name", kDefaultCompanyName);
-    ToolbarConfig.HomePageUrl = ini.ReadString(kOptions, "Home Page URL", kDefaultHomePageUrl);
-    ToolbarConfig.ContactEmail = ini.ReadString(kOptions, "Contact E-Mail", kDefaultContactEmail);
-    ToolbarConfig.FlashUrl = ini.ReadString(kOptions, "Flash URL", "");
-    ToolbarConfig.SearchUrl = ini.ReadString(kOptions, "Search URL", kDefaultSearchUrl);
-    ToolbarConfig.UpdatesUrl = ini.ReadString(kOptions, "Updates URL", "");
+    TBigIniFile ini(SideFile(loaded, ".ini"));
+    loaded.CompanyName = ini.ReadString(kOptions, "Company Name", kDefaultCompanyName);
+    loaded.HomePageUrl = ini.ReadString(kOptions, "Home Page URL", kDefaultHomePageUrl);
+    loaded.ContactEmail = ini.ReadString(kOptions, "Contact E-Mail", kDefaultContactEmail);
+    loaded.FlashUrl = ini.ReadString(kOptions, "Flash URL", "");
+    loaded.SearchUrl = ini.ReadString(kOptions, "Search URL", kDefaultSearchUrl);
+    loaded.UpdatesUrl = ini.ReadString(kOptions, "Updates URL", "");
   }
-  ToolbarConfig.CopyrightText =
+  loaded.CopyrightText =
       kCopyrightLead + FourDigitYear(platform.clock->Today()) + " " + kProductDomain;
 
-  ToolbarConfig.DefaultSpeedCount = 1;
-  ToolbarConfig.DefaultSpeedUrls[1] = kCompanyHost;
-  ToolbarConfig.DefaultSpeedImages[1] = 1;
+  loaded.DefaultSpeedCount = 1;
+  loaded.DefaultSpeedUrls[1] = kCompanyHost;
+  loaded.DefaultSpeedImages[1] = 1;
+  ToolbarConfig = std::move(loaded);
 }
 
 void ClearToolbarConfig() { ToolbarConfig = ToolbarConfigRecord{}; }

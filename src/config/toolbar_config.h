@@ -49,6 +49,8 @@ std::string BackupConfigFilePath();      // " Default.ini": what the last update
 std::string BannerFilePath();            // ".bmp": the banner picture
 
 // Reads the installation's registry values and the configuration's [Options].
+// A configuration file that exists but cannot be read throws InOutError and
+// leaves ToolbarConfig as it was.
 void LoadToolbarConfig(Platform& platform);
 void ClearToolbarConfig();
 

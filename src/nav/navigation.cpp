@@ -5,12 +5,24 @@
 namespace pq {
 namespace {
 
+// Showing the browser is no condition of navigating: a browser that refuses
+// it may still open the address, so Navigate's result decides. Only a browser
+// that is gone for good says so here.
+void Show(AutomationBrowser& browser) {
+  try {
+    browser.SetVisible(true);
+  } catch (const BrowserGoneError&) {
+    throw;
+  } catch (const Error&) {
+  }
+}
+
 void StartSeparateBrowser(Desktop& desktop, SeparateBrowser& separate_browser,
                           const std::string& url) {
   // A browser that fails to start is not kept, so the next navigation tries
-  // again; one that starts is kept even if showing it or navigating fails.
+  // again; one that starts is kept even if navigating fails.
   separate_browser.Hold(desktop.CreateBrowser());
-  separate_browser.Object().SetVisible(true);
+  Show(separate_browser.Object());
   separate_browser.Object().Navigate(url);
 }
 
@@ -40,7 +52,7 @@ void OpenInSeparateBrowser(Platform& platform, SeparateBrowser& separate_browser
   try {
     // A browser whose window the user closed may still live hidden; it is
     // shown again rather than navigated out of sight.
-    separate_browser.Object().SetVisible(true);
+    Show(separate_browser.Object());
     separate_browser.Object().Navigate(url);
   } catch (const BrowserGoneError&) {
     // The user closed the browser for good: start a new one in its place.

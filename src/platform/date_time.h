@@ -27,7 +27,7 @@ struct FormatSettings {
 };
 
 // The process's settings: US English until someone fills them from the
-// user's locale.
+// user's locale, as the component does when it loads.
 FormatSettings& UserFormatSettings();
 
 // Calendar arithmetic (proleptic Gregorian, years 1 to 9999).

@@ -1,27 +1,8 @@
 #include "platform/text.h"
 
-#include <array>
-
 namespace pq {
-namespace {
 
-constexpr std::array<unsigned char, 256> MakeFoldTable() {
-  std::array<unsigned char, 256> table{};
-  for (int c = 0; c < 256; ++c) table[c] = static_cast<unsigned char>(c);
-  for (int c = 'A'; c <= 'Z'; ++c) table[c] = static_cast<unsigned char>(c + 32);
-  for (int c = 0xC0; c <= 0xDE; ++c)
-    if (c != 0xD7) table[c] = static_cast<unsigned char>(c + 32);  // 0xD7 is the multiplication sign
-  table[0x8A] = 0x9A;  // S caron
-  table[0x8C] = 0x9C;  // OE
-  table[0x8E] = 0x9E;  // Z caron
-  table[0x9F] = 0xFF;  // Y diaeresis
-  return table;
-}
-constexpr std::array<unsigned char, 256> kFold = MakeFoldTable();
-
-}  // namespace
-
-char FoldCase(char c) { return static_cast<char>(kFold[static_cast<unsigned char>(c)]); }
+using text_detail::kFold;
 
 int CompareText(std::string_view a, std::string_view b) {
   const size_t n = a.size() < b.size() ? a.size() : b.size();
@@ -31,6 +12,15 @@ int CompareText(std::string_view a, std::string_view b) {
     if (x != y) return x - y;
   }
   return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+uint64_t FoldedHash(std::string_view text) {
+  uint64_t hash = 14695981039346656037ull;
+  for (char c : text) {
+    hash ^= kFold[static_cast<unsigned char>(c)];
+    hash *= 1099511628211ull;
+  }
+  return hash;
 }
 
 std::string LowerCase(std::string_view text) {

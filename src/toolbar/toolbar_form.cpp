@@ -340,16 +340,6 @@ void TToolbarForm::WriteSetting(const std::string& name, const std::string& valu
   WriteToolbarSetting(platform_, name, value);
 }
 
-size_t TToolbarForm::FoldedHash::operator()(std::string_view name) const noexcept {
-  // FNV-1a over the folded characters: names that SameText equates hash alike.
-  uint64_t hash = 14695981039346656037ull;
-  for (char c : name) {
-    hash ^= static_cast<unsigned char>(FoldCase(c));
-    hash *= 1099511628211ull;
-  }
-  return static_cast<size_t>(hash);
-}
-
 TComponent* TToolbarForm::FindComponent(const std::string& name) const {
   if (name.empty()) return nullptr;
   auto found = by_name_.find(std::string_view(name));

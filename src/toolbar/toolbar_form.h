@@ -216,7 +216,9 @@ class TToolbarForm {
   // not in the index.
   struct FoldedHash {
     using is_transparent = void;
-    size_t operator()(std::string_view name) const noexcept;
+    size_t operator()(std::string_view name) const noexcept {
+      return static_cast<size_t>(pq::FoldedHash(name));
+    }
   };
   struct SameTextEqual {
     using is_transparent = void;

@@ -22,6 +22,27 @@ Bstr::Bstr(const std::string& text) {
   if (!bstr_) throw std::bad_alloc();
 }
 
+Variant Variant::Integer(int32_t value) {
+  Variant variant;
+  V_VT(&variant.value_) = VT_I4;
+  V_I4(&variant.value_) = value;
+  return variant;
+}
+
+Variant Variant::Boolean(bool value) {
+  Variant variant;
+  V_VT(&variant.value_) = VT_BOOL;
+  V_BOOL(&variant.value_) = value ? VARIANT_TRUE : VARIANT_FALSE;
+  return variant;
+}
+
+Variant Variant::Text(const std::string& text) {
+  Variant variant;
+  V_BSTR(&variant.value_) = Bstr(text).release();
+  V_VT(&variant.value_) = VT_BSTR;
+  return variant;
+}
+
 std::string MessageForHResult(HRESULT hr) {
   return Win32SystemMessages().MessageFor(static_cast<uint32_t>(hr));
 }

@@ -6,6 +6,7 @@
 // after windows.h, which it needs
 #include <oleauto.h>
 
+#include <cstdint>
 #include <string>
 
 namespace pq::win32 {
@@ -21,9 +22,36 @@ class Bstr {
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   BSTR get() const { return bstr_; }
+  // Hands the string over to the caller, who frees it.
+  BSTR release() {
+    BSTR released = bstr_;
+    bstr_ = nullptr;
+    return released;
+  }
 
  private:
   BSTR bstr_ = nullptr;
+};
+
+// Owns one automation variant and clears it when it goes: empty unless made
+// by one of the builders.
+class Variant {
+ public:
+  Variant() { VariantInit(&value_); }
+  ~Variant() { VariantClear(&value_); }
+  Variant(Variant&& other) noexcept : value_(other.value_) { VariantInit(&other.value_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  Variant& operator=(Variant&&) = delete;
+
+  static Variant Integer(int32_t value);         // VT_I4
+  static Variant Boolean(bool value);            // VT_BOOL
+  static Variant Text(const std::string& text);  // VT_BSTR; throws std::bad_alloc
+
+  VARIANT* get() { return &value_; }
+
+ private:
+  VARIANT value_;
 };
 
 // The system's message for a failure code.

@@ -4,7 +4,7 @@
 #include <shlobj.h>
 
 #include "win32/com_support.h"
-#include "win32/system_library.h"
+#include "win32/modules.h"
 
 namespace pq::win32 {
 namespace {
@@ -20,7 +20,8 @@ constexpr GUID kLocalAppDataLow = {
 
 template <typename Function>
 Function BrowserFunction(const char* name) {
-  HMODULE browser = SystemLibrary("ieframe.dll");
+  // Loaded once and kept: the functions taken from it stay valid.
+  static const HMODULE browser = LoadSystemLibrary("ieframe.dll");
   if (!browser) return nullptr;
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(browser, name)));
 }

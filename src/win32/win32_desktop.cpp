@@ -4,6 +4,7 @@
 #include <wrl/client.h>
 
 #include "win32/com_support.h"
+#include "win32/modules.h"
 #include "win32/protected_mode.h"
 
 namespace pq::win32 {
@@ -26,22 +27,15 @@ class DispatchBrowser final : public AutomationBrowser {
   explicit DispatchBrowser(ComPtr<IDispatch> dispatch) : dispatch_(std::move(dispatch)) {}
 
   void SetVisible(bool visible) override {
-    VARIANT arg;
-    VariantInit(&arg);
-    V_VT(&arg) = VT_BOOL;
-    V_BOOL(&arg) = visible ? VARIANT_TRUE : VARIANT_FALSE;
+    Variant arg = Variant::Boolean(visible);
     DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&arg, &put, 1, 1};
+    DISPPARAMS params{arg.get(), &put, 1, 1};
     Invoke(L"Visible", DISPATCH_PROPERTYPUT, params);
   }
 
   void Navigate(const std::string& url) override {
-    Bstr address(url);
-    VARIANT arg;
-    VariantInit(&arg);
-    V_VT(&arg) = VT_BSTR;
-    V_BSTR(&arg) = address.get();
-    DISPPARAMS params{&arg, nullptr, 1, 0};
+    Variant address = Variant::Text(url);
+    DISPPARAMS params{address.get(), nullptr, 1, 0};
     Invoke(L"Navigate", DISPATCH_METHOD, params);
   }
 
@@ -52,13 +46,10 @@ class DispatchBrowser final : public AutomationBrowser {
     HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) RaiseCallFailure(hr, MessageForHResult(hr));
 
-    VARIANT result;
-    VariantInit(&result);
     EXCEPINFO exception{};
     UINT bad_argument = 0;
-    hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result, &exception,
-                           &bad_argument);
-    VariantClear(&result);
+    hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, Variant().get(),
+                           &exception, &bad_argument);
     if (hr == DISP_E_EXCEPTION) {
       // The server's own description says more than the generic code.
       if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
@@ -104,7 +95,9 @@ void Win32Desktop::BringToFront(WindowId window) {
 
 void Win32Desktop::HyperlinkNavigate(const std::string& url) {
   // urlmon exports the service; it is taken from the system directory only.
-  if (!urlmon_) urlmon_.reset(LoadLibraryExA("urlmon.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  // Two browser windows may ask at once on threads of their own.
+  std::call_once(urlmon_loaded_,
+                 [this]() noexcept { urlmon_.reset(LoadSystemLibrary("urlmon.dll")); });
   if (!urlmon_) return;
   using NavigateString = HRESULT(WINAPI*)(IUnknown*, LPCWSTR);
   FARPROC proc = GetProcAddress(urlmon_.get(), "HlinkNavigateString");
@@ -118,30 +111,10 @@ void Win32Desktop::OpenWithShell(const std::string& target) {
   ShellExecuteA(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-std::string Win32Desktop::WindowsDirectory() {
-  std::string directory(MAX_PATH, '\0');
-  for (;;) {
-    const UINT length = GetWindowsDirectoryA(directory.data(), static_cast<UINT>(directory.size()));
-    if (length == 0) return std::string();
-    if (length < directory.size()) {
-      directory.resize(length);
-      return directory;
-    }
-    directory.resize(length);  // too small: length is the size it needs
-  }
-}
+std::string Win32Desktop::WindowsDirectory() { return win32::WindowsDirectory(); }
 
 std::string Win32Desktop::ProgramDirectory() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return std::string();
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::string path = ModuleFileName(nullptr);
   return path.substr(0, path.find_last_of('\\') + 1);
 }
 

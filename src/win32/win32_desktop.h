@@ -3,6 +3,8 @@
 // of urlmon and the shell.
 #include <windows.h>
 
+#include <mutex>
+
 #include "platform/desktop.h"
 #include "win32/unique_handle.h"
 
@@ -25,6 +27,7 @@ class Win32Desktop final : public Desktop {
   using unique_module = unique_handle<HMODULE, &FreeLibrary>;
   // Loaded on first use and kept: the hyperlink service may still be at work
   // when its call returns.
+  std::once_flag urlmon_loaded_;
   unique_module urlmon_;
 };
 

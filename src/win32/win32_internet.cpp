@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/text.h"
+#include "win32/modules.h"
 #include "win32/unique_handle.h"
 
 namespace pq::win32 {
@@ -135,16 +136,7 @@ class Win32Session final : public InternetSession {
 }  // namespace
 
 std::string Win32Internet::AgentName() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return std::string();
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);  // truncated: the name is longer
-  }
+  const std::string path = ModuleFileName(nullptr);
   const size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }

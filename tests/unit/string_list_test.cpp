@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
 
 #include "config/big_ini_file.h"
 
@@ -96,6 +97,24 @@ TEST(StringList, TextEndsEveryEntryWithCrLf) {
   list.Add("a");
   list.Add("");
   EXPECT_EQ(list.Text(), "a\r\n\r\n");
+}
+
+TEST(StringList, DeleteMarkedDropsTheFlaggedEntriesWithTheirObjectsInOnePass) {
+  TStringList list;
+  int objects[4] = {};
+  for (int i = 0; i < 4; ++i) list.Add("entry" + std::to_string(i), &objects[i]);
+  int changes = 0;
+  list.OnChange = [&] { ++changes; };
+  // Flags may stop short of the list's end: the rest stay.
+  list.DeleteMarked({1, 0, 1});
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list[0], "entry1");
+  EXPECT_EQ(list[1], "entry3");
+  EXPECT_EQ(list.Objects(0), &objects[1]);
+  EXPECT_EQ(list.Objects(1), &objects[3]);
+  EXPECT_EQ(changes, 1);
+  list.DeleteMarked({0, 0});
+  EXPECT_EQ(changes, 1) << "nothing deleted, nothing changed";
 }
 
 TEST(SectionList, SearchStartsWhereTheLastOneHit) {

@@ -53,6 +53,7 @@ FakeResponse Body(const std::string& body) {
 class ScriptedFileSystem : public fakes::ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
+  bool Exists(const std::string& path) override { return path == unreadable || real_.Exists(path); }
   bool Rename(const std::string& from, const std::string& to) override {
     moves.push_back("rename " + from + " -> " + to);
     return real_.Rename(from, to);
@@ -67,6 +68,8 @@ class ScriptedFileSystem : public fakes::ForwardingFileSystem {
 
   bool fail_replace = false;
   bool fail_copy = false;
+  // Said to exist, but nothing stands there to be opened.
+  std::string unreadable;
   std::vector<std::string> moves;
 };
 
@@ -137,6 +140,36 @@ TEST_F(ToolbarConfigTest, MissingConfigurationFileGivesEveryDefault) {
   EXPECT_EQ(ToolbarConfig.SearchUrl, kDefaultSearchUrl);
   EXPECT_EQ(ToolbarConfig.FlashUrl, "");
   EXPECT_EQ(ToolbarConfig.UpdatesUrl, "") << "updating is off";
+}
+
+// A configuration held open by another program: the load fails as a whole,
+// whether nothing or an earlier configuration was in force.
+TEST_F(ToolbarConfigTest, UnreadableConfigurationFailsTheLoadAndLeavesTheRecordAsItWas) {
+  for (const bool loaded_before : {false, true}) {
+    SCOPED_TRACE(loaded_before ? "after a load" : "before any load");
+    ClearToolbarConfig();
+    if (loaded_before) {
+      registry.PutText(RegRoot::LocalMachine, kBandKey, "Toolbar Name", "Earlier Bar");
+      LoadToolbarConfig(platform);
+    }
+    const ToolbarConfigRecord before = ToolbarConfig;
+    RegisterInstallation();
+    ScriptedFileSystem files(Files());
+    files.unreadable = InstallDir() + "\\MyBar.ini";
+    InstallFileSystem(&files);
+
+    EXPECT_THROW(LoadToolbarConfig(platform), InOutError);
+
+    InstallFileSystem(nullptr);
+    EXPECT_EQ(ToolbarConfig.BandClassId, before.BandClassId);
+    EXPECT_EQ(ToolbarConfig.ToolbarName, before.ToolbarName);
+    EXPECT_EQ(ToolbarConfig.InstallPath, before.InstallPath);
+    EXPECT_EQ(ToolbarConfig.ToolbarFile, before.ToolbarFile);
+    EXPECT_EQ(ToolbarConfig.CompanyName, before.CompanyName);
+    EXPECT_EQ(ToolbarConfig.CopyrightText, before.CopyrightText);
+    EXPECT_EQ(ToolbarConfig.DefaultSpeedCount, before.DefaultSpeedCount);
+    EXPECT_EQ(ToolbarConfig.DefaultSpeedUrls[1], before.DefaultSpeedUrls[1]);
+  }
 }
 
 TEST_F(ToolbarConfigTest, DefaultsHaveTheFormsTheirUsersExpect) {

@@ -66,7 +66,7 @@ AboutSeen Look(HWND box) {
   GetClientRect(box, &seen.client);
   seen.style = GetWindowLongPtrA(box, GWL_STYLE);
   seen.caption = TextOf(box);
-  seen.centre = testing::CentreOf(box);
+  seen.centre = testing::MiddleOf(box);
   seen.owner_enabled = IsWindowEnabled(OwnerWindow::Get().window());
   return seen;
 }
@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(Keys, AboutKeys,
 // Clicks a control of the box with the mouse, once the control is what the
 // mouse would hit there; false when it is not.
 bool ClickOn(HWND control) {
-  const POINT centre = testing::CentreOf(control);
+  const POINT centre = testing::MiddleOf(control);
   if (!testing::WaitUntil([&] { return WindowFromPoint(centre) == control; }, 5000)) return false;
   testing::ClickAt(centre);
   return true;
@@ -359,7 +359,7 @@ TEST_P(AboutBanner, ShowsTheInstallationsBannerWhenItLoadsAndTheBuiltInOneOtherw
   const COLORREF expected = given.shows_red ? RGB(255, 0, 0) : BuiltInBannerMiddle();
   COLORREF seen = CLR_INVALID;
   DialogAnswerer answerer(kCaption, [&](HWND box) {
-    const POINT middle = testing::CentreOf(GetDlgItem(box, win32::kAboutBannerId));
+    const POINT middle = testing::MiddleOf(GetDlgItem(box, win32::kAboutBannerId));
     // Painted a moment after it shows.
     testing::WaitUntil([&] { return Near(seen = ScreenPixel(middle), expected); }, 5000);
     testing::PressKey(box, VK_ESCAPE);

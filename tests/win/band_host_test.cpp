@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/band_dll.h"
+#include "support/mouse_input.h"
 #include "support/scratch_key.h"
 
 namespace pq::testing {
@@ -32,22 +33,40 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return lines;
 }
 
+// A host started and left running; ended by force if the test leaves it so.
+class RunningHost {
+ public:
+  explicit RunningHost(const std::string& arguments) {
+    std::string command = "\"" + BandHostPath() + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+      return;
+    CloseHandle(process.hThread);
+    process_ = process.hProcess;
+  }
+  ~RunningHost() {
+    if (!process_) return;
+    if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
+    CloseHandle(process_);
+  }
+  RunningHost(const RunningHost&) = delete;
+  RunningHost& operator=(const RunningHost&) = delete;
+  HANDLE process() const { return process_; }
+
+ private:
+  HANDLE process_ = nullptr;
+};
+
 // The host's exit code, or -1 when it didn't finish in time.
 long RunHost(const std::string& arguments) {
-  std::string command = "\"" + BandHostPath() + "\" " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return -2;
+  RunningHost host(arguments);
+  if (!host.process()) return -2;
   DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-    GetExitCodeProcess(process.hProcess, &code);
-  else
-    TerminateProcess(process.hProcess, 1);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  if (WaitForSingleObject(host.process(), 60000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(host.process(), &code);
   return static_cast<long>(code);
 }
 
@@ -105,28 +124,6 @@ TEST_F(BandHost, HostsTheRegisteredBandFromCreationToRelease) {
                                       }));
 }
 
-// Starts the host and leaves it running; the handle is the caller's to close.
-HANDLE StartHost(const std::string& arguments) {
-  std::string command = "\"" + BandHostPath() + "\" " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return nullptr;
-  CloseHandle(process.hThread);
-  return process.hProcess;
-}
-
-template <typename Condition>
-bool WaitFor(Condition condition) {
-  for (int i = 0; i < 300; ++i) {
-    if (condition()) return true;
-    Sleep(50);
-  }
-  return false;
-}
-
 void Send(std::vector<INPUT> inputs) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -145,42 +142,51 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+// The window that has the keyboard focus on the thread that owns `window`.
+HWND FocusOfThreadOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
 TEST_F(BandHost, KeystrokesReachTheBandThatTookTheFocusByAClick) {
   {
     BandDll dll;
     ASSERT_EQ(dll.RegisterServer(), S_OK);
   }
   const std::string log = scratch.File("host.log");
-  HANDLE process = StartHost("--log \"" + log + "\" --exit-after 30000");
-  ASSERT_NE(process, nullptr);
+  RunningHost host("--log \"" + log + "\" --exit-after 30000");
+  ASSERT_NE(host.process(), nullptr);
+  // The host waits for input only once it has loaded and laid out its bands.
+  ASSERT_EQ(WaitForInputIdle(host.process(), 30000), 0u) << "the host never waited for input";
   HWND frame = nullptr, edit = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    frame = FindWindowA("IEFrame", nullptr);
-    HWND area = frame ? FindWindowExA(frame, nullptr, "BandHostBands", nullptr) : nullptr;
-    HWND band = area ? FindWindowExA(area, nullptr, "PelliquesterBandWindow", nullptr) : nullptr;
-    edit = band ? FindWindowExA(band, nullptr, "EDIT", nullptr) : nullptr;
-    return edit && IsWindowVisible(edit);
-  })) << "the band's field never showed";
+  POINT field{};
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        frame = FindWindowA("IEFrame", nullptr);
+        HWND area = frame ? FindWindowExA(frame, nullptr, "BandHostBands", nullptr) : nullptr;
+        HWND band =
+            area ? FindWindowExA(area, nullptr, "PelliquesterBandWindow", nullptr) : nullptr;
+        edit = band ? FindWindowExA(band, nullptr, "EDIT", nullptr) : nullptr;
+        if (!edit) return false;
+        field = MiddleOf(edit);
+        return ClickWouldReach(edit, field);
+      },
+      15000))
+      << "the band's field never showed where a click would reach it";
 
   SetForegroundWindow(frame);
-  RECT area;
-  GetWindowRect(edit, &area);
-  SetCursorPos(area.left + 5, area.top + 5);
-  INPUT down{}, up{};
-  down.type = up.type = INPUT_MOUSE;
-  down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  Send({down, up});
-  Sleep(300);
+  ASSERT_TRUE(ClickAt(field));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return GetForegroundWindow() == frame && FocusOfThreadOf(edit) == edit; }, 15000))
+      << "the click didn't give the field the focus";
   Send({Key('P', false), Key('P', true), Key('Q', false), Key('Q', true), Key(VK_TAB, false),
         Key(VK_TAB, true)});
-  const bool typed = WaitFor([&] { return WindowText(edit) == "pq"; });
+  const bool typed = WaitUntil([&] { return WindowText(edit) == "pq"; }, 15000);
   const std::string text = WindowText(edit);
   PostMessageA(frame, WM_CLOSE, 0, 0);
-  const bool ended = WaitForSingleObject(process, 30000) == WAIT_OBJECT_0;
-  if (!ended) TerminateProcess(process, 1);
-  CloseHandle(process);
-  ASSERT_TRUE(ended);
+  ASSERT_EQ(WaitForSingleObject(host.process(), 30000), WAIT_OBJECT_0) << "the host didn't close";
   EXPECT_TRUE(typed) << "the field holds \"" << text << "\"";
   EXPECT_TRUE(
       InOrder(ReadLines(log), {

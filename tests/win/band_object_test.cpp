@@ -14,6 +14,7 @@
 
 #include "support/band_dll.h"
 #include "support/counting_unknown.h"
+#include "support/mouse_input.h"
 
 namespace pq::testing {
 namespace {
@@ -44,6 +45,10 @@ void PumpMessages() {
     DispatchMessageA(&msg);
   }
 }
+
+// How the band reports a focus change: true as -1.
+constexpr BOOL kGained = -1;
+constexpr BOOL kLost = 0;
 
 struct FocusChange {
   IUnknown* object;
@@ -323,6 +328,22 @@ TEST_F(BandObject, UpdateBandinfoAsksTheSiteToAskAgain) {
   EXPECT_EQ(site.exec_calls.size(), 1u);
 }
 
+// A verb given as text is refused whatever its address: on x86_64 a text's
+// address may have zero in bits 16 to 31 and still lie above the 16-bit range
+// of command offsets.
+TEST_F(BandObject, VerbsGivenAsTextAreRefusedWhereverTheyLie) {
+  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+  AskForMenu();
+  std::vector<LPCSTR> verbs = {"properties"};
+  if (sizeof(void*) == 8) {
+    const unsigned long long above_16_bits[] = {0x100000000ull, 0x100000002ull, 0x7FFF00000001ull};
+    for (unsigned long long address : above_16_bits)
+      verbs.push_back(reinterpret_cast<LPCSTR>(static_cast<UINT_PTR>(address)));
+  }
+  for (LPCSTR verb : verbs) EXPECT_EQ(Invoke(verb), E_FAIL) << static_cast<const void*>(verb);
+  EXPECT_TRUE(site.exec_calls.empty()) << "a text verb was taken for a command";
+}
+
 TEST_F(BandObject, CommandStringsAreEmpty) {
   ComPtr<IContextMenu> menu = As<IContextMenu>();
   char text[16] = "garbage";
@@ -418,7 +439,7 @@ TEST_F(BandObject, EachParentNotificationReportsTheFocusOnce) {
   site.focus_changes.clear();
   SendMessageA(window, WM_PARENTNOTIFY, MAKEWPARAM(WM_LBUTTONDOWN, 0), MAKELPARAM(5, 5));
   ASSERT_EQ(site.focus_changes.size(), 1u);
-  EXPECT_EQ(site.focus_changes[0].gained, TRUE);
+  EXPECT_EQ(site.focus_changes[0].gained, kGained);
   EXPECT_EQ(As<IInputObject>()->HasFocusIO(), S_OK);
 }
 
@@ -431,20 +452,27 @@ TEST_F(BandObject, AClickInTheWindowTellsTheSiteThatTheBandHasTheFocus) {
   site.focus_changes.clear();
   HWND edit = EditOf(window);
   ASSERT_NE(edit, nullptr);
-  RECT area;
-  GetWindowRect(edit, &area);
-  SetCursorPos(area.left + 5, area.top + 5);
-  INPUT clicks[2] = {};
-  clicks[0].type = clicks[1].type = INPUT_MOUSE;
-  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ASSERT_EQ(SendInput(2, clicks, sizeof(INPUT)), 2u);
-  for (int i = 0; i < 100 && site.focus_changes.empty(); ++i) {
-    PumpMessages();
-    Sleep(10);
-  }
-  ASSERT_FALSE(site.focus_changes.empty()) << "the click didn't reach the band";
-  EXPECT_EQ(site.focus_changes.back().gained, TRUE);
+  const POINT field = MiddleOf(edit);
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        PumpMessages();
+        return ClickWouldReach(edit, field);
+      },
+      5000))
+      << "the field is not where a click would reach it";
+  ASSERT_TRUE(ClickAt(field));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        PumpMessages();
+        return !site.focus_changes.empty();
+      },
+      5000))
+      << "the click didn't reach the band";
+  POINT at{};
+  GetCursorPos(&at);
+  EXPECT_EQ(at.x, field.x) << "the click landed beside the point";
+  EXPECT_EQ(at.y, field.y) << "the click landed beside the point";
+  EXPECT_EQ(site.focus_changes.back().gained, kGained);
   ComPtr<IUnknown> identity;
   band.As(&identity);
   EXPECT_EQ(site.focus_changes.back().object, identity.Get());
@@ -455,11 +483,11 @@ TEST_F(BandObject, ShowAndActivationMoveTheFocus) {
   HWND window = ShowBand();
   ComPtr<IInputObject> input = As<IInputObject>();
   ASSERT_FALSE(site.focus_changes.empty());
-  EXPECT_EQ(site.focus_changes.back().gained, TRUE);
+  EXPECT_EQ(site.focus_changes.back().gained, kGained);
   EXPECT_EQ(input->HasFocusIO(), S_OK);
 
   EXPECT_EQ(band->ShowDW(FALSE), S_OK);
-  EXPECT_EQ(site.focus_changes.back().gained, FALSE);
+  EXPECT_EQ(site.focus_changes.back().gained, kLost);
   EXPECT_EQ(input->HasFocusIO(), S_FALSE);
   EXPECT_TRUE(IsWindowVisible(window)) << "ShowDW doesn't hide the window";
 

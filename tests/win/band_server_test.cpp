@@ -8,12 +8,17 @@
 #include <wrl/client.h>
 
 #include <atomic>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "support/band_dll.h"
 #include "support/counting_unknown.h"
+#include "support/scratch_key.h"
 
 namespace pq::testing {
 namespace {
@@ -227,6 +232,68 @@ TEST_F(BandServer, CanUnloadOnlyWhenNoBandAndNoFactoryReferenceIsLeft) {
   EXPECT_EQ(dll.CanUnloadNow(), S_OK);
 }
 
+// A band is created while a factory reference is held, and the factory may be
+// released as soon as the band exists: one of the two holds the server at
+// every moment, and threads asking meanwhile must never be told that the
+// module can go. COM never lets DllCanUnloadNow overlap DllGetClassObject, so
+// answers given while the host fetched the factory again do not count.
+TEST_F(BandServer, CanUnloadNeverAnswersYesWhileAFactoryOrABandIsHeld) {
+  ComPtr<IClassFactory> factory = Factory();
+  std::atomic<bool> done{false};
+  std::atomic<unsigned> fetching{0};  // odd while the host fetches the factory
+  std::atomic<int> wrong_answers{0};
+  std::vector<std::thread> askers;
+  for (int i = 0; i < 6; ++i)
+    askers.emplace_back([&] {
+      while (!done) {
+        const unsigned before = fetching;
+        const bool can_unload = dll.CanUnloadNow() == S_OK;
+        if (can_unload && before % 2 == 0 && fetching == before) ++wrong_answers;
+      }
+    });
+  const ULONGLONG until = GetTickCount64() + 2500;
+  while (factory && GetTickCount64() < until && wrong_answers == 0) {
+    ComPtr<IUnknown> band;
+    if (FAILED(factory->CreateInstance(nullptr, IID_PPV_ARGS(&band)))) break;
+    factory.Reset();  // the band alone holds the server
+    ++fetching;
+    dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory));
+    band.Reset();  // the factory alone holds it
+    ++fetching;
+  }
+  done = true;
+  for (std::thread& asker : askers) asker.join();
+  EXPECT_NE(factory, nullptr) << "the server stopped serving";
+  EXPECT_EQ(wrong_answers, 0);
+}
+
+// Each AddRef and Release answers the count that it made itself, even while
+// other threads count too: no two answers of a kind are alike.
+TEST_F(BandServer, FactoryReferenceCountsAnswerTheirOwnStep) {
+  ComPtr<IClassFactory> factory = Factory();
+  constexpr int kThreads = 8, kSteps = 50000;
+  std::vector<std::vector<ULONG>> added(kThreads), released(kThreads);
+  // All threads add, then all threads release: the count only rises, then only falls.
+  for (auto* answers : {&added, &released}) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+      threads.emplace_back([&, answers, t] {
+        for (int i = 0; i < kSteps; ++i)
+          (*answers)[t].push_back(answers == &added ? factory->AddRef() : factory->Release());
+      });
+    for (std::thread& thread : threads) thread.join();
+  }
+  for (const auto* answers : {&added, &released}) {
+    std::set<ULONG> distinct;
+    for (const std::vector<ULONG>& of_thread : *answers)
+      distinct.insert(of_thread.begin(), of_thread.end());
+    EXPECT_EQ(distinct.size(), static_cast<size_t>(kThreads * kSteps))
+        << (answers == &added ? "AddRef" : "Release") << " answered a count twice";
+  }
+  EXPECT_EQ(factory->AddRef(), 2u);
+  EXPECT_EQ(factory->Release(), 1u);
+}
+
 TEST_F(BandServer, FailedCreationLeavesNoObjectBehind) {
   ComPtr<IClassFactory> factory = Factory();
   void* object = reinterpret_cast<void*>(0x1234);
@@ -243,6 +310,115 @@ TEST_F(BandServer, LockServerHoldsTheServer) {
   EXPECT_EQ(dll.CanUnloadNow(), S_FALSE);
   ASSERT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
   ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+  factory.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+}
+
+// --- a configuration that cannot be read ---
+
+struct PendingCall {
+  std::function<HRESULT()> body;
+  HRESULT result = E_UNEXPECTED;
+};
+
+DWORD WINAPI RunPendingCall(void* argument) {
+  auto* call = static_cast<PendingCall*>(argument);
+  call->result = call->body();
+  return 0;
+}
+
+// An entry point's result, or none when it did not return within the time:
+// a call that hangs fails the test instead of holding up the run.
+std::optional<HRESULT> ResultWithin(DWORD milliseconds, std::function<HRESULT()> call) {
+  auto* pending = new PendingCall{std::move(call)};
+  HANDLE thread = CreateThread(nullptr, 0, &RunPendingCall, pending, 0, nullptr);
+  if (!thread) {
+    delete pending;
+    return std::nullopt;
+  }
+  const bool returned = WaitForSingleObject(thread, milliseconds) == WAIT_OBJECT_0;
+  if (!returned) TerminateThread(thread, 1);  // stuck on a lock that nothing will free
+  CloseHandle(thread);
+  std::optional<HRESULT> result;
+  if (returned) result = pending->result;
+  delete pending;
+  return result;
+}
+
+// The installation's configuration held open without sharing by another
+// program, as an editor or a virus scanner may hold it for a while.
+class LockedConfiguration : public ::testing::Test {
+ protected:
+  LockedConfiguration() {
+    RemoveAllBandEntries();
+    WriteText(HKEY_LOCAL_MACHINE, kBandKey, "InstallPath", scratch.path());
+    WriteText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar Name", "Locked Bar");
+    WriteText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar File", "Locked");
+    std::ofstream(scratch.File("Locked.ini"), std::ios::binary)
+        << "[Options]\r\nToolbar Name=Locked Bar\r\n";
+    holder = CreateFileA(scratch.File("Locked.ini").c_str(), GENERIC_READ, 0, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  }
+  ~LockedConfiguration() override {
+    Release();
+    CoUninitialize();
+    RemoveAllBandEntries();
+  }
+  void Release() {
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+    holder = INVALID_HANDLE_VALUE;
+  }
+  HRESULT GetFactory(BandDll& dll) {
+    ComPtr<IClassFactory> factory;
+    return dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory));
+  }
+
+  ScratchDir scratch;
+  HANDLE holder = INVALID_HANDLE_VALUE;
+};
+
+TEST_F(LockedConfiguration, EveryEntryPointFailsPromptlyWhileTheFileCannotBeRead) {
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  BandDll dll;
+  ASSERT_NE(dll.module(), nullptr);
+  EXPECT_EQ(GetFactory(dll), E_FAIL);
+  const struct {
+    const char* name;
+    std::function<HRESULT()> call;
+    HRESULT expected;
+  } later_calls[] = {
+      {"DllGetClassObject", [&] { return GetFactory(dll); }, E_FAIL},
+      {"DllRegisterServer", [&] { return dll.RegisterServer(); }, E_FAIL},
+      {"DllUnregisterServer", [&] { return dll.UnregisterServer(); }, E_FAIL},
+      {"DllCanUnloadNow", [&] { return dll.CanUnloadNow(); }, S_OK},
+  };
+  for (const auto& later : later_calls) {
+    const std::optional<HRESULT> result = ResultWithin(10000, later.call);
+    ASSERT_TRUE(result.has_value()) << later.name << " did not return";
+    EXPECT_EQ(*result, later.expected) << later.name;
+  }
+  EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, kClassKey, nullptr), std::nullopt)
+      << "nothing was registered from a configuration that was not read";
+}
+
+TEST_F(LockedConfiguration, TheLoadIsTriedAgainOnceTheFileIsReleased) {
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  BandDll dll;
+  EXPECT_EQ(GetFactory(dll), E_FAIL);
+  Release();
+  const std::optional<HRESULT> result = ResultWithin(10000, [&] { return GetFactory(dll); });
+  ASSERT_TRUE(result.has_value()) << "DllGetClassObject did not return";
+  EXPECT_EQ(*result, S_OK);
+
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
+  ComPtr<IPersist> band;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&band)), S_OK);
+  CLSID id{};
+  EXPECT_EQ(band->GetClassID(&id), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(id, BandClsid())) << "the configuration is whole after the retry";
+  band.Reset();
   factory.Reset();
   EXPECT_EQ(dll.CanUnloadNow(), S_OK);
 }

@@ -51,7 +51,7 @@ InputBoxSeen Look(HWND box, const std::string& prompt) {
   seen.prompt_shown = ChildWithText(box, prompt) != nullptr;
   seen.owner = GetWindow(box, GW_OWNER);
   seen.owner_enabled = IsWindowEnabled(seen.owner);
-  seen.centre = testing::CentreOf(box);
+  seen.centre = testing::MiddleOf(box);
   return seen;
 }
 

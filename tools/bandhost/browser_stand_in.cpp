@@ -24,6 +24,14 @@ std::string VariantText(const VARIANT* value) {
   }
 }
 
+// An out-parameter string for the caller to free; E_OUTOFMEMORY when none
+// could be made.
+HRESULT ReturnText(const std::string& text, BSTR* value) {
+  const std::wstring wide = Widen(text);
+  *value = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  return *value ? S_OK : E_OUTOFMEMORY;
+}
+
 }  // namespace
 
 HRESULT BrowserStandIn::NotImplemented(const char* method) {
@@ -72,8 +80,7 @@ STDMETHODIMP BrowserStandIn::get_StatusText(BSTR* value) {
   if (!value) return E_POINTER;
   const std::string text = attached_ ? frame_.status_text() : std::string();
   Log("browser: get_StatusText -> " + text);
-  *value = SysAllocString(Widen(text).c_str());
-  return S_OK;
+  return ReturnText(text, value);
 }
 
 STDMETHODIMP BrowserStandIn::ShowBrowserBar(VARIANT* id, VARIANT* show, VARIANT* size) {
@@ -102,8 +109,7 @@ STDMETHODIMP BrowserStandIn::get_LocationURL(BSTR* value) {
   if (!value) return E_POINTER;
   const std::string address = attached_ ? frame_.address() : std::string();
   Log("browser: get_LocationURL -> " + address);
-  *value = SysAllocString(Widen(address).c_str());
-  return S_OK;
+  return ReturnText(address, value);
 }
 
 }  // namespace pq::bandhost

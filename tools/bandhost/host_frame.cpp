@@ -157,6 +157,9 @@ void HostFrame::LoadBand(const std::string& id_text, const CLSID& id) {
   Log("host: ShowDW(TRUE)" + Result(result));
   ShowWindow(hosted->window, SW_SHOW);
   bands_.push_back(std::move(hosted));
+  // A band's window is given its place as soon as it shows, not after the
+  // bands behind it have loaded.
+  Layout();
 }
 
 void HostFrame::AskBandInfo(HostedBand& band) {

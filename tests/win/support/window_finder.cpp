@@ -37,15 +37,6 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (done()) return true;
-    if (GetTickCount() - start >= milliseconds) return false;
-    Sleep(10);
-  }
-}
-
 HWND WaitForTopLevelWindow(const std::function<bool(HWND)>& match, DWORD milliseconds) {
   HWND found = nullptr;
   WaitUntil(
@@ -97,28 +88,6 @@ void PressKey(HWND window, WORD key) {
   const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
   PostMessageA(focus, WM_KEYDOWN, key, static_cast<LPARAM>(1 | (scan << 16)));
   PostMessageA(focus, WM_KEYUP, key, static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
-}
-
-void ClickAt(POINT point) {
-  // Absolute coordinates run from 0 to 65535 across the primary screen.
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  INPUT inputs[3] = {};
-  for (INPUT& input : inputs) {
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(point.x, 65535, width - 1);
-    input.mi.dy = MulDiv(point.y, 65535, height - 1);
-  }
-  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-  SendInput(3, inputs, sizeof(INPUT));
-}
-
-POINT CentreOf(HWND window) {
-  RECT place{};
-  GetWindowRect(window, &place);
-  return {(place.left + place.right) / 2, (place.top + place.bottom) / 2};
 }
 
 }  // namespace pq::testing

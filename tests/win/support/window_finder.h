@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/mouse_input.h"
+
 namespace pq::testing {
 
 std::string TextOf(HWND window);
@@ -16,9 +18,6 @@ std::string ClassOf(HWND window);
 // waited for up to `milliseconds`; null when none came.
 HWND WaitForTopLevelWindow(const std::function<bool(HWND)>& match, DWORD milliseconds);
 HWND WaitForWindowCaptioned(const std::string& caption, DWORD milliseconds);
-
-// Waits until `done` holds, up to `milliseconds`, checking now and then.
-bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds);
 
 // The direct children of a window, in Z order.
 std::vector<HWND> ChildrenOf(HWND parent);
@@ -34,11 +33,5 @@ HWND FocusOfThreadOf(HWND window);
 // Presses and releases a key in the window that has the focus in the
 // thread of `window`, as keyboard input reaches it through that thread's queue.
 void PressKey(HWND window, WORD key);
-
-// Clicks the left mouse button at a point of the screen with real mouse input.
-void ClickAt(POINT screen_point);
-
-// The middle of a window, in screen coordinates.
-POINT CentreOf(HWND window);
 
 }  // namespace pq::testing

@@ -1,0 +1,64 @@
+// Automation variants and BSTRs built from text in the system code page.
+#include "win32/com_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+namespace pq::win32 {
+namespace {
+
+TEST(Variant, EachBuilderMakesItsTypeAndValue) {
+  EXPECT_EQ(V_VT(Variant().get()), VT_EMPTY);
+
+  Variant integer = Variant::Integer(-42);
+  EXPECT_EQ(V_VT(integer.get()), VT_I4);
+  EXPECT_EQ(V_I4(integer.get()), -42);
+
+  const struct {
+    bool value;
+    VARIANT_BOOL expected;
+  } booleans[] = {{true, VARIANT_TRUE}, {false, VARIANT_FALSE}};
+  for (const auto& b : booleans) {
+    Variant boolean = Variant::Boolean(b.value);
+    EXPECT_EQ(V_VT(boolean.get()), VT_BOOL);
+    EXPECT_EQ(V_BOOL(boolean.get()), b.expected) << b.value;
+  }
+}
+
+TEST(Variant, TextIsConvertedFromTheSystemCodePageWithItsLength) {
+  const struct {
+    std::string text;
+    std::wstring expected;
+  } texts[] = {
+      {"", L""},
+      {"{239C3CF1-51CD-435E-8519-61775A6780CF}", L"{239C3CF1-51CD-435E-8519-61775A6780CF}"},
+      {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
+  };
+  for (const auto& t : texts) {
+    Variant text = Variant::Text(t.text);
+    ASSERT_EQ(V_VT(text.get()), VT_BSTR);
+    ASSERT_NE(V_BSTR(text.get()), nullptr);
+    EXPECT_EQ(std::wstring(V_BSTR(text.get()), SysStringLen(V_BSTR(text.get()))), t.expected);
+  }
+}
+
+TEST(Variant, AMovedVariantLeavesItsSourceEmpty) {
+  Variant source = Variant::Text("moved");
+  Variant target(std::move(source));
+  EXPECT_EQ(V_VT(source.get()), VT_EMPTY);
+  ASSERT_EQ(V_VT(target.get()), VT_BSTR);
+  EXPECT_STREQ(V_BSTR(target.get()), L"moved");
+}
+
+TEST(Bstr, ReleaseHandsTheStringOver) {
+  Bstr text("kept");
+  BSTR released = text.release();
+  EXPECT_EQ(text.get(), nullptr);
+  EXPECT_STREQ(released, L"kept");
+  SysFreeString(released);
+}
+
+}  // namespace
+}  // namespace pq::win32
