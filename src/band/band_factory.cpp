@@ -31,7 +31,7 @@ TTarnwickFactory::TTarnwickFactory(ComServer& server, Platform& platform)
     : ComObjectFactory(server, BandClassGuid(), ToolbarConfig.ToolbarName), platform_(platform) {}
 
 Microsoft::WRL::ComPtr<IUnknown> TTarnwickFactory::CreateComObject(IUnknown* outer) {
-  auto* band = new TTarnwick(server(), outer);
+  auto* band = new TTarnwick(server(), platform_, outer);
   // The new object's first reference; releasing it frees the object.
   return Microsoft::WRL::ComPtr<IUnknown>(band->NonDelegatingUnknown());
 }

@@ -2,12 +2,17 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "band/class_id.h"
 #include "band/com_server.h"
 #include "config/toolbar_config.h"
+#include "nav/about_box.h"
+#include "nav/navigation.h"
+#include "platform/user_interface.h"
 #include "win32/com_support.h"
+#include "win32/win32_host_browser.h"
 
 namespace pq::band {
 namespace {
@@ -32,6 +37,13 @@ HRESULT Guarded(Body&& body) {
   }
 }
 
+// The hosting browser as navigation and the toolbar window use it; none
+// without one.
+HostBrowserRef NavigatorOf(const ComPtr<IWebBrowser2>& browser) {
+  if (!browser) return nullptr;
+  return std::make_shared<win32::Win32HostBrowser>(browser);
+}
+
 const QITAB* InterfaceTable() {
   static const QITAB table[] = {
       QITABENT(TTarnwick, IDeskBand),
@@ -48,8 +60,8 @@ const QITAB* InterfaceTable() {
 
 }  // namespace
 
-TTarnwick::TTarnwick(ComServer& server, IUnknown* outer)
-    : server_(server), outer_(outer ? outer : &inner_) {
+TTarnwick::TTarnwick(ComServer& server, Platform& platform, IUnknown* outer)
+    : server_(server), outer_(outer ? outer : &inner_), platform_(platform) {
   server_.AddObject();
 }
 
@@ -116,6 +128,7 @@ STDMETHODIMP TTarnwick::SetSite(IUnknown* site) {
       if (FAILED(services->QueryService(SID_SWebBrowserApp, IID_PPV_ARGS(&host_browser_))))
         host_browser_.Reset();
     }
+    navigator_ = NavigatorOf(host_browser_);
     return S_OK;
   });
 }
@@ -136,10 +149,12 @@ STDMETHODIMP TTarnwick::GetWindow(HWND* phwnd) {
     if (!phwnd) return E_POINTER;
     *phwnd = nullptr;
     if (!toolbar_window_ || !toolbar_window_->Handle()) {
-      auto window = std::make_unique<BandWindow>();
-      if (!window->Create(site_window_, ToolbarConfig.ToolbarName)) return E_FAIL;
-      // The window's creation has run; only now does it get the browser.
-      window->SetHostBrowser(host_browser_);
+      if (!site_window_) return E_FAIL;
+      toolbar_window_.reset();
+      auto window = std::make_unique<win32::ToolbarWindow>(site_window_, platform_);
+      // The window's creation has run; only now does it get its own copy of
+      // the browser.
+      window->SetHostBrowser(NavigatorOf(host_browser_));
       // Without the hook the window still works; a click in it just doesn't
       // claim the focus for the band.
       (void)InstallHook(window->Handle());
@@ -173,13 +188,18 @@ STDMETHODIMP TTarnwick::GetBandInfo(DWORD band_id, DWORD, DESKBANDINFO* info) {
   return Guarded([&] {
     band_id_ = band_id;
     if (!info) return E_INVALIDARG;
+    // At a higher resolution the toolbar's row needs more than the band's
+    // height at 96 dots per inch.
+    const LONG height = std::max<LONG>(
+        kBandHeight, toolbar_window_ && toolbar_window_->Handle() ? toolbar_window_->IdealHeight()
+                                                                  : 0);
     if (info->dwMask & DBIM_MINSIZE) {
       info->ptMinSize.x = GetSystemMetrics(SM_CXSCREEN) - 20;
-      info->ptMinSize.y = kBandHeight;
+      info->ptMinSize.y = height;
     }
-    if (info->dwMask & DBIM_MAXSIZE) info->ptMaxSize = {-1, kBandHeight};
+    if (info->dwMask & DBIM_MAXSIZE) info->ptMaxSize = {-1, height};
     if (info->dwMask & DBIM_INTEGRAL) info->ptIntegral = {1, 1};
-    if (info->dwMask & DBIM_ACTUAL) info->ptActual = {-1, kBandHeight};
+    if (info->dwMask & DBIM_ACTUAL) info->ptActual = {-1, height};
     // No title, and the host's own background.
     info->dwMask &= ~static_cast<DWORD>(DBIM_TITLE);
     if (info->dwMask & DBIM_MODEFLAGS) info->dwModeFlags = DBIMF_DEBOSSED;
@@ -192,9 +212,15 @@ STDMETHODIMP TTarnwick::GetBandInfo(DWORD band_id, DWORD, DESKBANDINFO* info) {
 
 STDMETHODIMP TTarnwick::UIActivateIO(BOOL activate, MSG*) {
   return Guarded([&] {
-    has_focus_ = activate != FALSE;
-    if (has_focus_ && toolbar_window_ && toolbar_window_->Handle())
-      SetFocus(toolbar_window_->Handle());
+    if (!activate) {
+      has_focus_ = false;
+      return S_OK;
+    }
+    // The focus goes to the search box, through the window; a window that is
+    // missing, hidden or disabled cannot take it, and the band does not claim it.
+    HWND window = toolbar_window_ ? toolbar_window_->Handle() : nullptr;
+    has_focus_ = window && IsWindowVisible(window) && IsWindowEnabled(window);
+    if (has_focus_) SetFocus(window);
     return S_OK;
   });
 }
@@ -250,14 +276,28 @@ STDMETHODIMP TTarnwick::InvokeCommand(CMINVOKECOMMANDINFO* info) {
     if (!IS_INTRESOURCE(info->lpVerb)) return E_FAIL;
     const int32_t offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
     if (offset > menu_item_count_ - 1) return E_FAIL;
-    switch (offset) {
-      case 0:
-        UpdateBandInfo();
-        return S_OK;
-      default:
-        // About box, website and support need the navigation of the toolbar window.
-        return E_FAIL;
+    try {
+      switch (offset) {
+        case 0:
+          UpdateBandInfo();
+          break;
+        case 1:
+          ShowAboutBox(platform_, false);
+          break;
+        case 2:
+          NavigateTo(platform_, navigator_, separate_browser_, ToolbarConfig.HomePageUrl);
+          break;
+        default:
+          NavigateTo(platform_, navigator_, separate_browser_, ToolbarConfig.ContactEmail);
+          break;
+      }
+    } catch (const std::exception& error) {
+      // The user chose the command and learns why nothing came of it; the
+      // host only hears that it failed.
+      ShowErrorBox(*platform_.ui, ToolbarConfig.ToolbarName, error.what());
+      return E_FAIL;
     }
+    return S_OK;
   });
 }
 

@@ -11,7 +11,10 @@
 #include <atomic>
 #include <memory>
 
-#include "band/band_window.h"
+#include "platform/desktop.h"
+#include "platform/host_browser.h"
+#include "platform/platform.h"
+#include "win32/toolbar_window.h"
 
 namespace pq::band {
 
@@ -25,8 +28,9 @@ class TTarnwick final : public IDeskBand,
                         public ISupportErrorInfo {
  public:
   // A new object with no reference yet; `outer` is the controlling unknown of
-  // an aggregate, or null. The object counts itself in the server.
-  TTarnwick(ComServer& server, IUnknown* outer);
+  // an aggregate, or null. The object counts itself in the server. The
+  // platform serves the toolbar window and outlives the object.
+  TTarnwick(ComServer& server, Platform& platform, IUnknown* outer);
   ~TTarnwick();
   TTarnwick(const TTarnwick&) = delete;
   TTarnwick& operator=(const TTarnwick&) = delete;
@@ -110,7 +114,12 @@ class TTarnwick final : public IDeskBand,
   Microsoft::WRL::ComPtr<IUnknown> site_;
   Microsoft::WRL::ComPtr<IInputObjectSite> input_site_;
   Microsoft::WRL::ComPtr<IOleCommandTarget> command_target_;
-  std::unique_ptr<BandWindow> toolbar_window_;
+  Platform& platform_;
+  std::unique_ptr<win32::ToolbarWindow> toolbar_window_;
+  // The band's own navigation: the hosting browser as the toolbar's
+  // navigation takes it, and a browser of its own when there is none.
+  HostBrowserRef navigator_;
+  pq::SeparateBrowser separate_browser_;
   Microsoft::WRL::ComPtr<IWebBrowser2> host_browser_;
 };
 

@@ -9,14 +9,15 @@
 #include <mutex>
 
 #include "band/band_factory.h"
-#include "band/band_window.h"
 #include "band/com_server.h"
 #include "config/toolbar_config.h"
 #include "platform/date_time.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "win32/user_locale.h"
+#include "win32/toolbar_window.h"
 #include "win32/win32_clock.h"
+#include "win32/win32_desktop.h"
 #include "win32/win32_internet.h"
 #include "win32/win32_registry.h"
 #include "win32/win32_system.h"
@@ -32,6 +33,7 @@ struct ModuleState {
   win32::Win32Internet internet;
   win32::Win32UserInterface ui;
   win32::Win32Clock clock;
+  win32::Win32Desktop desktop;
   Platform platform;
   std::unique_ptr<ComServer> server;
   std::unique_ptr<TTarnwickFactory> factory;
@@ -58,6 +60,7 @@ ModuleState* Load() noexcept {
     loaded->platform.internet = &loaded->internet;
     loaded->platform.ui = &loaded->ui;
     loaded->platform.clock = &loaded->clock;
+    loaded->platform.desktop = &loaded->desktop;
     // Typed INI values are read and written in the user's regional forms.
     UserFormatSettings() = win32::LocaleFormatSettings(LOCALE_USER_DEFAULT);
     InstallFileSystem(&loaded->files);
@@ -99,7 +102,7 @@ void Unload() {
     delete loaded;
   }
   InstallFileSystem(nullptr);
-  BandWindow::UnregisterWindowClass(module_handle);
+  win32::ToolbarWindow::UnregisterWindowClasses();
 }
 
 }  // namespace
@@ -145,6 +148,9 @@ STDAPI DllGetClassObject(REFCLSID class_id, REFIID riid, LPVOID* ppv) {
 STDAPI DllCanUnloadNow() {
   try {
     pq::band::ComServer* server = pq::band::Server();
+    // A toolbar window's code lives in this module: it must stay loaded while
+    // one exists, even one whose band was released without closing it.
+    if (pq::win32::ToolbarWindow::WindowCount() > 0) return S_FALSE;
     return !server || server->CanUnload() ? S_OK : S_FALSE;
   } catch (...) {
     return E_FAIL;

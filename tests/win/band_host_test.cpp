@@ -10,6 +10,7 @@
 
 #include "support/band_dll.h"
 #include "support/mouse_input.h"
+#include "support/window_finder.h"
 #include "support/scratch_key.h"
 
 namespace pq::testing {
@@ -166,9 +167,8 @@ TEST_F(BandHost, KeystrokesReachTheBandThatTookTheFocusByAClick) {
       [&] {
         frame = FindWindowA("IEFrame", nullptr);
         HWND area = frame ? FindWindowExA(frame, nullptr, "BandHostBands", nullptr) : nullptr;
-        HWND band =
-            area ? FindWindowExA(area, nullptr, "PelliquesterBandWindow", nullptr) : nullptr;
-        edit = band ? FindWindowExA(band, nullptr, "EDIT", nullptr) : nullptr;
+        HWND band = area ? FindWindowExA(area, nullptr, "PelliquesterToolbar", nullptr) : nullptr;
+        edit = band ? SearchFieldOf(band) : nullptr;
         if (!edit) return false;
         field = MiddleOf(edit);
         return ClickWouldReach(edit, field);

@@ -15,6 +15,7 @@
 #include "support/band_dll.h"
 #include "support/counting_unknown.h"
 #include "support/mouse_input.h"
+#include "support/window_finder.h"
 
 namespace pq::testing {
 namespace {
@@ -156,7 +157,7 @@ class BandObject : public ::testing::Test {
     return window;
   }
 
-  static HWND EditOf(HWND window) { return FindWindowExA(window, nullptr, "EDIT", nullptr); }
+  static HWND EditOf(HWND window) { return SearchFieldOf(window); }
 
   // Lets the band add its commands to a menu, as the host does before invoking one.
   void AskForMenu() {

@@ -68,6 +68,28 @@ HWND ChildWithText(HWND parent, const std::string& text) {
   return nullptr;
 }
 
+HWND DescendantOfClass(HWND ancestor, const std::string& class_name) {
+  struct Search {
+    const std::string* name;
+    HWND found;
+  } search{&class_name, nullptr};
+  EnumChildWindows(
+      ancestor,
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(data);
+        if (_stricmp(ClassOf(window).c_str(), search->name->c_str()) != 0) return TRUE;
+        search->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND SearchFieldOf(HWND ancestor) {
+  HWND combo = DescendantOfClass(ancestor, "ComboBox");
+  return combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
+}
+
 RECT PlaceInParent(HWND window) {
   RECT place{};
   GetWindowRect(window, &place);

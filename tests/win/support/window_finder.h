@@ -23,6 +23,10 @@ HWND WaitForWindowCaptioned(const std::string& caption, DWORD milliseconds);
 std::vector<HWND> ChildrenOf(HWND parent);
 // The direct child with this text, or null.
 HWND ChildWithText(HWND parent, const std::string& text);
+// The first window below `ancestor`, at any depth, of this class; null when none.
+HWND DescendantOfClass(HWND ancestor, const std::string& class_name);
+// The toolbar's search field: the edit of the combo box below `ancestor`.
+HWND SearchFieldOf(HWND ancestor);
 
 // A window's place relative to its parent's client area.
 RECT PlaceInParent(HWND window);
