@@ -159,6 +159,8 @@ STDMETHODIMP TTarnwick::GetWindow(HWND* phwnd) {
       // claim the focus for the band.
       (void)InstallHook(window->Handle());
       toolbar_window_ = std::move(window);
+      // A row that the band's last size would clip asks the site for room.
+      if (toolbar_window_->IdealHeight() > reported_height_) UpdateBandInfo();
     }
     *phwnd = toolbar_window_->Handle();
     return S_OK;
@@ -193,6 +195,7 @@ STDMETHODIMP TTarnwick::GetBandInfo(DWORD band_id, DWORD, DESKBANDINFO* info) {
     const LONG height = std::max<LONG>(
         kBandHeight, toolbar_window_ && toolbar_window_->Handle() ? toolbar_window_->IdealHeight()
                                                                   : 0);
+    reported_height_ = height;
     if (info->dwMask & DBIM_MINSIZE) {
       info->ptMinSize.x = GetSystemMetrics(SM_CXSCREEN) - 20;
       info->ptMinSize.y = height;

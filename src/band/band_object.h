@@ -109,6 +109,7 @@ class TTarnwick final : public IDeskBand,
   bool has_focus_ = false;
   HWND site_window_ = nullptr;
   DWORD band_id_ = 0;
+  LONG reported_height_ = 0;  // the height the last GetBandInfo gave
   int32_t menu_item_count_ = 0;
   WNDPROC saved_window_proc_ = nullptr;
   Microsoft::WRL::ComPtr<IUnknown> site_;

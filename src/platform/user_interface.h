@@ -78,10 +78,11 @@ inline std::string ErrorBoxText(std::string message) {
 }
 
 // The standard box for an error that ended an event: its text, an error icon
-// and OK.
+// and OK, captioned with the toolbar's name, or "Error" for a toolbar without one.
 inline void ShowErrorBox(UserInterface& ui, const std::string& caption,
                          const std::string& message) {
-  ui.ShowMessageBox(ErrorBoxText(message), caption, kMbOk | kMbIconError);
+  ui.ShowMessageBox(ErrorBoxText(message), caption.empty() ? "Error" : caption,
+                    kMbOk | kMbIconError);
 }
 
 }  // namespace pq

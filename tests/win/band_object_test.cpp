@@ -14,8 +14,14 @@
 
 #include "support/band_dll.h"
 #include "support/counting_unknown.h"
+#include "support/dialog_answerer.h"
+#include "support/message_box_watcher.h"
 #include "support/mouse_input.h"
+#include "support/recording_browser.h"
 #include "support/window_finder.h"
+#include "platform/user_interface.h"
+#include "win32/com_support.h"
+#include "win32/modules.h"
 
 namespace pq::testing {
 namespace {
@@ -114,8 +120,13 @@ class TestSite : public IOleWindow,
   STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
     service_queries.push_back({service, riid});
     *ppv = nullptr;
+    if (browser && IsEqualGUID(service, SID_SWebBrowserApp))
+      return browser->QueryInterface(riid, ppv);
     return E_NOINTERFACE;
   }
+
+  // The hosting browser the site offers; none unless a test gives one.
+  ComPtr<RecordingBrowser> browser;
 
   std::atomic<ULONG> references{1};
   std::vector<FocusChange> focus_changes;
@@ -130,6 +141,7 @@ class TestSite : public IOleWindow,
 class BandObject : public ::testing::Test {
  protected:
   BandObject() : site(SiteWindow()) {
+    ForgetWindowState();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ComPtr<IClassFactory> factory;
     EXPECT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
@@ -138,6 +150,16 @@ class BandObject : public ::testing::Test {
   ~BandObject() override {
     band.Reset();
     CoUninitialize();
+    ForgetWindowState();
+  }
+
+  // What a closed toolbar window leaves for the next one: no test starts
+  // from another's search text.
+  static void ForgetWindowState() {
+    const std::string key =
+        "SOFTWARE\\Microsoft\\Internet Explorer\\Explorer Bars\\" + std::string(kBandId);
+    for (const char* value : {"Search", "Search Type", "Date"})
+      RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), value);
   }
 
   template <typename Interface>
@@ -514,6 +536,91 @@ TEST_F(BandObject, TabIsLeftToTheHostAndOtherKeysReachTheFocusedField) {
   char text[16] = {};
   GetWindowTextA(edit, text, sizeof text);
   EXPECT_STREQ(text, "q");
+}
+
+// Keys reach the search field as the host routes them, and the field does
+// with them what a user expects of an edit field.
+TEST_F(BandObject, KeysThroughTheHostEditTheSearchFieldAndEnterSearches) {
+  site.browser.Attach(new RecordingBrowser);
+  HWND window = ShowBand();
+  ComPtr<IInputObject> input = As<IInputObject>();
+  ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
+  HWND edit = EditOf(window);
+  auto key = [&](UINT message, WPARAM code) {
+    MSG msg{edit, message, code, 1, 0, {0, 0}};
+    EXPECT_EQ(input->TranslateAcceleratorIO(&msg), S_OK) << message << " " << code;
+    PumpMessages();
+  };
+  auto text = [&] { return TextOf(edit); };
+  for (char c : std::string("hello world")) key(WM_CHAR, static_cast<WPARAM>(c));
+  EXPECT_EQ(text(), "hello world");
+  key(WM_KEYDOWN, VK_HOME);
+  for (int i = 0; i < 6; ++i) key(WM_KEYDOWN, VK_DELETE);
+  EXPECT_EQ(text(), "world");
+  key(WM_KEYDOWN, VK_END);
+  key(WM_CHAR, VK_BACK);
+  key(WM_KEYDOWN, VK_LEFT);
+  key(WM_CHAR, 'X');
+  EXPECT_EQ(text(), "worXl");
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  key(WM_CHAR, 0x03);  // Ctrl+C
+  key(WM_KEYDOWN, VK_END);
+  key(WM_CHAR, 0x16);  // Ctrl+V
+  EXPECT_EQ(text(), "worXlworXl");
+  SendMessageA(edit, EM_SETSEL, 0, 3);
+  key(WM_CHAR, 0x18);  // Ctrl+X
+  EXPECT_EQ(text(), "XlworXl");
+  key(WM_CHAR, '\r');
+  ASSERT_EQ(site.browser->navigations.size(), 1u);
+  EXPECT_EQ(site.browser->navigations[0].url, L"http://www.search.example.net/search?q=XlworXl");
+  EXPECT_EQ(text(), "XlworXl") << "Enter leaves the text as it is";
+  // Without an installation the history lives beside the program.
+  const std::string program = win32::ModuleFileName(nullptr);
+  DeleteFileA((program.substr(0, program.rfind('\\') + 1) + "\\.txt").c_str());
+}
+
+TEST_F(BandObject, ActivationTakesTheFocusOnlyIntoAShownWindow) {
+  ComPtr<IInputObject> input = As<IInputObject>();
+  EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK) << "no window yet";
+  EXPECT_EQ(input->HasFocusIO(), S_FALSE);
+  HWND window = ShowBand();
+  ShowWindow(window, SW_HIDE);
+  EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
+  EXPECT_EQ(input->HasFocusIO(), S_FALSE);
+  EXPECT_NE(GetFocus(), EditOf(window));
+  ShowWindow(window, SW_SHOW);
+  EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
+  EXPECT_EQ(input->HasFocusIO(), S_OK);
+}
+
+TEST_F(BandObject, ItsMenuShowsTheAboutBoxAndOpensTheWebsiteAndSupport) {
+  site.browser.Attach(new RecordingBrowser);
+  ShowBand();
+  AskForMenu();
+  std::string caption;
+  DialogAnswerer answerer("About ", [&](HWND box) {
+    caption = TextOf(box);
+    PressKey(box, VK_ESCAPE);
+  });
+  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(1)), S_OK);
+  ASSERT_TRUE(answerer.Finish()) << "no About box";
+  EXPECT_TRUE(answerer.Closed());
+  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(2)), S_OK);
+  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(3)), S_OK);
+  ASSERT_EQ(site.browser->navigations.size(), 2u);
+  EXPECT_EQ(site.browser->navigations[0].url, L"http://www.pendleworth.example.com/");
+  EXPECT_EQ(site.browser->navigations[1].url, L"mailto:support@pendleworth.example.com");
+  // A browser that refuses: the user is told, the host only hears of a failure.
+  site.browser->result = E_ACCESSDENIED;
+  std::vector<SeenBox> told;
+  {
+    MessageBoxWatcher watcher;
+    EXPECT_EQ(Invoke(MAKEINTRESOURCEA(2)), E_FAIL);
+    told = watcher.Seen();
+  }
+  ASSERT_EQ(told.size(), 1u) << "no error box";
+  EXPECT_EQ(told[0].caption, "Error");
+  EXPECT_EQ(told[0].text, ErrorBoxText(win32::MessageForHResult(E_ACCESSDENIED)));
 }
 
 }  // namespace
