@@ -15,6 +15,7 @@
 #include "config/band_identity.h"
 #include "config/big_ini_file.h"
 #include "config/toolbar_config.h"
+#include "nav/about_box.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
@@ -37,7 +38,6 @@ constexpr char kContactEmail[] = "Contact E-Mail";
 constexpr char kFlashUrl[] = "Flash URL";
 constexpr char kSearchUrl[] = "Search URL";
 constexpr char kUpdatesUrl[] = "Updates URL";
-constexpr char kNoticeFile[] = "Copyrights.txt";
 constexpr int32_t kBannerWidth = 105;
 constexpr int32_t kBannerHeight = 22;
 constexpr int32_t kSpeedButtonTag = 111;
@@ -791,7 +791,7 @@ void Checker::CheckBanner() {
             std::to_string(kBannerHeight),
         shown);
   }
-  if (const auto notice = FindBeside(directory_, kNoticeFile)) {
+  if (const auto notice = FindBeside(directory_, kNoticeFileName)) {
     std::string text;
     if (!Files().ReadAll(notice->string(), text))
       Add(Severity::Warning, 0, "notice-unreadable",
