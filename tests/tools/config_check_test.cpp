@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <thread>
 
 #include "check/curl_internet.h"
@@ -36,6 +37,29 @@ constexpr char kOptionsBlock[] =
 constexpr char kSearch[] =
     "[miSearch]\nParent=Toolbar\nCount=1\n"
     "[Web]\nParent=miSearch\nTag=1\nGroupIndex=1\nURL=http://find.example.org/?q=[SEARCH]\n";
+
+// The common options, the header marked "options", with lines changed:
+// "Key=value" replaces the key's line or is added, "-Key" removes it. The
+// search button and its search type follow.
+std::string WithOptions(std::initializer_list<std::string> changes) {
+  std::string block = "[Options]  @options\n";
+  std::istringstream lines(std::string(kOptionsBlock).substr(sizeof "[Options]"));
+  std::vector<std::string> added(changes);
+  for (std::string line; std::getline(lines, line) && !line.empty();) {
+    const std::string key = line.substr(0, line.find('='));
+    const auto change = std::find_if(added.begin(), added.end(), [&](const std::string& c) {
+      return c == "-" + key || c.starts_with(key + "=");
+    });
+    if (change == added.end()) {
+      block += line + "\n";
+      continue;
+    }
+    if (change->front() != '-') block += *change + "\n";
+    added.erase(change);
+  }
+  for (const std::string& line : added) block += line + "\n";
+  return block + "[Toolbar Items]\nmiSearch=\nWeb=\n" + kSearch;
+}
 
 enum class Banner { Good, Missing, WrongSize, NotABitmap, CutShort };
 
@@ -315,57 +339,32 @@ const Case kCases[] = {
          "[SpeedBtn1]\nName=SpeedBtn1  @name\nParent=Toolbar\nURL=http://a.example.org/\n",
      {{"speed-button", "name", N}}},
     {"OptionsLeftAtTheirStandIns",
-     "[Options]  @options\nToolbar Name=Test Bar\nCompany Name=Pendleworth, Inc.  @company\n"
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" +
-         std::string(kSearch),
+     WithOptions({"-Home Page URL", "-Contact E-Mail", "-Search URL",
+                  "Company Name=Pendleworth, Inc.  @company"}),
      {{"default-option", "company", W},
       {"default-option", "options", W},
       {"default-option", "options", W},
       {"default-option", "options", W}}},
     {"NoToolbarName",
-     "[Options]  @options\nCompany Name=Test Publishing\n"
-     "Home Page URL=http://www.test.example.org/\nContact E-Mail=mailto:help@test.example.org\n"
-     "Search URL=http://find.example.org/?q=[SEARCH]\nUpdates URL=http://up.example.org\n"
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" +
-         std::string(kSearch),
+     WithOptions({"-Toolbar Name", "Updates URL=http://up.example.org"}),
      {{"no-toolbar-name", "options", E}},
      "\"Error Loading Configuration File! Test.ini! Please contact Test Publishing\""},
     {"EmptyToolbarName",
-     "[Options]\nToolbar Name=  @name\nCompany Name=Test Publishing\n"
-     "Home Page URL=http://www.test.example.org/\nContact E-Mail=mailto:help@test.example.org\n"
-     "Search URL=http://find.example.org/?q=[SEARCH]\n"
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" +
-         std::string(kSearch),
+     WithOptions({"Toolbar Name=  @name"}),
      {{"no-toolbar-name", "name", E}},
      "\"Toolbar Name\" is empty"},
     {"ToolbarNameNoFileCanHave",
-     "[Options]\nToolbar Name=Either/Or  @name\nCompany Name=Test Publishing\n"
-     "Home Page URL=http://www.test.example.org/\nContact E-Mail=mailto:help@test.example.org\n"
-     "Search URL=http://find.example.org/?q=[SEARCH]\n"
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" +
-         std::string(kSearch),
+     WithOptions({"Toolbar Name=Either/Or  @name"}),
      {{"toolbar-name", "name", E}}},
     {"SearchUrlWithoutPlaceholder",
-     "[Options]\nToolbar Name=Test Bar\nCompany Name=Test Publishing\n"
-     "Home Page URL=http://www.test.example.org/\nContact E-Mail=mailto:help@test.example.org\n"
-     "Search URL=http://find.example.org/?q=  @search\n"
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" +
-         std::string(kSearch),
+     WithOptions({"Search URL=http://find.example.org/?q=  @search"}),
      {{"search-placeholder", "search", W}}},
     {"UpdateAddressTheToolbarRefuses",
-     "[Options]\nToolbar Name=Test Bar\nCompany Name=Test Publishing\n"
-     "Home Page URL=http://www.test.example.org/\nContact E-Mail=mailto:help@test.example.org\n"
-     "Search URL=http://find.example.org/?q=[SEARCH]\nUpdates URL=http://up example.org  @up\n"
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" +
-         std::string(kSearch),
+     WithOptions({"Updates URL=http://up example.org  @up"}),
      {{"updates-url", "up", W}},
      "tested as written"},
     {"UpdateAddressEndingInSlash",
-     "[Options]\nToolbar Name=Test Bar\nCompany Name=Test Publishing\n"
-     "Home Page URL=http://www.test.example.org/\nContact E-Mail=mailto:help@test.example.org\n"
-     "Search URL=http://find.example.org/?q=[SEARCH]\nUpdates URL=http://up.example.org/  @up\n"
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" +
-         std::string(kSearch),
+     WithOptions({"Updates URL=http://up.example.org/  @up"}),
      {{"updates-slash", "up", N}},
      "http://up.example.org//toolbar.ini"},
     {"LineBeforeTheFirstSection",
