@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Makes the sample toolbar's installer and runs the installer test under Wine,
+# in a prefix of its own that is thrown away afterwards.
+#   run_installer_test.sh INSTALLER_TEST.exe BANDHOST.exe
+# ctest's entry of the win64 build; the i686 DLL comes from the win32 build
+# beside it.
+set -euo pipefail
+test_exe=$1
+host=$2
+root=$(cd "$(dirname "$0")/../.." && pwd)
+windows_path() { echo "Z:${1//\//\\}"; } # the Unix root is drive Z:
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/pq-installer-test.XXXXXX")
+prefix=$work/prefix
+# The test's windows stay off the caller's screen.
+export PQ_FORCE_XVFB=1
+cleanup() {
+  "$root/cmake/wine-run" "$prefix" --stop >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The sample, with a notice file of its own, so that every file is carried.
+source=$work/source
+mkdir -p "$source"
+cp "$root/samples/SampleBar.ini" "$root/samples/SampleBar.bmp" "$source/"
+printf 'Copyright notice of the installer test.\r\nSecond line.\r\n' >"$source/Copyrights.txt"
+setup=$work/SampleBar-setup.exe
+"$root/tools/installer/make_installer.sh" "$source/SampleBar.ini" --toolbar-name SampleBar \
+  --output "$setup" >/dev/null
+
+"$root/cmake/wine-run" "$prefix" "$test_exe" "--installer=$(windows_path "$setup")" \
+  "--bandhost=$(windows_path "$host")" "--source=$(windows_path "$source")"

@@ -1,0 +1,206 @@
+// The publishers' reference against the code: every configuration key and
+// registry value the code reads is documented and known to the check, the
+// toolbar's own names and the image list are the ones the code has.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "check/check_ports.h"
+#include "check/config_check.h"
+#include "platform/platform.h"
+#include "toolbar/toolbar_form.h"
+
+namespace pq::check {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::string Trim(const std::string& text) {
+  const size_t begin = text.find_first_not_of(" \t\r\n");
+  const size_t end = text.find_last_not_of(" \t\r\n");
+  return begin == std::string::npos ? "" : text.substr(begin, end - begin + 1);
+}
+
+// The arguments of the call whose "(" stands before `at`, as written.
+std::vector<std::string> Arguments(const std::string& text, size_t at) {
+  std::vector<std::string> arguments;
+  std::string current;
+  int depth = 0;
+  for (size_t i = at; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      const size_t end = text.find('"', i + 1);
+      current += text.substr(i, end - i + 1);
+      i = end;
+    } else if (c == '(' || c == '{' || c == '[') {
+      ++depth, current += c;
+    } else if ((c == ')' || c == '}' || c == ']') && depth > 0) {
+      --depth, current += c;
+    } else if (c == ')' || (c == ',' && depth == 0)) {
+      arguments.push_back(Trim(current));
+      current.clear();
+      if (c == ')') break;
+    } else {
+      current += c;
+    }
+  }
+  return arguments;
+}
+
+struct Read {
+  std::string section;  // empty when the code decides it at run time
+  std::string name;
+};
+
+// What the code reads: the configuration keys with their sections, the
+// sections, and the registry values; names given as literals or as constants.
+struct CodeReads {
+  std::vector<Read> keys;
+  std::set<std::string> sections;
+  std::set<std::string> registry_values;
+};
+
+const CodeReads& ScanSources() {
+  static CodeReads reads;
+  if (!reads.sections.empty()) return reads;
+  const std::regex constant(R"re(constexpr\s+char\s+(\w+)\[\]\s*=\s*"([^"]*)")re");
+  const std::regex call(
+      R"re(\b(Read(?:String|Integer|Bool|Float|Date|DateTime|Time|Value|Section)|RegistryText|ReadToolbarSetting|WriteToolbarSetting|GetRegistryData)\s*\()re");
+  for (const auto& entry : fs::recursive_directory_iterator(PQ_SOURCE_DIR "/src")) {
+    const std::string text = ReadText(entry.path());
+    std::map<std::string, std::string> constants;
+    for (std::sregex_iterator m(text.begin(), text.end(), constant), end; m != end; ++m)
+      constants[(*m)[1]] = (*m)[2];
+    auto resolve = [&](const std::string& argument) -> std::string {
+      if (argument.size() >= 2 && argument.front() == '"' && argument.back() == '"')
+        return argument.substr(1, argument.size() - 2);
+      auto found = constants.find(argument);
+      return found == constants.end() ? "" : found->second;
+    };
+    for (std::sregex_iterator m(text.begin(), text.end(), call), end; m != end; ++m) {
+      const std::string function = (*m)[1];
+      const auto args = Arguments(text, static_cast<size_t>(m->position() + m->length()));
+      if (function.starts_with("Read") && function != "ReadToolbarSetting") {
+        if (args.empty()) continue;
+        const std::string section = resolve(args[0]);
+        if (!section.empty()) reads.sections.insert(section);
+        if (function == "ReadSection" || args.size() < 3) continue;
+        if (const std::string name = resolve(args[1]); !name.empty())
+          reads.keys.push_back({section, name});
+      } else {
+        const size_t index = function == "GetRegistryData" ? 3 : 1;
+        if (args.size() <= index) continue;
+        if (const std::string name = resolve(args[index]); !name.empty())
+          reads.registry_values.insert(name);
+      }
+    }
+  }
+  return reads;
+}
+
+// Every `name` and `[name]` the page sets in code type.
+std::set<std::string> Documented() {
+  const std::string text = ReadText(PQ_SOURCE_DIR "/docs/configuration.md");
+  std::set<std::string> names;
+  const std::regex code("`([^`\n]+)`");
+  for (std::sregex_iterator m(text.begin(), text.end(), code), end; m != end; ++m) {
+    std::string name = (*m)[1];
+    if (name.size() > 2 && name.front() == '[' && name.back() == ']')
+      name = name.substr(1, name.size() - 2);
+    names.insert(name);
+  }
+  return names;
+}
+
+// The part of the page between the two comments.
+std::string Between(const std::string& from, const std::string& to) {
+  const std::string text = ReadText(PQ_SOURCE_DIR "/docs/configuration.md");
+  const size_t begin = text.find(from);
+  const size_t end = text.find(to);
+  if (begin == std::string::npos || end == std::string::npos) return "";
+  return text.substr(begin + from.size(), end - begin - from.size());
+}
+
+TEST(Documentation, TheScanFindsTheKeysKnownToBeRead) {
+  const CodeReads& reads = ScanSources();
+  std::set<std::string> keys;
+  for (const Read& read : reads.keys) keys.insert(read.name);
+  for (const char* key : {"Caption", "ImageIndex", "URL", "Tag", "GroupIndex", "Count", "Name",
+                          "Parent", "Toolbar Name", "Company Name", "Updates URL"})
+    EXPECT_TRUE(keys.count(key)) << key;
+  for (const char* section : {"Options", "Toolbar Items", "miSearch"})
+    EXPECT_TRUE(reads.sections.count(section)) << section;
+  for (const char* value : {"InstallPath", "Toolbar Name", "Toolbar File", "Search Type", "Search"})
+    EXPECT_TRUE(reads.registry_values.count(value)) << value;
+}
+
+TEST(Documentation, EveryKeySectionAndRegistryValueTheCodeReadsIsDocumented) {
+  const CodeReads& reads = ScanSources();
+  const std::set<std::string> documented = Documented();
+  for (const Read& read : reads.keys)
+    EXPECT_TRUE(documented.count(read.name))
+        << "key " << read.name << " in [" << read.section << "]";
+  for (const std::string& section : reads.sections)
+    EXPECT_TRUE(documented.count(section)) << "section [" << section << "]";
+  for (const std::string& value : reads.registry_values)
+    EXPECT_TRUE(documented.count(value)) << "registry value " << value;
+}
+
+TEST(Documentation, TheCheckKnowsEveryKeyTheCodeReads) {
+  std::set<std::string> options, items;
+  for (const Read& read : ScanSources().keys)
+    (read.section == "Options" ? options : items).insert(read.name);
+  EXPECT_EQ(options, std::set<std::string>(OptionKeys().begin(), OptionKeys().end()));
+  EXPECT_EQ(items, std::set<std::string>(ItemKeys().begin(), ItemKeys().end()));
+}
+
+TEST(Documentation, ReservedNamesAreTheToolbarsOwn) {
+  Platform platform;
+  SilentView view;
+  TToolbarForm form(platform, view);
+  std::set<std::string> own;
+  for (size_t i = 0; i < form.ComponentCount(); ++i)
+    if (!form.Component(i).Name().empty()) own.insert(form.Component(i).Name());
+
+  std::set<std::string> listed;
+  const std::string part = Between("<!-- reserved names -->", "<!-- end of reserved names -->");
+  const std::regex code("`(\\w+)`");
+  for (std::sregex_iterator m(part.begin(), part.end(), code), end; m != end; ++m)
+    listed.insert((*m)[1]);
+  EXPECT_EQ(listed, own);
+}
+
+TEST(Documentation, ImageTableIsTheIconList) {
+  std::vector<std::pair<int, std::string>> slots;
+  std::istringstream list(ReadText(PQ_SOURCE_DIR "/assets/icon_slots.txt"));
+  const std::regex slot(R"re((\d+)\s+\S+\s+(.*\S))re");
+  for (std::string line; std::getline(list, line);) {
+    std::smatch m;
+    if (!line.starts_with("#") && std::regex_match(line, m, slot))
+      slots.emplace_back(std::stoi(m[1]), m[2]);
+  }
+  std::vector<std::pair<int, std::string>> rows;
+  std::istringstream table(Between("<!-- images -->", "<!-- end of images -->"));
+  const std::regex row(R"re(\| (\d+) \| (.*) \|)re");
+  for (std::string line; std::getline(table, line);) {
+    std::smatch m;
+    if (std::regex_match(line, m, row)) rows.emplace_back(std::stoi(m[1]), m[2]);
+  }
+  EXPECT_EQ(static_cast<int>(slots.size()), kImageCount);
+  EXPECT_EQ(rows, slots);
+}
+
+}  // namespace
+}  // namespace pq::check

@@ -1,0 +1,207 @@
+; The installer of one configured toolbar: both DLLs, the configuration, its
+; banner and notice file, the installation's registry values in both registry
+; views, the registration of each DLL with its own regsvr32, and an
+; uninstaller that takes all of it away again.
+;
+; Made by make_installer.sh, which passes:
+;   TOOLBAR_NAME  [Options] "Toolbar Name"      TOOLBAR_FILE  the configuration's base name
+;   CONFIG        the configuration file        BANNER, NOTICE  the banner and Copyrights.txt, when there are
+;   DLL64, DLL32  Pelliquester.dll of the x86_64 and of the i686 build
+;   OUTFILE       the installer to write
+;
+; The uninstaller removes the toolbar's user state too (the values the toolbar
+; keeps, the search history, the current user's copies) when the user agrees;
+; silently (/S) it keeps them unless /PURGE is given.
+
+Unicode true
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!include LogicLib.nsh
+!include x64.nsh
+!include FileFunc.nsh
+
+!define BAND_ID "{239C3CF1-51CD-435E-8519-61775A6780CF}"
+!define BAND_KEY "SOFTWARE\Microsoft\Internet Explorer\Explorer Bars\${BAND_ID}"
+!define TOOLBAR_LIST_KEY "SOFTWARE\Microsoft\Internet Explorer\Toolbar"
+!define BARS_KEY "SOFTWARE\Microsoft\Internet Explorer\Explorer Bars"
+; One band class serves one toolbar per machine, so one entry serves them all.
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Pelliquester ${BAND_ID}"
+!define USER_FOLDER "Pelliquester\${TOOLBAR_NAME}"
+
+Name "${TOOLBAR_NAME}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\${TOOLBAR_NAME}"
+ShowInstDetails show
+ShowUninstDetails show
+
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Var Purge
+
+Function .onInit
+  ${IfNot} ${RunningX64}
+    MessageBox MB_OK|MB_ICONSTOP "${TOOLBAR_NAME} needs 64-bit Windows." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+FunctionEnd
+
+; The three values the band reads to find its configuration, in one view.
+!macro WriteInstallation VIEW
+  SetRegView ${VIEW}
+  WriteRegStr HKLM "${BAND_KEY}" "InstallPath" "$INSTDIR"
+  WriteRegStr HKLM "${BAND_KEY}" "Toolbar Name" "${TOOLBAR_NAME}"
+  WriteRegStr HKLM "${BAND_KEY}" "Toolbar File" "${TOOLBAR_FILE}"
+!macroend
+
+!macro Register REGSVR32 DLL
+  ExecWait '"${REGSVR32}" /s "$INSTDIR\${DLL}"' $0
+  ${If} $0 != 0
+    MessageBox MB_OK|MB_ICONSTOP "Registering ${DLL} failed (code $0)." /SD IDOK
+    SetErrorLevel 3
+    Abort
+  ${EndIf}
+!macroend
+
+Section "Install"
+  SetOutPath "$INSTDIR"
+  File "/oname=Pelliquester.dll" "${DLL64}"
+  File "/oname=Pelliquester32.dll" "${DLL32}"
+  File "/oname=${TOOLBAR_FILE}.ini" "${CONFIG}"
+  !ifdef BANNER
+    File "/oname=${TOOLBAR_FILE}.bmp" "${BANNER}"
+  !endif
+  !ifdef NOTICE
+    File "/oname=Copyrights.txt" "${NOTICE}"
+  !endif
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  ; Registration enters the toolbar's name from these values, and 32-bit
+  ; browsers read the 32-bit view: both views first.
+  !insertmacro WriteInstallation 64
+  !insertmacro WriteInstallation 32
+
+  ; The installer is a 32-bit program: System32 means the 64-bit one only
+  ; without the redirection.
+  ${DisableX64FSRedirection}
+  !insertmacro Register "$WINDIR\System32\regsvr32.exe" "Pelliquester.dll"
+  ${EnableX64FSRedirection}
+  !insertmacro Register "$WINDIR\SysWOW64\regsvr32.exe" "Pelliquester32.dll"
+
+  SetRegView 64
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${TOOLBAR_NAME}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+; --- uninstallation
+
+; Unregistering removes the band's key whole, the user state in it too; what
+; is to be kept is read first and written back afterwards.
+!macro ForEachKeptValue MACRO
+  !insertmacro ${MACRO} 64 Date "Date"
+  !insertmacro ${MACRO} 64 SearchType "Search Type"
+  !insertmacro ${MACRO} 64 Search "Search"
+  !insertmacro ${MACRO} 64 SpeedBtn1 "SpeedBtn1"
+  !insertmacro ${MACRO} 32 Date "Date"
+  !insertmacro ${MACRO} 32 SearchType "Search Type"
+  !insertmacro ${MACRO} 32 Search "Search"
+  !insertmacro ${MACRO} 32 SpeedBtn1 "SpeedBtn1"
+!macroend
+
+!macro DeclareKeptValue VIEW ID NAME
+  Var Kept${VIEW}${ID}
+  Var Has${VIEW}${ID}
+!macroend
+!insertmacro ForEachKeptValue DeclareKeptValue
+
+!macro KeepValue VIEW ID NAME
+  SetRegView ${VIEW}
+  ClearErrors
+  ReadRegStr $Kept${VIEW}${ID} HKLM "${BAND_KEY}" "${NAME}"
+  ${If} ${Errors}
+    StrCpy $Has${VIEW}${ID} 0
+  ${Else}
+    StrCpy $Has${VIEW}${ID} 1
+  ${EndIf}
+!macroend
+
+!macro PutBackValue VIEW ID NAME
+  ${If} $Has${VIEW}${ID} == 1
+    SetRegView ${VIEW}
+    WriteRegStr HKLM "${BAND_KEY}" "${NAME}" $Kept${VIEW}${ID}
+  ${EndIf}
+!macroend
+
+; What registration wrote, in one view, should unregistering have left any.
+!macro RemoveRegistration VIEW
+  SetRegView ${VIEW}
+  DeleteRegKey HKCR "CLSID\${BAND_ID}"
+  DeleteRegValue HKLM "${TOOLBAR_LIST_KEY}" "${BAND_ID}"
+  DeleteRegValue HKLM "${BARS_KEY}" "${BAND_ID}"
+  DeleteRegValue HKLM "${BAND_KEY}" "InstallPath"
+  DeleteRegValue HKLM "${BAND_KEY}" "Toolbar Name"
+  DeleteRegValue HKLM "${BAND_KEY}" "Toolbar File"
+  DeleteRegKey HKLM "${BAND_KEY}\MRUKeywords"
+  ${If} $Purge == 1
+    DeleteRegKey HKLM "${BAND_KEY}"
+    DeleteRegKey HKCU "${BAND_KEY}"
+  ${Else}
+    DeleteRegKey /ifempty HKLM "${BAND_KEY}"
+  ${EndIf}
+!macroend
+
+Section "Uninstall"
+  StrCpy $Purge 0
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/PURGE" $1
+  ${IfNot} ${Errors}
+    StrCpy $Purge 1
+  ${ElseIfNot} ${Silent}
+    MessageBox MB_YESNO|MB_ICONQUESTION "Remove your searches and the toolbar's settings as well?$\n$\nAnswer No to keep them for a later installation of ${TOOLBAR_NAME}." IDNO +2
+    StrCpy $Purge 1
+  ${EndIf}
+
+  ${If} $Purge == 0
+    !insertmacro ForEachKeptValue KeepValue
+  ${EndIf}
+
+  ${DisableX64FSRedirection}
+  ExecWait '"$WINDIR\System32\regsvr32.exe" /u /s "$INSTDIR\Pelliquester.dll"'
+  ${EnableX64FSRedirection}
+  ExecWait '"$WINDIR\SysWOW64\regsvr32.exe" /u /s "$INSTDIR\Pelliquester32.dll"'
+  !insertmacro ForEachKeptValue PutBackValue
+  !insertmacro RemoveRegistration 64
+  !insertmacro RemoveRegistration 32
+
+  ; A browser that still has a DLL loaded lets go of it at the next restart.
+  Delete /REBOOTOK "$INSTDIR\Pelliquester.dll"
+  Delete /REBOOTOK "$INSTDIR\Pelliquester32.dll"
+  Delete "$INSTDIR\${TOOLBAR_FILE}.ini"
+  Delete "$INSTDIR\${TOOLBAR_FILE}.bmp"
+  Delete "$INSTDIR\Copyrights.txt"
+  ; What updates of the configuration leave beside it.
+  Delete "$INSTDIR\${TOOLBAR_FILE} Internet.ini"
+  Delete "$INSTDIR\${TOOLBAR_FILE} Default.ini"
+  ${If} $Purge == 1
+    Delete "$INSTDIR\${TOOLBAR_NAME}.txt"
+    SetShellVarContext current
+    RMDir /r "$LOCALAPPDATA\${USER_FOLDER}"
+    RMDir "$LOCALAPPDATA\Pelliquester"
+    RMDir /r "$PROFILE\AppData\LocalLow\${USER_FOLDER}"
+    RMDir "$PROFILE\AppData\LocalLow\Pelliquester"
+  ${EndIf}
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+
+  SetRegView 64
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd
