@@ -38,6 +38,7 @@ constexpr char kContactEmail[] = "Contact E-Mail";
 constexpr char kFlashUrl[] = "Flash URL";
 constexpr char kSearchUrl[] = "Search URL";
 constexpr char kUpdatesUrl[] = "Updates URL";
+constexpr char kUpdateKey[] = "Update Key";
 constexpr int32_t kBannerWidth = 105;
 constexpr int32_t kBannerHeight = 22;
 constexpr int32_t kSpeedButtonTag = 111;
@@ -948,8 +949,9 @@ std::string Checker::Tree(const Build& build) const {
 }  // namespace
 
 const std::vector<std::string>& OptionKeys() {
-  static const std::vector<std::string> keys{
-      kToolbarName, kCompanyName, kHomePageUrl, kContactEmail, kFlashUrl, kSearchUrl, kUpdatesUrl};
+  static const std::vector<std::string> keys{kToolbarName,  kCompanyName, kHomePageUrl,
+                                             kContactEmail, kFlashUrl,    kSearchUrl,
+                                             kUpdatesUrl,   kUpdateKey};
   return keys;
 }
 
