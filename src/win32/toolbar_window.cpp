@@ -30,17 +30,6 @@ constexpr int kButtonPaddingY = 6;
 constexpr int kImageSize = 16;
 constexpr int kImageCount = 144;
 
-bool RegisterWindowClass(WNDPROC procedure) {
-  WNDCLASSEXA window_class{};
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = ThisModule();
-  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_ACTIVEBORDER + 1);
-  window_class.lpszClassName = kWindowClass;
-  return RegisterClassExA(&window_class) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 // One pixel of a 32-bit picture: blue, green, red, alpha.
 struct Pixel {
   uint8_t b, g, r, a;
@@ -129,7 +118,7 @@ RECT ScreenRect(HWND window, RECT area) {
 std::atomic<long> ToolbarWindow::window_count_{0};
 
 ToolbarWindow::ToolbarWindow(HWND parent, Platform& platform) : platform_(platform) {
-  if (!RegisterWindowClass(&ToolbarWindow::WindowProc))
+  if (!RegisterModuleWindowClass(kWindowClass, &ToolbarWindow::WindowProc, COLOR_ACTIVEBORDER))
     throw Error("The toolbar's window class cannot be registered");
   RECT parent_area{};
   GetClientRect(parent, &parent_area);
