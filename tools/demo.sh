@@ -137,12 +137,10 @@ if ((replayed != 0)); then
   exit 1
 fi
 
-if [[ -n $headless ]]; then
-  wait "$host_pid" || true
-else
+if [[ -z $headless ]]; then
   echo "demo: the band host stays open on $DISPLAY; close its window to end the demo"
-  wait "$host_pid" || true
 fi
+wait "$host_pid" || true
 host_pid=
 
 if grep -q '^GET /toolbar.ini 200' "$out/update-requests.log" 2>/dev/null; then
