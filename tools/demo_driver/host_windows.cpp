@@ -114,20 +114,27 @@ std::vector<ToolbarButton> RemoteToolbar::Buttons() const {
   return buttons;
 }
 
+namespace {
+
+struct ProcessWindows {
+  DWORD process;
+  std::vector<HWND> found;
+};
+
+// A callback of the system's calling convention, which a lambda is not on i686.
+BOOL CALLBACK ConsiderWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<ProcessWindows*>(data);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == search->process && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> TopLevelWindowsOf(DWORD process_id) {
-  struct Search {
-    DWORD process;
-    std::vector<HWND> found;
-  } search{process_id, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(data);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == search->process && IsWindowVisible(window)) search->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ProcessWindows search{process_id, {}};
+  EnumWindows(ConsiderWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
