@@ -52,7 +52,7 @@ void BM_BuildToolbar(benchmark::State& state) {
   std::ofstream(pq::ConfigFilePath(), std::ios::binary) << Configuration(count);
 
   pq::bench::EmptyRegistry registry;
-  pq::bench::NullView view;
+  pq::SilentView view;
   pq::Platform platform;
   platform.registry = &registry;
   size_t items = 0;

@@ -75,7 +75,7 @@ void BM_AddToHistory(benchmark::State& state) {
   pq::ToolbarConfig.ToolbarName = "Bench";
   pq::bench::EmptyRegistry registry;
   pq::bench::QuietDesktop desktop(folder.string() + "/");
-  pq::bench::NullView view;
+  pq::SilentView view;
   pq::Platform platform;
   platform.registry = &registry;
   platform.desktop = &desktop;

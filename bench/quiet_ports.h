@@ -1,11 +1,11 @@
 #pragma once
-// Ports that answer at once and show nothing, for timing the toolbar's own work.
+// Ports that answer at once, for timing the toolbar's own work.
 #include <memory>
 #include <string>
 
 #include "platform/desktop.h"
 #include "platform/registry.h"
-#include "toolbar/toolbar_view.h"
+#include "toolbar/silent_view.h"
 
 namespace pq::bench {
 
@@ -43,29 +43,6 @@ class QuietDesktop : public Desktop {
 
  private:
   std::string program_directory_;
-};
-
-// A toolbar view that shows nothing.
-
-class NullView : public ToolbarView {
- public:
-  std::string search_text;
-
-  void SetCaption(const std::string&) override {}
-  int32_t Width() override { return 865; }
-  bool LoadBannerPicture(const std::string&) override { return true; }
-  void SetBannerPictureVisible(bool) override {}
-  std::unique_ptr<FlashPlayer> CreateFlashPlayer() override { return nullptr; }
-  TTBCustomItem* ItemAt(int32_t, int32_t) override { return nullptr; }
-  void ItemChanged(const TTBCustomItem&) override {}
-  std::string SearchText() override { return search_text; }
-  void SetSearchText(const std::string& text) override { search_text = text; }
-  std::string SearchSelection() override { return ""; }
-  void SelectAllSearchText() override {}
-  int SearchSelectedIndex() override { return -1; }
-  void ShowSearchList(const TStringList&) override {}
-  void InsertSearchEntry(int, std::string_view) override {}
-  void DeleteSearchEntry(int) override {}
 };
 
 }  // namespace pq::bench

@@ -16,8 +16,6 @@ namespace {
 constexpr char kItemsSection[] = "Toolbar Items";
 constexpr char kSearchKey[] = "miSearch";
 constexpr char kTopLevel[] = "Toolbar";
-constexpr char kSearchTypeValue[] = "Search Type";
-constexpr char kSearchTextValue[] = "Search";
 
 // The search type as stored: decimal text of a 32-bit integer, else 1.
 int32_t SearchTypeFrom(const std::string& text) {

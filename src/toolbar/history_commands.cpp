@@ -16,14 +16,11 @@ namespace pq {
 namespace {
 
 constexpr char kInstallPathValue[] = "InstallPath";
-constexpr char kSearchTypeValue[] = "Search Type";
-constexpr char kSearchTextValue[] = "Search";
 constexpr char kHistorySuffix[] = ".txt";
 // Below the user's data folder, the folder of each toolbar's own.
 constexpr char kUserFolder[] = "\\Pelliquester\\";
 
 constexpr char kClearQuestion[] = "Are you sure you want to clear history?";
-constexpr char kConfirmCaption[] = "Confirm";
 constexpr char kNothingToRemove[] = "Nothing to Remove.";
 constexpr char kFileError[] = "File I/O error.";
 constexpr char kErrorCaption[] = "Error";

@@ -14,8 +14,9 @@ constexpr char kEnter = '\r';
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// The first placeholder, its letters compared without regard to case.
-size_t FindPlaceholder(const std::string& url) {
+}  // namespace
+
+size_t FindSearchPlaceholder(const std::string& url) {
   if (url.size() < kPlaceholderLength) return std::string::npos;
   for (size_t at = 0; at + kPlaceholderLength <= url.size(); ++at) {
     size_t i = 0;
@@ -24,6 +25,8 @@ size_t FindPlaceholder(const std::string& url) {
   }
   return std::string::npos;
 }
+
+namespace {
 
 // The query as it goes into an address. In the query part of an address the
 // characters that would end the value or change its meaning are escaped, so
@@ -53,7 +56,7 @@ std::string EncodeQuery(const std::string& query, bool in_query_part) {
 
 void TToolbarForm::RunSearch(const std::string& template_url, const std::string& query) {
   const std::string& url_template = template_url.empty() ? ToolbarConfig.SearchUrl : template_url;
-  const size_t placeholder = FindPlaceholder(url_template);
+  const size_t placeholder = FindSearchPlaceholder(url_template);
   const size_t question = url_template.find('?');
   const bool in_query_part =
       question != std::string::npos && (placeholder == std::string::npos || question < placeholder);

@@ -11,8 +11,6 @@
 namespace pq {
 namespace {
 
-constexpr char kPlaceholder[] = "[SEARCH]";
-constexpr char kSpeedButtonPrefix[] = "SpeedBtn";
 constexpr int32_t kSpeedButtonTagBase = 110;
 // A speed button with an address of the user's shows image 10 + n.
 constexpr int32_t kSpeedButtonImageOffset = 100;
@@ -21,13 +19,6 @@ constexpr char kSpeedButtonCaption[] = "SpeedButton URL";
 constexpr char kSpeedButtonPrompt[] = "Enter this Speedbutton's new URL";
 constexpr char kResetQuestion[] =
     "Are you sure you want to reset Speed Buttons to their default values?";
-constexpr char kConfirmCaption[] = "Confirm";
-
-std::string AsciiUpper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
 
 // Shows the item anew when the scope ends, however it ends: a failing
 // registry write leaves changes behind that the view must show.
@@ -57,7 +48,7 @@ void TToolbarForm::MIClick(TComponent& sender) {
     SelectSearchType(*item);
     return;
   }
-  if (AsciiUpper(item->Hint).find(kPlaceholder) != std::string::npos) {
+  if (FindSearchPlaceholder(item->Hint) != std::string::npos) {
     RunSearch(item->Hint, view_.SearchText());
     return;
   }

@@ -21,7 +21,6 @@ constexpr uint16_t kCtrlV = 16470;
 constexpr uint16_t kDel = 46;
 
 constexpr char kDateValue[] = "Date";
-constexpr char kSpeedButtonPrefix[] = "SpeedBtn";
 constexpr char kSearchDialogFileName[] = "Toolbar Searches.txt";
 constexpr char kSearchDialogFilter[] = "Text files (*.txt)|*.txt|All files (*.*)|*.*";
 constexpr char kSearchDialogDefaultExt[] = ".txt";

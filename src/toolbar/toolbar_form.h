@@ -24,6 +24,18 @@ class TBigIniFile;
 // Tags 1 to MaxSearchType mark search types.
 inline constexpr int32_t MaxSearchType = 30;
 
+// The window's state under the band's registry key: the search type and text
+// of the last window, and each speed button's address under its name.
+inline constexpr char kSearchTypeValue[] = "Search Type";
+inline constexpr char kSearchTextValue[] = "Search";
+inline constexpr char kSpeedButtonPrefix[] = "SpeedBtn";
+// The caption of the window's questions.
+inline constexpr char kConfirmCaption[] = "Confirm";
+
+// Where an address template takes the query: the first "[SEARCH]", its
+// letters in any case; npos when there is none.
+size_t FindSearchPlaceholder(const std::string& url_template);
+
 class TToolbarForm {
  public:
   // Creates the window's fixed components. The view shows the window; both

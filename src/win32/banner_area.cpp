@@ -10,17 +10,6 @@ namespace {
 constexpr char kWindowClass[] = "PelliquesterBannerArea";
 constexpr int kPictureId = 1;
 
-bool RegisterWindowClass(WNDPROC procedure) {
-  WNDCLASSEXA window_class{};
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = ThisModule();
-  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window_class.lpszClassName = kWindowClass;
-  return RegisterClassExA(&window_class) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 }  // namespace
 
 BannerArea::BannerArea(HWND parent, SIZE area, SIZE picture, std::function<void()> on_click)
@@ -28,7 +17,7 @@ BannerArea::BannerArea(HWND parent, SIZE area, SIZE picture, std::function<void(
       on_click_(std::move(on_click)),
       bitmap_(static_cast<HBITMAP>(LoadImageA(ThisModule(), MAKEINTRESOURCEA(IDB_BUILTIN_BANNER),
                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
-  if (!RegisterWindowClass(&BannerArea::WindowProc))
+  if (!RegisterModuleWindowClass(kWindowClass, &BannerArea::WindowProc, COLOR_BTNFACE))
     throw Error("The banner's window class cannot be registered");
   window_ = CreateWindowExA(0, kWindowClass, "FlashToolbar",
                             WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,

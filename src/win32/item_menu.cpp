@@ -162,19 +162,31 @@ TTBCustomItem* ItemMenu::Track(HWND owner, POINT at, const RECT* keep_clear,
   return ItemFor(command);
 }
 
-bool ItemMenu::Measure(MEASUREITEMSTRUCT& measure) {
+namespace {
+
+// The images' size: larger at a higher resolution.
+int ImageSize(HIMAGELIST images) {
+  int width = 0, height = 0;
+  return images && ImageList_GetIconSize(images, &width, &height) ? height : kImageSize;
+}
+
+}  // namespace
+
+bool ItemMenu::Measure(MEASUREITEMSTRUCT& measure, HIMAGELIST images) {
   if (measure.CtlType != ODT_MENU || measure.itemData == kNoImage) return false;
   // A little room between the image and the caption.
-  measure.itemWidth = kImageSize + kImageGap;
-  measure.itemHeight = kImageSize;
+  const int size = ImageSize(images);
+  measure.itemWidth = static_cast<UINT>(size + kImageGap);
+  measure.itemHeight = static_cast<UINT>(size);
   return true;
 }
 
 bool ItemMenu::Draw(const DRAWITEMSTRUCT& draw, HIMAGELIST images) {
   if (draw.CtlType != ODT_MENU || draw.itemData == kNoImage) return false;
   const RECT& area = draw.rcItem;
-  const int x = area.left + (area.right - area.left - kImageSize - kImageGap) / 2;
-  const int y = area.top + (area.bottom - area.top - kImageSize) / 2;
+  const int size = ImageSize(images);
+  const int x = area.left + (area.right - area.left - size - kImageGap) / 2;
+  const int y = area.top + (area.bottom - area.top - size) / 2;
   const UINT style =
       (draw.itemState & ODS_GRAYED) ? ILD_TRANSPARENT | ILD_BLEND50 : ILD_TRANSPARENT;
   ImageList_DrawEx(images, static_cast<int>(draw.itemData), draw.hDC, x, y, 0, 0, CLR_NONE,

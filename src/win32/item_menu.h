@@ -41,7 +41,7 @@ class ItemMenu {
 
   // The owner window's part in drawing the images; false for what is not a
   // menu image.
-  static bool Measure(MEASUREITEMSTRUCT& measure);
+  static bool Measure(MEASUREITEMSTRUCT& measure, HIMAGELIST images);
   static bool Draw(const DRAWITEMSTRUCT& draw, HIMAGELIST images);
 
  private:

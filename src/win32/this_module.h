@@ -9,4 +9,18 @@ namespace pq::win32 {
 
 inline HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
+// Registers a window class of this module with the arrow cursor and a
+// background of a system colour; true when the class exists afterwards, also
+// when another window of it registered it before.
+inline bool RegisterModuleWindowClass(const char* name, WNDPROC procedure, int background) {
+  WNDCLASSEXA window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = ThisModule();
+  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background + 1));
+  window_class.lpszClassName = name;
+  return RegisterClassExA(&window_class) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 }  // namespace pq::win32

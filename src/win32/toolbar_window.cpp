@@ -1,6 +1,8 @@
 #include "win32/toolbar_window.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 #include "platform/error.h"
 #include "win32/flash_player_control.h"
@@ -28,22 +30,79 @@ constexpr int kButtonPaddingY = 6;
 constexpr int kImageSize = 16;
 constexpr int kImageCount = 144;
 
-bool RegisterWindowClass(WNDPROC procedure) {
-  WNDCLASSEXA window_class{};
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = ThisModule();
-  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_ACTIVEBORDER + 1);
-  window_class.lpszClassName = kWindowClass;
-  return RegisterClassExA(&window_class) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+// One pixel of a 32-bit picture: blue, green, red, alpha.
+struct Pixel {
+  uint8_t b, g, r, a;
+};
+
+// The strip with each image scaled to `size`, sampled bilinearly within its
+// own square so that no image bleeds into the next; colours are weighted by
+// their opacity so that transparent edges keep no dark fringe. Null when the
+// strip is not the 32-bit picture it should be.
+HBITMAP ScaledStrip(HBITMAP strip, int size) {
+  DIBSECTION source{};
+  if (GetObjectA(strip, sizeof source, &source) != sizeof source || !source.dsBm.bmBits ||
+      source.dsBm.bmBitsPixel != 32 || source.dsBm.bmHeight != kImageSize)
+    return nullptr;
+  const int images = source.dsBm.bmWidth / kImageSize;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = images * size;
+  info.bmiHeader.biHeight = -size;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP scaled = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!scaled) return nullptr;
+  const auto* from = static_cast<const Pixel*>(source.dsBm.bmBits);
+  auto* to = static_cast<Pixel*>(bits);
+  // The strip is stored bottom-up: its first row in memory is the picture's last.
+  auto at = [&](int image, int x, int y) -> const Pixel& {
+    x = std::clamp(x, 0, kImageSize - 1);
+    y = std::clamp(y, 0, kImageSize - 1);
+    return from[(kImageSize - 1 - y) * source.dsBm.bmWidth + image * kImageSize + x];
+  };
+  for (int image = 0; image < images; ++image)
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) {
+        const double fx = (x + 0.5) * kImageSize / size - 0.5;
+        const double fy = (y + 0.5) * kImageSize / size - 0.5;
+        const int x0 = static_cast<int>(std::floor(fx)), y0 = static_cast<int>(std::floor(fy));
+        const double wx = fx - x0, wy = fy - y0;
+        double r = 0, g = 0, b = 0, a = 0;
+        for (int dy = 0; dy <= 1; ++dy)
+          for (int dx = 0; dx <= 1; ++dx) {
+            const Pixel& p = at(image, x0 + dx, y0 + dy);
+            const double weight = (dx ? wx : 1 - wx) * (dy ? wy : 1 - wy) * p.a;
+            r += weight * p.r;
+            g += weight * p.g;
+            b += weight * p.b;
+            a += weight;
+          }
+        Pixel& out = to[y * images * size + image * size + x];
+        out.a = static_cast<uint8_t>(std::lround(a));
+        out.r = a > 0 ? static_cast<uint8_t>(std::lround(r / a)) : 0;
+        out.g = a > 0 ? static_cast<uint8_t>(std::lround(g / a)) : 0;
+        out.b = a > 0 ? static_cast<uint8_t>(std::lround(b / a)) : 0;
+      }
+  return scaled;
 }
 
-unique_himagelist LoadIconStrip() {
+// The image list at the window's resolution: the 16-pixel images as they
+// are at 96 dots per inch, scaled with the text above it.
+unique_himagelist LoadIconStrip(int dpi) {
   unique_hbitmap strip(static_cast<HBITMAP>(LoadImageA(
       ThisModule(), MAKEINTRESOURCEA(IDB_TOOLBAR_ICONS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (!strip) throw Error("The toolbar's images cannot be loaded");
-  unique_himagelist images(ImageList_Create(kImageSize, kImageSize, ILC_COLOR32, kImageCount, 0));
+  int size = ScaleToDpi(kImageSize, dpi);
+  if (size != kImageSize) {
+    if (unique_hbitmap scaled{ScaledStrip(strip.get(), size)})
+      strip = std::move(scaled);
+    else
+      size = kImageSize;
+  }
+  unique_himagelist images(ImageList_Create(size, size, ILC_COLOR32, kImageCount, 0));
   if (!images || ImageList_Add(images.get(), strip.get(), nullptr) < 0)
     throw Error("The toolbar's images cannot be loaded");
   return images;
@@ -59,7 +118,7 @@ RECT ScreenRect(HWND window, RECT area) {
 std::atomic<long> ToolbarWindow::window_count_{0};
 
 ToolbarWindow::ToolbarWindow(HWND parent, Platform& platform) : platform_(platform) {
-  if (!RegisterWindowClass(&ToolbarWindow::WindowProc))
+  if (!RegisterModuleWindowClass(kWindowClass, &ToolbarWindow::WindowProc, COLOR_ACTIVEBORDER))
     throw Error("The toolbar's window class cannot be registered");
   RECT parent_area{};
   GetClientRect(parent, &parent_area);
@@ -100,7 +159,7 @@ void ToolbarWindow::CreateControls() {
   ModuleActivationContext::Scope active(activation_);
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES | ICC_COOL_CLASSES};
   InitCommonControlsEx(&classes);
-  images_ = LoadIconStrip();
+  images_ = LoadIconStrip(dpi_);
 
   rebar_ = CreateWindowExA(0, REBARCLASSNAMEA, "",
                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
@@ -350,7 +409,8 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
                       {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))});
       return 0;
     case WM_MEASUREITEM:
-      if (ItemMenu::Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lparam))) return TRUE;
+      if (ItemMenu::Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lparam), images_.get()))
+        return TRUE;
       break;
     case WM_DRAWITEM:
       if (ItemMenu::Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam), images_.get()))

@@ -93,28 +93,24 @@ long GdiObjects() {
 
 // The windows of this process, top-level ones and all below them. Wine keeps
 // no count of USER objects; windows are the ones a toolbar makes.
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+  ++*reinterpret_cast<long*>(count);
+  return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND window, LPARAM count) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId()) return TRUE;
+  ++*reinterpret_cast<long*>(count);
+  EnumChildWindows(window, CountChild, count);
+  return TRUE;
+}
+
 long Windows() {
-  struct Count {
-    long windows = 0;
-  } count;
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process != GetCurrentProcessId()) return TRUE;
-        auto* counted = reinterpret_cast<Count*>(data);
-        ++counted->windows;
-        EnumChildWindows(
-            window,
-            [](HWND, LPARAM inner) -> BOOL {
-              ++reinterpret_cast<Count*>(inner)->windows;
-              return TRUE;
-            },
-            data);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
-  return count.windows;
+  long windows = 0;
+  EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&windows));
+  return windows;
 }
 
 // Committed memory of the process's own (heaps, stacks, private mappings),

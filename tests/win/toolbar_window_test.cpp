@@ -395,25 +395,29 @@ TEST_F(ToolbarWindowTest, DropDownMenusListTheChildrenAndTheirClicksCount) {
   }
 }
 
+std::atomic<int> parent_notifications{0};
+WNDPROC procedure_before_count = nullptr;
+
+// In front of the window's procedure; of the system's calling convention,
+// which a lambda is not on i686.
+LRESULT CALLBACK CountParentNotifications(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_PARENTNOTIFY) ++parent_notifications;
+  return CallWindowProcA(procedure_before_count, window, message, wparam, lparam);
+}
+
 TEST_F(ToolbarWindowTest, EnterInTheSearchBoxSearchesOnce) {
   // A click in the box gives it the focus and tells the band through the
   // parent's notification.
-  static std::atomic<int> notified{0};
-  notified = 0;
+  parent_notifications = 0;
   const auto old_procedure = GetWindowLongPtrA(window_->Handle(), GWLP_WNDPROC);
-  static WNDPROC saved;
-  saved = reinterpret_cast<WNDPROC>(old_procedure);
-  SetWindowLongPtrA(
-      window_->Handle(), GWLP_WNDPROC,
-      reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-        if (m == WM_PARENTNOTIFY) ++notified;
-        return CallWindowProcA(saved, w, m, wp, lp);
-      }));
+  procedure_before_count = reinterpret_cast<WNDPROC>(old_procedure);
+  SetWindowLongPtrA(window_->Handle(), GWLP_WNDPROC,
+                    reinterpret_cast<LONG_PTR>(&CountParentNotifications));
   RECT edit{};
   GetWindowRect(window_->SearchEditControl(), &edit);
   Click(Center(edit), window_->SearchEditControl());
   ASSERT_TRUE(WaitFor([&] { return GetFocus() == window_->SearchEditControl(); }));
-  EXPECT_GT(notified.load(), 0);
+  EXPECT_GT(parent_notifications.load(), 0);
   SetWindowTextA(window_->SearchBoxControl(), "two words");
   PressKey(VK_RETURN);
   ASSERT_TRUE(WaitFor([&] { return !browser_->navigated.empty(); }));

@@ -13,7 +13,7 @@
 #include "platform/registry.h"
 #include "platform/system_messages.h"
 #include "platform/user_interface.h"
-#include "toolbar/toolbar_view.h"
+#include "toolbar/silent_view.h"
 
 namespace pq::check {
 
@@ -119,25 +119,6 @@ class NoInternet : public Internet {
   uint32_t AttemptConnect() override { return 1; }
 };
 
-class SilentView : public ToolbarView {
- public:
-  void SetCaption(const std::string&) override {}
-  int32_t Width() override { return 1024; }
-  bool LoadBannerPicture(const std::string&) override { return true; }
-  void SetBannerPictureVisible(bool) override {}
-  std::unique_ptr<FlashPlayer> CreateFlashPlayer() override { return nullptr; }
-  TTBCustomItem* ItemAt(int32_t, int32_t) override { return nullptr; }
-  void ItemChanged(const TTBCustomItem&) override {}
-  std::string SearchText() override { return search_text; }
-  void SetSearchText(const std::string& text) override { search_text = text; }
-  std::string SearchSelection() override { return ""; }
-  void SelectAllSearchText() override {}
-  int SearchSelectedIndex() override { return -1; }
-  void ShowSearchList(const TStringList&) override {}
-  void InsertSearchEntry(int, std::string_view) override {}
-  void DeleteSearchEntry(int) override {}
-
-  std::string search_text;
-};
+using pq::SilentView;
 
 }  // namespace pq::check

@@ -68,20 +68,25 @@ HWND ChildWithText(HWND parent, const std::string& text) {
   return nullptr;
 }
 
+namespace {
+
+struct ClassSearch {
+  const std::string* name;
+  HWND found;
+};
+
+BOOL CALLBACK ConsiderClass(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<ClassSearch*>(data);
+  if (_stricmp(ClassOf(window).c_str(), search->name->c_str()) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
 HWND DescendantOfClass(HWND ancestor, const std::string& class_name) {
-  struct Search {
-    const std::string* name;
-    HWND found;
-  } search{&class_name, nullptr};
-  EnumChildWindows(
-      ancestor,
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(data);
-        if (_stricmp(ClassOf(window).c_str(), search->name->c_str()) != 0) return TRUE;
-        search->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ClassSearch search{&class_name, nullptr};
+  EnumChildWindows(ancestor, ConsiderClass, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -1,0 +1,204 @@
+#include "host_windows.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <fstream>
+
+namespace pq::demo {
+namespace {
+
+constexpr size_t kBufferSize = 4096;
+constexpr size_t kTextOffset = 1024;
+constexpr char kNavigateLine[] = "browser: Navigate ";
+constexpr char kNavigateEnd[] = " flags=";
+
+HWND Child(HWND parent, const char* window_class) {
+  return parent ? FindWindowExA(parent, nullptr, window_class, nullptr) : nullptr;
+}
+
+std::string ModuleDirectory() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string directory(path, length);
+  return directory.substr(0, directory.find_last_of("\\/") + 1);
+}
+
+}  // namespace
+
+std::string TextOf(HWND window) {
+  // WM_GETTEXT, unlike GetWindowText, reads a control of another process.
+  char text[1024] = {};
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 5000, nullptr);
+  return text;
+}
+
+std::string ClassOf(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::optional<HostWindows> WaitForHost(DWORD milliseconds) {
+  HostWindows host;
+  const bool found = WaitUntil(
+      [&] {
+        host.frame = FindWindowA("IEFrame", nullptr);
+        host.address_line = Child(host.frame, "Edit");
+        host.band = Child(Child(host.frame, "BandHostBands"), "PelliquesterToolbar");
+        host.toolbar = Child(Child(host.band, "ReBarWindow32"), "ToolbarWindow32");
+        host.search_field = Child(Child(host.toolbar, "ComboBox"), "Edit");
+        return host.address_line && host.search_field && IsWindowVisible(host.band) &&
+               IsWindowVisible(host.search_field);
+      },
+      milliseconds);
+  if (!found) return std::nullopt;
+  host.thread_id = GetWindowThreadProcessId(host.frame, &host.process_id);
+  return host;
+}
+
+RemoteToolbar::RemoteToolbar(const HostWindows& host) : toolbar_(host.toolbar) {
+  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                         host.process_id);
+  if (!process_) return;
+  buffer_ = static_cast<char*>(
+      VirtualAllocEx(process_, nullptr, kBufferSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+}
+
+RemoteToolbar::~RemoteToolbar() {
+  if (buffer_) VirtualFreeEx(process_, buffer_, 0, MEM_RELEASE);
+  if (process_) CloseHandle(process_);
+}
+
+bool RemoteToolbar::Read(size_t offset, void* to, size_t size) const {
+  SIZE_T read = 0;
+  return ReadProcessMemory(process_, buffer_ + offset, to, size, &read) && read == size;
+}
+
+std::optional<ToolbarButton> RemoteToolbar::Button(int command) const {
+  for (const ToolbarButton& button : Buttons())
+    if (button.command == command) return button;
+  return std::nullopt;
+}
+
+std::vector<ToolbarButton> RemoteToolbar::Buttons() const {
+  std::vector<ToolbarButton> buttons;
+  if (!ok()) return buttons;
+  const int count = static_cast<int>(SendMessageA(toolbar_, TB_BUTTONCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) {
+    // The toolbar writes its answers into the memory lent in its process.
+    TBBUTTON raw{};
+    if (!SendMessageA(toolbar_, TB_GETBUTTON, static_cast<WPARAM>(index),
+                      reinterpret_cast<LPARAM>(buffer_)) ||
+        !Read(0, &raw, sizeof raw))
+      return {};
+    ToolbarButton button;
+    button.command = raw.idCommand;
+    button.style = raw.fsStyle;
+    button.state = raw.fsState;
+    const LRESULT length =
+        SendMessageA(toolbar_, TB_GETBUTTONTEXTA, static_cast<WPARAM>(raw.idCommand),
+                     reinterpret_cast<LPARAM>(buffer_ + kTextOffset));
+    if (length > 0 && static_cast<size_t>(length) < kBufferSize - kTextOffset) {
+      button.caption.resize(static_cast<size_t>(length));
+      if (!Read(kTextOffset, button.caption.data(), button.caption.size())) button.caption.clear();
+    }
+    if (!SendMessageA(toolbar_, TB_GETRECT, static_cast<WPARAM>(raw.idCommand),
+                      reinterpret_cast<LPARAM>(buffer_)) ||
+        !Read(0, &button.place, sizeof button.place))
+      return {};
+    MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&button.place), 2);
+    buttons.push_back(button);
+  }
+  return buttons;
+}
+
+namespace {
+
+struct ProcessWindows {
+  DWORD process;
+  std::vector<HWND> found;
+};
+
+// A callback of the system's calling convention, which a lambda is not on i686.
+BOOL CALLBACK ConsiderWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<ProcessWindows*>(data);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == search->process && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindowsOf(DWORD process_id) {
+  ProcessWindows search{process_id, {}};
+  EnumWindows(ConsiderWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::vector<HWND> OpenMenusOf(DWORD process_id) {
+  std::vector<HWND> menus;
+  for (HWND window : TopLevelWindowsOf(process_id))
+    if (ClassOf(window) == "#32768") menus.push_back(window);
+  return menus;
+}
+
+MenuReader::MenuReader(DWORD host_thread) {
+  const std::string probe_path = ModuleDirectory() + "demo_menu_probe.dll";
+  probe_ = LoadLibraryA(probe_path.c_str());
+  if (!probe_) {
+    failure_ = "cannot load " + probe_path;
+    return;
+  }
+  const auto procedure = reinterpret_cast<HOOKPROC>(
+      reinterpret_cast<void*>(GetProcAddress(probe_, kProbeHookProcedure)));
+  mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                sizeof(MenuReport), ReportName(GetCurrentProcessId()).c_str());
+  if (mapping_)
+    report_ = static_cast<MenuReport*>(
+        MapViewOfFile(mapping_, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(MenuReport)));
+  if (!procedure || !report_) {
+    failure_ = "the menu probe cannot be set up";
+    return;
+  }
+  hook_ = SetWindowsHookExA(WH_CALLWNDPROC, procedure, probe_, host_thread);
+  if (!hook_) failure_ = "the menu probe cannot be hooked into the host";
+  message_ = RegisterWindowMessageA(kProbeMessage);
+}
+
+MenuReader::~MenuReader() {
+  if (hook_) UnhookWindowsHookEx(hook_);
+  if (report_) UnmapViewOfFile(report_);
+  if (mapping_) CloseHandle(mapping_);
+  if (probe_) FreeLibrary(probe_);
+}
+
+std::optional<std::vector<MenuEntry>> MenuReader::Entries(HWND menu_window) const {
+  if (!hook_) return std::nullopt;
+  InterlockedExchange(&report_->filled, 0);
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(menu_window, message_, GetCurrentProcessId(), 0, SMTO_ABORTIFHUNG, 5000,
+                           &answer) ||
+      !report_->filled)
+    return std::nullopt;
+  const int count = std::min(report_->count, kMaxMenuEntries);
+  return std::vector<MenuEntry>(report_->entries, report_->entries + std::max(count, 0));
+}
+
+std::vector<std::string> NavigationsInLog(const std::string& log_path) {
+  std::vector<std::string> addresses;
+  std::ifstream log(log_path);
+  for (std::string line; std::getline(log, line);) {
+    if (line.rfind(kNavigateLine, 0) != 0) continue;
+    const size_t start = sizeof kNavigateLine - 1;
+    // A line without its end is still being written.
+    const size_t end = line.find(kNavigateEnd, start);
+    if (end == std::string::npos) break;
+    addresses.push_back(line.substr(start, end - start));
+  }
+  return addresses;
+}
+
+}  // namespace pq::demo
