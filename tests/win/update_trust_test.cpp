@@ -134,18 +134,6 @@ TEST_F(SignedUpdateOnWine, OnlyAnUpdateSignedWithTheInstalledKeyIsInstalled) {
   EXPECT_TRUE(watcher.Seen().empty());
 }
 
-TEST_F(SignedUpdateOnWine, WithoutAKeyAnUnsignedUpdateIsInstalledAndNoSignatureAsked) {
-  WriteAll(ConfigFilePath(), "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=Old\r\n");
-  ToolbarConfig.UpdatesUrl = server.BaseUrl() + "/bars";
-  server.SetReplyFor("/bars/toolbar.ini", Found(Fixture("dropped.ini")));
-
-  EXPECT_TRUE(UpdateConfigFile(platform));
-
-  EXPECT_EQ(ReadAll(ConfigFilePath()), Fixture("dropped.ini"));
-  ASSERT_EQ(server.Requests().size(), 1u);
-  EXPECT_TRUE(watcher.Seen().empty());
-}
-
 // ---------------------------------------------------------------------------
 // HTTPS: the certificate checked as the system checks it.
 
@@ -232,20 +220,6 @@ TEST_F(HttpsUpdateOnWine, OnlyAServerWithATrustedCertificateForItsNameIsBelieved
     EXPECT_FALSE(Exists(DownloadedConfigFilePath()));
   }
   EXPECT_TRUE(watcher.Seen().empty());
-}
-
-TEST_F(HttpsUpdateOnWine, ASignedUpdateComesOverHttpsWithItsSignature) {
-  ASSERT_TRUE(authority->Added());
-  ASSERT_TRUE(front.Started());
-  WriteAll(ConfigFilePath(), Fixture("installed.ini"));
-  ToolbarConfig.UpdatesUrl = front.BaseUrl("trusted") + "/bars";
-  server.SetReplyFor("/bars/toolbar.ini", Found(Fixture("update.ini")));
-  server.SetReplyFor("/bars/toolbar.ini.sig", Found(Fixture("update.ini.sig")));
-
-  EXPECT_TRUE(UpdateConfigFile(platform));
-
-  EXPECT_EQ(ReadAll(ConfigFilePath()), Fixture("update.ini"));
-  EXPECT_EQ(server.Requests().size(), 2u);
 }
 
 }  // namespace
