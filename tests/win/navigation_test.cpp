@@ -11,6 +11,7 @@
 #include <sstream>
 #include <vector>
 
+#include "support/message_pump.h"
 #include "support/recording_browser.h"
 #include "support/scratch_key.h"
 #include "win32/com_support.h"
@@ -146,17 +147,7 @@ std::vector<HWND> BrowserFrames() {
 
 // Waits, answering messages meanwhile, until the condition holds.
 bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 30000) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    if (condition()) return true;
-    if (GetTickCount() - start > milliseconds) return false;
-    Sleep(20);
-  }
+  return testing::PumpMessagesUntil(condition, milliseconds);
 }
 
 // The text of the browser window's address bar.
