@@ -78,11 +78,15 @@ const CodeReads& ScanSources() {
   const std::regex constant(R"re(constexpr\s+char\s+(\w+)\[\]\s*=\s*"([^"]*)")re");
   const std::regex call(
       R"re(\b(Read(?:String|Integer|Bool|Float|Date|DateTime|Time|Value|Section)|RegistryText|ReadToolbarSetting|WriteToolbarSetting|GetRegistryData)\s*\()re");
+  // Names written once in a header are used in other files.
+  std::map<std::string, std::string> constants;
   for (const auto& entry : fs::recursive_directory_iterator(PQ_SOURCE_DIR "/src")) {
     const std::string text = ReadText(entry.path());
-    std::map<std::string, std::string> constants;
     for (std::sregex_iterator m(text.begin(), text.end(), constant), end; m != end; ++m)
       constants[(*m)[1]] = (*m)[2];
+  }
+  for (const auto& entry : fs::recursive_directory_iterator(PQ_SOURCE_DIR "/src")) {
+    const std::string text = ReadText(entry.path());
     auto resolve = [&](const std::string& argument) -> std::string {
       if (argument.size() >= 2 && argument.front() == '"' && argument.back() == '"')
         return argument.substr(1, argument.size() - 2);
@@ -100,7 +104,8 @@ const CodeReads& ScanSources() {
         if (const std::string name = resolve(args[1]); !name.empty())
           reads.keys.push_back({section, name});
       } else {
-        const size_t index = function == "GetRegistryData" ? 3 : 1;
+        // Where each function takes the value's name.
+        const size_t index = function == "GetRegistryData" ? 3 : function == "RegistryText" ? 2 : 1;
         if (args.size() <= index) continue;
         if (const std::string name = resolve(args[index]); !name.empty())
           reads.registry_values.insert(name);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "support/message_pump.h"
 #include "support/recording_browser.h"
 #include "support/recording_scheme.h"
 #include "win32/com_support.h"
@@ -145,17 +146,7 @@ std::vector<HWND> BrowserFrames() {
 
 // Waits, answering messages meanwhile, until the condition holds.
 bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 30000) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    if (condition()) return true;
-    if (GetTickCount() - start > milliseconds) return false;
-    Sleep(20);
-  }
+  return testing::PumpMessagesUntil(condition, milliseconds);
 }
 
 // The text of the browser window's address bar.

@@ -25,11 +25,15 @@
 #include <vector>
 
 #include "host_windows.h"
-#include "screen_shot.h"
+#include "screen_shot/screen_shot.h"
 #include "user_input.h"
 
 namespace pq::demo {
 namespace {
+
+using tools::CaptureScreen;
+using tools::CaptureSettled;
+using tools::SaveBitmap;
 
 // How long any one effect may take to come; generous for a loaded machine.
 constexpr DWORD kEffectTime = 15000;

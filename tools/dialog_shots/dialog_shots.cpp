@@ -4,10 +4,10 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <thread>
 
+#include "screen_shot/screen_shot.h"
 #include "win32/gdi_handles.h"
 #include "win32/win32_user_interface.h"
 
@@ -27,37 +27,8 @@ HWND WaitForWindow(const std::string& caption) {
 }
 
 bool SaveScreen(const RECT& area, const std::string& path) {
-  using namespace pq::win32;
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  const WindowDc screen(nullptr);
-  const unique_hdc memory(CreateCompatibleDC(screen.get()));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  const unique_hbitmap picture(
-      CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!memory || !picture) return false;
-  {
-    const SelectedObject selected(memory.get(), picture.get());
-    if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY))
-      return false;
-  }
-  GdiFlush();
-  const DWORD row = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-  file.bfSize = file.bfOffBits + row * static_cast<DWORD>(height);
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof file);
-  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(row * height));
-  return static_cast<bool>(out);
+  const std::optional<pq::tools::Picture> picture = pq::tools::CaptureScreen(area);
+  return picture && pq::tools::SaveBitmap(*picture, path);
 }
 
 // Waits for the window, has it drawn, takes the picture and closes it.

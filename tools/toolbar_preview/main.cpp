@@ -9,11 +9,11 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "config/toolbar_config.h"
+#include "screen_shot/screen_shot.h"
 #include "win32/toolbar_window.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_desktop.h"
@@ -41,34 +41,8 @@ bool MenuOpen() {
 }
 
 bool SaveScreen(const RECT& area, const std::string& file) {
-  const int width = area.right - area.left, height = area.bottom - area.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, picture);
-  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  GdiFlush();
-  const DWORD row = ((width * 3 + 3) / 4) * 4;
-  BITMAPFILEHEADER header{};
-  header.bfType = 0x4D42;
-  header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-  header.bfSize = header.bfOffBits + row * height;
-  std::ofstream out(file, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&header), sizeof header);
-  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  out.write(static_cast<const char*>(bits), row * height);
-  SelectObject(memory, old);
-  DeleteObject(picture);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return out.good();
+  const std::optional<pq::tools::Picture> picture = pq::tools::CaptureScreen(area);
+  return picture && pq::tools::SaveBitmap(*picture, file);
 }
 
 void CALLBACK Capture(HWND, UINT, UINT_PTR, DWORD) {

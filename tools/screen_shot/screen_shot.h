@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace pq::demo {
+namespace pq::tools {
 
 struct Picture {
   int width = 0;
@@ -25,4 +25,4 @@ std::optional<Picture> CaptureSettled(const RECT& area, DWORD milliseconds);
 
 bool SaveBitmap(const Picture& picture, const std::string& path);
 
-}  // namespace pq::demo
+}  // namespace pq::tools

@@ -1,8 +1,8 @@
-#include "screen_shot.h"
+#include "screen_shot/screen_shot.h"
 
 #include <fstream>
 
-namespace pq::demo {
+namespace pq::tools {
 namespace {
 
 // Between two pictures compared: longer than a repaint takes to reach the
@@ -77,4 +77,4 @@ bool SaveBitmap(const Picture& picture, const std::string& path) {
   return static_cast<bool>(out);
 }
 
-}  // namespace pq::demo
+}  // namespace pq::tools
