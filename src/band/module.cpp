@@ -20,6 +20,7 @@
 #include "win32/win32_desktop.h"
 #include "win32/win32_internet.h"
 #include "win32/win32_registry.h"
+#include "win32/win32_signature_verifier.h"
 #include "win32/win32_system.h"
 #include "win32/win32_user_interface.h"
 
@@ -34,6 +35,7 @@ struct ModuleState {
   win32::Win32UserInterface ui;
   win32::Win32Clock clock;
   win32::Win32Desktop desktop;
+  win32::Win32SignatureVerifier verifier;
   Platform platform;
   std::unique_ptr<ComServer> server;
   std::unique_ptr<TTarnwickFactory> factory;
@@ -61,6 +63,7 @@ ModuleState* Load() noexcept {
     loaded->platform.ui = &loaded->ui;
     loaded->platform.clock = &loaded->clock;
     loaded->platform.desktop = &loaded->desktop;
+    loaded->platform.verifier = &loaded->verifier;
     // Typed INI values are read and written in the user's regional forms.
     UserFormatSettings() = win32::LocaleFormatSettings(LOCALE_USER_DEFAULT);
     InstallFileSystem(&loaded->files);

@@ -7,6 +7,7 @@
 #include "config/band_identity.h"
 #include "config/big_ini_file.h"
 #include "config/registry_store.h"
+#include "config/update_signature.h"
 #include "platform/clock.h"
 #include "platform/date_time.h"
 #include "platform/error.h"
@@ -21,6 +22,8 @@ ToolbarConfigRecord ToolbarConfig;
 namespace {
 
 constexpr char kOptions[] = "Options";
+constexpr char kUpdateKey[] = "Update Key";
+constexpr char kUpdateFile[] = "/toolbar.ini";
 constexpr char kCopyrightLead[] = "Copyright (C) 2003-";
 constexpr char kProductDomain[] = "pelliquester.example.com";
 constexpr size_t kPieceSize = 1024;
@@ -53,6 +56,29 @@ bool IsBlank(const std::string& text) {
 bool NamesToolbar(const std::string& path) {
   TBigIniFile ini(path);
   return !ini.ReadString(kOptions, "Toolbar Name", "").empty();
+}
+
+// The key updates are checked with: the installed configuration's own, so
+// that an update signed with it may name the key of the next one; when no
+// configuration is installed, the one the toolbar started with.
+std::string KeyInForce() {
+  TBigIniFile ini(ConfigFilePath());
+  if (!ini.ReadString(kOptions, "Toolbar Name", "").empty())
+    return ini.ReadString(kOptions, kUpdateKey, "");
+  return ToolbarConfig.UpdateKey;
+}
+
+// Whether a downloaded configuration may be installed: always while no key is
+// in force, else only with a signature that the key verifies. What is
+// refused stays under the download name, like any invalid download.
+bool MayInstall(Platform& platform, const std::string& downloaded) {
+  const std::string key = KeyInForce();
+  if (!RequiresSignature(key)) return true;
+  std::string update;
+  if (!Files().ReadAll(downloaded, update)) return false;
+  const std::optional<std::string> signature = DownloadText(
+      platform, ToolbarConfig.UpdatesUrl + kUpdateFile + kSignatureSuffix, kSignatureSizeLimit);
+  return JudgeUpdate(platform.verifier, key, update, signature) == UpdateTrust::Signed;
 }
 
 // Puts the downloaded file in force. The installed file keeps serving until the
@@ -106,6 +132,7 @@ void LoadToolbarConfig(Platform& platform) {
     loaded.FlashUrl = ini.ReadString(kOptions, "Flash URL", "");
     loaded.SearchUrl = ini.ReadString(kOptions, "Search URL", kDefaultSearchUrl);
     loaded.UpdatesUrl = ini.ReadString(kOptions, "Updates URL", "");
+    loaded.UpdateKey = ini.ReadString(kOptions, kUpdateKey, "");
   }
   loaded.CopyrightText =
       kCopyrightLead + FourDigitYear(platform.clock->Today()) + " " + kProductDomain;
@@ -128,8 +155,8 @@ bool UpdateConfigFile(Platform& platform) {
     if (Files().Exists(downloaded)) (void)Files().Remove(downloaded);
     // A download that is not a toolbar configuration (an error page, a wrong
     // file) stays under the download name until the next update removes it.
-    if (DownloadFile(platform, ToolbarConfig.UpdatesUrl + "/toolbar.ini", downloaded) &&
-        NamesToolbar(downloaded))
+    if (DownloadFile(platform, ToolbarConfig.UpdatesUrl + kUpdateFile, downloaded) &&
+        NamesToolbar(downloaded) && MayInstall(platform, downloaded))
       result = InstallDownloadedConfig(downloaded);
   } catch (...) {
     failure = std::current_exception();
@@ -143,7 +170,22 @@ bool UpdateConfigFile(Platform& platform) {
   return result;
 }
 
-bool DownloadFile(Platform& platform, const std::string& address, const std::string& destination) {
+namespace {
+
+// Where a body goes, piece by piece: Open once the response is known to be
+// within the limits, before the first piece.
+class BodySink {
+ public:
+  virtual ~BodySink() = default;
+  virtual void Open() = 0;
+  virtual void Write(const std::string& piece) = 0;
+};
+
+// Opens the address and hands its body to the sink; true only when the whole
+// body arrived within the time limits and `size_limit`. The sink's failures
+// pass to the caller.
+bool FetchBody(Platform& platform, const std::string& address, uint64_t size_limit,
+               BodySink& sink) {
   const uint64_t started = platform.clock->Milliseconds();
   auto past_deadline = [&] {
     return platform.clock->Milliseconds() - started >= kDownloadDeadlineMs;
@@ -157,40 +199,77 @@ bool DownloadFile(Platform& platform, const std::string& address, const std::str
   std::unique_ptr<InternetResource> resource = session->OpenAddress(canonical);
   if (!resource) return false;
   const std::optional<uint64_t> announced = resource->AnnouncedLength();
-  if (announced && *announced > kDownloadSizeLimit) return false;
+  if (announced && *announced > size_limit) return false;
   if (past_deadline()) return false;
 
-  std::ofstream file(destination, std::ios::binary | std::ios::trunc);
-  if (!file) throw InOutError("Cannot create file \"" + destination + "\".");
-  bool complete = false;
+  sink.Open();
   uint64_t received = 0;
   std::string piece;
   while (!past_deadline()) {
-    if (!resource->ReadPiece(kPieceSize, piece)) break;
+    if (!resource->ReadPiece(kPieceSize, piece)) return false;
     if (piece.empty()) {
       // A body that ends before its announced length was broken off.
-      complete = !announced || received == *announced;
-      break;
+      return !announced || received == *announced;
     }
     received += piece.size();
-    if (received > kDownloadSizeLimit) break;
-    file.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-    if (!file) {
-      file.close();
-      (void)Files().Remove(destination);
-      throw InOutError("Cannot write file \"" + destination + "\".");
-    }
+    if (received > size_limit) return false;
+    sink.Write(piece);
   }
-  file.close();
-  if (!file) {
-    (void)Files().Remove(destination);
-    throw InOutError("Cannot write file \"" + destination + "\".");
+  return false;
+}
+
+class FileSink final : public BodySink {
+ public:
+  explicit FileSink(const std::string& path) : path_(path) {}
+  void Open() override {
+    file_.open(path_, std::ios::binary | std::ios::trunc);
+    if (!file_) throw InOutError("Cannot create file \"" + path_ + "\".");
   }
-  if (!complete) {
-    (void)Files().Remove(destination);
-    return false;
+  void Write(const std::string& piece) override {
+    file_.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    if (!file_) Fail();
   }
-  return true;
+  bool Opened() const { return file_.is_open(); }
+  // Closes the file, and removes it unless it holds a whole body.
+  void Close(bool whole) {
+    file_.close();
+    if (!file_) Fail();
+    if (!whole) (void)Files().Remove(path_);
+  }
+
+ private:
+  [[noreturn]] void Fail() {
+    file_.close();
+    (void)Files().Remove(path_);
+    throw InOutError("Cannot write file \"" + path_ + "\".");
+  }
+
+  std::string path_;
+  std::ofstream file_;
+};
+
+class TextSink final : public BodySink {
+ public:
+  void Open() override {}
+  void Write(const std::string& piece) override { text.append(piece); }
+  std::string text;
+};
+
+}  // namespace
+
+bool DownloadFile(Platform& platform, const std::string& address, const std::string& destination) {
+  FileSink file(destination);
+  const bool whole = FetchBody(platform, address, kDownloadSizeLimit, file);
+  if (!file.Opened()) return false;
+  file.Close(whole);
+  return whole;
+}
+
+std::optional<std::string> DownloadText(Platform& platform, const std::string& address,
+                                        uint64_t size_limit) {
+  TextSink text;
+  if (!FetchBody(platform, address, size_limit, text)) return std::nullopt;
+  return std::move(text.text);
 }
 
 std::string CanonicalizeUrl(Platform& platform, const std::string& address) {

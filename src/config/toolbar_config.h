@@ -4,6 +4,7 @@
 // publisher's update address.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/internet.h"
@@ -20,6 +21,7 @@ struct ToolbarConfigRecord {
   std::string ContactEmail;  // [Options] "Contact E-Mail"
   std::string SearchUrl;     // [Options] "Search URL"
   std::string UpdatesUrl;    // [Options] "Updates URL"; empty switches updating off
+  std::string UpdateKey;     // [Options] "Update Key": updates must be signed with it
   std::string InstallPath;   // registry "InstallPath", without a trailing "\"
   std::string BandKeyPath;   // the band's key under HKEY_LOCAL_MACHINE
   std::string ToolbarFile;   // registry "Toolbar File": base name of the configuration
@@ -55,8 +57,10 @@ void LoadToolbarConfig(Platform& platform);
 void ClearToolbarConfig();
 
 // Fetches UpdatesUrl + "/toolbar.ini" and installs it when it is a toolbar
-// configuration; true when a valid configuration is in place afterwards. Shows
-// the configuration error when none is. File failures throw InOutError.
+// configuration and, while the configuration in force names an "Update Key",
+// when UpdatesUrl + "/toolbar.ini.sig" is its signature made with that key;
+// true when a valid configuration is in place afterwards. Shows the
+// configuration error when none is. File failures throw InOutError.
 bool UpdateConfigFile(Platform& platform);
 
 // Limits of one download: it runs on the browser's thread, which waits for it.
@@ -68,6 +72,11 @@ inline constexpr uint64_t kDownloadSizeLimit = 16u << 20;
 // arrived within the limits. A download that fails leaves no file behind.
 // Throws InOutError when the file cannot be created or written.
 bool DownloadFile(Platform& platform, const std::string& address, const std::string& destination);
+
+// The body behind an address, when the whole of it arrived within the limits
+// and within `size_limit` bytes.
+std::optional<std::string> DownloadText(Platform& platform, const std::string& address,
+                                        uint64_t size_limit);
 
 // The canonical form of an address; on failure shows the system's message and
 // returns the empty text.

@@ -1,5 +1,7 @@
 #include "nav/navigation.h"
 
+#include <optional>
+
 #include "platform/text.h"
 
 namespace pq {
@@ -26,6 +28,19 @@ void StartSeparateBrowser(Desktop& desktop, SeparateBrowser& separate_browser,
   separate_browser.Object().Navigate(url);
 }
 
+// What the system's hyperlink service may be handed: it opens whatever the
+// text names, a program or a share as readily as a page, and the address may
+// come from a configuration the network replaced. A web or mail address goes
+// as it is; a host name beginning with "www." (the speed button's default),
+// which the service would take for a file name, goes as a web address; ftp:,
+// news: and every other scheme would start whatever program claims it, and go
+// nowhere.
+std::optional<std::string> HyperlinkTarget(const std::string& url) {
+  if (IsWebOrMailAddress(url)) return url;
+  if (LowerCase(std::string_view(url).substr(0, 4)) == "www.") return "http://" + url;
+  return std::nullopt;
+}
+
 }  // namespace
 
 void NavigateTo(Platform& platform, const HostBrowserRef& host_browser,
@@ -46,7 +61,8 @@ void OpenInSeparateBrowser(Platform& platform, SeparateBrowser& separate_browser
   }
   const WindowId frame = desktop.FindBrowserFrame();
   if (frame == 0) {
-    desktop.HyperlinkNavigate(url);
+    if (const std::optional<std::string> target = HyperlinkTarget(url))
+      desktop.HyperlinkNavigate(*target);
     return;
   }
   try {

@@ -16,7 +16,10 @@ void NavigateTo(Platform& platform, const HostBrowserRef& host_browser,
                 SeparateBrowser& separate_browser, const std::string& url);
 
 // Opens the address in the browser that separate_browser holds, starting one
-// when it holds none or when the one it holds is gone.
+// when it holds none or when the one it holds is gone. With no browser window
+// left on the desktop the system's hyperlink service opens it in the user's
+// default browser, but only a web or mail address (a "www." host name as an
+// "http://" address); anything else is not opened.
 void OpenInSeparateBrowser(Platform& platform, SeparateBrowser& separate_browser,
                            const std::string& url);
 

@@ -5,12 +5,13 @@
 
 namespace pq {
 
-class Registry;        // platform/registry.h
-class SystemMessages;  // platform/system_messages.h
-class Internet;        // platform/internet.h: sessions, canonical addresses, downloads
-class UserInterface;   // platform/user_interface.h: message boxes and the other dialogs
-class Clock;           // platform/clock.h: today's date and the user's date format
-class Desktop;         // platform/desktop.h: separate browser, frame windows, hyperlinks, shell
+class Registry;           // platform/registry.h
+class SystemMessages;     // platform/system_messages.h
+class Internet;           // platform/internet.h: sessions, canonical addresses, downloads
+class UserInterface;      // platform/user_interface.h: message boxes and the other dialogs
+class Clock;              // platform/clock.h: today's date and the user's date format
+class Desktop;            // platform/desktop.h: separate browser, frame windows, hyperlinks, shell
+class SignatureVerifier;  // platform/signature_verifier.h: signed configuration updates
 
 struct Platform {
   Registry* registry = nullptr;
@@ -19,6 +20,7 @@ struct Platform {
   UserInterface* ui = nullptr;
   Clock* clock = nullptr;
   Desktop* desktop = nullptr;
+  SignatureVerifier* verifier = nullptr;
 };
 
 }  // namespace pq

@@ -120,6 +120,8 @@ class Win32Session final : public InternetSession {
         password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return nullptr;
     const char* accept[] = {"*/*", nullptr};
+    // Over HTTPS the server's certificate is checked as Windows checks it; no
+    // flag or option lets an untrusted, expired or misnamed one pass.
     unique_hinternet request(
         HttpOpenRequestA(connection.get(), "GET", object.c_str(), nullptr, nullptr, accept,
                          INTERNET_FLAG_RESYNCHRONIZE | (secure ? INTERNET_FLAG_SECURE : 0), 0));

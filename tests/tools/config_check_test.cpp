@@ -32,6 +32,12 @@ constexpr char kOptionsBlock[] =
     "Search URL=http://find.example.org/?q=[SEARCH]\n"
     "\n";
 
+// A valid "Update Key", made by ./run keygen.
+constexpr char kKey[] =
+    "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEUyVz1kgfAe0C4csf4/"
+    "IdJZjHClzxD89FQo+ju2poyxSzH6A5kkQJ5C0QYfT5"
+    "KSrI6Jo5Q0OGl/wm76QDKnw7Bg==";
+
 // A search button with one search type, listed first in every case that
 // wants no note about the default search button.
 constexpr char kSearch[] =
@@ -346,8 +352,8 @@ const Case kCases[] = {
       {"default-option", "options", W},
       {"default-option", "options", W}}},
     {"NoToolbarName",
-     WithOptions({"-Toolbar Name", "Updates URL=http://up.example.org"}),
-     {{"no-toolbar-name", "options", E}},
+     WithOptions({"-Toolbar Name", "Updates URL=http://up.example.org  @up"}),
+     {{"no-toolbar-name", "options", E}, {"updates-unsigned", "up", W}},
      "\"Error Loading Configuration File! Test.ini! Please contact Test Publishing\""},
     {"EmptyToolbarName",
      WithOptions({"Toolbar Name=  @name"}),
@@ -361,12 +367,33 @@ const Case kCases[] = {
      {{"search-placeholder", "search", W}}},
     {"UpdateAddressTheToolbarRefuses",
      WithOptions({"Updates URL=http://up example.org  @up"}),
-     {{"updates-url", "up", W}},
+     {{"updates-url", "up", W}, {"updates-unsigned", "up", W}},
      "tested as written"},
     {"UpdateAddressEndingInSlash",
      WithOptions({"Updates URL=http://up.example.org/  @up"}),
-     {{"updates-slash", "up", N}},
+     {{"updates-slash", "up", N}, {"updates-unsigned", "up", W}},
      "http://up.example.org//toolbar.ini"},
+    {"UnsignedUpdatesOverPlainHttp",
+     WithOptions({"Updates URL=HTTP://up.example.org/bar  @up"}),
+     {{"updates-unsigned", "up", W}},
+     "over plain HTTP and unsigned"},
+    {"UnsignedUpdatesOverHttps", WithOptions({"Updates URL=https://up.example.org/bar"}), {}},
+    {"SignedUpdatesOverPlainHttp",
+     WithOptions({"Updates URL=http://up.example.org/bar", std::string("Update Key=") + kKey}),
+     {}},
+    {"UpdateKeyThatIsNoKey",
+     WithOptions({"Updates URL=https://up.example.org/bar", "Update Key=MFkwEwYHKoZIzj0C  @key"}),
+     {{"update-key", "key", E}},
+     "refuses every update"},
+    {"ScriptAddressesInOptions",
+     WithOptions({"Home Page URL=javascript:alert(document.cookie)  @home",
+                  "Contact E-Mail= VBScript:MsgBox(1)  @mail"}),
+     {{"script-address", "home", W}, {"script-address", "mail", W}},
+     "runs as a script inside whatever page the user has open"},
+    {"ScriptAddressOfAnItem",
+     "[Toolbar Items]\nmiSearch=\nWeb=\nBad=\n" + std::string(kSearch) +
+         "[Bad]\nParent=Toolbar\nCaption=Bad\nURL=Run|JavaScript:void(0)  @url\n",
+     {{"script-address", "url", W}}},
     {"LineBeforeTheFirstSection",
      "Toolbar Name=Test Bar  @stray\n" + std::string(kOptionsBlock) +
          "[Toolbar Items]\nmiSearch=\nWeb=\n" + kSearch,
@@ -492,9 +519,9 @@ int ClosedPort() {
 
 struct OnlineCase {
   const char* name;
-  const char* response;  // empty: nothing answers
-  const char* code;
-  Severity severity;
+  const char* response;  // empty: nothing answers; the answer to every request
+  std::vector<std::pair<std::string, Severity>> findings;
+  bool signed_updates = false;  // the configuration names an Update Key
 };
 
 void PrintTo(const OnlineCase& c, std::ostream* out) { *out << c.name; }
@@ -512,7 +539,8 @@ TEST_P(UpdateSourceTable, ReportsWhatTheUpdateAddressServes) {
   ScratchFolder folder;
   std::string options = kOptionsBlock;
   options.insert(options.size() - 1,
-                 "Updates URL=http://127.0.0.1:" + std::to_string(port) + "/bar\n");
+                 "Updates URL=http://127.0.0.1:" + std::to_string(port) + "/bar\n" +
+                     (c.signed_updates ? std::string("Update Key=") + kKey + "\n" : ""));
   Write(folder.path() / "Test.ini", options + "[Toolbar Items]\nmiSearch=\nWeb=\n" + kSearch);
   Write(folder.path() / "Test.bmp", Bitmap(105, 22));
 
@@ -521,10 +549,13 @@ TEST_P(UpdateSourceTable, ReportsWhatTheUpdateAddressServes) {
   check.internet = &internet;
   check.online = true;
   const CheckResult result = CheckConfiguration((folder.path() / "Test.ini").string(), check);
-  ASSERT_EQ(result.findings.size(), 1u) << Describe(result.findings);
-  EXPECT_EQ(result.findings[0].code, c.code) << Describe(result.findings);
-  EXPECT_EQ(result.findings[0].severity, c.severity);
-  EXPECT_EQ(result.findings[0].line, 7);
+  std::vector<std::pair<std::string, Severity>> online;
+  for (const Finding& finding : result.findings) {
+    if (finding.code == "updates-unsigned") continue;  // the address's own, tested above
+    online.emplace_back(finding.code, finding.severity);
+    EXPECT_EQ(finding.line, 7) << finding.code;
+  }
+  EXPECT_EQ(online, c.findings) << Describe(result.findings);
 }
 
 const std::string kServedConfig =
@@ -534,10 +565,17 @@ const std::string kServedOtherName =
 const std::string kServedPage = HttpResponse("404 Not Found", "<html>Not here</html>");
 
 const OnlineCase kOnlineCases[] = {
-    {"Configuration", kServedConfig.c_str(), "update-ok", Severity::Note},
-    {"ConfigurationOfAnotherToolbar", kServedOtherName.c_str(), "update-name", Severity::Warning},
-    {"ErrorPage", kServedPage.c_str(), "update-invalid", Severity::Error},
-    {"NoAnswer", "", "update-unreachable", Severity::Error},
+    {"Configuration", kServedConfig.c_str(), {{"update-ok", Severity::Note}}},
+    {"ConfigurationOfAnotherToolbar",
+     kServedOtherName.c_str(),
+     {{"update-name", Severity::Warning}}},
+    {"ErrorPage", kServedPage.c_str(), {{"update-invalid", Severity::Error}}},
+    {"NoAnswer", "", {{"update-unreachable", Severity::Error}}},
+    // The signature's address answers with the configuration too.
+    {"SignedConfigurationWithoutSignature",
+     kServedConfig.c_str(),
+     {{"update-ok", Severity::Note}, {"update-signature", Severity::Error}},
+     true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Online, UpdateSourceTable, ::testing::ValuesIn(kOnlineCases),

@@ -85,6 +85,43 @@ TEST_F(NavigationTest, WithoutAnyFrameWindowTheHyperlinkServiceOpensTheAddress) 
   EXPECT_FALSE(separate.Empty());
 }
 
+// The hyperlink service opens whatever it is given with the program the
+// system associates with it; a configured address reaches it only as a page
+// or a mail to write.
+TEST_F(NavigationTest, TheHyperlinkServiceIsGivenOnlyWebAndMailAddresses) {
+  const struct {
+    const char* address;
+    const char* handed_on;  // nullptr: not opened
+  } cases[] = {
+      {"http://example.com/2", "http://example.com/2"},
+      {"HTTPS://secure.example.com/", "HTTPS://secure.example.com/"},
+      {"mailto:someone@example.com", "mailto:someone@example.com"},
+      {"www.example.com", "http://www.example.com"},
+      {"WWW.Example.com/news", "http://WWW.Example.com/news"},
+      {"C:\\Windows\\system32\\calc.exe", nullptr},
+      {"\\\\host\\share\\tool.exe", nullptr},
+      {"file:///C:/Windows/notepad.exe", nullptr},
+      {"ftp://ftp.example.com/pub/", nullptr},
+      {"news:comp.lang.c", nullptr},
+      {"javascript:alert(1)", nullptr},
+      {"tool.exe", nullptr},
+      {" http://padded.example.com/", nullptr},
+      {"www", nullptr},
+      {"", nullptr},
+  };
+  NavigateTo(platform, nullptr, separate, "http://example.com/1");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.address);
+    desktop.log.clear();
+    NavigateTo(platform, nullptr, separate, c.address);
+    if (c.handed_on)
+      EXPECT_THAT(desktop.log, ElementsAre("find frame", std::string("hyperlink ") + c.handed_on));
+    else
+      EXPECT_THAT(desktop.log, ElementsAre("find frame"));
+    EXPECT_FALSE(separate.Empty());
+  }
+}
+
 TEST_F(NavigationTest, BrowserThatFailsToStartIsNotKeptAndTheNextNavigationTriesAgain) {
   desktop.fail_create = "Invalid class string";
   try {

@@ -6,14 +6,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <vector>
 
 #include "support/message_pump.h"
 #include "support/recording_browser.h"
-#include "support/scratch_key.h"
+#include "support/recording_scheme.h"
 #include "win32/com_support.h"
 #include "win32/win32_desktop.h"
 #include "win32/win32_host_browser.h"
@@ -23,6 +21,7 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 using testing::RecordingBrowser;
+using testing::RecordingScheme;
 using win32::Win32Desktop;
 using win32::Win32HostBrowser;
 
@@ -281,54 +280,17 @@ TEST_F(SeparateBrowserOnWine, BrowserThatIsGoneIsReplacedByANewOne) {
   EXPECT_NE(ProcessOf(OnlyBrowserFrame()), first_process);
 }
 
-// A URL scheme of the test's own whose handler writes the address it gets
-// into a file, so that the hyperlink service and the shell can be watched.
-class RecordingScheme {
- public:
-  RecordingScheme() : scheme_("pqtest" + std::to_string(GetCurrentProcessId())) {
-    out_ = dir_.File("opened.txt");
-    const std::string key = "SOFTWARE\\Classes\\" + scheme_;
-    const std::string command = "\"C:\\windows\\system32\\cmd.exe\" /c echo %1>\"" + out_ + "\"";
-    HKEY handle = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &handle, nullptr);
-    RegSetValueExA(handle, "URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-    RegCloseKey(handle);
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, (key + "\\shell\\open\\command").c_str(), 0, nullptr, 0,
-                    KEY_ALL_ACCESS, nullptr, &handle, nullptr);
-    RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>(command.size() + 1));
-    RegCloseKey(handle);
-  }
-  ~RecordingScheme() {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, ("SOFTWARE\\Classes\\" + scheme_).c_str());
-  }
-  std::string Url(const std::string& rest) const { return scheme_ + ":" + rest; }
-  // What the handler was given, once it has run.
-  std::string Opened() const {
-    std::ifstream in(out_);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string s = text.str();
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
-    return s;
-  }
-
- private:
-  testing::ScratchDir dir_;
-  std::string scheme_;
-  std::string out_;
-};
-
 TEST_F(SeparateBrowserOnWine, WithoutAnyBrowserWindowTheHyperlinkServiceOpensTheAddress) {
-  RecordingScheme scheme;
+  // The service is handed only web and mail addresses: mail goes to a
+  // handler of the test's own.
+  RecordingScheme scheme("mailto");
   NavigateTo(platform, nullptr, separate, "http://127.0.0.1:9/first");
   ASSERT_TRUE(WaitFor([&] { return OnlyBrowserFrame() != nullptr; }));
   EndBrowser(OnlyBrowserFrame());
   ASSERT_TRUE(WaitFor([&] { return FrameWindows().empty(); }));
 
-  NavigateTo(platform, nullptr, separate, scheme.Url("hyperlink"));
-  EXPECT_TRUE(WaitFor([&] { return scheme.Opened() == scheme.Url("hyperlink"); }, 15000))
+  NavigateTo(platform, nullptr, separate, scheme.Url("someone@example.com"));
+  EXPECT_TRUE(WaitFor([&] { return scheme.Opened() == scheme.Url("someone@example.com"); }, 15000))
       << "handler got '" << scheme.Opened() << "'";
   EXPECT_FALSE(separate.Empty());
   EXPECT_TRUE(BrowserFrames().empty());

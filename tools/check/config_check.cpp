@@ -15,6 +15,7 @@
 #include "config/band_identity.h"
 #include "config/big_ini_file.h"
 #include "config/toolbar_config.h"
+#include "config/update_signature.h"
 #include "nav/about_box.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
@@ -38,6 +39,7 @@ constexpr char kContactEmail[] = "Contact E-Mail";
 constexpr char kFlashUrl[] = "Flash URL";
 constexpr char kSearchUrl[] = "Search URL";
 constexpr char kUpdatesUrl[] = "Updates URL";
+constexpr char kUpdateKey[] = "Update Key";
 constexpr int32_t kBannerWidth = 105;
 constexpr int32_t kBannerHeight = 22;
 constexpr int32_t kSpeedButtonTag = 111;
@@ -200,6 +202,7 @@ class Checker {
   void CheckOptionsSection();
   void CheckAddress(std::string_view section, std::string_view key, const std::string& url);
   void CheckUpdatesAddress();
+  void CheckUpdateKey();
   void CheckItems(const Build& build);
   void CheckPlacement(const Build& build, int entry, const TTBCustomItem& item);
   void CheckSearchTypes(const Build& build);
@@ -559,9 +562,22 @@ void Checker::CheckOptionsSection() {
   if (const auto flash = Value(kOptions, kFlashUrl); flash && !flash->empty())
     CheckAddress(kOptions, kFlashUrl, *flash);
   CheckUpdatesAddress();
+  CheckUpdateKey();
 }
 
 void Checker::CheckAddress(std::string_view section, std::string_view key, const std::string& url) {
+  // The browser skips blanks and control characters before a scheme.
+  std::string_view address = url;
+  while (!address.empty() && static_cast<unsigned char>(address.front()) <= ' ')
+    address.remove_prefix(1);
+  for (const char* scheme : {"javascript:", "vbscript:"}) {
+    if (!LowerCase(address).starts_with(scheme)) continue;
+    Add(Severity::Warning, PlaceOf(section, key), "script-address",
+        Quoted(url) + " is a " + std::string(scheme) +
+            " address: it runs as a script inside whatever page the user has open, with that "
+            "page's rights; link to a page of your own instead");
+    return;
+  }
   if (IsPlausibleURL(url)) return;
   Add(Severity::Warning, PlaceOf(section, key), "implausible-url",
       Quoted(url) + " does not look like an address to the toolbar: " + ImplausibleReason(url));
@@ -596,6 +612,27 @@ void Checker::CheckUpdatesAddress() {
                ? ""
                : " (tested as written; the toolbar tests the address's canonical form, which "
                  "only Windows makes)"));
+}
+
+// An update key that is no key refuses every update; updates that come
+// neither signed nor over HTTPS can be replaced by anyone on the way.
+void Checker::CheckUpdateKey() {
+  const std::optional<std::string> key = Value(kOptions, kUpdateKey);
+  if (key && RequiresSignature(*key) && !ParseUpdateKey(*key)) {
+    Add(Severity::Error, PlaceOf(kOptions, kUpdateKey), "update-key",
+        "\"Update Key\" is not a key made by ./run keygen (the base64 of a P-256 public key): "
+        "the toolbar refuses every update");
+    return;
+  }
+  if (IsBlankText(updates_url_) || (key && RequiresSignature(*key))) return;
+  std::string_view address = updates_url_;
+  while (!address.empty() && static_cast<unsigned char>(address.front()) <= ' ')
+    address.remove_prefix(1);
+  if (LowerCase(address).starts_with("https://")) return;
+  Add(Severity::Warning, PlaceOf(kOptions, kUpdatesUrl), "updates-unsigned",
+      "updates come over plain HTTP and unsigned: whoever can answer in your server's place (an "
+      "open network, a proxy) can give every user a configuration of his own; serve them from an "
+      "https:// address, or sign them (\"Update Key\", ./run keygen, ./run sign)");
 }
 
 void Checker::CheckItems(const Build& build) {
@@ -848,6 +885,19 @@ void Checker::CheckOnline() {
         Quoted(address) + " serves a configuration of " + std::to_string(body.size()) +
             " bytes: each toolbar window installs it when it starts");
   }
+  if (served_name.empty()) return;
+  // With a key in force the toolbar also fetches the signature; whether it
+  // verifies only Windows says, but a missing one is plain here.
+  const std::optional<std::string> key = Value(kOptions, kUpdateKey);
+  if (!key || !RequiresSignature(*key)) return;
+  const std::string signature_address = address + kSignatureSuffix;
+  const std::optional<std::string> signature =
+      DownloadText(platform_, signature_address, kSignatureSizeLimit);
+  if (!signature || !RawSignatureFromDer(*signature))
+    Add(Severity::Error, line, "update-signature",
+        Quoted(signature_address) +
+            (signature ? " serves no signature made by ./run sign" : " gives no whole answer") +
+            ": with an \"Update Key\" the toolbar refuses the update");
 }
 
 // --- the item tree
@@ -948,8 +998,9 @@ std::string Checker::Tree(const Build& build) const {
 }  // namespace
 
 const std::vector<std::string>& OptionKeys() {
-  static const std::vector<std::string> keys{
-      kToolbarName, kCompanyName, kHomePageUrl, kContactEmail, kFlashUrl, kSearchUrl, kUpdatesUrl};
+  static const std::vector<std::string> keys{kToolbarName,  kCompanyName, kHomePageUrl,
+                                             kContactEmail, kFlashUrl,    kSearchUrl,
+                                             kUpdatesUrl,   kUpdateKey};
   return keys;
 }
 

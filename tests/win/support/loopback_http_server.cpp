@@ -92,6 +92,11 @@ void LoopbackHttpServer::SetReply(const Reply& reply) {
   reply_ = reply;
 }
 
+void LoopbackHttpServer::SetReplyFor(const std::string& path, const Reply& reply) {
+  std::lock_guard lock(mutex_);
+  path_replies_[path] = reply;
+}
+
 std::string LoopbackHttpServer::BaseUrl() const {
   return "http://127.0.0.1:" + std::to_string(port_);
 }
@@ -127,7 +132,11 @@ void LoopbackHttpServer::Answer(SOCKET client) {
   {
     std::lock_guard lock(mutex_);
     requests_.push_back(head);
-    reply = reply_;
+    // The request line: method, path, version.
+    const size_t path_start = head.find(' ') + 1;
+    const std::string path = head.substr(path_start, head.find(' ', path_start) - path_start);
+    const auto found = path_replies_.find(path);
+    reply = found == path_replies_.end() ? reply_ : found->second;
   }
 
   // Waits until the client closes the connection or the server stops.

@@ -5,6 +5,7 @@
 #include <winsock2.h>
 
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -35,8 +36,12 @@ class LoopbackHttpServer {
 
   // The reply to every connection from now on.
   void SetReply(const Reply& reply);
+  // The reply to a request for this path (as the request line has it) from
+  // now on, instead of the one for every connection.
+  void SetReplyFor(const std::string& path, const Reply& reply);
   // "http://127.0.0.1:<port>"
   std::string BaseUrl() const;
+  int Port() const { return port_; }
   // The requests received so far, head only (request line and header lines).
   std::vector<std::string> Requests() const;
 
@@ -51,6 +56,7 @@ class LoopbackHttpServer {
   std::atomic<bool> stopping_{false};
   mutable std::mutex mutex_;
   Reply reply_;
+  std::map<std::string, Reply> path_replies_;
   std::vector<std::string> requests_;
   std::thread thread_;
 };

@@ -1,0 +1,229 @@
+// What a configured address may start on the desktop: the About box's link
+// and the hyperlink service's fallback, through the real shell, hyperlink
+// service and About window. Every program this process starts is counted: the
+// process belongs to a job, which keeps the count of all its processes ever
+// started, ended ones too.
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <windows.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/toolbar_config.h"
+#include "nav/about_box.h"
+#include "nav/navigation.h"
+#include "support/band_dll.h"
+#include "support/dialog_answerer.h"
+#include "support/mouse_input.h"
+#include "support/owner_window.h"
+#include "support/recording_scheme.h"
+#include "support/scratch_key.h"
+#include "win32/about_window.h"
+#include "win32/win32_clock.h"
+#include "win32/win32_desktop.h"
+#include "win32/win32_user_interface.h"
+
+namespace pq {
+namespace {
+
+using testing::DialogAnswerer;
+using testing::OwnerWindow;
+using testing::RecordingScheme;
+using testing::WaitUntil;
+
+JOBOBJECT_BASIC_ACCOUNTING_INFORMATION JobCounts() {
+  static HANDLE job = [] {
+    HANDLE created = CreateJobObjectA(nullptr, nullptr);
+    AssignProcessToJobObject(created, GetCurrentProcess());
+    return created;
+  }();
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+  QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr);
+  return info;
+}
+
+// How many processes this process and its children have started so far.
+DWORD ProcessesStarted() { return JobCounts().TotalProcesses; }
+
+// Whether every process started so far has ended, this one aside.
+bool AllStartedProcessesEnded() { return JobCounts().ActiveProcesses <= 1; }
+
+// A share on a server of the test's own, as Wine serves UNC paths: from a
+// folder below the prefix's "dosdevices\unc".
+class ScratchShare {
+ public:
+  ScratchShare() : server_("pqhost" + std::to_string(GetCurrentProcessId())) {
+    char prefix[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH)) return;
+    server_dir_ = testing::WindowsPath(std::string(prefix) + "/dosdevices/unc/" + server_);
+    CreateDirectoryA(testing::WindowsPath(std::string(prefix) + "/dosdevices/unc").c_str(),
+                     nullptr);
+    CreateDirectoryA(server_dir_.c_str(), nullptr);
+    CreateDirectoryA((server_dir_ + "\\share").c_str(), nullptr);
+  }
+  ~ScratchShare() {
+    for (const std::string& name : files_) DeleteFileA((server_dir_ + "\\share\\" + name).c_str());
+    RemoveDirectoryA((server_dir_ + "\\share").c_str());
+    RemoveDirectoryA(server_dir_.c_str());
+  }
+  ScratchShare(const ScratchShare&) = delete;
+  ScratchShare& operator=(const ScratchShare&) = delete;
+  // Where the file is written on the disk, and the UNC path that names it.
+  std::string DiskPath(const std::string& name) {
+    files_.push_back(name);
+    return server_dir_ + "\\share\\" + name;
+  }
+  std::string UncPath(const std::string& name) const {
+    return "\\\\" + server_ + "\\share\\" + name;
+  }
+
+ private:
+  std::string server_;
+  std::string server_dir_;
+  std::vector<std::string> files_;
+};
+
+// A held browser that is never to be asked: the fallback runs only while no
+// browser window is left.
+class UnusedBrowser final : public AutomationBrowser {
+ public:
+  void SetVisible(bool) override { ADD_FAILURE() << "the held browser was shown"; }
+  void Navigate(const std::string& url) override {
+    ADD_FAILURE() << "the held browser was asked to open " << url;
+  }
+};
+
+struct Target {
+  std::string what;
+  std::string address;
+  std::string marker;  // the file the program writes when it runs; empty: none
+};
+
+class ShellTargets : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    OwnerWindow::Get().Activate();
+    (void)ProcessesStarted();
+    platform.ui = &ui;
+    platform.desktop = &desktop;
+    platform.clock = &clock;
+    ToolbarConfig.ToolbarName = "SampleBar";
+    ToolbarConfig.InstallPath = dir.path();
+    ToolbarConfig.ToolbarFile = "SampleBar";
+
+    const std::string program = Program(dir.File("program.bat"), dir.File("program.txt"));
+    std::string file_url = "file:///" + Program(dir.File("by_url.bat"), dir.File("by_url.txt"));
+    for (char& c : file_url)
+      if (c == '\\') c = '/';
+    // The command interpreter runs no batch file from a share; it starts,
+    // which is what counts.
+    const std::string on_share = Program(share.DiskPath("opened.bat"), dir.File("share.txt"));
+    ASSERT_NE(GetFileAttributesA(on_share.c_str()), INVALID_FILE_ATTRIBUTES)
+        << "no share could be made below the prefix";
+    targets = {{"a program", program, dir.File("program.txt")},
+               {"a program on a share", share.UncPath("opened.bat"), ""},
+               {"a file: address", file_url, dir.File("by_url.txt")}};
+    // What an earlier test started must not be counted here.
+    ASSERT_TRUE(WaitUntil(AllStartedProcessesEnded, 30000)) << "programs started earlier still run";
+  }
+  void TearDown() override {
+    ClearToolbarConfig();
+    CoUninitialize();
+  }
+
+  // A program that leaves a file behind when it runs.
+  static std::string Program(const std::string& path, const std::string& marker) {
+    std::ofstream(path, std::ios::binary) << "@echo ran>\"" << marker << "\"\r\n";
+    return path;
+  }
+
+  // Shows the About box and clicks its address as a user would.
+  void ClickAboutLink() {
+    bool hit = false;
+    DialogAnswerer answerer("About SampleBar", [&](HWND box) {
+      HWND link = GetDlgItem(box, win32::kAboutUrlId);
+      const POINT centre = testing::MiddleOf(link);
+      hit = WaitUntil([&] { return WindowFromPoint(centre) == link; }, 5000) &&
+            testing::ClickAt(centre);
+    });
+    ShowAboutBox(platform, false);
+    ASSERT_TRUE(answerer.Finish());
+    ASSERT_TRUE(hit) << "the address was not under the mouse";
+    EXPECT_TRUE(answerer.Closed());
+  }
+
+  testing::ScratchDir dir;
+  ScratchShare share;
+  std::vector<Target> targets;
+  win32::Win32UserInterface ui;
+  win32::Win32Desktop desktop;
+  win32::Win32Clock clock;
+  Platform platform;
+};
+
+// Without this the tests below would prove nothing: each target, handed to
+// the shell or to the hyperlink service, starts a program.
+TEST_F(ShellTargets, EachTargetStartsAProgramWhenTheSystemIsHandedIt) {
+  for (const Target& target : targets) {
+    SCOPED_TRACE(target.what + ": " + target.address);
+    DWORD before = ProcessesStarted();
+    desktop.OpenWithShell(target.address);
+    EXPECT_GT(ProcessesStarted(), before) << "the shell started nothing";
+    if (!target.marker.empty()) {
+      EXPECT_TRUE(WaitUntil(
+          [&] { return GetFileAttributesA(target.marker.c_str()) != INVALID_FILE_ATTRIBUTES; },
+          15000))
+          << "the program did not run";
+    }
+    ASSERT_TRUE(WaitUntil(AllStartedProcessesEnded, 30000));
+
+    before = ProcessesStarted();
+    desktop.HyperlinkNavigate(target.address);
+    EXPECT_GT(ProcessesStarted(), before) << "the hyperlink service started nothing";
+    ASSERT_TRUE(WaitUntil(AllStartedProcessesEnded, 30000));
+  }
+}
+
+TEST_F(ShellTargets, TheAboutBoxLinkStartsNoProgramFromAPathAShareOrAFileAddress) {
+  for (const Target& target : targets) {
+    SCOPED_TRACE(target.what + ": " + target.address);
+    ToolbarConfig.HomePageUrl = target.address;
+    const DWORD before = ProcessesStarted();
+    ClickAboutLink();
+    EXPECT_EQ(ProcessesStarted(), before);
+  }
+}
+
+TEST_F(ShellTargets, TheHyperlinkFallbackStartsNoProgramFromAPathAShareOrAFileAddress) {
+  ASSERT_EQ(desktop.FindBrowserFrame(), 0u) << "a browser window is open";
+  SeparateBrowser separate;
+  separate.Hold(std::make_unique<UnusedBrowser>());
+  for (const Target& target : targets) {
+    SCOPED_TRACE(target.what + ": " + target.address);
+    const DWORD before = ProcessesStarted();
+    NavigateTo(platform, nullptr, separate, target.address);
+    EXPECT_EQ(ProcessesStarted(), before);
+  }
+}
+
+TEST_F(ShellTargets, AMailAddressStillReachesTheMailProgramFromBoth) {
+  RecordingScheme mail("mailto");
+  ToolbarConfig.HomePageUrl = "mailto:about@example.com";
+  ClickAboutLink();
+  EXPECT_TRUE(WaitUntil([&] { return mail.Opened() == "mailto:about@example.com"; }, 15000))
+      << "the handler got '" << mail.Opened() << "'";
+
+  ASSERT_EQ(desktop.FindBrowserFrame(), 0u) << "a browser window is open";
+  SeparateBrowser separate;
+  separate.Hold(std::make_unique<UnusedBrowser>());
+  NavigateTo(platform, nullptr, separate, "mailto:fallback@example.com");
+  EXPECT_TRUE(WaitUntil([&] { return mail.Opened() == "mailto:fallback@example.com"; }, 15000))
+      << "the handler got '" << mail.Opened() << "'";
+}
+
+}  // namespace
+}  // namespace pq

@@ -1,0 +1,226 @@
+// Updates that are not taken on trust, with real WinINet, the system's
+// certificate checks and CNG: signed updates from a loopback HTTP server, and
+// updates over HTTPS from a TLS front whose test authority the test makes a
+// trusted root of the prefix. Keys, signatures and certificates come from the
+// build tree (support/make_trust_fixtures.sh), signed with the publisher's own
+// tool.
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, whose types it uses.
+#include <wincrypt.h>
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/toolbar_config.h"
+#include "support/band_dll.h"
+#include "support/loopback_http_server.h"
+#include "support/loopback_tls_front.h"
+#include "support/message_box_watcher.h"
+#include "support/scratch_key.h"
+#include "win32/win32_clock.h"
+#include "win32/win32_internet.h"
+#include "win32/win32_signature_verifier.h"
+#include "win32/win32_system.h"
+#include "win32/win32_user_interface.h"
+
+namespace pq {
+namespace {
+
+using testing::LoopbackHttpServer;
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A file the fixtures script made.
+std::string Fixture(const std::string& name) {
+  return ReadAll(testing::WindowsPath(std::string(PQ_TRUST_FIXTURES) + "/" + name));
+}
+
+LoopbackHttpServer::Reply Found(const std::string& body) {
+  LoopbackHttpServer::Reply reply;
+  reply.body = body;
+  return reply;
+}
+
+LoopbackHttpServer::Reply NotFound() {
+  LoopbackHttpServer::Reply reply;
+  reply.status = "404 Not Found";
+  reply.body = "<html>not here</html>";
+  return reply;
+}
+
+class UpdateOnWine : public ::testing::Test {
+ protected:
+  UpdateOnWine() {
+    platform.internet = &internet;
+    platform.ui = &ui;
+    platform.messages = &messages;
+    platform.clock = &clock;
+    platform.verifier = &verifier;
+    ToolbarConfig.InstallPath = dir.path();
+    ToolbarConfig.ToolbarFile = "MyBar";
+    ToolbarConfig.CompanyName = kDefaultCompanyName;
+  }
+  ~UpdateOnWine() override { ClearToolbarConfig(); }
+
+  testing::ScratchDir dir;
+  LoopbackHttpServer server;
+  testing::MessageBoxWatcher watcher;
+  win32::Win32Internet internet;
+  win32::Win32UserInterface ui;
+  win32::Win32SystemMessages messages;
+  win32::Win32Clock clock;
+  win32::Win32SignatureVerifier verifier;
+  Platform platform;
+};
+
+// ---------------------------------------------------------------------------
+// Signed updates: the installed configuration names key A.
+
+using SignedUpdateOnWine = UpdateOnWine;
+
+TEST_F(SignedUpdateOnWine, OnlyAnUpdateSignedWithTheInstalledKeyIsInstalled) {
+  const struct {
+    const char* what;
+    const char* update;
+    const char* signature;  // nullptr: none is served
+    bool installs;
+  } cases[] = {
+      {"signed with the installed key", "update.ini", "update.ini.sig", true},
+      {"a signature with a bit changed", "update.ini", "tampered.sig", false},
+      {"no signature", "update.ini", nullptr, false},
+      {"the signature of another file", "update.ini", "other.ini.sig", false},
+      {"the key dropped, signed with another key", "dropped.ini", "dropped.ini.sig", false},
+      {"the key replaced, signed with the new key", "replaced.ini", "replaced.ini.sig", false},
+      {"the key replaced, signed with the installed key", "rotated.ini", "rotated.ini.sig", true},
+  };
+  const std::string installed = Fixture("installed.ini");
+  ASSERT_NE(installed.find("Update Key=MFkw"), std::string::npos);
+  ToolbarConfig.UpdatesUrl = server.BaseUrl() + "/bars";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteAll(ConfigFilePath(), installed);
+    const std::string update = Fixture(c.update);
+    ASSERT_FALSE(update.empty());
+    server.SetReplyFor("/bars/toolbar.ini", Found(update));
+    server.SetReplyFor("/bars/toolbar.ini.sig",
+                       c.signature ? Found(Fixture(c.signature)) : NotFound());
+    const size_t requests = server.Requests().size();
+
+    EXPECT_TRUE(UpdateConfigFile(platform));
+
+    EXPECT_EQ(ReadAll(ConfigFilePath()), c.installs ? update : installed);
+    // What is refused is kept aside like an invalid download, without a word.
+    EXPECT_EQ(Exists(DownloadedConfigFilePath()), !c.installs);
+    EXPECT_EQ(server.Requests().size(), requests + 2) << "the update and its signature";
+    DeleteFileA(DownloadedConfigFilePath().c_str());
+  }
+  EXPECT_TRUE(watcher.Seen().empty());
+}
+
+// ---------------------------------------------------------------------------
+// HTTPS: the certificate checked as the system checks it.
+
+// The test authority among the trusted roots of the machine for the object's
+// life. WinINet checks server certificates against the roots the chain engine
+// read when it first ran in the process, so it is added before any HTTPS
+// request is made and not relied on to leave before the process ends.
+class TrustedTestAuthority {
+ public:
+  TrustedTestAuthority() {
+    der_ = Fixture("test-ca.der");
+    HCERTSTORE root = Open();
+    // No context is kept: a store with a context still open is never written.
+    added_ = root && CertAddEncodedCertificateToStore(
+                         root, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der_.data()),
+                         static_cast<DWORD>(der_.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    if (root) CertCloseStore(root, 0);
+  }
+  ~TrustedTestAuthority() {
+    HCERTSTORE root = Open();
+    if (!root) return;
+    PCCERT_CONTEXT mine =
+        CertCreateCertificateContext(X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der_.data()),
+                                     static_cast<DWORD>(der_.size()));
+    if (mine) {
+      if (PCCERT_CONTEXT found = CertFindCertificateInStore(root, X509_ASN_ENCODING, 0,
+                                                            CERT_FIND_EXISTING, mine, nullptr))
+        CertDeleteCertificateFromStore(found);
+      CertFreeCertificateContext(mine);
+    }
+    CertCloseStore(root, 0);
+  }
+  TrustedTestAuthority(const TrustedTestAuthority&) = delete;
+  TrustedTestAuthority& operator=(const TrustedTestAuthority&) = delete;
+  bool Added() const { return added_; }
+
+ private:
+  static HCERTSTORE Open() {
+    return CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
+  }
+  std::string der_;
+  bool added_ = false;
+};
+
+class HttpsUpdateOnWine : public UpdateOnWine {
+ protected:
+  static void SetUpTestSuite() { authority = new TrustedTestAuthority; }
+  static void TearDownTestSuite() {
+    delete authority;
+    authority = nullptr;
+  }
+  static TrustedTestAuthority* authority;
+
+  testing::LoopbackTlsFront front{
+      server.Port(), PQ_TRUST_FIXTURES, {"trusted", "untrusted", "wrong-name"}};
+};
+TrustedTestAuthority* HttpsUpdateOnWine::authority = nullptr;
+
+TEST_F(HttpsUpdateOnWine, OnlyAServerWithATrustedCertificateForItsNameIsBelieved) {
+  ASSERT_TRUE(authority->Added()) << "the test authority could not be made a trusted root";
+  ASSERT_TRUE(front.Started()) << "the TLS front did not start";
+  const struct {
+    const char* certificate;
+    bool installs;
+  } cases[] = {
+      {"trusted", true},
+      {"untrusted", false},   // from an authority that is no trusted root
+      {"wrong-name", false},  // from the trusted authority, for another host name
+  };
+  const std::string installed = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=Old\r\n";
+  const std::string update = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=New\r\n";
+  server.SetReplyFor("/bars/toolbar.ini", Found(update));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.certificate);
+    WriteAll(ConfigFilePath(), installed);
+    ToolbarConfig.UpdatesUrl = front.BaseUrl(c.certificate) + "/bars";
+    const size_t requests = server.Requests().size();
+
+    EXPECT_TRUE(UpdateConfigFile(platform));
+
+    EXPECT_EQ(ReadAll(ConfigFilePath()), c.installs ? update : installed);
+    // A refused certificate ends the connection before any request is made.
+    EXPECT_EQ(server.Requests().size(), requests + (c.installs ? 1 : 0));
+    EXPECT_FALSE(Exists(DownloadedConfigFilePath()));
+  }
+  EXPECT_TRUE(watcher.Seen().empty());
+}
+
+}  // namespace
+}  // namespace pq
