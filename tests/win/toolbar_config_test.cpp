@@ -12,6 +12,7 @@
 #include "support/loopback_http_server.h"
 #include "support/message_box_watcher.h"
 #include "support/scratch_key.h"
+#include "support/whole_files.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_internet.h"
 #include "win32/win32_system.h"
@@ -26,20 +27,9 @@ using Behaviour = LoopbackHttpServer::Behaviour;
 constexpr char kOldConfig[] = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=Old\r\n";
 constexpr char kNewConfig[] = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=New\r\n";
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using testing::Exists;
+using testing::ReadAll;
+using testing::WriteAll;
 
 std::string ProgramFileName() {
   char path[MAX_PATH] = {};

@@ -21,6 +21,7 @@
 #include "support/loopback_tls_front.h"
 #include "support/message_box_watcher.h"
 #include "support/scratch_key.h"
+#include "support/whole_files.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_internet.h"
 #include "win32/win32_signature_verifier.h"
@@ -31,21 +32,9 @@ namespace pq {
 namespace {
 
 using testing::LoopbackHttpServer;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using testing::Exists;
+using testing::ReadAll;
+using testing::WriteAll;
 
 // A file the fixtures script made.
 std::string Fixture(const std::string& name) {
