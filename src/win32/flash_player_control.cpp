@@ -10,6 +10,7 @@
 
 #include "platform/error.h"
 #include "win32/com_support.h"
+#include "win32/modules.h"
 #include "win32/screen_dpi.h"
 #include "win32/this_module.h"
 #include "win32/unique_handle.h"
@@ -44,22 +45,6 @@ struct AtlHosting {
 template <typename Fn>
 Fn Export(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-HMODULE LoadSystemLibrary(const char* name) {
-  HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  // Systems without the search flags refuse it; the full path is as safe.
-  if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
-    std::string path(MAX_PATH, '\0');
-    UINT length = GetSystemDirectoryA(path.data(), static_cast<UINT>(path.size()));
-    if (length >= path.size()) {
-      path.resize(length);
-      length = GetSystemDirectoryA(path.data(), static_cast<UINT>(path.size()));
-    }
-    path.resize(length);
-    module = LoadLibraryA((path + "\\" + name).c_str());
-  }
-  return module;
 }
 
 const AtlHosting& Atl() {
