@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "platform/error.h"
 #include "win32/flash_player_control.h"
@@ -111,6 +113,22 @@ unique_himagelist LoadIconStrip(int dpi) {
 RECT ScreenRect(HWND window, RECT area) {
   MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
   return area;
+}
+
+// The toolbar's buttons that are not hidden, each with its place in the
+// toolbar, in their order.
+std::vector<std::pair<TBBUTTON, RECT>> ShownButtons(HWND toolbar) {
+  std::vector<std::pair<TBBUTTON, RECT>> shown;
+  const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) {
+    TBBUTTON button{};
+    SendMessageA(toolbar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
+    if (button.fsState & TBSTATE_HIDDEN) continue;
+    RECT place{};
+    SendMessageA(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place));
+    shown.emplace_back(button, place);
+  }
+  return shown;
 }
 
 }  // namespace
@@ -286,13 +304,7 @@ void ToolbarWindow::Layout() {
     SendMessageA(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(LOWORD(size), row));
 
   int full_width = 0;
-  const int count = static_cast<int>(SendMessageA(toolbar_, TB_BUTTONCOUNT, 0, 0));
-  for (int index = 0; index < count; ++index) {
-    TBBUTTON button{};
-    SendMessageA(toolbar_, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
-    if (button.fsState & TBSTATE_HIDDEN) continue;
-    RECT place{};
-    SendMessageA(toolbar_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place));
+  for (const auto& [button, place] : ShownButtons(toolbar_)) {
     full_width = std::max<int>(full_width, place.right);
     const auto* item = reinterpret_cast<const TTBCustomItem*>(button.dwData);
     const HWND control = item ? ControlWindow(*item) : nullptr;
@@ -506,13 +518,7 @@ void ToolbarWindow::ShowChevronMenu(const RECT& chevron) {
   RECT shown{};
   GetClientRect(toolbar_, &shown);
   std::vector<TTBCustomItem*> hidden;
-  const int count = static_cast<int>(SendMessageA(toolbar_, TB_BUTTONCOUNT, 0, 0));
-  for (int index = 0; index < count; ++index) {
-    TBBUTTON button{};
-    SendMessageA(toolbar_, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
-    if (button.fsState & TBSTATE_HIDDEN) continue;
-    RECT place{};
-    SendMessageA(toolbar_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place));
+  for (const auto& [button, place] : ShownButtons(toolbar_)) {
     if (place.right > shown.right)
       hidden.push_back(reinterpret_cast<TTBCustomItem*>(button.dwData));
   }
