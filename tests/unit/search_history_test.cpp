@@ -40,7 +40,7 @@ TEST(HistoryLines, EndAtCrLfOrBothAndTheTextAtNul) {
   for (const auto& [text, lines] : cases) {
     TStringList read;
     TextToLines(text, read);
-    EXPECT_EQ(Entries(read), lines) << testing::PrintToString(text);
+    EXPECT_EQ(Entries(read), lines) << ::testing::PrintToString(text);
   }
 }
 

@@ -13,6 +13,7 @@
 #include "fakes/forwarding_file_system.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "whole_files.h"
 
 namespace pq {
 namespace {
@@ -28,16 +29,8 @@ const std::string kNewConfig = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=
 const std::string kConfigError =
     "Error Loading Configuration File! MyBar.ini! Please contact Pendleworth, Inc.";
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using testing::ReadAll;
+using testing::WriteAll;
 
 bool Exists(const std::string& path) { return fs::exists(path); }
 

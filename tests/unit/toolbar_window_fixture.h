@@ -16,6 +16,7 @@
 #include "fakes/fake_platform.h"
 #include "fakes/fake_toolbar_view.h"
 #include "toolbar/toolbar_form.h"
+#include "whole_files.h"
 
 namespace pq {
 
@@ -51,14 +52,9 @@ class ToolbarWindowTest : public ::testing::Test, protected fakes::FakePlatform 
   }
   std::string HistoryPath() const { return ToolbarConfig.InstallPath + "\\My Bar.txt"; }
   void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+    testing::WriteAll(path, bytes);
   }
-  static std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-  }
+  static std::string ReadFile(const std::string& path) { return testing::ReadAll(path); }
 
   // Creates the window as the band does: creation first, the browser after.
   TToolbarForm& Open(bool hosted = true) {

@@ -12,6 +12,7 @@
 #include "config/toolbar_config.h"
 #include "fakes/fake_platform.h"
 #include "fakes/fake_signature_verifier.h"
+#include "whole_files.h"
 
 namespace pq {
 namespace {
@@ -159,15 +160,8 @@ std::string Config(const std::string& company, const std::string& key_line) {
 }
 std::string KeyLine(const std::string& point) { return "Update Key=" + KeyText(point) + "\r\n"; }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-void WriteAll(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using testing::ReadAll;
+using testing::WriteAll;
 
 class SignedUpdate : public ::testing::Test, protected fakes::FakePlatform {
  protected:
