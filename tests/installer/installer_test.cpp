@@ -193,23 +193,7 @@ TEST_F(InstallerTest, TheBandHostHostsTheInstalledToolbar) {
     EXPECT_NE(text.find(line + "\n"), std::string::npos) << line << "\nin the log:\n" << text;
 }
 
-TEST_F(InstallerTest, UninstallingWithPurgeLeavesNothingBehind) {
-  LeaveUserState();
-  Uninstall(true);
-  EXPECT_FALSE(Exists(InstallDir()));
-  for (const View& view : kViews) {
-    SCOPED_TRACE(view.name);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kBandKey, view.access));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey, view.access));
-    EXPECT_FALSE(RegText(HKEY_LOCAL_MACHINE, kToolbarListKey, kBandId, view.access));
-    EXPECT_FALSE(RegText(HKEY_LOCAL_MACHINE, kBarsKey, kBandId, view.access));
-  }
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kBandKey, 0));
-  EXPECT_FALSE(Exists(UserFolder()));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY));
-}
-
-TEST_F(InstallerTest, SilentUninstallingKeepsTheUsersState) {
+TEST_F(InstallerTest, SilentUninstallingKeepsTheUsersStateAndAPurgeTakesIt) {
   LeaveUserState();
   Uninstall(false);
   for (const char* file : {"Pelliquester.dll", "Pelliquester32.dll", "SampleBar.ini",
@@ -229,14 +213,22 @@ TEST_F(InstallerTest, SilentUninstallingKeepsTheUsersState) {
   EXPECT_EQ(ReadFile(InstallDir() + "\\" + kName + ".txt"), "shared search\n");
   EXPECT_EQ(ReadFile(UserFolder() + "\\" + kName + "\\" + kName + ".txt"), "own search\n");
 
-  // Installing again finds the state, and a purge then takes it.
+  // Installing again finds the state, and a purge then leaves nothing behind.
   ASSERT_EQ(RunProgram("\"" + installer + "\" /S"), kSuccess);
   EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "Search", KEY_WOW64_64KEY),
             "kept in the 64-bit view");
   Uninstall(true);
   EXPECT_FALSE(Exists(InstallDir()));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kBandKey, KEY_WOW64_64KEY));
+  for (const View& view : kViews) {
+    SCOPED_TRACE(view.name);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kBandKey, view.access));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey, view.access));
+    EXPECT_FALSE(RegText(HKEY_LOCAL_MACHINE, kToolbarListKey, kBandId, view.access));
+    EXPECT_FALSE(RegText(HKEY_LOCAL_MACHINE, kBarsKey, kBandId, view.access));
+  }
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kBandKey, 0));
+  EXPECT_FALSE(Exists(UserFolder()));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY));
 }
 
 }  // namespace
