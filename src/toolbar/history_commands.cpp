@@ -1,6 +1,8 @@
 // The search history: the history file shared by all toolbar windows, the
 // search box's list that shows it, and the history commands of the search
 // box's menu.
+#include <utility>
+
 #include "config/registry_store.h"
 #include "config/text_file.h"
 #include "config/toolbar_config.h"
@@ -44,9 +46,7 @@ void TToolbarForm::LoadHistory() {
     history_user_folder_ = user_data + kUserFolder + config.ToolbarName;
     history_user_file_ = history_user_folder_ + "\\" + file_name;
   }
-  ResolveHistoryFile();
-  if (Files().Exists(HistoryFileName))
-    *HistoryList = SortedEntries(ReadLinesFile(HistoryFileName), true);
+  ReadHistoryFile(true, *HistoryList);
   // The box's list is empty at start: it becomes the history as read.
   SetSearchList(*HistoryList);
 }
@@ -54,9 +54,7 @@ void TToolbarForm::LoadHistory() {
 void TToolbarForm::AddToHistory() {
   // A window whose start-up never reached the history keeps away from it.
   if (!HistoryList) return;
-  ResolveHistoryFile();
-  if (Files().Exists(HistoryFileName))
-    *HistoryList = SortedEntries(ReadLinesFile(HistoryFileName), true);
+  ReadHistoryFile(true, *HistoryList);
   *HistoryList = MergeUnique(*HistoryList, search_list_);
   SetSearchList(*HistoryList);
   const std::string text = view_.SearchText();
@@ -87,6 +85,13 @@ void TToolbarForm::ResolveHistoryFile() {
   HistoryFileName = !history_user_file_.empty() && Files().Exists(history_user_file_)
                         ? history_user_file_
                         : history_install_file_;
+}
+
+bool TToolbarForm::ReadHistoryFile(bool unique, TStringList& entries) {
+  ResolveHistoryFile();
+  if (!Files().Exists(HistoryFileName)) return false;
+  entries = SortedEntries(ReadLinesFile(HistoryFileName), unique);
+  return true;
 }
 
 void TToolbarForm::WriteHistoryFile() {
@@ -154,9 +159,8 @@ void TToolbarForm::miEditHistoryClick(TComponent&) {
 
 void TToolbarForm::miRefreshSearchesClick(TComponent&) {
   if (!HistoryList) return;
-  ResolveHistoryFile();
-  if (!Files().Exists(HistoryFileName)) return;
-  SetSearchList(SortedEntries(ReadLinesFile(HistoryFileName), false));
+  TStringList entries;
+  if (ReadHistoryFile(false, entries)) SetSearchList(std::move(entries));
 }
 
 }  // namespace pq

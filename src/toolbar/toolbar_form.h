@@ -212,6 +212,9 @@ class TToolbarForm {
   // The history file in force: the user's copy once there is one, else the
   // one in the install folder.
   void ResolveHistoryFile();
+  // Reads the history file in force into `entries`, sorted, alike entries
+  // once when `unique`; false, and `entries` untouched, when there is none.
+  bool ReadHistoryFile(bool unique, TStringList& entries);
   // Writes the search box's list to the history file; where the install
   // folder refuses it for lack of rights, to the user's copy from then on.
   void WriteHistoryFile();
