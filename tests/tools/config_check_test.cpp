@@ -122,23 +122,19 @@ std::string Unmarked(const std::string& text, std::map<std::string, int>& lines)
   return plain;
 }
 
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    static int counter = 0;
-    path_ = fs::temp_directory_path() /
-            ("pq-check-test-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
-    fs::create_directories(path_);
-  }
-  ~ScratchFolder() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-void Write(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
+// The check of Test.ini with `text`, beside Test.bmp with `banner` unless
+// that is empty, in a folder of their own.
+CheckResult Check(const std::string& text, const std::string& banner,
+                  const CheckOptions& options = {}) {
+  static int counter = 0;
+  const fs::path folder = fs::temp_directory_path() / ("pq-check-test-" + std::to_string(getpid()) +
+                                                       "-" + std::to_string(++counter));
+  fs::create_directories(folder);
+  std::ofstream(folder / "Test.ini", std::ios::binary) << text;
+  if (!banner.empty()) std::ofstream(folder / "Test.bmp", std::ios::binary) << banner;
+  CheckResult result = CheckConfiguration((folder / "Test.ini").string(), options);
+  fs::remove_all(folder);
+  return result;
 }
 
 std::string Describe(const std::vector<Finding>& findings) {
@@ -153,10 +149,8 @@ TEST_P(ConfigCheckTable, ReportsEachProblemOnceOnItsLine) {
   const Case& c = GetParam();
   const bool own_options = c.text.starts_with("[Options]") || c.text.starts_with("Toolbar");
   std::map<std::string, int> lines;
-  ScratchFolder folder;
-  Write(folder.path() / "Test.ini", Unmarked(own_options ? c.text : kOptionsBlock + c.text, lines));
-  if (!c.banner.empty()) Write(folder.path() / "Test.bmp", c.banner);
-  const CheckResult result = CheckConfiguration((folder.path() / "Test.ini").string(), {});
+  const CheckResult result =
+      Check(Unmarked(own_options ? c.text : kOptionsBlock + c.text, lines), c.banner);
 
   std::vector<std::tuple<std::string, int, Severity>> expected, found;
   for (const Expected& e : c.expected) {
@@ -337,11 +331,10 @@ TEST(ConfigCheck, SampleHasNoProblems) {
 }
 
 TEST(ConfigCheck, TreeListsItemsThatAreNeverShownOrBuilt) {
-  ScratchFolder folder;
-  Write(folder.path() / "Test.ini",
-        kOptionsBlock +
-            std::string("[Toolbar Items]\nLost=\nBad Item=\nAfter=\n[Lost]\nParent=Nowhere\n"));
-  const CheckResult result = CheckConfiguration((folder.path() / "Test.ini").string(), {});
+  const CheckResult result =
+      Check(kOptionsBlock +
+                std::string("[Toolbar Items]\nLost=\nBad Item=\nAfter=\n[Lost]\nParent=Nowhere\n"),
+            "");
   for (const char* part : {"Never shown (no place on the toolbar):\n  Lost",
                            "Construction stops at Bad Item; never built:\n  After\n"})
     EXPECT_NE(result.tree.find(part), std::string::npos) << part << "\n" << result.tree;
@@ -414,19 +407,16 @@ TEST_P(UpdateSourceTable, ReportsWhatTheUpdateAddressServes) {
     Loopback(port, false);
   else
     port = (server = std::make_unique<OneAnswerServer>(c.response))->port();
-  ScratchFolder folder;
   std::string options = kOptionsBlock;
   options.insert(options.size() - 1,
                  "Updates URL=http://127.0.0.1:" + std::to_string(port) + "/bar\n" +
                      (c.signed_updates ? std::string("Update Key=") + kKey + "\n" : ""));
-  Write(folder.path() / "Test.ini", options + Items());
-  Write(folder.path() / "Test.bmp", Bitmap(105, 22));
 
   CurlInternet internet;
   CheckOptions check;
   check.internet = &internet;
   check.online = true;
-  const CheckResult result = CheckConfiguration((folder.path() / "Test.ini").string(), check);
+  const CheckResult result = Check(options + Items(), Bitmap(105, 22), check);
   std::vector<std::pair<std::string, Severity>> online;
   for (const Finding& finding : result.findings) {
     if (finding.code == "updates-unsigned") continue;  // the address's own, tested above
