@@ -28,13 +28,11 @@ std::string Base64(const std::string& bytes) {
   static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string text;
   for (size_t i = 0; i < bytes.size(); i += 3) {
-    uint32_t group = static_cast<unsigned char>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-    if (i + 2 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 2]);
-    text += alphabet[group >> 18 & 63];
-    text += alphabet[group >> 12 & 63];
-    text += i + 1 < bytes.size() ? alphabet[group >> 6 & 63] : '=';
-    text += i + 2 < bytes.size() ? alphabet[group & 63] : '=';
+    uint32_t group = 0;
+    for (size_t k = i; k < i + 3; ++k)
+      group = group << 8 | (k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0);
+    for (size_t k = 0; k < 4; ++k)  // as many characters as bytes, plus one
+      text += k <= bytes.size() - i ? alphabet[group >> (18 - 6 * k) & 63] : '=';
   }
   return text;
 }
