@@ -54,22 +54,17 @@ std::vector<std::string> Arguments(const std::string& text, size_t at) {
   return arguments;
 }
 
-struct Read {
-  std::string section;  // empty when the code decides it at run time
-  std::string name;
-};
-
-// What the code reads: the configuration keys with their sections, the
-// sections, and the registry values; names given as literals or as constants.
+// What the code reads: the configuration keys with their sections (empty
+// when the code decides it at run time), the sections, and the registry
+// values; names given as literals or as constants.
 struct CodeReads {
-  std::vector<Read> keys;
+  std::vector<std::pair<std::string, std::string>> keys;
   std::set<std::string> sections;
   std::set<std::string> registry_values;
 };
 
-const CodeReads& ScanSources() {
-  static CodeReads reads;
-  if (!reads.sections.empty()) return reads;
+CodeReads ScanSources() {
+  CodeReads reads;
   const std::regex constant(R"re(constexpr\s+char\s+(\w+)\[\]\s*=\s*"([^"]*)")re");
   const std::regex call(
       R"re(\b(Read(?:String|Integer|Bool|Float|Date|DateTime|Time|Value|Section)|RegistryText|ReadToolbarSetting|WriteToolbarSetting|GetRegistryData)\s*\()re");
@@ -134,13 +129,12 @@ std::string Between(const std::string& from, const std::string& to) {
 }
 
 TEST(Documentation, EveryKeySectionAndRegistryValueTheCodeReadsIsDocumentedAndChecked) {
-  const CodeReads& reads = ScanSources();
+  const CodeReads reads = ScanSources();
   const std::set<std::string> documented = Documented();
   std::set<std::string> options, items;
-  for (const Read& read : reads.keys) {
-    EXPECT_TRUE(documented.count(read.name))
-        << "key " << read.name << " in [" << read.section << "]";
-    (read.section == "Options" ? options : items).insert(read.name);
+  for (const auto& [section, name] : reads.keys) {
+    EXPECT_TRUE(documented.count(name)) << "key " << name << " in [" << section << "]";
+    (section == "Options" ? options : items).insert(name);
   }
   for (const std::string& section : reads.sections)
     EXPECT_TRUE(documented.count(section)) << "section [" << section << "]";
