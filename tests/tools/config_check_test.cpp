@@ -335,9 +335,9 @@ TEST(ConfigCheck, TreeListsItemsThatAreNeverShownOrBuilt) {
       Check(kOptionsBlock +
                 std::string("[Toolbar Items]\nLost=\nBad Item=\nAfter=\n[Lost]\nParent=Nowhere\n"),
             "");
-  for (const char* part : {"Never shown (no place on the toolbar):\n  Lost",
+  for (const char* text : {"Never shown (no place on the toolbar):\n  Lost",
                            "Construction stops at Bad Item; never built:\n  After\n"})
-    EXPECT_NE(result.tree.find(part), std::string::npos) << part << "\n" << result.tree;
+    EXPECT_NE(result.tree.find(text), std::string::npos) << text << "\n" << result.tree;
 }
 
 // --- the update address, fetched
