@@ -44,30 +44,48 @@ constexpr char kSearch[] =
     "[miSearch]\nParent=Toolbar\nCount=1\n"
     "[Web]\nParent=miSearch\nTag=1\nGroupIndex=1\nURL=http://find.example.org/?q=[SEARCH]\n";
 
+// [Toolbar Items] with the search button, its search type and `entries`;
+// their sections, then `sections`.
+std::string Items(const std::string& entries = "", const std::string& sections = "") {
+  return "[Toolbar Items]\nmiSearch=\nWeb=\n" + entries + kSearch + sections;
+}
+
+const std::string kHome = "[Home]\nParent=Toolbar\nURL=http://a.example.org/\n";
+
 // The common options, the header marked "options", with lines changed:
-// "Key=value" replaces the key's line or is added, "-Key" removes it. The
-// search button and its search type follow.
-std::string WithOptions(std::initializer_list<std::string> changes) {
+// "Key=value" replaces the key's line or is added, "-Key" removes it. Items() follows.
+std::string WithOptions(std::vector<std::string> changes) {
   std::string block = "[Options]  @options\n";
-  std::istringstream lines(std::string(kOptionsBlock).substr(sizeof "[Options]"));
-  std::vector<std::string> added(changes);
+  std::istringstream lines(kOptionsBlock + sizeof "[Options]");
   for (std::string line; std::getline(lines, line) && !line.empty();) {
     const std::string key = line.substr(0, line.find('='));
-    const auto change = std::find_if(added.begin(), added.end(), [&](const std::string& c) {
+    const auto change = std::find_if(changes.begin(), changes.end(), [&](const std::string& c) {
       return c == "-" + key || c.starts_with(key + "=");
     });
-    if (change == added.end()) {
+    if (change == changes.end()) {
       block += line + "\n";
       continue;
     }
     if (change->front() != '-') block += *change + "\n";
-    added.erase(change);
+    changes.erase(change);
   }
-  for (const std::string& line : added) block += line + "\n";
-  return block + "[Toolbar Items]\nmiSearch=\nWeb=\n" + kSearch;
+  for (const std::string& line : changes) block += line + "\n";
+  return block + Items();
 }
 
-enum class Banner { Good, Missing, WrongSize, NotABitmap, CutShort };
+std::string Bitmap(int32_t width, int32_t height) {
+  std::string bytes = "BM";
+  auto put = [&](uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  const uint32_t pixels =
+      (static_cast<uint32_t>(width) * 3 + 3) / 4 * 4 * static_cast<uint32_t>(height);
+  put(54 + pixels, 4), put(0, 4), put(54, 4);
+  put(40, 4), put(width, 4), put(height, 4), put(1, 2), put(24, 2);
+  put(0, 4), put(pixels, 4), put(2835, 4), put(2835, 4), put(0, 4), put(0, 4);
+  bytes.append(pixels, '\x7F');
+  return bytes;
+}
 
 struct Expected {
   const char* code;
@@ -80,67 +98,43 @@ struct Case {
   // Lines may end with "  @X": the marker X names the line in `expected`.
   std::string text;
   std::vector<Expected> expected;
-  const char* message = "";  // text the first expected finding's message holds
-  Banner banner = Banner::Good;
+  const char* message = "";              // text the first expected finding's message holds
+  std::string banner = Bitmap(105, 22);  // empty: no banner file
 };
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
-std::string Bitmap(int32_t width, int32_t height) {
-  std::string bytes;
-  auto put = [&](uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
-  };
-  const uint32_t row = (static_cast<uint32_t>(width) * 3 + 3) / 4 * 4;
-  const uint32_t pixels = row * static_cast<uint32_t>(height);
-  bytes = "BM";
-  put(54 + pixels, 4), put(0, 4), put(54, 4);
-  put(40, 4), put(width, 4), put(height, 4), put(1, 2), put(24, 2);
-  put(0, 4), put(pixels, 4), put(2835, 4), put(2835, 4), put(0, 4), put(0, 4);
-  bytes.append(pixels, '\x7F');
-  return bytes;
-}
-
 // The text without its markers, and the line number of each marker.
 std::string Unmarked(const std::string& text, std::map<std::string, int>& lines) {
   std::string plain;
+  std::istringstream in(text);
   int number = 0;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+  for (std::string line; std::getline(in, line);) {
     ++number;
-    const size_t marker = line.find("  @");
-    if (marker != std::string::npos) {
+    if (const size_t marker = line.find("  @"); marker != std::string::npos) {
       const bool crlf = line.back() == '\r';
       lines[line.substr(marker + 3, line.size() - marker - 3 - crlf)] = number;
       line.erase(marker);
       if (crlf) line += '\r';
     }
-    plain += line + (end < text.size() ? "\n" : "");
-    start = end + 1;
+    plain += line + "\n";
   }
   return plain;
 }
 
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    static int counter = 0;
-    path_ = fs::temp_directory_path() /
-            ("pq-check-test-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
-    fs::create_directories(path_);
-  }
-  ~ScratchFolder() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-void Write(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
+// The check of Test.ini with `text`, beside Test.bmp with `banner` unless
+// that is empty, in a folder of their own.
+CheckResult Check(const std::string& text, const std::string& banner,
+                  const CheckOptions& options = {}) {
+  static int counter = 0;
+  const fs::path folder = fs::temp_directory_path() / ("pq-check-test-" + std::to_string(getpid()) +
+                                                       "-" + std::to_string(++counter));
+  fs::create_directories(folder);
+  std::ofstream(folder / "Test.ini", std::ios::binary) << text;
+  if (!banner.empty()) std::ofstream(folder / "Test.bmp", std::ios::binary) << banner;
+  CheckResult result = CheckConfiguration((folder / "Test.ini").string(), options);
+  fs::remove_all(folder);
+  return result;
 }
 
 std::string Describe(const std::vector<Finding>& findings) {
@@ -155,27 +149,8 @@ TEST_P(ConfigCheckTable, ReportsEachProblemOnceOnItsLine) {
   const Case& c = GetParam();
   const bool own_options = c.text.starts_with("[Options]") || c.text.starts_with("Toolbar");
   std::map<std::string, int> lines;
-  const std::string text = Unmarked(own_options ? c.text : kOptionsBlock + c.text, lines);
-
-  ScratchFolder folder;
-  Write(folder.path() / "Test.ini", text);
-  switch (c.banner) {
-    case Banner::Good:
-      Write(folder.path() / "Test.bmp", Bitmap(105, 22));
-      break;
-    case Banner::Missing:
-      break;
-    case Banner::WrongSize:
-      Write(folder.path() / "Test.bmp", Bitmap(100, 20));
-      break;
-    case Banner::NotABitmap:
-      Write(folder.path() / "Test.bmp", "\x89PNG\r\n\x1a\n not a bitmap at all");
-      break;
-    case Banner::CutShort:
-      Write(folder.path() / "Test.bmp", Bitmap(105, 22).substr(0, 200));
-      break;
-  }
-  const CheckResult result = CheckConfiguration((folder.path() / "Test.ini").string(), {});
+  const CheckResult result =
+      Check(Unmarked(own_options ? c.text : kOptionsBlock + c.text, lines), c.banner);
 
   std::vector<std::tuple<std::string, int, Severity>> expected, found;
   for (const Expected& e : c.expected) {
@@ -197,237 +172,150 @@ TEST_P(ConfigCheckTable, ReportsEachProblemOnceOnItsLine) {
 
 const Severity E = Severity::Error, W = Severity::Warning, N = Severity::Note;
 
+// clang-format off
 const Case kCases[] = {
-    {"Valid",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nNews=\nNewsSubMenu=\nWorld=\nSeparator1=\n" +
-         std::string(kSearch) +
-         "[News]\nParent=miSearch\nTag=2\nGroupIndex=1\nURL=http://news.example.org/?q=[search]\n"
-         "[NewsSubMenu]\nParent=Toolbar\nCaption=News\nImageIndex=0\n"
-         "[World]\nParent=NewsSubMenu\nCaption=World\nURL=Pages|http://news.example.org/world\n"
-         "[Separator1]\nParent=Toolbar\n",
-     {}},
-    {"InvalidNameStopsConstruction",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nBad Item=  @bad\nAfter=\nLast=\n" + std::string(kSearch) +
-         "[Bad Item]\nParent=Toolbar\nURL=http://a.example.org/\n"
-         "[After]\nParent=Toolbar\nURL=http://b.example.org/\n"
-         "[Last]\nParent=Toolbar\nURL=http://c.example.org/\n",
-     {{"invalid-name", "bad", E}},
+    {"Valid", Items("News=\nNewsSubMenu=\nWorld=\nSeparator1=\n",
+        "[News]\nParent=miSearch\nTag=2\nGroupIndex=1\nURL=http://news.example.org/?q=[search]\n"
+        "[NewsSubMenu]\nParent=Toolbar\nCaption=News\nImageIndex=0\n"
+        "[World]\nParent=NewsSubMenu\nCaption=World\nURL=Pages|http://news.example.org/world\n"
+        "[Separator1]\nParent=Toolbar\n"), {}},
+    {"InvalidNameStopsConstruction", Items("Bad Item=  @bad\nAfter=\nLast=\n",
+        "[Bad Item]\nParent=Toolbar\nURL=http://a.example.org/\n"
+        "[After]\nParent=Toolbar\nURL=http://b.example.org/\n"
+        "[Last]\nParent=Toolbar\nURL=http://c.example.org/\n"), {{"invalid-name", "bad", E}},
      "''Bad Item'' is not a valid component name: construction stops here and the toolbar shows "
      "this message; the 2 entries after it are missing (After, Last)"},
-    {"InvalidNameInNameKey",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome=\n" + std::string(kSearch) +
-         "[Home]\nName=2nd  @name\nParent=Toolbar\nURL=http://a.example.org/\n",
-     {{"invalid-name", "name", E}},
-     "''2nd'' is not a valid component name"},
-    {"CommentedOutEntryIsAnEntry",
-     "[Toolbar Items]\nmiSearch=\nWeb=\n;Old=  @old\n" + std::string(kSearch),
-     {{"invalid-name", "old", E}},
+    {"InvalidNameInNameKey", Items("Home=\n",
+        "[Home]\nName=2nd  @name\nParent=Toolbar\nURL=http://a.example.org/\n"),
+     {{"invalid-name", "name", E}}, "''2nd'' is not a valid component name"},
+    {"CommentedOutEntryIsAnEntry", Items(";Old=  @old\n"), {{"invalid-name", "old", E}},
      "not a comment"},
-    {"EntryListedTwice",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome=\nhome=  @again\n" + std::string(kSearch) +
-         "[Home]\nParent=Toolbar\nURL=http://a.example.org/\n",
-     {{"duplicate-name", "again", E}},
+    {"EntryListedTwice", Items("Home=\nhome=  @again\n", kHome), {{"duplicate-name", "again", E}},
      "A component named home already exists (home is listed twice in [Toolbar Items]"},
-    {"NameOfTheToolbarsOwnComponent",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nImage=  @image\n" + std::string(kSearch) +
-         "[Image]\nParent=Toolbar\nURL=http://a.example.org/\n",
-     {{"duplicate-name", "image", E}},
-     "one of the toolbar's own components"},
-    {"EveryStopIsReported",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nBad One=  @one\nBad Two=  @two\n" + std::string(kSearch) +
-         "[Bad One]\nParent=Toolbar\nURL=http://a.example.org/\n"
-         "[Bad Two]\nParent=Toolbar\nURL=http://b.example.org/\n",
+    {"NameOfTheToolbarsOwnComponent", Items("Image=  @image\n",
+        "[Image]\nParent=Toolbar\nURL=http://a.example.org/\n"),
+     {{"duplicate-name", "image", E}}, "one of the toolbar's own components"},
+    {"EveryStopIsReported", Items("Bad One=  @one\nBad Two=  @two\n",
+        "[Bad One]\nParent=Toolbar\nURL=http://a.example.org/\n"
+        "[Bad Two]\nParent=Toolbar\nURL=http://b.example.org/\n"),
      {{"invalid-name", "one", E}, {"invalid-name", "two", E}}},
-    {"ChildListedBeforeItsParent",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nChild=\nMoreSubMenu=\n" + std::string(kSearch) +
-         "[Child]\nParent=MoreSubMenu  @parent\nURL=http://a.example.org/\n"
-         "[MoreSubMenu]\nParent=Toolbar\n",
-     {{"unplaced", "parent", W}},
-     "is listed after it"},
-    {"ParentNamesNothing",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nChild=\n" + std::string(kSearch) +
-         "[Child]\nParent=Nowhere  @parent\nURL=http://a.example.org/\n",
-     {{"unplaced", "parent", W}},
-     "names no item"},
-    {"ParentToolbarInOtherLetterCase",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome=\n" + std::string(kSearch) +
-         "[Home]\nParent=toolbar  @parent\nURL=http://a.example.org/\n",
-     {{"unplaced", "parent", W}},
-     "letter case"},
-    {"NoParent",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome=\n" + std::string(kSearch) +
-         "[Home]  @home\nURL=http://a.example.org/\n",
+    {"ChildListedBeforeItsParent", Items("Child=\nMoreSubMenu=\n",
+        "[Child]\nParent=MoreSubMenu  @parent\nURL=http://a.example.org/\n"
+        "[MoreSubMenu]\nParent=Toolbar\n"), {{"unplaced", "parent", W}}, "is listed after it"},
+    {"ParentNamesNothing", Items("Child=\n",
+        "[Child]\nParent=Nowhere  @parent\nURL=http://a.example.org/\n"),
+     {{"unplaced", "parent", W}}, "names no item"},
+    {"ParentToolbarInOtherLetterCase", Items("Home=\n",
+        "[Home]\nParent=toolbar  @parent\nURL=http://a.example.org/\n"),
+     {{"unplaced", "parent", W}}, "letter case"},
+    {"NoParent", Items("Home=\n", "[Home]  @home\nURL=http://a.example.org/\n"),
      {{"unplaced", "home", W}}},
-    {"ParentIsAPlainItem",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome=\nChild=\n" + std::string(kSearch) +
-         "[Home]\nParent=Toolbar\nURL=http://a.example.org/\n"
-         "[Child]\nParent=Home  @parent\nURL=http://b.example.org/\n",
-     {{"hidden-parent", "parent", W}},
-     "a plain item"},
+    {"ParentIsAPlainItem", Items("Home=\nChild=\n",
+        kHome + "[Child]\nParent=Home  @parent\nURL=http://b.example.org/\n"),
+     {{"hidden-parent", "parent", W}}, "a plain item"},
     {"SearchTypesUnderAPlainSearchButton",
-     "[Toolbar Items]\nmiSearch=\nWeb=\n"
-     "[miSearch]\nParent=Toolbar\nCount=0\n"
+     "[Toolbar Items]\nmiSearch=\nWeb=\n[miSearch]\nParent=Toolbar\nCount=0\n"
      "[Web]\nParent=miSearch  @web\nTag=1\nGroupIndex=1\nURL=http://find.example.org/?q=[SEARCH]\n",
-     {{"hidden-parent", "web", W}},
-     "\"Count\" in [miSearch] is 0"},
-    {"SearchTypeBeyondThirty",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nFar=\n" + std::string(kSearch) +
-         "[Far]\nParent=miSearch\nTag=31  @tag\nGroupIndex=1\nURL=http://far.example.org/"
-         "?q=[SEARCH]\n",
-     {{"search-tag", "tag", W}}},
-    {"SearchTypeNumberTwice",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nOther=\n" + std::string(kSearch) +
-         "[Other]\nParent=miSearch\nTag=0x1  @tag\nGroupIndex=1\nURL=http://o.example.org/"
-         "?q=[SEARCH]\n",
-     {{"search-tag-twice", "tag", W}},
-     "search type 1 is also Web"},
-    {"SearchTemplateWithoutPlaceholder",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nOther=\n" + std::string(kSearch) +
-         "[Other]\nParent=miSearch\nTag=2\nGroupIndex=1\nURL=http://o.example.org/?q=  @url\n",
+     {{"hidden-parent", "web", W}}, "\"Count\" in [miSearch] is 0"},
+    {"SearchTypeBeyondThirty", Items("Far=\n", "[Far]\nParent=miSearch\nTag=31  @tag\n"
+        "GroupIndex=1\nURL=http://far.example.org/?q=[SEARCH]\n"), {{"search-tag", "tag", W}}},
+    {"SearchTypeNumberTwice", Items("Other=\n", "[Other]\nParent=miSearch\nTag=0x1  @tag\n"
+        "GroupIndex=1\nURL=http://o.example.org/?q=[SEARCH]\n"),
+     {{"search-tag-twice", "tag", W}}, "search type 1 is also Web"},
+    {"SearchTemplateWithoutPlaceholder", Items("Other=\n",
+        "[Other]\nParent=miSearch\nTag=2\nGroupIndex=1\nURL=http://o.example.org/?q=  @url\n"),
      {{"search-placeholder", "url", W}}},
-    {"SearchTypeWithoutAddress",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nOther=\n" + std::string(kSearch) +
-         "[Other]  @other\nParent=miSearch\nTag=2\nGroupIndex=1\n",
-     {{"no-url", "other", W}},
-     "search type 2 can never be chosen"},
-    {"SearchTypeWithoutGroup",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nOther=\n" + std::string(kSearch) +
-         "[Other]  @other\nParent=miSearch\nTag=2\nURL=http://o.example.org/?q=[SEARCH]\n",
+    {"SearchTypeWithoutAddress", Items("Other=\n",
+        "[Other]  @other\nParent=miSearch\nTag=2\nGroupIndex=1\n"),
+     {{"no-url", "other", W}}, "search type 2 can never be chosen"},
+    {"SearchTypeWithoutGroup", Items("Other=\n",
+        "[Other]  @other\nParent=miSearch\nTag=2\nURL=http://o.example.org/?q=[SEARCH]\n"),
      {{"search-group", "other", N}}},
     {"SearchTagOnAnOrdinaryButton",
-     "[Toolbar Items]\nmiSearch=\nHome=\nWeb=\n"
-     "[miSearch]\nParent=Toolbar\nCount=1\n"
+     "[Toolbar Items]\nmiSearch=\nHome=\nWeb=\n[miSearch]\nParent=Toolbar\nCount=1\n"
      "[Home]\nParent=Toolbar\nTag=1  @tag\nURL=http://a.example.org/\n"
      "[Web]\nParent=miSearch\nTag=1\nGroupIndex=1\nURL=http://find.example.org/?q=[SEARCH]\n",
      {{"search-tag-elsewhere", "tag", W}}},
-    {"NoSearchButtonListed",
-     "[Toolbar Items]  @items\nHome=\n[Home]\nParent=Toolbar\nURL=http://a.example.org/\n",
+    {"NoSearchButtonListed", "[Toolbar Items]  @items\nHome=\n" + kHome,
      {{"default-search", "items", N}}},
-    {"SectionTwice",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome=\n" + std::string(kSearch) +
-         "[Home]\nParent=Toolbar\nURL=http://a.example.org/\n"
-         "[home]  @again\nCaption=Never read\n",
+    {"SectionTwice", Items("Home=\n", kHome + "[home]  @again\nCaption=Never read\n"),
      {{"duplicate-section", "again", W}}},
-    {"KeyTwice",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome=\n" + std::string(kSearch) +
-         "[Home]\nParent=Toolbar\nURL=http://a.example.org/\nurl=http://b.example.org/  @again\n",
+    {"KeyTwice", Items("Home=\n", kHome + "url=http://b.example.org/  @again\n"),
      {{"duplicate-key", "again", W}}},
-    {"EntryWithoutSection",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome=  @home\n" + std::string(kSearch),
-     {{"no-section", "home", W}}},
-    {"EntryWithoutEquals",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome  @home\n" + std::string(kSearch),
-     {{"no-equals", "home", W}}},
-    {"BlanksAroundEquals",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome=\n" + std::string(kSearch) +
-         "[Home]\nParent=Toolbar\nCaption = Home  @caption\nURL=http://a.example.org/\n",
+    {"EntryWithoutSection", Items("Home=  @home\n"), {{"no-section", "home", W}}},
+    {"EntryWithoutEquals", Items("Home  @home\n"), {{"no-equals", "home", W}}},
+    {"BlanksAroundEquals", Items("Home=\n",
+        "[Home]\nParent=Toolbar\nCaption = Home  @caption\nURL=http://a.example.org/\n"),
      {{"blank-around-equals", "caption", W}}},
-    {"KeyTheToolbarDoesNotRead",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome=\nSeparator1=\n" + std::string(kSearch) +
-         "[Home]\nParent=Toolbar\nCaptoin=Home  @typo\nURL=http://a.example.org/\n"
-         "[Separator1]\nParent=Toolbar\nCaption=Line  @ignored\n",
+    {"KeyTheToolbarDoesNotRead", Items("Home=\nSeparator1=\n",
+        "[Home]\nParent=Toolbar\nCaptoin=Home  @typo\nURL=http://a.example.org/\n"
+        "[Separator1]\nParent=Toolbar\nCaption=Line  @ignored\n"),
      {{"unknown-key", "typo", W}, {"ignored-key", "ignored", N}}},
-    {"HeaderWithALeadingBlank",
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" + std::string(kSearch) + " [Extra]  @header\n",
-     {{"not-a-header", "header", W}}},
-    {"AddressTheToolbarRefuses",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome=\nMail=\n" + std::string(kSearch) +
-         "[Home]\nParent=Toolbar\nURL=Start|www.  @home\n"
-         "[Mail]\nParent=Toolbar\nURL=mailto:a.b@c  @mail\n",
+    {"HeaderWithALeadingBlank", Items("", " [Extra]  @header\n"), {{"not-a-header", "header", W}}},
+    {"AddressTheToolbarRefuses", Items("Home=\nMail=\n",
+        "[Home]\nParent=Toolbar\nURL=Start|www.  @home\n"
+        "[Mail]\nParent=Toolbar\nURL=mailto:a.b@c  @mail\n"),
      {{"implausible-url", "home", W}, {"implausible-url", "mail", W}},
      "\"www.\" does not look like an address"},
-    {"ImageBeyondTheList",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nHome=\n" + std::string(kSearch) +
-         "[Home]\nParent=Toolbar\nImageIndex=144  @image\nURL=http://a.example.org/\n",
+    {"ImageBeyondTheList", Items("Home=\n",
+        "[Home]\nParent=Toolbar\nImageIndex=144  @image\nURL=http://a.example.org/\n"),
      {{"image-index", "image", W}}},
-    {"SpeedButtonWithoutItsTag",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nSpeedBtn1=\n" + std::string(kSearch) +
-         "[SpeedBtn1]\nName=SpeedBtn1  @name\nParent=Toolbar\nURL=http://a.example.org/\n",
+    {"SpeedButtonWithoutItsTag", Items("SpeedBtn1=\n",
+        "[SpeedBtn1]\nName=SpeedBtn1  @name\nParent=Toolbar\nURL=http://a.example.org/\n"),
      {{"speed-button", "name", N}}},
-    {"OptionsLeftAtTheirStandIns",
-     WithOptions({"-Home Page URL", "-Contact E-Mail", "-Search URL",
-                  "Company Name=Pendleworth, Inc.  @company"}),
-     {{"default-option", "company", W},
-      {"default-option", "options", W},
-      {"default-option", "options", W},
-      {"default-option", "options", W}}},
-    {"NoToolbarName",
-     WithOptions({"-Toolbar Name", "Updates URL=http://up.example.org  @up"}),
+    {"OptionsLeftAtTheirStandIns", WithOptions({"-Home Page URL", "-Contact E-Mail",
+        "-Search URL", "Company Name=Pendleworth, Inc.  @company"}),
+     {{"default-option", "company", W}, {"default-option", "options", W},
+      {"default-option", "options", W}, {"default-option", "options", W}}},
+    {"NoToolbarName", WithOptions({"-Toolbar Name", "Updates URL=http://up.example.org  @up"}),
      {{"no-toolbar-name", "options", E}, {"updates-unsigned", "up", W}},
      "\"Error Loading Configuration File! Test.ini! Please contact Test Publishing\""},
-    {"EmptyToolbarName",
-     WithOptions({"Toolbar Name=  @name"}),
-     {{"no-toolbar-name", "name", E}},
+    {"EmptyToolbarName", WithOptions({"Toolbar Name=  @name"}), {{"no-toolbar-name", "name", E}},
      "\"Toolbar Name\" is empty"},
-    {"ToolbarNameNoFileCanHave",
-     WithOptions({"Toolbar Name=Either/Or  @name"}),
+    {"ToolbarNameNoFileCanHave", WithOptions({"Toolbar Name=Either/Or  @name"}),
      {{"toolbar-name", "name", E}}},
     {"SearchUrlWithoutPlaceholder",
      WithOptions({"Search URL=http://find.example.org/?q=  @search"}),
      {{"search-placeholder", "search", W}}},
-    {"UpdateAddressTheToolbarRefuses",
-     WithOptions({"Updates URL=http://up example.org  @up"}),
-     {{"updates-url", "up", W}, {"updates-unsigned", "up", W}},
-     "tested as written"},
-    {"UpdateAddressEndingInSlash",
-     WithOptions({"Updates URL=http://up.example.org/  @up"}),
+    {"UpdateAddressTheToolbarRefuses", WithOptions({"Updates URL=http://up example.org  @up"}),
+     {{"updates-url", "up", W}, {"updates-unsigned", "up", W}}, "tested as written"},
+    {"UpdateAddressEndingInSlash", WithOptions({"Updates URL=http://up.example.org/  @up"}),
      {{"updates-slash", "up", N}, {"updates-unsigned", "up", W}},
      "http://up.example.org//toolbar.ini"},
-    {"UnsignedUpdatesOverPlainHttp",
-     WithOptions({"Updates URL=HTTP://up.example.org/bar  @up"}),
-     {{"updates-unsigned", "up", W}},
-     "over plain HTTP and unsigned"},
+    {"UnsignedUpdatesOverPlainHttp", WithOptions({"Updates URL=HTTP://up.example.org/bar  @up"}),
+     {{"updates-unsigned", "up", W}}, "over plain HTTP and unsigned"},
     {"UnsignedUpdatesOverHttps", WithOptions({"Updates URL=https://up.example.org/bar"}), {}},
     {"SignedUpdatesOverPlainHttp",
-     WithOptions({"Updates URL=http://up.example.org/bar", std::string("Update Key=") + kKey}),
-     {}},
+     WithOptions({"Updates URL=http://up.example.org/bar", std::string("Update Key=") + kKey}), {}},
     {"UpdateKeyThatIsNoKey",
      WithOptions({"Updates URL=https://up.example.org/bar", "Update Key=MFkwEwYHKoZIzj0C  @key"}),
-     {{"update-key", "key", E}},
-     "refuses every update"},
+     {{"update-key", "key", E}}, "refuses every update"},
     {"ScriptAddressesInOptions",
      WithOptions({"Home Page URL=javascript:alert(document.cookie)  @home",
                   "Contact E-Mail= VBScript:MsgBox(1)  @mail"}),
      {{"script-address", "home", W}, {"script-address", "mail", W}},
      "runs as a script inside whatever page the user has open"},
-    {"ScriptAddressOfAnItem",
-     "[Toolbar Items]\nmiSearch=\nWeb=\nBad=\n" + std::string(kSearch) +
-         "[Bad]\nParent=Toolbar\nCaption=Bad\nURL=Run|JavaScript:void(0)  @url\n",
+    {"ScriptAddressOfAnItem", Items("Bad=\n",
+        "[Bad]\nParent=Toolbar\nCaption=Bad\nURL=Run|JavaScript:void(0)  @url\n"),
      {{"script-address", "url", W}}},
     {"LineBeforeTheFirstSection",
-     "Toolbar Name=Test Bar  @stray\n" + std::string(kOptionsBlock) +
-         "[Toolbar Items]\nmiSearch=\nWeb=\n" + kSearch,
+     std::string("Toolbar Name=Test Bar  @stray\n") + kOptionsBlock + Items(),
      {{"outside-section", "stray", W}}},
-    {"NothingReadAfterCtrlZ",
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" + std::string(kSearch) + "\x1A  @end\n[Other]\nA=b\n",
-     {{"end-of-file", "end", W}}},
+    {"NothingReadAfterCtrlZ", Items("", "\x1A  @end\n[Other]\nA=b\n"), {{"end-of-file", "end", W}}},
     {"NoItemSection", "", {{"no-items", "", W}, {"default-search", "", N}}},
     {"CarriageReturnsDoNotCountAsLines",
      "[Toolbar Items]\r\nmiSearch=\r\nWeb=\r\nBad\rItem=  @cr\r\nBad Item=  @bad\r\n" +
          std::string(kSearch),
-     {{"no-section", "cr", W}, {"invalid-name", "bad", E}},
-     "BadItem has no section"},
-    {"BannerMissing",
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" + std::string(kSearch),
-     {{"banner-missing", "", W}},
-     "",
-     Banner::Missing},
-    {"BannerOfTheWrongSize",
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" + std::string(kSearch),
-     {{"banner-size", "", W}},
-     "is 100 by 20 pixels",
-     Banner::WrongSize},
-    {"BannerNotABitmap",
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" + std::string(kSearch),
-     {{"banner-unreadable", "", W}},
-     "not a BMP file",
-     Banner::NotABitmap},
-    {"BannerCutShort",
-     "[Toolbar Items]\nmiSearch=\nWeb=\n" + std::string(kSearch),
-     {{"banner-unreadable", "", W}},
-     "cut short",
-     Banner::CutShort},
+     {{"no-section", "cr", W}, {"invalid-name", "bad", E}}, "BadItem has no section"},
+    {"BannerMissing", Items(), {{"banner-missing", "", W}}, "", ""},
+    {"BannerOfTheWrongSize", Items(), {{"banner-size", "", W}}, "is 100 by 20 pixels",
+     Bitmap(100, 20)},
+    {"BannerNotABitmap", Items(), {{"banner-unreadable", "", W}}, "not a BMP file",
+     "\x89PNG\r\n\x1a\n not a bitmap at all"},
+    {"BannerCutShort", Items(), {{"banner-unreadable", "", W}}, "cut short",
+     Bitmap(105, 22).substr(0, 200)},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Configurations, ConfigCheckTable, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -438,42 +326,49 @@ TEST(ConfigCheck, SampleHasNoProblems) {
   EXPECT_EQ(result.Count(Severity::Warning), 0) << Describe(result.findings);
   EXPECT_EQ(result.toolbar_name, "SampleBar");
   // The first search type is chosen at the first start, under the search button.
-  EXPECT_NE(result.tree.find("  miSearch"), std::string::npos) << result.tree;
-  EXPECT_NE(result.tree.find("    SearchWeb"), std::string::npos) << result.tree;
-  EXPECT_NE(result.tree.find("search type 1, group 1, checked"), std::string::npos) << result.tree;
+  for (const char* line : {"  miSearch", "    SearchWeb", "search type 1, group 1, checked"})
+    EXPECT_NE(result.tree.find(line), std::string::npos) << line << "\n" << result.tree;
 }
 
 TEST(ConfigCheck, TreeListsItemsThatAreNeverShownOrBuilt) {
-  ScratchFolder folder;
-  Write(folder.path() / "Test.ini", std::string(kOptionsBlock) +
-                                        "[Toolbar Items]\nLost=\nBad Item=\nAfter=\n"
-                                        "[Lost]\nParent=Nowhere\n");
-  const CheckResult result = CheckConfiguration((folder.path() / "Test.ini").string(), {});
-  EXPECT_NE(result.tree.find("Never shown (no place on the toolbar):\n  Lost"), std::string::npos)
-      << result.tree;
-  EXPECT_NE(result.tree.find("Construction stops at Bad Item; never built:\n  After\n"),
-            std::string::npos)
-      << result.tree;
+  const CheckResult result =
+      Check(kOptionsBlock +
+                std::string("[Toolbar Items]\nLost=\nBad Item=\nAfter=\n[Lost]\nParent=Nowhere\n"),
+            "");
+  for (const char* text : {"Never shown (no place on the toolbar):\n  Lost",
+                           "Construction stops at Bad Item; never built:\n  After\n"})
+    EXPECT_NE(result.tree.find(text), std::string::npos) << text << "\n" << result.tree;
 }
 
 // --- the update address, fetched
 
-// Answers every connection on 127.0.0.1 with one fixed response.
+// A listening or just closed socket on 127.0.0.1, and its port.
+int Loopback(int& port, bool listening) {
+  const int socket_id = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  if (bind(socket_id, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+      (listening && listen(socket_id, 4) != 0) ||
+      getsockname(socket_id, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+    throw std::runtime_error("no loopback socket");
+  port = ntohs(address.sin_port);
+  if (!listening) close(socket_id);
+  return socket_id;
+}
+
+// Answers every connection with one fixed response.
 class OneAnswerServer {
  public:
-  explicit OneAnswerServer(std::string response) : response_(std::move(response)) {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        listen(listener_, 4) != 0 ||
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-      throw std::runtime_error("no loopback listener");
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
+  explicit OneAnswerServer(std::string response)
+      : response_(std::move(response)), listener_(Loopback(port_, true)), thread_([this] {
+          for (int client; (client = accept(listener_, nullptr, nullptr)) >= 0; close(client)) {
+            char request[4096];
+            (void)!read(client, request, sizeof request);
+            (void)!write(client, response_.data(), response_.size());
+          }
+        }) {}
   ~OneAnswerServer() {
     shutdown(listener_, SHUT_RDWR);
     close(listener_);
@@ -482,20 +377,9 @@ class OneAnswerServer {
   int port() const { return port_; }
 
  private:
-  void Serve() {
-    for (;;) {
-      const int client = accept(listener_, nullptr, nullptr);
-      if (client < 0) return;
-      char request[4096];
-      (void)!read(client, request, sizeof request);
-      (void)!write(client, response_.data(), response_.size());
-      close(client);
-    }
-  }
-
   std::string response_;
-  int listener_ = -1;
   int port_ = 0;
+  int listener_;
   std::thread thread_;
 };
 
@@ -504,22 +388,9 @@ std::string HttpResponse(const std::string& status, const std::string& body) {
          "\r\nConnection: close\r\n\r\n" + body;
 }
 
-// A port nothing listens on: one that was just given back.
-int ClosedPort() {
-  const int probe = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  bind(probe, reinterpret_cast<sockaddr*>(&address), size);
-  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
-  close(probe);
-  return ntohs(address.sin_port);
-}
-
 struct OnlineCase {
   const char* name;
-  const char* response;  // empty: nothing answers; the answer to every request
+  std::string response;  // the answer to every request; empty: nothing answers
   std::vector<std::pair<std::string, Severity>> findings;
   bool signed_updates = false;  // the configuration names an Update Key
 };
@@ -531,24 +402,21 @@ class UpdateSourceTable : public ::testing::TestWithParam<OnlineCase> {};
 TEST_P(UpdateSourceTable, ReportsWhatTheUpdateAddressServes) {
   const OnlineCase& c = GetParam();
   std::unique_ptr<OneAnswerServer> server;
-  int port = ClosedPort();
-  if (*c.response) {
-    server = std::make_unique<OneAnswerServer>(c.response);
-    port = server->port();
-  }
-  ScratchFolder folder;
+  int port = 0;  // a port that was just given back: nothing listens on it
+  if (c.response.empty())
+    Loopback(port, false);
+  else
+    port = (server = std::make_unique<OneAnswerServer>(c.response))->port();
   std::string options = kOptionsBlock;
   options.insert(options.size() - 1,
                  "Updates URL=http://127.0.0.1:" + std::to_string(port) + "/bar\n" +
                      (c.signed_updates ? std::string("Update Key=") + kKey + "\n" : ""));
-  Write(folder.path() / "Test.ini", options + "[Toolbar Items]\nmiSearch=\nWeb=\n" + kSearch);
-  Write(folder.path() / "Test.bmp", Bitmap(105, 22));
 
   CurlInternet internet;
   CheckOptions check;
   check.internet = &internet;
   check.online = true;
-  const CheckResult result = CheckConfiguration((folder.path() / "Test.ini").string(), check);
+  const CheckResult result = Check(options + Items(), Bitmap(105, 22), check);
   std::vector<std::pair<std::string, Severity>> online;
   for (const Finding& finding : result.findings) {
     if (finding.code == "updates-unsigned") continue;  // the address's own, tested above
@@ -560,21 +428,18 @@ TEST_P(UpdateSourceTable, ReportsWhatTheUpdateAddressServes) {
 
 const std::string kServedConfig =
     HttpResponse("200 OK", "[Options]\r\nToolbar Name=Test Bar\r\n[Toolbar Items]\r\n");
-const std::string kServedOtherName =
-    HttpResponse("200 OK", "[Options]\r\nToolbar Name=Other Bar\r\n");
-const std::string kServedPage = HttpResponse("404 Not Found", "<html>Not here</html>");
 
 const OnlineCase kOnlineCases[] = {
-    {"Configuration", kServedConfig.c_str(), {{"update-ok", Severity::Note}}},
+    {"Configuration", kServedConfig, {{"update-ok", N}}},
     {"ConfigurationOfAnotherToolbar",
-     kServedOtherName.c_str(),
-     {{"update-name", Severity::Warning}}},
-    {"ErrorPage", kServedPage.c_str(), {{"update-invalid", Severity::Error}}},
-    {"NoAnswer", "", {{"update-unreachable", Severity::Error}}},
+     HttpResponse("200 OK", "[Options]\r\nToolbar Name=Other Bar\r\n"),
+     {{"update-name", W}}},
+    {"ErrorPage", HttpResponse("404 Not Found", "<html>Not here</html>"), {{"update-invalid", E}}},
+    {"NoAnswer", "", {{"update-unreachable", E}}},
     // The signature's address answers with the configuration too.
     {"SignedConfigurationWithoutSignature",
-     kServedConfig.c_str(),
-     {{"update-ok", Severity::Note}, {"update-signature", Severity::Error}},
+     kServedConfig,
+     {{"update-ok", N}, {"update-signature", E}},
      true},
 };
 

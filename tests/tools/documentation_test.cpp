@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 
+#include "../unit/whole_files.h"
 #include "check/check_ports.h"
 #include "check/config_check.h"
 #include "platform/platform.h"
@@ -20,12 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+std::string ReadText(const fs::path& path) { return testing::ReadAll(path.string()); }
 
 std::string Trim(const std::string& text) {
   const size_t begin = text.find_first_not_of(" \t\r\n");
@@ -59,22 +54,17 @@ std::vector<std::string> Arguments(const std::string& text, size_t at) {
   return arguments;
 }
 
-struct Read {
-  std::string section;  // empty when the code decides it at run time
-  std::string name;
-};
-
-// What the code reads: the configuration keys with their sections, the
-// sections, and the registry values; names given as literals or as constants.
+// What the code reads: the configuration keys with their sections (empty
+// when the code decides it at run time), the sections, and the registry
+// values; names given as literals or as constants.
 struct CodeReads {
-  std::vector<Read> keys;
+  std::vector<std::pair<std::string, std::string>> keys;
   std::set<std::string> sections;
   std::set<std::string> registry_values;
 };
 
-const CodeReads& ScanSources() {
-  static CodeReads reads;
-  if (!reads.sections.empty()) return reads;
+CodeReads ScanSources() {
+  CodeReads reads;
   const std::regex constant(R"re(constexpr\s+char\s+(\w+)\[\]\s*=\s*"([^"]*)")re");
   const std::regex call(
       R"re(\b(Read(?:String|Integer|Bool|Float|Date|DateTime|Time|Value|Section)|RegistryText|ReadToolbarSetting|WriteToolbarSetting|GetRegistryData)\s*\()re");
@@ -138,37 +128,29 @@ std::string Between(const std::string& from, const std::string& to) {
   return text.substr(begin + from.size(), end - begin - from.size());
 }
 
-TEST(Documentation, TheScanFindsTheKeysKnownToBeRead) {
-  const CodeReads& reads = ScanSources();
-  std::set<std::string> keys;
-  for (const Read& read : reads.keys) keys.insert(read.name);
-  for (const char* key : {"Caption", "ImageIndex", "URL", "Tag", "GroupIndex", "Count", "Name",
-                          "Parent", "Toolbar Name", "Company Name", "Updates URL"})
-    EXPECT_TRUE(keys.count(key)) << key;
-  for (const char* section : {"Options", "Toolbar Items", "miSearch"})
-    EXPECT_TRUE(reads.sections.count(section)) << section;
-  for (const char* value : {"InstallPath", "Toolbar Name", "Toolbar File", "Search Type", "Search"})
-    EXPECT_TRUE(reads.registry_values.count(value)) << value;
-}
-
-TEST(Documentation, EveryKeySectionAndRegistryValueTheCodeReadsIsDocumented) {
-  const CodeReads& reads = ScanSources();
+TEST(Documentation, EveryKeySectionAndRegistryValueTheCodeReadsIsDocumentedAndChecked) {
+  const CodeReads reads = ScanSources();
   const std::set<std::string> documented = Documented();
-  for (const Read& read : reads.keys)
-    EXPECT_TRUE(documented.count(read.name))
-        << "key " << read.name << " in [" << read.section << "]";
+  std::set<std::string> options, items;
+  for (const auto& [section, name] : reads.keys) {
+    EXPECT_TRUE(documented.count(name)) << "key " << name << " in [" << section << "]";
+    (section == "Options" ? options : items).insert(name);
+  }
   for (const std::string& section : reads.sections)
     EXPECT_TRUE(documented.count(section)) << "section [" << section << "]";
   for (const std::string& value : reads.registry_values)
     EXPECT_TRUE(documented.count(value)) << "registry value " << value;
-}
-
-TEST(Documentation, TheCheckKnowsEveryKeyTheCodeReads) {
-  std::set<std::string> options, items;
-  for (const Read& read : ScanSources().keys)
-    (read.section == "Options" ? options : items).insert(read.name);
+  // The check knows every key the code reads, and no other.
   EXPECT_EQ(options, std::set<std::string>(OptionKeys().begin(), OptionKeys().end()));
   EXPECT_EQ(items, std::set<std::string>(ItemKeys().begin(), ItemKeys().end()));
+  // The scan itself finds what is known to be read.
+  for (const char* key : {"Caption", "ImageIndex", "URL", "Tag", "GroupIndex", "Count", "Name",
+                          "Parent", "Toolbar Name", "Company Name", "Updates URL"})
+    EXPECT_TRUE(options.count(key) || items.count(key)) << key;
+  for (const char* section : {"Options", "Toolbar Items", "miSearch"})
+    EXPECT_TRUE(reads.sections.count(section)) << section;
+  for (const char* value : {"InstallPath", "Toolbar Name", "Toolbar File", "Search Type", "Search"})
+    EXPECT_TRUE(reads.registry_values.count(value)) << value;
 }
 
 TEST(Documentation, ReservedNamesAreTheToolbarsOwn) {
@@ -187,24 +169,23 @@ TEST(Documentation, ReservedNamesAreTheToolbarsOwn) {
   EXPECT_EQ(listed, own);
 }
 
-TEST(Documentation, ImageTableIsTheIconList) {
-  std::vector<std::pair<int, std::string>> slots;
-  std::istringstream list(ReadText(PQ_SOURCE_DIR "/assets/icon_slots.txt"));
-  const std::regex slot(R"re((\d+)\s+\S+\s+(.*\S))re");
-  for (std::string line; std::getline(list, line);) {
-    std::smatch m;
-    if (!line.starts_with("#") && std::regex_match(line, m, slot))
-      slots.emplace_back(std::stoi(m[1]), m[2]);
-  }
+// The number and the rest of each line of `text` that matches `line`.
+std::vector<std::pair<int, std::string>> Rows(const std::string& text, const std::regex& line) {
   std::vector<std::pair<int, std::string>> rows;
-  std::istringstream table(Between("<!-- images -->", "<!-- end of images -->"));
-  const std::regex row(R"re(\| (\d+) \| (.*) \|)re");
-  for (std::string line; std::getline(table, line);) {
-    std::smatch m;
-    if (std::regex_match(line, m, row)) rows.emplace_back(std::stoi(m[1]), m[2]);
-  }
+  std::istringstream lines(text);
+  std::smatch m;
+  for (std::string row; std::getline(lines, row);)
+    if (std::regex_match(row, m, line)) rows.emplace_back(std::stoi(m[1]), m[2]);
+  return rows;
+}
+
+TEST(Documentation, ImageTableIsTheIconList) {
+  const auto slots = Rows(ReadText(PQ_SOURCE_DIR "/assets/icon_slots.txt"),
+                          std::regex(R"re((\d+)\s+\S+\s+(.*\S))re"));
   EXPECT_EQ(static_cast<int>(slots.size()), kImageCount);
-  EXPECT_EQ(rows, slots);
+  EXPECT_EQ(Rows(Between("<!-- images -->", "<!-- end of images -->"),
+                 std::regex(R"re(\| (\d+) \| (.*) \|)re")),
+            slots);
 }
 
 }  // namespace

@@ -38,6 +38,7 @@ struct ClickCase {
   const char* typed;
   std::vector<std::string> browser;  // what the hosting browser was asked
   int32_t search_type;               // the search button's number afterwards
+  const char* website = nullptr;     // an address of the Website item's own
 };
 
 TEST_F(CommandsTest, ClickDecidesBetweenSearchTypeSearchLinkAndAddress) {
@@ -48,10 +49,13 @@ TEST_F(CommandsTest, ClickDecidesBetweenSearchTypeSearchLinkAndAddress) {
       {"miWebsite", "", {"navigate http://www.home.example/"}, 0},
       {"miLatestVersion", "", {"navigate http://www.home.example/"}, 0},
       {"miSupport", "", {"navigate mailto:help@home.example"}, 0},
+      // Opened over HTTP.
+      {"miWebsite", "", {"navigate http://www.other.example"}, 0, "www.other.example"},
   };
   for (const ClickCase& c : cases) {
     SCOPED_TRACE(c.item);
     Open();
+    if (c.website) form->miWebsite->Hint = c.website;
     view.search_text = c.typed;
     Click(c.item);
     EXPECT_EQ(host->log, c.browser);
@@ -81,21 +85,6 @@ TEST_F(CommandsTest, ChoosingASearchTypeChangesOnlyTheButtonAndTheNextSearch) {
                                      "navigate http://web.example/?q=fjord"));
 }
 
-TEST_F(CommandsTest, WebsiteItemWithAnAddressOfItsOwnOpensItOverHttp) {
-  form->miWebsite->Hint = "www.other.example";
-  Click("miWebsite");
-  EXPECT_THAT(host->log, ElementsAre("navigate http://www.other.example"));
-}
-
-TEST_F(CommandsTest, EachSpeedButtonMenuEntryEditsItsOwnButton) {
-  ui.input_answer = "http://mine.example/";
-  for (int n = 5; n >= 1; --n) Click("miSpeedBtn" + std::to_string(n));
-  // Only SpeedBtn1 exists; the other entries find nothing to edit.
-  EXPECT_THAT(ui.input_initials, ElementsAre("http://speed.example/"));
-  EXPECT_EQ(ui.input_boxes[0].caption, "SpeedButton URL");
-  EXPECT_EQ(ui.input_boxes[0].text, "Enter this Speedbutton's new URL");
-}
-
 struct SpeedEditCase {
   std::optional<std::string> answer;  // none: Cancel
   std::string hint;
@@ -104,6 +93,8 @@ struct SpeedEditCase {
   std::string stored;
 };
 
+// Each speed button menu entry edits its own button: only SpeedBtn1 exists,
+// the other entries find nothing to edit.
 TEST_F(CommandsTest, EditingTheSpeedButtonTakesTheNewAddressUnlessUnchanged) {
   const SpeedEditCase cases[] = {
       {std::nullopt, "http://speed.example/", 1, false, "<none>"},
@@ -115,35 +106,42 @@ TEST_F(CommandsTest, EditingTheSpeedButtonTakesTheNewAddressUnlessUnchanged) {
     SCOPED_TRACE(c.answer.value_or("<cancel>"));
     Open();
     ui.input_answer = c.answer;
-    Click("miSpeedBtn1");
+    const size_t asked = ui.input_boxes.size();
+    for (int n = 5; n >= 1; --n) Click("miSpeedBtn" + std::to_string(n));
+    ASSERT_EQ(ui.input_boxes.size(), asked + 1);
     TTBCustomItem& speed = Item("SpeedBtn1");
     EXPECT_EQ(speed.Hint, c.hint);
     EXPECT_EQ(speed.ImageIndex, c.image);
     EXPECT_EQ(speed.Options.Contains(tboShowHint), c.tooltip);
     EXPECT_EQ(Stored("SpeedBtn1"), c.stored);
   }
+  EXPECT_EQ(ui.input_initials[0], "http://speed.example/");
+  EXPECT_EQ(ui.input_boxes[0].caption, "SpeedButton URL");
+  EXPECT_EQ(ui.input_boxes[0].text, "Enter this Speedbutton's new URL");
 }
 
-TEST_F(CommandsTest, StoredSpeedAddressIsRestoredAtStartAndClickedLikeAnyAddress) {
+TEST_F(CommandsTest, StoredSpeedAddressIsRestoredAtStartOnlyWithTheNameAndTheTag) {
   registry.PutText(RegRoot::LocalMachine, kBandKey, "SpeedBtn1", "http://kept.example/");
-  Open();
-  EXPECT_EQ(Item("SpeedBtn1").Hint, "http://kept.example/");
-  EXPECT_EQ(Item("SpeedBtn1").ImageIndex, 11);
-  EXPECT_TRUE(Item("SpeedBtn1").Options.Contains(tboShowHint));
-  Click("SpeedBtn1");
-  EXPECT_THAT(host->log, ElementsAre("navigate http://kept.example/"));
-}
-
-TEST_F(CommandsTest, StoredSpeedAddressNeedsTheNameAndTheTag) {
-  registry.PutText(RegRoot::LocalMachine, kBandKey, "SpeedBtn1", "http://kept.example/");
-  const std::pair<const char*, const char*> sections[] = {{"SpeedBtn1", "112"},
-                                                          {"SpeedButton1", "111"}};
-  for (const auto& [name, tag] : sections) {
-    SCOPED_TRACE(name);
-    WriteConfig(std::string("[Toolbar Items]\r\n") + name + "=\r\n[" + name +
-                "]\r\nParent=Toolbar\r\nURL=http://speed.example/\r\nTag=" + tag + "\r\n");
+  const struct {
+    const char* name;
+    const char* tag;
+    bool restored;
+  } cases[] = {
+      {"SpeedBtn1", "111", true}, {"SpeedBtn1", "112", false}, {"SpeedButton1", "111", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " " + c.tag);
+    WriteConfig(std::string("[Toolbar Items]\r\n") + c.name + "=\r\n[" + c.name +
+                "]\r\nParent=Toolbar\r\nImageIndex=1\r\nURL=http://speed.example/\r\nTag=" + c.tag +
+                "\r\n");
     Open();
-    EXPECT_EQ(Item(name).Hint, "http://speed.example/");
+    host->log.clear();
+    Click(c.name);
+    const std::string address = c.restored ? "http://kept.example/" : "http://speed.example/";
+    EXPECT_EQ(Item(c.name).Hint, address);
+    EXPECT_EQ(Item(c.name).ImageIndex, c.restored ? 11 : 1);
+    EXPECT_EQ(Item(c.name).Options.Contains(tboShowHint), c.restored);
+    // Clicked like any address.
+    EXPECT_THAT(host->log, ElementsAre("navigate " + address));
   }
 }
 

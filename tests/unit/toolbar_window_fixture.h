@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -46,12 +44,11 @@ class ToolbarWindowTest : public ::testing::Test, protected fakes::FakePlatform 
   }
   ~ToolbarWindowTest() override { ClearToolbarConfig(); }
 
-  void WriteConfig(const std::string& items) {
-    std::ofstream(ConfigFilePath(), std::ios::binary) << "[Options]\r\nToolbar Name=My Bar\r\n"
-                                                      << items;
+  static void WriteConfig(const std::string& items) {
+    WriteFile(ConfigFilePath(), "[Options]\r\nToolbar Name=My Bar\r\n" + items);
   }
-  std::string HistoryPath() const { return ToolbarConfig.InstallPath + "\\My Bar.txt"; }
-  void WriteFile(const std::string& path, const std::string& bytes) {
+  static std::string HistoryPath() { return ToolbarConfig.InstallPath + "\\My Bar.txt"; }
+  static void WriteFile(const std::string& path, const std::string& bytes) {
     testing::WriteAll(path, bytes);
   }
   static std::string ReadFile(const std::string& path) { return testing::ReadAll(path); }
@@ -74,8 +71,8 @@ class ToolbarWindowTest : public ::testing::Test, protected fakes::FakePlatform 
     char key = '\r';
     form->SearchBoxKeyPress(key);
   }
-  std::string Stored(const std::string& name) {
-    const fakes::FakeValue* value = registry.Find(RegRoot::LocalMachine, kBandKey, name);
+  std::string Stored(const std::string& name, RegRoot root = RegRoot::LocalMachine) {
+    const fakes::FakeValue* value = registry.Find(root, kBandKey, name);
     return value ? value->data : "<none>";
   }
   // The texts of the message boxes shown so far.

@@ -16,12 +16,8 @@ using ::testing::IsEmpty;
 
 class UserStateTest : public ToolbarWindowTest {
  protected:
-  std::string Value(RegRoot root, const std::string& name) {
-    const fakes::FakeValue* value = registry.Find(root, kBandKey, name);
-    return value ? value->data : "<none>";
-  }
-  void Put(RegRoot root, const std::string& name, const std::string& text) {
-    registry.PutText(root, kBandKey, name, text);
+  void Put(RegRoot root, const std::string& text) {
+    registry.PutText(root, kBandKey, "Search", text);
   }
 };
 
@@ -41,8 +37,8 @@ TEST_F(UserStateTest, WritesGoToTheUsersKeyOnlyWhenTheMachinesIsRefusedForLackOf
   };
   for (const WriteCase& c : cases) {
     SCOPED_TRACE(c.name);
-    Put(RegRoot::LocalMachine, "Search", "machine");
-    Put(RegRoot::CurrentUser, "Search", "user");
+    Put(RegRoot::LocalMachine, "machine");
+    Put(RegRoot::CurrentUser, "user");
     registry.deny_root.clear();
     if (c.machine_refusal) registry.deny_root[RegRoot::LocalMachine] = *c.machine_refusal;
     std::vector<std::string> shown;
@@ -52,19 +48,19 @@ TEST_F(UserStateTest, WritesGoToTheUsersKeyOnlyWhenTheMachinesIsRefusedForLackOf
       shown.push_back(error.what());
     }
     EXPECT_EQ(shown, c.messages);
-    EXPECT_EQ(Value(RegRoot::LocalMachine, "Search"), c.machine_after);
+    EXPECT_EQ(Stored("Search"), c.machine_after);
     // A machine value written removes the user's, which would hide it.
-    EXPECT_EQ(Value(RegRoot::CurrentUser, "Search"), c.user_after);
+    EXPECT_EQ(Stored("Search", RegRoot::CurrentUser), c.user_after);
   }
 }
 
 TEST_F(UserStateTest, ReadsPreferTheUsersValueEvenWhenEmpty) {
-  Put(RegRoot::LocalMachine, "Search", "machine");
+  Put(RegRoot::LocalMachine, "machine");
   EXPECT_EQ(ReadToolbarSetting(platform, "Search"), "machine");
-  Put(RegRoot::CurrentUser, "Search", "");
-  EXPECT_EQ(ReadToolbarSetting(platform, "Search"), "");
-  Put(RegRoot::CurrentUser, "Search", "user");
-  EXPECT_EQ(ReadToolbarSetting(platform, "Search"), "user");
+  for (const char* user : {"", "user"}) {
+    Put(RegRoot::CurrentUser, user);
+    EXPECT_EQ(ReadToolbarSetting(platform, "Search"), user);
+  }
 }
 
 // The install folder refuses new files, as Program Files does to a user.
@@ -108,9 +104,9 @@ TEST_F(UserStateTest, AWindowWithoutRightsWorksWithoutAnErrorAndKeepsItsStateFor
   EXPECT_EQ(ReadFile(HistoryPath()), "from the installation\r\n");
   EXPECT_EQ(form->HistoryFileName, user_history);
   EXPECT_THAT(other_view.search_list, ElementsAre("from the installation", "mine"));
-  for (const char* name : {"SpeedBtn1", "Date", "Search", "Search Type"})
-    EXPECT_NE(Value(RegRoot::CurrentUser, name), "<none>") << name;
-  EXPECT_EQ(Value(RegRoot::CurrentUser, "SpeedBtn1"), "http://mine.example/");
+  for (const char* name : {"Date", "Search", "Search Type"})
+    EXPECT_NE(Stored(name, RegRoot::CurrentUser), "<none>") << name;
+  EXPECT_EQ(Stored("SpeedBtn1", RegRoot::CurrentUser), "http://mine.example/");
   auto* restored = dynamic_cast<TTBCustomItem*>(other.FindComponent("SpeedBtn1"));
   ASSERT_NE(restored, nullptr);
   EXPECT_EQ(restored->Hint, "http://mine.example/");
