@@ -127,7 +127,10 @@ TEST_F(CommandsTest, StoredSpeedAddressIsRestoredAtStartOnlyWithTheNameAndTheTag
     const char* tag;
     bool restored;
   } cases[] = {
-      {"SpeedBtn1", "111", true}, {"SpeedBtn1", "112", false}, {"SpeedButton1", "111", false}};
+      {"SpeedBtn1", "111", true},
+      {"SpeedBtn1", "110", false},  // the tags start above 110
+      {"SpeedBtn1", "112", false},
+      {"SpeedButton1", "111", false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + c.tag);
     WriteConfig(std::string("[Toolbar Items]\r\n") + c.name + "=\r\n[" + c.name +
