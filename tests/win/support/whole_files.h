@@ -1,23 +1,13 @@
 #pragma once
-// Whole files as the tests write and compare them, bytes as they stand.
+// Whole files as the tests write and compare them, and whether a path exists
+// as the system sees it.
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "unit/whole_files.h"
+
 namespace pq::testing {
-
-inline std::string ReadAll(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-inline void WriteAll(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 inline bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
