@@ -391,29 +391,25 @@ TEST_F(ToolbarWindowTest, RightClickAndDropDownMenusListTheirEntriesAndTheirClic
   EXPECT_EQ(Buttons(toolbar_)[3].image, 10);
 }
 
-std::atomic<int> parent_notifications{0};
-WNDPROC procedure_before_count = nullptr;
-
-// In front of the window's procedure; of the system's calling convention,
-// which a lambda is not on i686.
-LRESULT CALLBACK CountParentNotifications(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_PARENTNOTIFY) ++parent_notifications;
-  return CallWindowProcA(procedure_before_count, window, message, wparam, lparam);
+// Of the system's calling convention, which a lambda is not on i686.
+LRESULT CALLBACK CountParentNotifications(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                          UINT_PTR, DWORD_PTR count) {
+  if (message == WM_PARENTNOTIFY) ++*reinterpret_cast<int*>(count);
+  return DefSubclassProc(window, message, wparam, lparam);
 }
 
 TEST_F(ToolbarWindowTest, EnterInTheSearchBoxSearchesOnce) {
   // A click in the box gives it the focus and tells the band through the
   // parent's notification.
+  static int parent_notifications;  // outlives the window, whatever fails
   parent_notifications = 0;
-  const auto old_procedure = GetWindowLongPtrA(window_->Handle(), GWLP_WNDPROC);
-  procedure_before_count = reinterpret_cast<WNDPROC>(old_procedure);
-  SetWindowLongPtrA(window_->Handle(), GWLP_WNDPROC,
-                    reinterpret_cast<LONG_PTR>(&CountParentNotifications));
+  SetWindowSubclass(window_->Handle(), CountParentNotifications, 2,
+                    reinterpret_cast<DWORD_PTR>(&parent_notifications));
   RECT edit{};
   GetWindowRect(window_->SearchEditControl(), &edit);
   Click(Center(edit), window_->SearchEditControl());
   ASSERT_TRUE(WaitFor([&] { return GetFocus() == window_->SearchEditControl(); }));
-  EXPECT_GT(parent_notifications.load(), 0);
+  EXPECT_GT(parent_notifications, 0);
   SetWindowTextA(window_->SearchBoxControl(), "two words");
   PressKey(VK_RETURN);
   ASSERT_TRUE(WaitFor([&] { return !browser_->navigated.empty(); }));
@@ -421,7 +417,7 @@ TEST_F(ToolbarWindowTest, EnterInTheSearchBoxSearchesOnce) {
   WaitFor([] { return false; }, 300);
   EXPECT_EQ(browser_->navigated, std::vector<std::string>{"http://web.example/?q=two+words"});
   EXPECT_EQ(SendMessageA(window_->SearchBoxControl(), CB_GETCOUNT, 0, 0), 1);
-  SetWindowLongPtrA(window_->Handle(), GWLP_WNDPROC, old_procedure);
+  RemoveWindowSubclass(window_->Handle(), CountParentNotifications, 2);
   // Focus on the window goes to the search box.
   SetFocus(nullptr);
   SetFocus(window_->Handle());
