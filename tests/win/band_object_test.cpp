@@ -162,22 +162,6 @@ TEST_F(BandObject, BandInfoDropsTitleAndBackgroundAndFillsTheRest) {
   EXPECT_EQ(info.crBkgnd, RGB(1, 2, 3));
 }
 
-TEST_F(BandObject, BandInfoWithNoMaskWritesNothingButKeepsTheBandId) {
-  DESKBANDINFO info;
-  memset(&info, 0xAB, sizeof info);
-  info.dwMask = 0;
-  DESKBANDINFO before = info;
-  ASSERT_EQ(band->GetBandInfo(42, DBIF_VIEWMODE_NORMAL, &info), S_OK);
-  EXPECT_EQ(memcmp(&info, &before, sizeof info), 0);
-
-  // The identifier comes back with the band-info-changed command.
-  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
-  AskForMenu();
-  ASSERT_EQ(Invoke(MAKEINTRESOURCEA(0)), S_OK);
-  ASSERT_EQ(site.exec_calls.size(), 1u);
-  EXPECT_EQ(site.exec_calls[0].in_value, 42);
-}
-
 // --- context menu ---
 
 std::vector<std::pair<UINT, std::string>> MenuItems(HMENU menu) {
@@ -209,17 +193,19 @@ TEST_F(BandObject, ContextMenuGetsFourCommandsAtTheGivenPosition) {
   DestroyMenu(popup);
 }
 
-TEST_F(BandObject, CommandsAreRefusedBeforeTheMenuWasAskedFor) {
+TEST_F(BandObject, UpdateBandinfoAsksTheSiteToAskAgainAndNothingElseIsACommand) {
   ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+  // Refused before the menu was asked for.
   for (int offset = 0; offset < 4; ++offset)
     EXPECT_EQ(Invoke(MAKEINTRESOURCEA(offset)), E_FAIL) << offset;
   EXPECT_TRUE(site.exec_calls.empty());
-}
-
-TEST_F(BandObject, UpdateBandinfoAsksTheSiteToAskAgainAndNothingElseIsACommand) {
-  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
-  DESKBANDINFO info{};
-  band->GetBandInfo(3, DBIF_VIEWMODE_NORMAL, &info);
+  // Band information with no mask writes nothing but keeps the band's identifier.
+  DESKBANDINFO info;
+  memset(&info, 0xAB, sizeof info);
+  info.dwMask = 0;
+  const DESKBANDINFO before = info;
+  ASSERT_EQ(band->GetBandInfo(3, DBIF_VIEWMODE_NORMAL, &info), S_OK);
+  EXPECT_EQ(memcmp(&info, &before, sizeof info), 0);
   AskForMenu();
 
   EXPECT_EQ(Invoke(MAKEINTRESOURCEA(0)), S_OK);
@@ -257,7 +243,7 @@ TEST_F(BandObject, CommandStringsAreEmpty) {
 
 // --- site ---
 
-TEST_F(BandObject, SiteIsKeptAndAskedForTheBrowser) {
+TEST_F(BandObject, SiteIsKeptAskedForTheBrowserAndReleasedWithTheBand) {
   ComPtr<IObjectWithSite> with_site = As<IObjectWithSite>();
   ComPtr<IOleWindow> answer;
   EXPECT_EQ(with_site->GetSite(IID_PPV_ARGS(&answer)), E_FAIL);
@@ -277,10 +263,9 @@ TEST_F(BandObject, SiteIsKeptAndAskedForTheBrowser) {
   ComPtr<IInputObjectSite> input_site;
   EXPECT_EQ(with_site->GetSite(IID_PPV_ARGS(&input_site)), S_OK);
   EXPECT_EQ(input_site.Get(), static_cast<IInputObjectSite*>(&site));
-}
-
-TEST_F(BandObject, ReleasingTheBandReleasesTheSite) {
-  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+  // Releasing the band releases the site.
+  input_site.Reset();
+  with_site.Reset();
   EXPECT_GT(site.references, 1u);
   band.Reset();
   EXPECT_EQ(site.references, 1u);
@@ -405,31 +390,19 @@ TEST_F(BandObject, ShowAndActivationMoveTheFocusOnlyIntoAShownWindow) {
   EXPECT_EQ(input->HasFocusIO(), S_OK);
 }
 
-TEST_F(BandObject, TabIsLeftToTheHostAndOtherKeysReachTheFocusedField) {
-  HWND window = ShowBand();
-  ComPtr<IInputObject> input = As<IInputObject>();
-  ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
-  HWND edit = SearchFieldOf(window);
-
-  for (UINT message : {WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_SYSKEYDOWN}) {
-    MSG tab{edit, message, VK_TAB, 0, 0, {0, 0}};
-    EXPECT_EQ(input->TranslateAcceleratorIO(&tab), S_FALSE) << message;
-  }
-  MSG key{edit, WM_CHAR, 'q', 1, 0, {0, 0}};
-  EXPECT_EQ(input->TranslateAcceleratorIO(&key), S_OK);
-  char text[16] = {};
-  GetWindowTextA(edit, text, sizeof text);
-  EXPECT_STREQ(text, "q");
-}
-
 // Keys reach the search field as the host routes them, and the field does
 // with them what a user expects of an edit field.
-TEST_F(BandObject, KeysThroughTheHostEditTheSearchFieldAndEnterSearches) {
+TEST_F(BandObject, TabIsLeftToTheHostAndOtherKeysEditTheSearchFieldAndEnterSearches) {
   site.browser.Attach(new RecordingBrowser);
   HWND window = ShowBand();
   ComPtr<IInputObject> input = As<IInputObject>();
   ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
   HWND edit = SearchFieldOf(window);
+  // Tab is left to the host.
+  for (UINT message : {WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_SYSKEYDOWN}) {
+    MSG tab{edit, message, VK_TAB, 0, 0, {0, 0}};
+    EXPECT_EQ(input->TranslateAcceleratorIO(&tab), S_FALSE) << message;
+  }
   auto key = [&](UINT message, WPARAM code) {
     MSG msg{edit, message, code, 1, 0, {0, 0}};
     EXPECT_EQ(input->TranslateAcceleratorIO(&msg), S_OK) << message << " " << code;
