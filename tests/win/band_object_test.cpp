@@ -174,7 +174,7 @@ std::vector<std::pair<UINT, std::string>> MenuItems(HMENU menu) {
   return items;
 }
 
-TEST_F(BandObject, ContextMenuGetsFourCommandsAtTheGivenPosition) {
+TEST_F(BandObject, ContextMenuGetsFourCommandsWithEmptyStringsAtTheGivenPosition) {
   ComPtr<IContextMenu> menu = As<IContextMenu>();
   HMENU popup = CreatePopupMenu();
   AppendMenuA(popup, MF_STRING, 1, "Host first");
@@ -191,6 +191,14 @@ TEST_F(BandObject, ContextMenuGetsFourCommandsAtTheGivenPosition) {
   EXPECT_EQ(menu->QueryContextMenu(popup, 0, 200, 203, CMF_NORMAL), 4);
   EXPECT_EQ(GetMenuItemCount(popup), 10);
   DestroyMenu(popup);
+  // Their command strings are empty.
+  char text[16] = "garbage";
+  EXPECT_EQ(menu->GetCommandString(0, GCS_VERBA, nullptr, text, sizeof text), S_OK);
+  EXPECT_STREQ(text, "");
+  wchar_t wide[16] = L"garbage";
+  EXPECT_EQ(menu->GetCommandString(1, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(wide), 16),
+            S_OK);
+  EXPECT_STREQ(wide, L"");
 }
 
 TEST_F(BandObject, UpdateBandinfoAsksTheSiteToAskAgainAndNothingElseIsACommand) {
@@ -228,17 +236,6 @@ TEST_F(BandObject, UpdateBandinfoAsksTheSiteToAskAgainAndNothingElseIsACommand) 
   }
   for (LPCSTR verb : verbs) EXPECT_EQ(Invoke(verb), E_FAIL) << static_cast<const void*>(verb);
   EXPECT_EQ(site.exec_calls.size(), 1u) << "a text verb was taken for a command";
-}
-
-TEST_F(BandObject, CommandStringsAreEmpty) {
-  ComPtr<IContextMenu> menu = As<IContextMenu>();
-  char text[16] = "garbage";
-  EXPECT_EQ(menu->GetCommandString(0, GCS_VERBA, nullptr, text, sizeof text), S_OK);
-  EXPECT_STREQ(text, "");
-  wchar_t wide[16] = L"garbage";
-  EXPECT_EQ(menu->GetCommandString(1, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(wide), 16),
-            S_OK);
-  EXPECT_STREQ(wide, L"");
 }
 
 // --- site ---
