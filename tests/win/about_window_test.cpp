@@ -152,10 +152,10 @@ TEST_F(AboutWindow, ShowsTheContentScaledWithItsBannerAndEnterOrEscapeCloseItFor
       {win32::kAboutNoticeId, nullptr, {10, 193, 465, 288}},
       {win32::kAboutCloseId, "Close", {397, 291, 472, 316}},
   };
-  const COLORREF built_in =
-      PixelAt({105 / 2, 22 / 2}, static_cast<HBITMAP>(LoadImageA(
-                                     GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_BUILTIN_BANNER),
-                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  const COLORREF built_in = PixelAt(
+      {105 / 2, 22 / 2}, static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
+                                                         MAKEINTRESOURCEA(IDB_BUILTIN_BANNER),
+                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   // The installation's banner shows when it loads, the built-in one otherwise;
   // the installation's notice replaces the built-in one, which names the product.
   struct Case {
@@ -173,7 +173,7 @@ TEST_F(AboutWindow, ShowsTheContentScaledWithItsBannerAndEnterOrEscapeCloseItFor
       {VK_ESCAPE, "", built_in, std::nullopt, nullptr},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.banner.substr(0, 12));
+    SCOPED_TRACE(::testing::Message() << "a banner file of " << c.banner.size() << " bytes");
     testing::ScratchDir scratch;
     content_.BannerFile = c.banner.empty() ? "" : scratch.File("SampleBar.bmp");
     if (!c.banner.empty()) std::ofstream(content_.BannerFile, std::ios::binary) << c.banner;

@@ -520,9 +520,12 @@ TEST_F(ToolbarWindowTest, ParentDestroyedFirstStillSavesTheSearchState) {
 }
 
 TEST(ShortCutText, NamesTheKeysAsMenusShowThem) {
-  const std::pair<uint16_t, const char*> cases[] = {
-      {16472, "Ctrl+X"}, {16451, "Ctrl+C"},          {16470, "Ctrl+V"},
-      {46, "Del"},       {0x2000 | VK_F5, "Shift+F5"}, {0, ""}};
+  const std::pair<uint16_t, const char*> cases[] = {{16472, "Ctrl+X"},
+                                                    {16451, "Ctrl+C"},
+                                                    {16470, "Ctrl+V"},
+                                                    {46, "Del"},
+                                                    {0x2000 | VK_F5, "Shift+F5"},
+                                                    {0, ""}};
   for (const auto& [code, text] : cases) EXPECT_EQ(win32::ShortCutText(code), text) << code;
 }
 
