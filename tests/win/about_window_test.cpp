@@ -7,7 +7,9 @@
 
 #include <atomic>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,165 +25,12 @@
 namespace pq {
 namespace {
 
-using testing::DialogAnswerer;
 using testing::OwnerWindow;
 using testing::TextOf;
 
 constexpr char kCaption[] = "About SampleBar";
 
-AboutBoxContent SampleContent(std::atomic<int>* link_clicks) {
-  AboutBoxContent content;
-  content.Caption = kCaption;
-  content.Version = "SampleBar";
-  content.Copyright = "Copyright (C) 2024 Sample Company";
-  content.Url = "http://www.example.com/";
-  content.Preparer = "Toolbar by Pelliquester, (C) Sample Preparer";
-  content.LinkClick = [link_clicks] { ++*link_clicks; };
-  return content;
-}
-
 int Scaled(int design) { return win32::ScaleForDpi(design, win32::ScreenDpi()); }
-
-struct Control {
-  std::string text;
-  RECT place{};
-  bool visible = false;
-};
-
-// What the box showed of itself.
-struct AboutSeen {
-  std::map<int, Control> controls;
-  RECT client{};
-  LONG_PTR style = 0;
-  std::string caption;
-  POINT centre{};
-  bool owner_enabled = true;
-};
-
-AboutSeen Look(HWND box) {
-  AboutSeen seen;
-  for (HWND child : testing::ChildrenOf(box))
-    seen.controls[GetDlgCtrlID(child)] = {TextOf(child), testing::PlaceInParent(child),
-                                          IsWindowVisible(child) != 0};
-  GetClientRect(box, &seen.client);
-  seen.style = GetWindowLongPtrA(box, GWL_STYLE);
-  seen.caption = TextOf(box);
-  seen.centre = testing::MiddleOf(box);
-  seen.owner_enabled = IsWindowEnabled(OwnerWindow::Get().window());
-  return seen;
-}
-
-class AboutWindow : public ::testing::Test {
- protected:
-  void SetUp() override { OwnerWindow::Get().Activate(); }
-  std::atomic<int> link_clicks_{0};
-  win32::Win32UserInterface ui_;
-};
-
-struct Placement {
-  int id;
-  const char* text;  // null: not checked here
-  RECT design;       // left, top, right, bottom in design pixels; zero right: width unchecked
-};
-
-TEST_F(AboutWindow, ShowsTheContentAtItsDesignPlacesScaledToTheScreen) {
-  const AboutBoxContent content = SampleContent(&link_clicks_);
-  AboutSeen seen;
-  DialogAnswerer answerer(kCaption, [&](HWND box) {
-    seen = Look(box);
-    testing::PressKey(box, VK_ESCAPE);
-  });
-  ui_.ShowAboutBox(content);
-  ASSERT_TRUE(answerer.Finish()) << "no window captioned " << kCaption;
-
-  const Placement expected[] = {
-      {win32::kAboutVersionId, "SampleBar", {211, 80, 0, 0}},
-      {win32::kAboutCopyrightId, "Copyright (C) 2024 Sample Company", {211, 96, 0, 0}},
-      {win32::kAboutPreparerId, "Toolbar by Pelliquester, (C) Sample Preparer", {211, 112, 0, 0}},
-      {win32::kAboutRightsId, "All rights reserved.", {211, 128, 0, 0}},
-      {win32::kAboutUrlId, "http://www.example.com/", {211, 152, 0, 0}},
-      {win32::kAboutBannerId, nullptr, {211, 48, 316, 70}},
-      {win32::kAboutPictureId, nullptr, {8, 8, 204, 183}},
-      {win32::kAboutNoticeId, nullptr, {10, 193, 465, 288}},
-      {win32::kAboutCloseId, "Close", {397, 291, 472, 316}},
-  };
-  EXPECT_EQ(seen.controls.size(), std::size(expected));
-  for (const Placement& place : expected) {
-    SCOPED_TRACE("control " + std::to_string(place.id));
-    ASSERT_EQ(seen.controls.count(place.id), 1u);
-    const Control& control = seen.controls[place.id];
-    if (place.text) {
-      EXPECT_EQ(control.text, place.text);
-    }
-    EXPECT_TRUE(control.visible);
-    EXPECT_EQ(control.place.left, Scaled(place.design.left));
-    EXPECT_EQ(control.place.top, Scaled(place.design.top));
-    if (place.design.right) {
-      EXPECT_EQ(control.place.right, Scaled(place.design.right));
-      EXPECT_EQ(control.place.bottom, Scaled(place.design.bottom));
-    }
-    // Nothing reaches past the box.
-    EXPECT_LE(control.place.right, seen.client.right);
-    EXPECT_LE(control.place.bottom, seen.client.bottom);
-  }
-  // A label is as wide as its text, in its font.
-  EXPECT_GT(seen.controls[win32::kAboutCopyrightId].place.right,
-            seen.controls[win32::kAboutRightsId].place.right);
-  EXPECT_NE(seen.controls[win32::kAboutNoticeId].text.find("Pelliquester"), std::string::npos);
-  EXPECT_EQ(seen.client.right, Scaled(475));
-  EXPECT_EQ(seen.client.bottom, Scaled(318));
-  EXPECT_EQ(seen.caption, kCaption);
-  EXPECT_EQ(seen.style & WS_CAPTION, 0);
-  EXPECT_NEAR(seen.centre.x, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
-  EXPECT_NEAR(seen.centre.y, GetSystemMetrics(SM_CYSCREEN) / 2, 2);
-  EXPECT_EQ(link_clicks_, 0);
-}
-
-TEST_F(AboutWindow, TheInstallationsNoticeReplacesTheBuiltInOne) {
-  AboutBoxContent content = SampleContent(&link_clicks_);
-  content.NoticeLines = std::vector<std::string>{"First line \xA9", "", "Third line"};
-  std::string notice;
-  DialogAnswerer answerer(kCaption, [&](HWND box) {
-    notice = TextOf(GetDlgItem(box, win32::kAboutNoticeId));
-    testing::PressKey(box, VK_ESCAPE);
-  });
-  ui_.ShowAboutBox(content);
-  ASSERT_TRUE(answerer.Finish());
-  EXPECT_EQ(notice, "First line \xA9\r\n\r\nThird line");
-}
-
-struct KeyCase {
-  const char* name;
-  WORD key;
-};
-
-class AboutKeys : public AboutWindow, public ::testing::WithParamInterface<KeyCase> {};
-
-TEST_P(AboutKeys, CloseTheModalBoxWhichGivesItsOwnerBackItsFocus) {
-  const AboutBoxContent content = SampleContent(&link_clicks_);
-  AboutSeen seen;
-  HWND shown = nullptr;
-  DialogAnswerer answerer(kCaption, [&](HWND box) {
-    shown = box;
-    seen = Look(box);
-    testing::PressKey(box, GetParam().key);
-  });
-  ui_.ShowAboutBox(content);
-  ASSERT_TRUE(answerer.Finish());
-
-  EXPECT_TRUE(answerer.Closed());
-  EXPECT_FALSE(seen.owner_enabled);
-  EXPECT_TRUE(IsWindowEnabled(OwnerWindow::Get().window()));
-  EXPECT_EQ(GetFocus(), OwnerWindow::Get().edit());
-  // Every showing makes a window of its own and frees it.
-  EXPECT_FALSE(IsWindow(shown));
-  EXPECT_EQ(link_clicks_, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Keys, AboutKeys,
-                         ::testing::Values(KeyCase{"Enter", VK_RETURN},
-                                           KeyCase{"Escape", VK_ESCAPE}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Clicks a control of the box with the mouse, once the control is what the
 // mouse would hit there; false when it is not.
@@ -192,143 +41,93 @@ bool ClickOn(HWND control) {
   return true;
 }
 
-struct LinkCase {
-  const char* name;
-  int id;
-};
-
-class AboutLink : public AboutWindow, public ::testing::WithParamInterface<LinkCase> {};
-
-TEST_P(AboutLink, AClickRunsTheLinkOnceAndClosesTheBox) {
-  const AboutBoxContent content = SampleContent(&link_clicks_);
-  bool hit = false;
-  LRESULT hand_cursor = FALSE;
-  LRESULT plain_cursor = TRUE;
-  DialogAnswerer answerer(kCaption, [&](HWND box) {
-    HWND control = GetDlgItem(box, GetParam().id);
-    const LPARAM over = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
-    hand_cursor = SendMessageA(box, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), over);
-    plain_cursor = SendMessageA(
-        box, WM_SETCURSOR, reinterpret_cast<WPARAM>(GetDlgItem(box, win32::kAboutRightsId)), over);
-    hit = ClickOn(control);
-  });
-  ui_.ShowAboutBox(content);
-  ASSERT_TRUE(answerer.Finish());
-
-  ASSERT_TRUE(hit) << "the control was not under the mouse";
-  EXPECT_TRUE(answerer.Closed());
-  EXPECT_EQ(link_clicks_, 1);
-  // The box sets the hand over what can be clicked, and only there.
-  EXPECT_TRUE(hand_cursor);
-  EXPECT_FALSE(plain_cursor);
-}
-
-INSTANTIATE_TEST_SUITE_P(Targets, AboutLink,
-                         ::testing::Values(LinkCase{"Address", win32::kAboutUrlId},
-                                           LinkCase{"Banner", win32::kAboutBannerId}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(AboutWindow, WhatTheLinkRaisedIsRaisedOnceTheBoxIsGone) {
-  AboutBoxContent content = SampleContent(&link_clicks_);
-  content.LinkClick = [] { throw Error("No program is associated with the address"); };
-  HWND shown = nullptr;
-  DialogAnswerer answerer(kCaption, [&](HWND box) {
-    shown = box;
-    ClickOn(GetDlgItem(box, win32::kAboutUrlId));
-  });
-  try {
-    ui_.ShowAboutBox(content);
-    ADD_FAILURE() << "the link's error was lost";
-  } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), "No program is associated with the address");
+class AboutWindow : public ::testing::Test {
+ protected:
+  AboutWindow() {
+    content_.Caption = kCaption;
+    content_.Version = "SampleBar";
+    content_.Copyright = "Copyright (C) 2024 Sample Company";
+    content_.Url = "http://www.example.com/";
+    content_.Preparer = "Toolbar by Pelliquester, (C) Sample Preparer";
+    content_.LinkClick = [this] { ++link_clicks_; };
   }
-  ASSERT_TRUE(answerer.Finish());
-  EXPECT_FALSE(IsWindow(shown));
-}
 
-struct TimedCase {
-  const char* name;
-  bool click_address;
+  // Shows the box over the active owner; `answer` runs on the answering
+  // thread once the box is there and what it showed of itself is noted.
+  void Show(const std::function<void(HWND)>& answer) {
+    OwnerWindow::Get().Activate();
+    shown_ = nullptr;
+    controls_.clear();
+    testing::DialogAnswerer answerer(kCaption, [&](HWND box) {
+      shown_ = box;
+      for (HWND child : testing::ChildrenOf(box))
+        controls_[GetDlgCtrlID(child)] = {TextOf(child), testing::PlaceInParent(child),
+                                          IsWindowVisible(child) != 0};
+      GetClientRect(box, &client_);
+      style_ = GetWindowLongPtrA(box, GWL_STYLE);
+      centre_ = testing::MiddleOf(box);
+      owner_enabled_ = IsWindowEnabled(OwnerWindow::Get().window());
+      answer(box);
+    });
+    const DWORD start = GetTickCount();
+    raised_.clear();
+    try {
+      ui_.ShowAboutBox(content_);
+    } catch (const Error& error) {
+      raised_ = error.what();
+    }
+    elapsed_ = GetTickCount() - start;
+    ASSERT_TRUE(answerer.Finish()) << "no window captioned " << kCaption;
+    closed_ = answerer.Closed();
+  }
+
+  AboutBoxContent content_;
+  std::atomic<int> link_clicks_{0};
+  win32::Win32UserInterface ui_;
+  HWND shown_ = nullptr;
+  struct Control {
+    std::string text;
+    RECT place{};
+    bool visible = false;
+  };
+  std::map<int, Control> controls_;
+  RECT client_{};
+  LONG_PTR style_ = 0;
+  POINT centre_{};
+  bool owner_enabled_ = true;
+  bool closed_ = false;
+  DWORD elapsed_ = 0;   // in ShowAboutBox
+  std::string raised_;  // what ShowAboutBox raised
 };
 
-class AboutTimed : public AboutWindow, public ::testing::WithParamInterface<TimedCase> {};
-
-TEST_P(AboutTimed, StaysFourSecondsWithoutCloseButtonAndWithoutDisablingItsOwner) {
-  AboutBoxContent content = SampleContent(&link_clicks_);
-  content.Timed = true;
-  AboutSeen seen;
-  HWND shown = nullptr;
-  bool hidden_after_click = false;
-  DialogAnswerer answerer(kCaption, [&](HWND box) {
-    shown = box;
-    seen = Look(box);
-    if (GetParam().click_address && ClickOn(GetDlgItem(box, win32::kAboutUrlId)))
-      hidden_after_click = testing::WaitUntil([&] { return !IsWindowVisible(box); }, 3000);
-  });
-  const DWORD start = GetTickCount();
-  ui_.ShowAboutBox(content);
-  const DWORD elapsed = GetTickCount() - start;
-  ASSERT_TRUE(answerer.Finish());
-
-  EXPECT_GE(elapsed, win32::kAboutTimedMilliseconds);
-  EXPECT_FALSE(seen.controls[win32::kAboutCloseId].visible);
-  EXPECT_TRUE(seen.owner_enabled);
-  EXPECT_FALSE(IsWindow(shown));
-  EXPECT_EQ(link_clicks_, GetParam().click_address ? 1 : 0);
-  EXPECT_EQ(hidden_after_click, GetParam().click_address);
+// A bitmap file's contents, of one colour, as an installation's banner.
+std::string Bitmap(COLORREF colour) {
+  constexpr int kWidth = 105, kHeight = 22, kRow = (kWidth * 3 + 3) & ~3;
+  BITMAPINFOHEADER info{sizeof info, kWidth, kHeight, 1, 24, BI_RGB, kRow * kHeight, 0, 0, 0, 0};
+  BITMAPFILEHEADER file{0x4D42, sizeof file + sizeof info + kRow * kHeight, 0, 0,
+                        sizeof file + sizeof info};
+  std::string row;
+  for (int x = 0; x < kWidth; ++x)
+    row += {static_cast<char>(GetBValue(colour)), static_cast<char>(GetGValue(colour)),
+            static_cast<char>(GetRValue(colour))};
+  row.resize(kRow, '\0');
+  std::string bitmap(reinterpret_cast<const char*>(&file), sizeof file);
+  bitmap.append(reinterpret_cast<const char*>(&info), sizeof info);
+  for (int y = 0; y < kHeight; ++y) bitmap += row;
+  return bitmap;
 }
 
-INSTANTIATE_TEST_SUITE_P(Timing, AboutTimed,
-                         ::testing::Values(TimedCase{"Untouched", false},
-                                           TimedCase{"ClosedByTheAddress", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// A bitmap file of one colour, as an installation's banner.
-void WriteBanner(const std::string& path, COLORREF colour) {
-  constexpr int kWidth = 105, kHeight = 22;
-  const int row = (kWidth * 3 + 3) & ~3;
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = kWidth;
-  info.biHeight = kHeight;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biSizeImage = static_cast<DWORD>(row * kHeight);
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + info.biSizeImage;
-  std::string pixels(info.biSizeImage, '\0');
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x) {
-      pixels[y * row + x * 3] = static_cast<char>(GetBValue(colour));
-      pixels[y * row + x * 3 + 1] = static_cast<char>(GetGValue(colour));
-      pixels[y * row + x * 3 + 2] = static_cast<char>(GetRValue(colour));
-    }
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof file);
-  out.write(reinterpret_cast<const char*>(&info), sizeof info);
-  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-}
-
-COLORREF ScreenPixel(POINT point) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, point.x, point.y);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
-// The built-in banner's pixel at the middle.
-COLORREF BuiltInBannerMiddle() {
-  HBITMAP banner = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
-                                                   MAKEINTRESOURCEA(IDB_BUILTIN_BANNER),
-                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, banner);
-  const COLORREF colour = GetPixel(dc, 105 / 2, 22 / 2);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(banner);
+// The colour at a point of the screen, or of a bitmap, which it frees.
+COLORREF PixelAt(POINT point, HBITMAP bitmap = nullptr) {
+  HDC dc = bitmap ? CreateCompatibleDC(nullptr) : GetDC(nullptr);
+  if (bitmap) SelectObject(dc, bitmap);
+  const COLORREF colour = GetPixel(dc, point.x, point.y);
+  if (bitmap) {
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  } else {
+    ReleaseDC(nullptr, dc);
+  }
   return colour;
 }
 
@@ -337,43 +136,154 @@ bool Near(COLORREF a, COLORREF b) {
          std::abs(GetGValue(a) - GetGValue(b)) <= 24 && std::abs(GetBValue(a) - GetBValue(b)) <= 24;
 }
 
-struct BannerCase {
-  const char* name;
-  const char* file_contents;  // null: a red bitmap; empty: no file named
-  bool shows_red;
-};
+TEST_F(AboutWindow, ShowsTheContentScaledWithItsBannerAndEnterOrEscapeCloseItForItsOwner) {
+  struct {
+    int id;
+    const char* text;  // null: not checked here
+    RECT design;       // left, top, right, bottom in design pixels; zero right: width unchecked
+  } const expected[] = {
+      {win32::kAboutVersionId, "SampleBar", {211, 80, 0, 0}},
+      {win32::kAboutCopyrightId, "Copyright (C) 2024 Sample Company", {211, 96, 0, 0}},
+      {win32::kAboutPreparerId, "Toolbar by Pelliquester, (C) Sample Preparer", {211, 112, 0, 0}},
+      {win32::kAboutRightsId, "All rights reserved.", {211, 128, 0, 0}},
+      {win32::kAboutUrlId, "http://www.example.com/", {211, 152, 0, 0}},
+      {win32::kAboutBannerId, nullptr, {211, 48, 316, 70}},
+      {win32::kAboutPictureId, nullptr, {8, 8, 204, 183}},
+      {win32::kAboutNoticeId, nullptr, {10, 193, 465, 288}},
+      {win32::kAboutCloseId, "Close", {397, 291, 472, 316}},
+  };
+  const COLORREF built_in = PixelAt(
+      {105 / 2, 22 / 2}, static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
+                                                         MAKEINTRESOURCEA(IDB_BUILTIN_BANNER),
+                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  // The installation's banner shows when it loads, the built-in one otherwise;
+  // the installation's notice replaces the built-in one, which names the product.
+  struct Case {
+    WORD key;
+    std::string banner;  // the banner file's contents; empty: no file named
+    COLORREF colour;     // at the banner's middle
+    std::optional<std::vector<std::string>> notice_lines;
+    const char* notice;  // null: the built-in one
+  };
+  const Case cases[] = {
+      {VK_RETURN, Bitmap(RGB(255, 0, 0)), RGB(255, 0, 0), std::nullopt, nullptr},
+      {VK_ESCAPE, "not a bitmap", built_in,
+       std::vector<std::string>{"First line \xA9", "", "Third line"},
+       "First line \xA9\r\n\r\nThird line"},
+      {VK_ESCAPE, "", built_in, std::nullopt, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "a banner file of " << c.banner.size() << " bytes");
+    testing::ScratchDir scratch;
+    content_.BannerFile = c.banner.empty() ? "" : scratch.File("SampleBar.bmp");
+    if (!c.banner.empty()) std::ofstream(content_.BannerFile, std::ios::binary) << c.banner;
+    content_.NoticeLines = c.notice_lines;
+    COLORREF colour = CLR_INVALID;
+    Show([&](HWND box) {
+      const POINT middle = testing::MiddleOf(GetDlgItem(box, win32::kAboutBannerId));
+      // Painted a moment after it shows.
+      testing::WaitUntil([&] { return Near(colour = PixelAt(middle), c.colour); }, 5000);
+      testing::PressKey(box, c.key);
+    });
+    EXPECT_TRUE(Near(colour, c.colour)) << std::hex << colour << " for " << c.colour;
 
-class AboutBanner : public AboutWindow, public ::testing::WithParamInterface<BannerCase> {};
+    EXPECT_EQ(controls_.size(), std::size(expected));
+    for (const auto& place : expected) {
+      SCOPED_TRACE("control " + std::to_string(place.id));
+      ASSERT_EQ(controls_.count(place.id), 1u);
+      const Control& control = controls_[place.id];
+      if (place.text) {
+        EXPECT_EQ(control.text, place.text);
+      }
+      EXPECT_TRUE(control.visible);
+      EXPECT_EQ(control.place.left, Scaled(place.design.left));
+      EXPECT_EQ(control.place.top, Scaled(place.design.top));
+      if (place.design.right) {
+        EXPECT_EQ(control.place.right, Scaled(place.design.right));
+        EXPECT_EQ(control.place.bottom, Scaled(place.design.bottom));
+      }
+      // Nothing reaches past the box.
+      EXPECT_LE(control.place.right, client_.right);
+      EXPECT_LE(control.place.bottom, client_.bottom);
+    }
+    // A label is as wide as its text, in its font.
+    EXPECT_GT(controls_[win32::kAboutCopyrightId].place.right,
+              controls_[win32::kAboutRightsId].place.right);
+    const std::string& notice = controls_[win32::kAboutNoticeId].text;
+    EXPECT_TRUE(c.notice ? notice == c.notice : notice.find("Pelliquester") != std::string::npos)
+        << notice;
+    EXPECT_EQ(client_.right, Scaled(475));
+    EXPECT_EQ(client_.bottom, Scaled(318));
+    EXPECT_EQ(style_ & WS_CAPTION, 0);
+    EXPECT_NEAR(centre_.x, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
+    EXPECT_NEAR(centre_.y, GetSystemMetrics(SM_CYSCREEN) / 2, 2);
 
-TEST_P(AboutBanner, ShowsTheInstallationsBannerWhenItLoadsAndTheBuiltInOneOtherwise) {
-  testing::ScratchDir scratch;
-  AboutBoxContent content = SampleContent(&link_clicks_);
-  const BannerCase& given = GetParam();
-  if (!given.file_contents) {
-    content.BannerFile = scratch.File("SampleBar.bmp");
-    WriteBanner(content.BannerFile, RGB(255, 0, 0));
-  } else if (*given.file_contents) {
-    content.BannerFile = scratch.File("SampleBar.bmp");
-    std::ofstream(content.BannerFile) << given.file_contents;
+    // Modal: the owner is disabled while it shows and gets its focus back.
+    EXPECT_TRUE(closed_);
+    EXPECT_FALSE(owner_enabled_);
+    EXPECT_TRUE(IsWindowEnabled(OwnerWindow::Get().window()));
+    EXPECT_EQ(GetFocus(), OwnerWindow::Get().edit());
+    // Every showing makes a window of its own and frees it.
+    EXPECT_FALSE(IsWindow(shown_));
+    EXPECT_EQ(link_clicks_, 0);
+    EXPECT_EQ(raised_, "");
   }
-  const COLORREF expected = given.shows_red ? RGB(255, 0, 0) : BuiltInBannerMiddle();
-  COLORREF seen = CLR_INVALID;
-  DialogAnswerer answerer(kCaption, [&](HWND box) {
-    const POINT middle = testing::MiddleOf(GetDlgItem(box, win32::kAboutBannerId));
-    // Painted a moment after it shows.
-    testing::WaitUntil([&] { return Near(seen = ScreenPixel(middle), expected); }, 5000);
-    testing::PressKey(box, VK_ESCAPE);
-  });
-  ui_.ShowAboutBox(content);
-  ASSERT_TRUE(answerer.Finish());
-  EXPECT_TRUE(Near(seen, expected)) << std::hex << "seen " << seen << ", expected " << expected;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, AboutBanner,
-                         ::testing::Values(BannerCase{"ALoadableFile", nullptr, true},
-                                           BannerCase{"AnUnreadableFile", "not a bitmap", false},
-                                           BannerCase{"NoFile", "", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+TEST_F(AboutWindow, AClickOnTheAddressOrTheBannerRunsTheLinkOnceAndClosesTheBox) {
+  struct Case {
+    int id;
+    const char* raises;  // what the link raises, raised again once the box is gone
+  };
+  for (const Case& c : {Case{win32::kAboutUrlId, ""}, Case{win32::kAboutBannerId, ""},
+                        Case{win32::kAboutUrlId, "No program is associated with the address"}}) {
+    SCOPED_TRACE(std::to_string(c.id) + c.raises);
+    link_clicks_ = 0;
+    content_.LinkClick = [&] {
+      ++link_clicks_;
+      if (*c.raises) throw Error(c.raises);
+    };
+    bool hit = false;
+    LRESULT hand_cursor = FALSE, plain_cursor = TRUE;
+    Show([&](HWND box) {
+      HWND control = GetDlgItem(box, c.id);
+      const LPARAM over = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+      hand_cursor = SendMessageA(box, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), over);
+      plain_cursor =
+          SendMessageA(box, WM_SETCURSOR,
+                       reinterpret_cast<WPARAM>(GetDlgItem(box, win32::kAboutRightsId)), over);
+      hit = ClickOn(control);
+    });
+    ASSERT_TRUE(hit) << "the control was not under the mouse";
+    EXPECT_TRUE(closed_);
+    EXPECT_FALSE(IsWindow(shown_));
+    EXPECT_EQ(link_clicks_, 1);
+    EXPECT_EQ(raised_, c.raises);
+    // The box sets the hand over what can be clicked, and only there.
+    EXPECT_TRUE(hand_cursor);
+    EXPECT_FALSE(plain_cursor);
+  }
+}
+
+TEST_F(AboutWindow, TimedStaysFourSecondsWithoutCloseButtonAndWithoutDisablingItsOwner) {
+  content_.Timed = true;
+  for (bool click_address : {false, true}) {
+    SCOPED_TRACE(click_address);
+    link_clicks_ = 0;
+    bool hidden_after_click = false;
+    Show([&](HWND box) {
+      if (click_address && ClickOn(GetDlgItem(box, win32::kAboutUrlId)))
+        hidden_after_click = testing::WaitUntil([&] { return !IsWindowVisible(box); }, 3000);
+    });
+    EXPECT_GE(elapsed_, win32::kAboutTimedMilliseconds);
+    EXPECT_FALSE(controls_[win32::kAboutCloseId].visible);
+    EXPECT_TRUE(owner_enabled_);
+    EXPECT_FALSE(IsWindow(shown_));
+    EXPECT_EQ(link_clicks_, click_address ? 1 : 0);
+    EXPECT_EQ(hidden_after_click, click_address);
+    EXPECT_EQ(raised_, "");
+  }
+}
 
 }  // namespace
 }  // namespace pq

@@ -143,14 +143,6 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-// The window that has the keyboard focus on the thread that owns `window`.
-HWND FocusOfThreadOf(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
-  return info.hwndFocus;
-}
-
 TEST_F(BandHost, KeystrokesReachTheBandThatTookTheFocusByAClick) {
   {
     BandDll dll;

@@ -74,8 +74,6 @@ class BandObject : public ::testing::Test {
     return window;
   }
 
-  static HWND EditOf(HWND window) { return SearchFieldOf(window); }
-
   // Lets the band add its commands to a menu, as the host does before invoking one.
   void AskForMenu() {
     HMENU popup = CreatePopupMenu();
@@ -96,7 +94,7 @@ class BandObject : public ::testing::Test {
 
 // --- identity ---
 
-TEST_F(BandObject, AnswersExactlyItsInterfaces) {
+TEST_F(BandObject, AnswersExactlyItsInterfacesWithOneIdentity) {
   for (const IID& iid : {IID_IDeskBand, IID_IInputObject, IID_IContextMenu, IID_IObjectWithSite,
                          IID_IPersistStreamInit, IID_IPersist, IID_ISupportErrorInfo}) {
     ComPtr<IUnknown> answer;
@@ -108,25 +106,17 @@ TEST_F(BandObject, AnswersExactlyItsInterfaces) {
     EXPECT_EQ(band->QueryInterface(iid, &answer), E_NOINTERFACE);
     EXPECT_EQ(answer, nullptr);
   }
-}
-
-TEST_F(BandObject, IPersistIsTheIPersistStreamInitTable) {
-  ComPtr<IPersist> persist = As<IPersist>();
-  ComPtr<IPersistStreamInit> stream_init = As<IPersistStreamInit>();
-  EXPECT_EQ(static_cast<void*>(persist.Get()), static_cast<void*>(stream_init.Get()));
-  CLSID id{};
-  EXPECT_EQ(persist->GetClassID(&id), S_OK);
-  EXPECT_TRUE(IsEqualCLSID(id, BandClsid()));
-}
-
-TEST_F(BandObject, EveryInterfaceHasOneIdentity) {
   ComPtr<IUnknown> from_band, from_menu;
   ASSERT_EQ(band.As(&from_band), S_OK);
   ASSERT_EQ(As<IContextMenu>().As(&from_menu), S_OK);
   EXPECT_EQ(from_band.Get(), from_menu.Get());
-}
-
-TEST_F(BandObject, SupportsErrorInfoForItsOwnInterfacesOnly) {
+  // IPersist is the IPersistStreamInit table.
+  ComPtr<IPersist> persist = As<IPersist>();
+  EXPECT_EQ(static_cast<void*>(persist.Get()), static_cast<void*>(As<IPersistStreamInit>().Get()));
+  CLSID id{};
+  EXPECT_EQ(persist->GetClassID(&id), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(id, BandClsid()));
+  // Error information for its own interfaces only.
   ComPtr<ISupportErrorInfo> errors = As<ISupportErrorInfo>();
   EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IDeskBand), S_OK);
   EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IContextMenu), S_OK);
@@ -172,22 +162,6 @@ TEST_F(BandObject, BandInfoDropsTitleAndBackgroundAndFillsTheRest) {
   EXPECT_EQ(info.crBkgnd, RGB(1, 2, 3));
 }
 
-TEST_F(BandObject, BandInfoWithNoMaskWritesNothingButKeepsTheBandId) {
-  DESKBANDINFO info;
-  memset(&info, 0xAB, sizeof info);
-  info.dwMask = 0;
-  DESKBANDINFO before = info;
-  ASSERT_EQ(band->GetBandInfo(42, DBIF_VIEWMODE_NORMAL, &info), S_OK);
-  EXPECT_EQ(memcmp(&info, &before, sizeof info), 0);
-
-  // The identifier comes back with the band-info-changed command.
-  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
-  AskForMenu();
-  ASSERT_EQ(Invoke(MAKEINTRESOURCEA(0)), S_OK);
-  ASSERT_EQ(site.exec_calls.size(), 1u);
-  EXPECT_EQ(site.exec_calls[0].in_value, 42);
-}
-
 // --- context menu ---
 
 std::vector<std::pair<UINT, std::string>> MenuItems(HMENU menu) {
@@ -200,7 +174,7 @@ std::vector<std::pair<UINT, std::string>> MenuItems(HMENU menu) {
   return items;
 }
 
-TEST_F(BandObject, ContextMenuGetsFourCommandsAtTheGivenPosition) {
+TEST_F(BandObject, ContextMenuGetsFourCommandsWithEmptyStringsAtTheGivenPosition) {
   ComPtr<IContextMenu> menu = As<IContextMenu>();
   HMENU popup = CreatePopupMenu();
   AppendMenuA(popup, MF_STRING, 1, "Host first");
@@ -217,19 +191,29 @@ TEST_F(BandObject, ContextMenuGetsFourCommandsAtTheGivenPosition) {
   EXPECT_EQ(menu->QueryContextMenu(popup, 0, 200, 203, CMF_NORMAL), 4);
   EXPECT_EQ(GetMenuItemCount(popup), 10);
   DestroyMenu(popup);
+  // Their command strings are empty.
+  char text[16] = "garbage";
+  EXPECT_EQ(menu->GetCommandString(0, GCS_VERBA, nullptr, text, sizeof text), S_OK);
+  EXPECT_STREQ(text, "");
+  wchar_t wide[16] = L"garbage";
+  EXPECT_EQ(menu->GetCommandString(1, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(wide), 16),
+            S_OK);
+  EXPECT_STREQ(wide, L"");
 }
 
-TEST_F(BandObject, CommandsAreRefusedBeforeTheMenuWasAskedFor) {
+TEST_F(BandObject, UpdateBandinfoAsksTheSiteToAskAgainAndNothingElseIsACommand) {
   ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+  // Refused before the menu was asked for.
   for (int offset = 0; offset < 4; ++offset)
     EXPECT_EQ(Invoke(MAKEINTRESOURCEA(offset)), E_FAIL) << offset;
   EXPECT_TRUE(site.exec_calls.empty());
-}
-
-TEST_F(BandObject, UpdateBandinfoAsksTheSiteToAskAgain) {
-  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
-  DESKBANDINFO info{};
-  band->GetBandInfo(3, DBIF_VIEWMODE_NORMAL, &info);
+  // Band information with no mask writes nothing but keeps the band's identifier.
+  DESKBANDINFO info;
+  memset(&info, 0xAB, sizeof info);
+  info.dwMask = 0;
+  const DESKBANDINFO before = info;
+  ASSERT_EQ(band->GetBandInfo(3, DBIF_VIEWMODE_NORMAL, &info), S_OK);
+  EXPECT_EQ(memcmp(&info, &before, sizeof info), 0);
   AskForMenu();
 
   EXPECT_EQ(Invoke(MAKEINTRESOURCEA(0)), S_OK);
@@ -241,41 +225,22 @@ TEST_F(BandObject, UpdateBandinfoAsksTheSiteToAskAgain) {
   EXPECT_EQ(site.exec_calls[0].in_value, 3);
   EXPECT_TRUE(site.out_was_empty);
 
-  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(4)), E_FAIL);
-  EXPECT_EQ(Invoke("properties"), E_FAIL);  // a verb given as text
-  EXPECT_EQ(site.exec_calls.size(), 1u);
-}
-
-// A verb given as text is refused whatever its address: on x86_64 a text's
-// address may have zero in bits 16 to 31 and still lie above the 16-bit range
-// of command offsets.
-TEST_F(BandObject, VerbsGivenAsTextAreRefusedWhereverTheyLie) {
-  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
-  AskForMenu();
-  std::vector<LPCSTR> verbs = {"properties"};
+  // Past the four commands, and a verb given as text whatever its address: on
+  // x86_64 a text's address may have zero in bits 16 to 31 and still lie above
+  // the 16-bit range of command offsets.
+  std::vector<LPCSTR> verbs = {MAKEINTRESOURCEA(4), "properties"};
   if (sizeof(void*) == 8) {
     const unsigned long long above_16_bits[] = {0x100000000ull, 0x100000002ull, 0x7FFF00000001ull};
     for (unsigned long long address : above_16_bits)
       verbs.push_back(reinterpret_cast<LPCSTR>(static_cast<UINT_PTR>(address)));
   }
   for (LPCSTR verb : verbs) EXPECT_EQ(Invoke(verb), E_FAIL) << static_cast<const void*>(verb);
-  EXPECT_TRUE(site.exec_calls.empty()) << "a text verb was taken for a command";
-}
-
-TEST_F(BandObject, CommandStringsAreEmpty) {
-  ComPtr<IContextMenu> menu = As<IContextMenu>();
-  char text[16] = "garbage";
-  EXPECT_EQ(menu->GetCommandString(0, GCS_VERBA, nullptr, text, sizeof text), S_OK);
-  EXPECT_STREQ(text, "");
-  wchar_t wide[16] = L"garbage";
-  EXPECT_EQ(menu->GetCommandString(1, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(wide), 16),
-            S_OK);
-  EXPECT_STREQ(wide, L"");
+  EXPECT_EQ(site.exec_calls.size(), 1u) << "a text verb was taken for a command";
 }
 
 // --- site ---
 
-TEST_F(BandObject, SiteIsKeptAndAskedForTheBrowser) {
+TEST_F(BandObject, SiteIsKeptAskedForTheBrowserAndReleasedWithTheBand) {
   ComPtr<IObjectWithSite> with_site = As<IObjectWithSite>();
   ComPtr<IOleWindow> answer;
   EXPECT_EQ(with_site->GetSite(IID_PPV_ARGS(&answer)), E_FAIL);
@@ -295,10 +260,9 @@ TEST_F(BandObject, SiteIsKeptAndAskedForTheBrowser) {
   ComPtr<IInputObjectSite> input_site;
   EXPECT_EQ(with_site->GetSite(IID_PPV_ARGS(&input_site)), S_OK);
   EXPECT_EQ(input_site.Get(), static_cast<IInputObjectSite*>(&site));
-}
-
-TEST_F(BandObject, ReleasingTheBandReleasesTheSite) {
-  ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+  // Releasing the band releases the site.
+  input_site.Reset();
+  with_site.Reset();
   EXPECT_GT(site.references, 1u);
   band.Reset();
   EXPECT_EQ(site.references, 1u);
@@ -329,6 +293,13 @@ TEST_F(BandObject, WindowIsAChildOfTheSiteWindowAndStaysTheSame) {
   EXPECT_EQ(band->ContextSensitiveHelp(TRUE), E_NOTIMPL);
   RECT border{};
   EXPECT_EQ(band->ResizeBorderDW(&border, nullptr, FALSE), E_NOTIMPL);
+  // Asked for again, the window is not hooked a second time: each parent
+  // notification reports the focus once.
+  site.focus_changes.clear();
+  SendMessageA(window, WM_PARENTNOTIFY, MAKEWPARAM(WM_LBUTTONDOWN, 0), MAKELPARAM(5, 5));
+  ASSERT_EQ(site.focus_changes.size(), 1u);
+  EXPECT_EQ(site.focus_changes[0].gained, kGained);
+  EXPECT_EQ(As<IInputObject>()->HasFocusIO(), S_OK);
 }
 
 TEST_F(BandObject, CloseDestroysTheWindowAndAFreshOneFollows) {
@@ -350,17 +321,6 @@ TEST_F(BandObject, ReleasingTheBandWithoutCloseTakesTheWindowWithIt) {
   SendMessageA(SiteWindow(), WM_PARENTNOTIFY, WM_LBUTTONDOWN, 0);
 }
 
-TEST_F(BandObject, EachParentNotificationReportsTheFocusOnce) {
-  HWND window = ShowBand();
-  HWND again = nullptr;
-  band->GetWindow(&again);  // must not hook a second time
-  site.focus_changes.clear();
-  SendMessageA(window, WM_PARENTNOTIFY, MAKEWPARAM(WM_LBUTTONDOWN, 0), MAKELPARAM(5, 5));
-  ASSERT_EQ(site.focus_changes.size(), 1u);
-  EXPECT_EQ(site.focus_changes[0].gained, kGained);
-  EXPECT_EQ(As<IInputObject>()->HasFocusIO(), S_OK);
-}
-
 // --- focus and keystrokes ---
 
 TEST_F(BandObject, AClickInTheWindowTellsTheSiteThatTheBandHasTheFocus) {
@@ -368,7 +328,7 @@ TEST_F(BandObject, AClickInTheWindowTellsTheSiteThatTheBandHasTheFocus) {
   ASSERT_EQ(band->ShowDW(FALSE), S_OK);
   ASSERT_EQ(As<IInputObject>()->HasFocusIO(), S_FALSE);
   site.focus_changes.clear();
-  HWND edit = EditOf(window);
+  HWND edit = SearchFieldOf(window);
   ASSERT_NE(edit, nullptr);
   const POINT field = MiddleOf(edit);
   ASSERT_TRUE(WaitUntil(
@@ -397,9 +357,11 @@ TEST_F(BandObject, AClickInTheWindowTellsTheSiteThatTheBandHasTheFocus) {
   EXPECT_EQ(As<IInputObject>()->HasFocusIO(), S_OK);
 }
 
-TEST_F(BandObject, ShowAndActivationMoveTheFocus) {
-  HWND window = ShowBand();
+TEST_F(BandObject, ShowAndActivationMoveTheFocusOnlyIntoAShownWindow) {
   ComPtr<IInputObject> input = As<IInputObject>();
+  EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK) << "no window yet";
+  EXPECT_EQ(input->HasFocusIO(), S_FALSE);
+  HWND window = ShowBand();
   ASSERT_FALSE(site.focus_changes.empty());
   EXPECT_EQ(site.focus_changes.back().gained, kGained);
   EXPECT_EQ(input->HasFocusIO(), S_OK);
@@ -411,36 +373,33 @@ TEST_F(BandObject, ShowAndActivationMoveTheFocus) {
 
   EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
   EXPECT_EQ(input->HasFocusIO(), S_OK);
-  EXPECT_EQ(GetFocus(), EditOf(window)) << "the window hands the focus to its field";
+  EXPECT_EQ(GetFocus(), SearchFieldOf(window)) << "the window hands the focus to its field";
   EXPECT_EQ(input->UIActivateIO(FALSE, nullptr), S_OK);
   EXPECT_EQ(input->HasFocusIO(), S_FALSE);
-}
 
-TEST_F(BandObject, TabIsLeftToTheHostAndOtherKeysReachTheFocusedField) {
-  HWND window = ShowBand();
-  ComPtr<IInputObject> input = As<IInputObject>();
-  ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
-  HWND edit = EditOf(window);
-
-  for (UINT message : {WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_SYSKEYDOWN}) {
-    MSG tab{edit, message, VK_TAB, 0, 0, {0, 0}};
-    EXPECT_EQ(input->TranslateAcceleratorIO(&tab), S_FALSE) << message;
-  }
-  MSG key{edit, WM_CHAR, 'q', 1, 0, {0, 0}};
-  EXPECT_EQ(input->TranslateAcceleratorIO(&key), S_OK);
-  char text[16] = {};
-  GetWindowTextA(edit, text, sizeof text);
-  EXPECT_STREQ(text, "q");
+  SetFocus(SiteWindow());  // hiding leaves the focus where it was
+  ShowWindow(window, SW_HIDE);
+  EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
+  EXPECT_EQ(input->HasFocusIO(), S_FALSE);
+  EXPECT_NE(GetFocus(), SearchFieldOf(window));
+  ShowWindow(window, SW_SHOW);
+  EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
+  EXPECT_EQ(input->HasFocusIO(), S_OK);
 }
 
 // Keys reach the search field as the host routes them, and the field does
 // with them what a user expects of an edit field.
-TEST_F(BandObject, KeysThroughTheHostEditTheSearchFieldAndEnterSearches) {
+TEST_F(BandObject, TabIsLeftToTheHostAndOtherKeysEditTheSearchFieldAndEnterSearches) {
   site.browser.Attach(new RecordingBrowser);
   HWND window = ShowBand();
   ComPtr<IInputObject> input = As<IInputObject>();
   ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
-  HWND edit = EditOf(window);
+  HWND edit = SearchFieldOf(window);
+  // Tab is left to the host.
+  for (UINT message : {WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_SYSKEYDOWN}) {
+    MSG tab{edit, message, VK_TAB, 0, 0, {0, 0}};
+    EXPECT_EQ(input->TranslateAcceleratorIO(&tab), S_FALSE) << message;
+  }
   auto key = [&](UINT message, WPARAM code) {
     MSG msg{edit, message, code, 1, 0, {0, 0}};
     EXPECT_EQ(input->TranslateAcceleratorIO(&msg), S_OK) << message << " " << code;
@@ -472,20 +431,6 @@ TEST_F(BandObject, KeysThroughTheHostEditTheSearchFieldAndEnterSearches) {
   // Without an installation the history lives beside the program.
   const std::string program = win32::ModuleFileName(nullptr);
   DeleteFileA((program.substr(0, program.rfind('\\') + 1) + "\\.txt").c_str());
-}
-
-TEST_F(BandObject, ActivationTakesTheFocusOnlyIntoAShownWindow) {
-  ComPtr<IInputObject> input = As<IInputObject>();
-  EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK) << "no window yet";
-  EXPECT_EQ(input->HasFocusIO(), S_FALSE);
-  HWND window = ShowBand();
-  ShowWindow(window, SW_HIDE);
-  EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
-  EXPECT_EQ(input->HasFocusIO(), S_FALSE);
-  EXPECT_NE(GetFocus(), EditOf(window));
-  ShowWindow(window, SW_SHOW);
-  EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
-  EXPECT_EQ(input->HasFocusIO(), S_OK);
 }
 
 TEST_F(BandObject, ItsMenuShowsTheAboutBoxAndOpensTheWebsiteAndSupport) {

@@ -21,28 +21,9 @@ namespace pq {
 namespace {
 
 using testing::ChildrenOf;
-using testing::ClassOf;
 
 constexpr char kPlayerKey[] = "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}";
 constexpr DWORD kEventWait = 10000;
-
-// The player's class, served by the stand-in for as long as this lives. In the
-// classes of the machine: Wine's COM reads no per-user classes, and the
-// prefix the tests run in is theirs alone.
-class PlayerRegistration {
- public:
-  PlayerRegistration() {
-    const std::string server = testing::WindowsPath(PQ_FLASH_STAND_IN);
-    const std::string key = std::string(kPlayerKey) + "\\InprocServer32";
-    RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, server.c_str(),
-                    static_cast<DWORD>(server.size() + 1));
-    RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), "ThreadingModel", REG_SZ, "Apartment",
-                    sizeof "Apartment");
-  }
-  ~PlayerRegistration() { RegDeleteTreeA(HKEY_CLASSES_ROOT, kPlayerKey); }
-  PlayerRegistration(const PlayerRegistration&) = delete;
-  PlayerRegistration& operator=(const PlayerRegistration&) = delete;
-};
 
 // The stand-in's exports: its log and its switches.
 struct StandIn {
@@ -56,29 +37,16 @@ struct StandIn {
     return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)))
                   : nullptr;
   }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> entries;
-    std::string text = Log();
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-      entries.push_back(text.substr(start, end - start));
-    return entries;
+  // Whether `expected` occurs among the log's entries in this order, others between.
+  ::testing::AssertionResult Logged(const std::vector<std::string>& expected) const {
+    const std::string log = Log();
+    size_t next = 0, start = 0;
+    for (size_t end; (end = log.find('\n', start)) != std::string::npos; start = end + 1)
+      if (next < expected.size() && log.compare(start, end - start, expected[next]) == 0) ++next;
+    if (next == expected.size()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no \"" << expected[next] << "\" in order in:\n" << log;
   }
 };
-
-// True when `expected` occurs in `entries` in this order, others between.
-bool InOrder(const std::vector<std::string>& entries, const std::vector<std::string>& expected) {
-  size_t next = 0;
-  for (const std::string& entry : entries)
-    if (next < expected.size() && entry == expected[next]) ++next;
-  return next == expected.size();
-}
-
-std::string Joined(const std::vector<std::string>& entries) {
-  std::string text;
-  for (const std::string& entry : entries) text += entry + "; ";
-  return text;
-}
 
 class FlashPlayerControl : public ::testing::Test {
  protected:
@@ -91,6 +59,15 @@ class FlashPlayerControl : public ::testing::Test {
   static void TearDownTestSuite() { DestroyWindow(frame_); }
 
   void SetUp() override {
+    // The player's class, served by the stand-in. In the classes of the
+    // machine: Wine's COM reads no per-user classes, and the prefix the tests
+    // run in is theirs alone.
+    const std::string server = testing::WindowsPath(PQ_FLASH_STAND_IN);
+    const std::string key = std::string(kPlayerKey) + "\\InprocServer32";
+    RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, server.c_str(),
+                    static_cast<DWORD>(server.size() + 1));
+    RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), "ThreadingModel", REG_SZ, "Apartment",
+                    sizeof "Apartment");
     ASSERT_TRUE(stand_in_.Log && stand_in_.Reset && stand_in_.Objects)
         << "the stand-in control was not built beside the test";
     stand_in_.Reset(0);
@@ -98,7 +75,10 @@ class FlashPlayerControl : public ::testing::Test {
                               nullptr, nullptr, nullptr);
     ASSERT_NE(banner_, nullptr);
   }
-  void TearDown() override { DestroyWindow(banner_); }
+  void TearDown() override {
+    DestroyWindow(banner_);
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kPlayerKey);
+  }
 
   HWND Host() const { return FindWindowExA(banner_, nullptr, "AtlAxWin", nullptr); }
 
@@ -109,139 +89,90 @@ class FlashPlayerControl : public ::testing::Test {
 
 HWND FlashPlayerControl::frame_ = nullptr;
 
-TEST_F(FlashPlayerControl, HostsTheControlInAHiddenChildOfTheBannerArea) {
-  PlayerRegistration registration;
+TEST_F(FlashPlayerControl, HostsTheControlInAHiddenChildAtDesignPixelsScaledToTheScreen) {
   const auto player = win32::CreateWin32FlashPlayer(banner_);
-
   const std::vector<HWND> children = ChildrenOf(banner_);
   ASSERT_EQ(children.size(), 1u);
-  EXPECT_EQ(ClassOf(children[0]), "AtlAxWin");
+  EXPECT_EQ(testing::ClassOf(children[0]), "AtlAxWin");
   EXPECT_FALSE(IsWindowVisible(children[0]));
   EXPECT_EQ(stand_in_.Objects(), 1);
   // Embedded in place by the host, connected to by the adapter.
-  EXPECT_TRUE(InOrder(stand_in_.Entries(), {"create", "site", "activate", "advise"}))
-      << Joined(stand_in_.Entries());
-}
+  EXPECT_TRUE(stand_in_.Logged({"create", "site", "activate", "advise"}));
 
-struct EventSource {
-  const char* name;
-  int options;
-  bool asks_the_control;
-};
-
-class FlashPlayerEvents : public FlashPlayerControl,
-                          public ::testing::WithParamInterface<EventSource> {};
-
-TEST_P(FlashPlayerEvents, MovieStopAndPlayReachTheControlAndReadyStatesComeBack) {
-  PlayerRegistration registration;
-  stand_in_.Reset(GetParam().options);
-  const auto player = win32::CreateWin32FlashPlayer(banner_);
-  std::vector<int32_t> states;
-  FlashPlayer* sender = nullptr;
-  player->OnReadyStateChange = [&](FlashPlayer& from, int32_t state) {
-    sender = &from;
-    states.push_back(state);
-  };
-
-  player->Stop();
-  player->SetMovie("http://127.0.0.1/banner \xE9t\xE9.swf");
-  ASSERT_TRUE(testing::PumpMessagesUntil(
-      [&] { return !states.empty() && states.back() == kFlashReadyStateComplete; }, kEventWait))
-      << "states seen: " << states.size();
-  player->Play();
-
-  EXPECT_EQ(states, (std::vector<int32_t>{3, kFlashReadyStateComplete}));
-  EXPECT_EQ(sender, player.get());
-  const std::vector<std::string> entries = stand_in_.Entries();
-  EXPECT_TRUE(InOrder(entries, {"advise", "stop", "movie http://127.0.0.1/banner \xE9t\xE9.swf",
-                                "fired 3", "fired 4", "play"}))
-      << Joined(entries);
-  const bool asked = InOrder(entries, {"events asked"});
-  EXPECT_EQ(asked, GetParam().asks_the_control) << Joined(entries);
-}
-
-INSTANTIATE_TEST_SUITE_P(EventInterface, FlashPlayerEvents,
-                         ::testing::Values(EventSource{"ToldByTheControl", 0, true},
-                                           EventSource{"ThePlayersPublishedOne",
-                                                       STAND_IN_NO_CLASS_INFO, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(FlashPlayerControl, BoundsAreDesignPixelsAtTheScreensScaleAndVisibilityIsTheHosts) {
-  PlayerRegistration registration;
-  const auto player = win32::CreateWin32FlashPlayer(banner_);
-  HWND host = Host();
-  ASSERT_NE(host, nullptr);
+  // Bounds are design pixels at the screen's scale; visibility is the host's.
   const int dpi = win32::ScreenDpi();
-
   player->SetBounds(1, 0, 105, 22);
   player->SetVisible(true);
-
-  const RECT place = testing::PlaceInParent(host);
+  const RECT place = testing::PlaceInParent(children[0]);
   EXPECT_EQ(place.left, win32::ScaleForDpi(1, dpi));
   EXPECT_EQ(place.top, 0);
   EXPECT_EQ(place.right - place.left, win32::ScaleForDpi(105, dpi));
   EXPECT_EQ(place.bottom - place.top, win32::ScaleForDpi(22, dpi));
-  EXPECT_TRUE(IsWindowVisible(host));
+  EXPECT_TRUE(IsWindowVisible(children[0]));
   // The host passes its size on to the control's own window.
-  HWND view = GetWindow(host, GW_CHILD);
+  HWND view = GetWindow(children[0], GW_CHILD);
   ASSERT_NE(view, nullptr);
   RECT view_area{};
   GetClientRect(view, &view_area);
   EXPECT_EQ(view_area.right, win32::ScaleForDpi(105, dpi));
   EXPECT_EQ(view_area.bottom, win32::ScaleForDpi(22, dpi));
-
   player->SetVisible(false);
-  EXPECT_FALSE(IsWindowVisible(host));
+  EXPECT_FALSE(IsWindowVisible(children[0]));
+}
+
+// The events' interface is the one the control tells of, or else the
+// player's published one; either way the same events come, a failing handler
+// stops none of them, and destruction disconnects, closes and frees the control.
+TEST_F(FlashPlayerControl, MovieStopAndPlayReachTheControlReadyStatesComeBackAndDestructionFrees) {
+  struct Case {
+    int options;
+    bool handler_fails;
+  };
+  for (const Case c : {Case{0, false}, Case{STAND_IN_NO_CLASS_INFO, false}, Case{0, true}}) {
+    SCOPED_TRACE(::testing::Message() << c.options << (c.handler_fails ? " failing" : ""));
+    stand_in_.Reset(c.options);
+    auto player = win32::CreateWin32FlashPlayer(banner_);
+    std::vector<int32_t> states;
+    FlashPlayer* sender = nullptr;
+    player->OnReadyStateChange = [&](FlashPlayer& from, int32_t state) {
+      sender = &from;
+      states.push_back(state);
+      if (c.handler_fails) throw Error("the banner broke");
+    };
+
+    player->Stop();
+    player->SetMovie("http://127.0.0.1/banner \xE9t\xE9.swf");
+    ASSERT_TRUE(testing::PumpMessagesUntil(
+        [&] { return !states.empty() && states.back() == kFlashReadyStateComplete; }, kEventWait))
+        << "states seen: " << states.size();
+    player->Play();
+
+    EXPECT_EQ(states, (std::vector<int32_t>{3, kFlashReadyStateComplete}));
+    EXPECT_EQ(sender, player.get());
+    EXPECT_TRUE(stand_in_.Logged({"advise", "stop", "movie http://127.0.0.1/banner \xE9t\xE9.swf",
+                                  "fired 3", "fired 4", "play"}));
+    EXPECT_EQ(static_cast<bool>(stand_in_.Logged({"events asked"})),
+              c.options != STAND_IN_NO_CLASS_INFO)
+        << stand_in_.Log();
+
+    player.reset();
+    EXPECT_TRUE(ChildrenOf(banner_).empty());
+    // Nothing keeps the control alive once its player is gone.
+    EXPECT_EQ(stand_in_.Objects(), 0);
+    EXPECT_TRUE(stand_in_.Logged({"fired 4", "unadvise", "close", "destroy"}));
+  }
 }
 
 TEST_F(FlashPlayerControl, TabOrderIsThePlaceAmongTheBannerAreasChildren) {
-  PlayerRegistration registration;
   HWND picture = CreateWindowExA(0, "STATIC", "picture", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0,
                                  105, 22, banner_, nullptr, nullptr, nullptr);
   const auto player = win32::CreateWin32FlashPlayer(banner_);
-  HWND host = Host();
-
-  player->SetTabOrder(0);
-  EXPECT_EQ(ChildrenOf(banner_), (std::vector<HWND>{host, picture}));
-  player->SetTabOrder(1);
-  EXPECT_EQ(ChildrenOf(banner_), (std::vector<HWND>{picture, host}));
-  player->SetTabOrder(0);
-  EXPECT_EQ(ChildrenOf(banner_), (std::vector<HWND>{host, picture}));
-}
-
-TEST_F(FlashPlayerControl, DestructionDisconnectsClosesAndFreesTheControl) {
-  PlayerRegistration registration;
-  auto player = win32::CreateWin32FlashPlayer(banner_);
-  player->OnReadyStateChange = [](FlashPlayer&, int32_t) {};
-  player->SetMovie("http://127.0.0.1/banner.swf");
-  ASSERT_TRUE(testing::PumpMessagesUntil([&] { return InOrder(stand_in_.Entries(), {"fired 4"}); },
-                                         kEventWait));
-
-  player.reset();
-
-  EXPECT_TRUE(ChildrenOf(banner_).empty());
-  // Nothing keeps the control alive once its player is gone.
-  EXPECT_EQ(stand_in_.Objects(), 0);
-  EXPECT_TRUE(InOrder(stand_in_.Entries(), {"fired 4", "unadvise", "close", "destroy"}))
-      << Joined(stand_in_.Entries());
-}
-
-TEST_F(FlashPlayerControl, AFailingReadyStateHandlerStaysInsideTheEvent) {
-  PlayerRegistration registration;
-  const auto player = win32::CreateWin32FlashPlayer(banner_);
-  int calls = 0;
-  player->OnReadyStateChange = [&](FlashPlayer&, int32_t) {
-    ++calls;
-    throw Error("the banner broke");
-  };
-  player->SetMovie("http://127.0.0.1/banner.swf");
-  // The control goes on to its next state; the process goes on too.
-  ASSERT_TRUE(testing::PumpMessagesUntil(
-      [&] {
-        return InOrder(stand_in_.Entries(), {"fired 3", "fired 4"});
-      },
-      kEventWait));
-  EXPECT_EQ(calls, 2);
+  for (const int order : {0, 1, 0}) {
+    player->SetTabOrder(order);
+    EXPECT_EQ(ChildrenOf(banner_),
+              order ? (std::vector<HWND>{picture, Host()}) : (std::vector<HWND>{Host(), picture}))
+        << order;
+  }
 }
 
 TEST_F(FlashPlayerControl, AnUnregisteredPlayerRaisesTheSystemsMessageAndLeavesNoWindow) {
@@ -250,8 +181,8 @@ TEST_F(FlashPlayerControl, AnUnregisteredPlayerRaisesTheSystemsMessageAndLeavesN
     const auto player = win32::CreateWin32FlashPlayer(banner_);
     FAIL() << "a player was made without its class";
   } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()), win32::MessageForHResult(REGDB_E_CLASSNOTREG));
-    EXPECT_FALSE(std::string(error.what()).empty());
+    EXPECT_EQ(error.what(), win32::MessageForHResult(REGDB_E_CLASSNOTREG));
+    EXPECT_STRNE(error.what(), "");
   }
   EXPECT_TRUE(ChildrenOf(banner_).empty());
   EXPECT_EQ(stand_in_.Objects(), 0);
