@@ -9,11 +9,7 @@
 // After windows.h, whose types it uses.
 #include <wincrypt.h>
 
-#include <fstream>
-#include <optional>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "config/toolbar_config.h"
 #include "support/band_dll.h"
