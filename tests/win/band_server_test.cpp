@@ -42,44 +42,31 @@ bool KeyExists(HKEY root, const std::string& path) {
 }
 
 std::optional<std::string> ReadText(HKEY root, const std::string& path, const char* name) {
-  DWORD size = 0;
-  if (RegGetValueA(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
-      ERROR_SUCCESS)
+  char text[MAX_PATH * 4];
+  DWORD size = sizeof text;
+  if (RegGetValueA(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
     return std::nullopt;
-  std::string text(size, '\0');
-  if (RegGetValueA(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text.data(), &size) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  text.resize(text.find('\0'));
-  return text;
+  return std::string(text);
 }
 
-// Names of a key's values or subkeys, whichever the enumerator lists.
-template <typename Enumerate>
-std::set<std::string> Names(HKEY root, const std::string& path, Enumerate enumerate) {
+// Names of a key's subkeys, or of its values.
+enum class Listing { Values, Subkeys };
+std::set<std::string> Names(HKEY root, const std::string& path, Listing listing) {
   std::set<std::string> names;
   HKEY key = nullptr;
   if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
   char name[256];
   for (DWORD index = 0;; ++index) {
     DWORD length = sizeof name;
-    if (enumerate(key, index, name, &length) != ERROR_SUCCESS) break;
+    if ((listing == Listing::Subkeys
+             ? RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr)
+             : RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr)) !=
+        ERROR_SUCCESS)
+      break;
     names.insert(name);
   }
   RegCloseKey(key);
   return names;
-}
-
-std::set<std::string> ValueNames(HKEY root, const std::string& path) {
-  return Names(root, path, [](HKEY key, DWORD index, char* name, DWORD* length) {
-    return RegEnumValueA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
-  });
-}
-
-std::set<std::string> SubkeyNames(HKEY root, const std::string& path) {
-  return Names(root, path, [](HKEY key, DWORD index, char* name, DWORD* length) {
-    return RegEnumKeyExA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
-  });
 }
 
 void WriteText(HKEY root, const std::string& path, const char* name, const std::string& text) {
@@ -103,15 +90,15 @@ void RemoveAllBandEntries() {
   DeleteValue(HKEY_LOCAL_MACHINE, kExplorerBars, kBandId);
 }
 
-std::string ShortDate(int days_from_today) {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  FILETIME file_time;
-  SystemTimeToFileTime(&now, &file_time);
-  ULARGE_INTEGER ticks{{file_time.dwLowDateTime, file_time.dwHighDateTime}};
-  ticks.QuadPart += days_from_today * 864000000000LL;
-  file_time = {ticks.LowPart, ticks.HighPart};
+// Yesterday in the user's short date format.
+std::string Yesterday() {
   SYSTEMTIME day;
+  GetLocalTime(&day);
+  FILETIME file_time;
+  SystemTimeToFileTime(&day, &file_time);
+  ULARGE_INTEGER ticks{{file_time.dwLowDateTime, file_time.dwHighDateTime}};
+  ticks.QuadPart -= 864000000000ULL;
+  file_time = {ticks.LowPart, ticks.HighPart};
   FileTimeToSystemTime(&file_time, &day);
   char text[128] = {};
   GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &day, nullptr, text, sizeof text);
@@ -161,48 +148,39 @@ class BandServer : public ::testing::Test {
   BandDll dll;
 };
 
-TEST_F(BandServer, UnknownClassIsNotAvailableAndNullsTheResult) {
-  void* object = reinterpret_cast<void*>(0x1234);
-  EXPECT_EQ(dll.GetClassObject(CLSID_ShellLink, IID_IClassFactory, &object),
-            CLASS_E_CLASSNOTAVAILABLE);
-  EXPECT_EQ(object, nullptr);
-}
-
-TEST_F(BandServer, FactoryAnswersClassFactoryAndUnknownButNothingElse) {
-  ComPtr<IClassFactory> factory;
-  EXPECT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
-  EXPECT_NE(factory, nullptr);
-  ComPtr<IUnknown> unknown;
-  EXPECT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&unknown)), S_OK);
-
-  void* object = reinterpret_cast<void*>(0x1234);
-  EXPECT_EQ(dll.GetClassObject(BandClsid(), IID_IDispatch, &object), E_NOINTERFACE);
-  EXPECT_EQ(object, nullptr);
+TEST_F(BandServer, GetClassObjectServesTheBandsFactoryAsClassFactoryAndUnknownOnly) {
+  const struct {
+    CLSID clsid;
+    IID iid;
+    HRESULT expected;
+  } cases[] = {
+      {CLSID_ShellLink, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+      {BandClsid(), IID_IDispatch, E_NOINTERFACE},
+      {BandClsid(), IID_IClassFactory, S_OK},
+      {BandClsid(), IID_IUnknown, S_OK},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << std::hex << c.expected);
+    void* object = reinterpret_cast<void*>(0x1234);
+    EXPECT_EQ(dll.GetClassObject(c.clsid, c.iid, &object), c.expected);
+    // A failure nulls the result.
+    EXPECT_EQ(object == nullptr, FAILED(c.expected));
+    if (SUCCEEDED(c.expected) && object) static_cast<IUnknown*>(object)->Release();
+  }
   EXPECT_EQ(dll.GetClassObject(BandClsid(), IID_IClassFactory, nullptr), E_POINTER);
 }
 
-TEST_F(BandServer, CreateInstanceMakesANewBandEachTime) {
+TEST_F(BandServer, CreateInstanceMakesANewBandEachTimeAggregatedOnlyAsIUnknownAndNoRefusedOne) {
   ComPtr<IClassFactory> factory = Factory();
   ComPtr<IDeskBand> first, second;
   ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&first)), S_OK);
   ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&second)), S_OK);
   EXPECT_NE(first.Get(), second.Get());
+  first.Reset();
+  second.Reset();
   EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDeskBand, nullptr), E_POINTER);
-}
 
-TEST_F(BandServer, AggregationIsRefusedUnlessTheOuterAsksForIUnknown) {
-  ComPtr<IClassFactory> factory = Factory();
-  testing::CountingUnknown outer;
-  void* object = reinterpret_cast<void*>(0x1234);
-  EXPECT_EQ(factory->CreateInstance(&outer, IID_IDeskBand, &object), CLASS_E_NOAGGREGATION);
-  EXPECT_EQ(object, nullptr);
-  EXPECT_EQ(dll.CanUnloadNow(), S_FALSE);  // the factory is still held
-  factory.Reset();
-  EXPECT_EQ(dll.CanUnloadNow(), S_OK) << "the refused object must not stay alive";
-}
-
-TEST_F(BandServer, AnAggregatedBandDelegatesItsInterfacesToTheOuterObject) {
-  ComPtr<IClassFactory> factory = Factory();
+  // An aggregated band delegates its interfaces to the outer object.
   testing::CountingUnknown outer;
   IUnknown* inner = nullptr;
   ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&inner)), S_OK);
@@ -216,11 +194,19 @@ TEST_F(BandServer, AnAggregatedBandDelegatesItsInterfacesToTheOuterObject) {
   band->Release();
   EXPECT_EQ(outer.references, 1u);
   inner->Release();
+
+  // Aggregation is refused unless the outer object asks for IUnknown.
+  void* object = reinterpret_cast<void*>(0x1234);
+  EXPECT_EQ(factory->CreateInstance(&outer, IID_IDeskBand, &object), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(object, nullptr);
+  object = reinterpret_cast<void*>(0x1234);
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, &object), E_NOINTERFACE);
+  EXPECT_EQ(object, nullptr);
   factory.Reset();
-  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK) << "no band and no refused object may stay alive";
 }
 
-TEST_F(BandServer, CanUnloadOnlyWhenNoBandAndNoFactoryReferenceIsLeft) {
+TEST_F(BandServer, CanUnloadOnlyWhenNoBandNoFactoryReferenceAndNoLockIsLeft) {
   EXPECT_EQ(dll.CanUnloadNow(), S_OK);
   ComPtr<IClassFactory> factory = Factory();
   EXPECT_EQ(dll.CanUnloadNow(), S_FALSE);
@@ -229,6 +215,15 @@ TEST_F(BandServer, CanUnloadOnlyWhenNoBandAndNoFactoryReferenceIsLeft) {
   factory.Reset();
   EXPECT_EQ(dll.CanUnloadNow(), S_FALSE) << "a band is alive";
   band.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+
+  factory = Factory();
+  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+  factory.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_FALSE) << "the server is locked";
+  factory = Factory();
+  ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+  factory.Reset();
   EXPECT_EQ(dll.CanUnloadNow(), S_OK);
 }
 
@@ -294,55 +289,28 @@ TEST_F(BandServer, FactoryReferenceCountsAnswerTheirOwnStep) {
   EXPECT_EQ(factory->Release(), 1u);
 }
 
-TEST_F(BandServer, FailedCreationLeavesNoObjectBehind) {
-  ComPtr<IClassFactory> factory = Factory();
-  void* object = reinterpret_cast<void*>(0x1234);
-  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, &object), E_NOINTERFACE);
-  EXPECT_EQ(object, nullptr);
-  factory.Reset();
-  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
-}
-
-TEST_F(BandServer, LockServerHoldsTheServer) {
-  ComPtr<IClassFactory> factory = Factory();
-  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
-  factory.Reset();
-  EXPECT_EQ(dll.CanUnloadNow(), S_FALSE);
-  ASSERT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
-  ASSERT_EQ(factory->LockServer(FALSE), S_OK);
-  factory.Reset();
-  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
-}
-
 // --- a configuration that cannot be read ---
 
 struct PendingCall {
-  std::function<HRESULT()> body;
+  std::function<HRESULT()> call;
   HRESULT result = E_UNEXPECTED;
 };
 
-DWORD WINAPI RunPendingCall(void* argument) {
-  auto* call = static_cast<PendingCall*>(argument);
-  call->result = call->body();
+DWORD WINAPI RunPendingCall(void* pending) {
+  static_cast<PendingCall*>(pending)->result = static_cast<PendingCall*>(pending)->call();
   return 0;
 }
 
 // An entry point's result, or none when it did not return within the time:
 // a call that hangs fails the test instead of holding up the run.
 std::optional<HRESULT> ResultWithin(DWORD milliseconds, std::function<HRESULT()> call) {
-  auto* pending = new PendingCall{std::move(call)};
-  HANDLE thread = CreateThread(nullptr, 0, &RunPendingCall, pending, 0, nullptr);
-  if (!thread) {
-    delete pending;
-    return std::nullopt;
-  }
+  PendingCall pending{std::move(call)};
+  HANDLE thread = CreateThread(nullptr, 0, &RunPendingCall, &pending, 0, nullptr);
+  if (!thread) return std::nullopt;
   const bool returned = WaitForSingleObject(thread, milliseconds) == WAIT_OBJECT_0;
   if (!returned) TerminateThread(thread, 1);  // stuck on a lock that nothing will free
   CloseHandle(thread);
-  std::optional<HRESULT> result;
-  if (returned) result = pending->result;
-  delete pending;
-  return result;
+  return returned ? std::optional<HRESULT>(pending.result) : std::nullopt;
 }
 
 // The installation's configuration held open without sharing by another
@@ -378,7 +346,7 @@ class LockedConfiguration : public ::testing::Test {
   HANDLE holder = INVALID_HANDLE_VALUE;
 };
 
-TEST_F(LockedConfiguration, EveryEntryPointFailsPromptlyWhileTheFileCannotBeRead) {
+TEST_F(LockedConfiguration, EveryEntryPointFailsPromptlyWhileTheFileIsHeldAndLoadsOnceItIsNot) {
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   BandDll dll;
   ASSERT_NE(dll.module(), nullptr);
@@ -400,17 +368,12 @@ TEST_F(LockedConfiguration, EveryEntryPointFailsPromptlyWhileTheFileCannotBeRead
   }
   EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, kClassKey, nullptr), std::nullopt)
       << "nothing was registered from a configuration that was not read";
-}
 
-TEST_F(LockedConfiguration, TheLoadIsTriedAgainOnceTheFileIsReleased) {
-  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  BandDll dll;
-  EXPECT_EQ(GetFactory(dll), E_FAIL);
+  // Released, the load is tried again.
   Release();
   const std::optional<HRESULT> result = ResultWithin(10000, [&] { return GetFactory(dll); });
   ASSERT_TRUE(result.has_value()) << "DllGetClassObject did not return";
   EXPECT_EQ(*result, S_OK);
-
   ComPtr<IClassFactory> factory;
   ASSERT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
   ComPtr<IPersist> band;
@@ -441,43 +404,23 @@ class BandRegistration : public ::testing::Test {
 
   static void ExpectRegistered(const std::string& toolbar_name, const std::string& server_path) {
     EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, kClassKey, nullptr), toolbar_name);
-    EXPECT_EQ(ValueNames(HKEY_CLASSES_ROOT, kClassKey), std::set<std::string>{""});
-    EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, kClassKey),
+    EXPECT_EQ(Names(HKEY_CLASSES_ROOT, kClassKey, Listing::Values), std::set<std::string>{""});
+    EXPECT_EQ(Names(HKEY_CLASSES_ROOT, kClassKey, Listing::Subkeys),
               (std::set<std::string>{"InprocServer32", "Implemented Categories"}));
     const std::string server_key = kClassKey + "\\InprocServer32";
     EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, server_key, nullptr), server_path);
     EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, server_key, "ThreadingModel"), "Apartment");
-    EXPECT_EQ(ValueNames(HKEY_CLASSES_ROOT, server_key),
+    EXPECT_EQ(Names(HKEY_CLASSES_ROOT, server_key, Listing::Values),
               (std::set<std::string>{"", "ThreadingModel"}));
     const std::string categories = kClassKey + "\\Implemented Categories";
-    EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, categories), std::set<std::string>{kCategory});
-    EXPECT_TRUE(ValueNames(HKEY_CLASSES_ROOT, categories + "\\" + kCategory).empty());
+    EXPECT_EQ(Names(HKEY_CLASSES_ROOT, categories, Listing::Subkeys),
+              std::set<std::string>{kCategory});
+    EXPECT_TRUE(Names(HKEY_CLASSES_ROOT, categories + "\\" + kCategory, Listing::Values).empty());
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kToolbarKey, kBandId), toolbar_name);
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kExplorerBars, kBandId), "");
-    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kBandKey, "Date"), ShortDate(-1));
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kBandKey, "Date"), Yesterday());
   }
 };
-
-TEST_F(BandRegistration, WritesTheClassAndTheBandEntries) {
-  Install("Test Toolbar");
-  BandDll dll;
-  ASSERT_EQ(dll.RegisterServer(), S_OK);
-  ExpectRegistered("Test Toolbar", ModulePath(dll.module()));
-  // The installation's values stay as they were.
-  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar File"), "TestBar");
-  EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, kBandKey),
-            (std::set<std::string>{"InstallPath", "Toolbar Name", "Toolbar File", "Date"}));
-}
-
-TEST_F(BandRegistration, RegisteringAgainRewritesTheSameEntries) {
-  Install("Test Toolbar");
-  BandDll dll;
-  ASSERT_EQ(dll.RegisterServer(), S_OK);
-  WriteText(HKEY_LOCAL_MACHINE, kBandKey, "Date", "1/1/2001");
-  WriteText(HKEY_CLASSES_ROOT, kClassKey, nullptr, "changed");
-  ASSERT_EQ(dll.RegisterServer(), S_OK);
-  ExpectRegistered("Test Toolbar", ModulePath(dll.module()));
-}
 
 TEST_F(BandRegistration, WithoutAToolbarNameTheNamesAreWrittenEmpty) {
   Install("");
@@ -497,32 +440,40 @@ TEST_F(BandRegistration, TheNameIsTheOneReadWhenTheModuleWasLoaded) {
   EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, kClassKey, nullptr), "First Name");
 }
 
-TEST_F(BandRegistration, UnregisteringRemovesEveryEntryWithTheInstallationsValues) {
+// Registration starts the browser to show the band; it runs last here, so
+// that no registration follows an unregistration in this program.
+TEST_F(BandRegistration, WritesAndRewritesTheEntriesAndUnregisteringRemovesThemAll) {
   Install("Test Toolbar");
   BandDll dll;
   ASSERT_EQ(dll.RegisterServer(), S_OK);
+  ExpectRegistered("Test Toolbar", ModulePath(dll.module()));
+  // The installation's values stay as they were.
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar File"), "TestBar");
+  EXPECT_EQ(Names(HKEY_LOCAL_MACHINE, kBandKey, Listing::Values),
+            (std::set<std::string>{"InstallPath", "Toolbar Name", "Toolbar File", "Date"}));
+
+  WriteText(HKEY_LOCAL_MACHINE, kBandKey, "Date", "1/1/2001");
+  WriteText(HKEY_CLASSES_ROOT, kClassKey, nullptr, "changed");
+  ASSERT_EQ(dll.RegisterServer(), S_OK);
+  ExpectRegistered("Test Toolbar", ModulePath(dll.module()));
+
   WriteText(HKEY_LOCAL_MACHINE, kBandKey + "\\MRUKeywords", "a", "b");
   const std::string enum_key = std::string("Component Categories\\") + kCategory + "\\Enum";
   WriteText(HKEY_CLASSES_ROOT, enum_key, "Implementor", "cached");
-  WriteText(HKEY_LOCAL_MACHINE, kToolbarKey, "{00000000-0000-0000-0000-000000000001}", "Other");
-
-  ASSERT_EQ(dll.UnregisterServer(), S_OK);
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, enum_key)) << "the category's cache goes too";
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kBandKey));
-  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kToolbarKey, kBandId), std::nullopt);
-  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kExplorerBars, kBandId), std::nullopt);
-  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kToolbarKey, "{00000000-0000-0000-0000-000000000001}"),
-            "Other")
-      << "other toolbars stay listed";
-  DeleteValue(HKEY_LOCAL_MACHINE, kToolbarKey, "{00000000-0000-0000-0000-000000000001}");
-}
-
-TEST_F(BandRegistration, UnregisteringWhatIsNotRegisteredSucceeds) {
-  BandDll dll;
-  EXPECT_EQ(dll.UnregisterServer(), S_OK);
-  EXPECT_EQ(dll.UnregisterServer(), S_OK);
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+  const char kOther[] = "{00000000-0000-0000-0000-000000000001}";
+  WriteText(HKEY_LOCAL_MACHINE, kToolbarKey, kOther, "Other");
+  for (const char* time : {"unregistered", "unregistered again, when nothing is registered"}) {
+    SCOPED_TRACE(time);
+    ASSERT_EQ(dll.UnregisterServer(), S_OK);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, enum_key)) << "the category's cache goes too";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kBandKey));
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kToolbarKey, kBandId), std::nullopt);
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kExplorerBars, kBandId), std::nullopt);
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kToolbarKey, kOther), "Other")
+        << "other toolbars stay listed";
+  }
+  DeleteValue(HKEY_LOCAL_MACHINE, kToolbarKey, kOther);
 }
 
 }  // namespace

@@ -11,23 +11,16 @@ namespace {
 
 TEST(Variant, EachBuilderMakesItsTypeAndValue) {
   EXPECT_EQ(V_VT(Variant().get()), VT_EMPTY);
-
   Variant integer = Variant::Integer(-42);
   EXPECT_EQ(V_VT(integer.get()), VT_I4);
   EXPECT_EQ(V_I4(integer.get()), -42);
-
-  const struct {
-    bool value;
-    VARIANT_BOOL expected;
-  } booleans[] = {{true, VARIANT_TRUE}, {false, VARIANT_FALSE}};
-  for (const auto& b : booleans) {
-    Variant boolean = Variant::Boolean(b.value);
+  for (bool value : {true, false}) {
+    Variant boolean = Variant::Boolean(value);
     EXPECT_EQ(V_VT(boolean.get()), VT_BOOL);
-    EXPECT_EQ(V_BOOL(boolean.get()), b.expected) << b.value;
+    EXPECT_EQ(V_BOOL(boolean.get()), value ? VARIANT_TRUE : VARIANT_FALSE) << value;
   }
-}
-
-TEST(Variant, TextIsConvertedFromTheSystemCodePageWithItsLength) {
+  // Text is converted from the system code page with its length; moved, a
+  // variant leaves its source empty.
   const struct {
     std::string text;
     std::wstring expected;
@@ -37,19 +30,13 @@ TEST(Variant, TextIsConvertedFromTheSystemCodePageWithItsLength) {
       {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
   };
   for (const auto& t : texts) {
-    Variant text = Variant::Text(t.text);
+    Variant source = Variant::Text(t.text);
+    Variant text(std::move(source));
+    EXPECT_EQ(V_VT(source.get()), VT_EMPTY);
     ASSERT_EQ(V_VT(text.get()), VT_BSTR);
     ASSERT_NE(V_BSTR(text.get()), nullptr);
     EXPECT_EQ(std::wstring(V_BSTR(text.get()), SysStringLen(V_BSTR(text.get()))), t.expected);
   }
-}
-
-TEST(Variant, AMovedVariantLeavesItsSourceEmpty) {
-  Variant source = Variant::Text("moved");
-  Variant target(std::move(source));
-  EXPECT_EQ(V_VT(source.get()), VT_EMPTY);
-  ASSERT_EQ(V_VT(target.get()), VT_BSTR);
-  EXPECT_STREQ(V_BSTR(target.get()), L"moved");
 }
 
 TEST(Bstr, ReleaseHandsTheStringOver) {

@@ -7,9 +7,8 @@
 // after windows.h, which it needs
 #include <shlobj.h>
 
-#include <fstream>
-#include <functional>
-#include <sstream>
+#include <string>
+#include <vector>
 
 #include "config/band_identity.h"
 #include "config/toolbar_config.h"
@@ -17,7 +16,9 @@
 #include "fakes/fake_internet.h"
 #include "fakes/fake_toolbar_view.h"
 #include "fakes/fake_user_interface.h"
+#include "support/mouse_input.h"
 #include "support/scratch_key.h"
+#include "support/whole_files.h"
 #include "toolbar/toolbar_form.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_desktop.h"
@@ -29,13 +30,9 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using testing::ReadAll;
+using testing::WaitUntil;
+using testing::WriteAll;
 
 // The files of a directory, by name.
 std::vector<std::string> FilesIn(const std::string& dir) {
@@ -51,32 +48,27 @@ std::vector<std::string> FilesIn(const std::string& dir) {
   return names;
 }
 
-// Starts a program of the machine Wine runs on: Wine runs a Unix executable
-// given by its path on the Z: drive. It tells nothing of how the program
-// ended, so callers look for its effect.
-bool StartUnix(const std::string& program, const std::string& arguments) {
-  std::string command = program + " " + arguments;
+// Runs chattr, a program of the machine Wine runs on, on a directory given by
+// its Windows name. Wine runs a Unix executable given by its path on the Z:
+// drive; it tells nothing of how the program ended, so callers look for its
+// effect.
+bool Chattr(const std::string& change, const std::string& dir) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  auto to_unix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  char* unix_dir = to_unix ? to_unix(std::wstring(dir.begin(), dir.end()).c_str()) : nullptr;
+  if (!unix_dir) return false;
+  std::string command = "/usr/bin/chattr " + change + " " + unix_dir;
+  HeapFree(GetProcessHeap(), 0, unix_dir);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(("Z:" + program).c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessA("Z:/usr/bin/chattr", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process))
     return false;
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
   return true;
-}
-
-std::string UnixPath(const std::string& path) {
-  using ToUnix = char*(CDECL*)(LPCWSTR);
-  auto to_unix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (!to_unix) return "";
-  std::wstring wide(path.begin(), path.end());
-  char* unix_path = to_unix(wide.c_str());
-  std::string result = unix_path ? unix_path : "";
-  HeapFree(GetProcessHeap(), 0, unix_path);
-  return result;
 }
 
 // Whether a new file can be made in the directory now. Each probe has a name
@@ -91,30 +83,20 @@ bool CanCreateIn(const std::string& dir) {
   return true;
 }
 
-bool Eventually(const std::function<bool()>& condition) {
-  const DWORD start = GetTickCount();
-  while (!condition())
-    if (GetTickCount() - start > 10000) return false;
-  return true;
-}
-
 // A directory in which nothing new can be created, not even by root (the
 // immutable attribute); the files already in it stay writable.
 class SealedDirectory {
  public:
-  explicit SealedDirectory(const std::string& dir) : dir_(dir), unix_(UnixPath(dir)) {
-    sealed_ = !unix_.empty() && StartUnix("/usr/bin/chattr", "+i " + unix_) &&
-              Eventually([&] { return !CanCreateIn(dir_); });
+  explicit SealedDirectory(const std::string& dir) : dir_(dir) {
+    sealed_ = Chattr("+i", dir) && WaitUntil([&] { return !CanCreateIn(dir_); }, 10000);
   }
   ~SealedDirectory() {
-    if (sealed_ && StartUnix("/usr/bin/chattr", "-i " + unix_))
-      Eventually([&] { return CanCreateIn(dir_); });
+    if (sealed_ && Chattr("-i", dir_)) WaitUntil([&] { return CanCreateIn(dir_); }, 10000);
   }
   bool sealed() const { return sealed_; }
 
  private:
   std::string dir_;
-  std::string unix_;
   bool sealed_ = false;
 };
 
@@ -135,18 +117,12 @@ class WindowFilesTest : public ::testing::Test {
     platform.desktop = &desktop;
     platform.internet = &internet;
     platform.clock = &clock;
-    HKEY handle = key.Open();
-    RegSetValueExA(handle, "InstallPath", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(dir.path().c_str()),
-                   static_cast<DWORD>(dir.path().size() + 1));
-    RegCloseKey(handle);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.path().c_str(), "InstallPath", REG_SZ,
+                    dir.path().c_str(), static_cast<DWORD>(dir.path().size() + 1));
   }
   ~WindowFilesTest() override { ClearToolbarConfig(); }
 
   std::string History() const { return dir.File("My Bar.txt"); }
-  void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
   std::unique_ptr<TToolbarForm> Open(fakes::FakeToolbarView& shown) {
     auto form = std::make_unique<TToolbarForm>(platform, shown);
     form->FormCreate();
@@ -180,33 +156,30 @@ class WindowFilesTest : public ::testing::Test {
   fakes::FakeToolbarView view;
 };
 
-TEST_F(WindowFilesTest, WindowsShareTheHistoryFileWhichIsReplacedWhole) {
+// Windows share the history file, which is replaced whole; one held by
+// another program stops the search and loses nothing.
+TEST_F(WindowFilesTest, WindowsShareTheHistoryFileWhichIsReplacedWholeOrNotAtAll) {
   fakes::FakeToolbarView other_view;
-  auto first = Open(view);
-  auto second = Open(other_view);
-  Search(*first, view, "first");
-  Search(*second, other_view, "second");
-  Search(*first, view, "third");
-  EXPECT_EQ(ReadFile(History()), "first\r\nsecond\r\nthird\r\n");
+  auto form = Open(view);
+  auto other = Open(other_view);
+  Search(*form, view, "first");
+  Search(*other, other_view, "second");
+  Search(*form, view, "third");
+  const std::string written = "first\r\nsecond\r\nthird\r\n";
+  EXPECT_EQ(ReadAll(History()), written);
   EXPECT_THAT(FilesIn(dir.path()), ElementsAre("My Bar.txt"));
   EXPECT_THAT(ui.shown, IsEmpty());
-}
 
-struct HeldFileCase {
-  const char* name;
-  DWORD access;
-  DWORD share;
-  const char* message;  // what the search shows, before its address
-};
-
-TEST_F(WindowFilesTest, AFileHeldByAnotherProgramStopsTheSearchAndLosesNothing) {
-  const HeldFileCase cases[] = {
+  const struct {
+    const char* name;
+    DWORD access;
+    DWORD share;
+    const char* message;  // what the search shows, before its address
+  } holders[] = {
       {"held by a reader", GENERIC_READ, FILE_SHARE_READ, "Cannot create file "},
       {"held by a writer", GENERIC_WRITE, 0, "Cannot open file "},
   };
-  Write(History(), "old\r\n");
-  auto form = Open(view);
-  for (const HeldFileCase& c : cases) {
+  for (const auto& c : holders) {
     SCOPED_TRACE(c.name);
     ui.shown.clear();
     host->log.clear();
@@ -218,12 +191,12 @@ TEST_F(WindowFilesTest, AFileHeldByAnotherProgramStopsTheSearchAndLosesNothing) 
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, c.message + History() + ".");
     EXPECT_THAT(host->log, IsEmpty());
-    EXPECT_EQ(ReadFile(History()), "old\r\n");
+    EXPECT_EQ(ReadAll(History()), written);
     EXPECT_THAT(FilesIn(dir.path()), ElementsAre("My Bar.txt"));
   }
   // Released, the next search writes what the list holds.
   Search(*form, view, "newer");
-  EXPECT_EQ(ReadFile(History()), "new\r\nnewer\r\nold\r\n");
+  EXPECT_EQ(ReadAll(History()), "first\r\nnew\r\nnewer\r\nsecond\r\nthird\r\n");
 }
 
 TEST_F(WindowFilesTest, SealedInstallDirectoryKeepsTheHistoryInTheUsersFolder) {
@@ -239,7 +212,7 @@ TEST_F(WindowFilesTest, SealedInstallDirectoryKeepsTheHistoryInTheUsersFolder) {
       std::string(local) + "\\Pelliquester\\" + ToolbarConfig.ToolbarName;
   const std::string user_history = user_folder + "\\" + ToolbarConfig.ToolbarName + ".txt";
   const std::string install_history = dir.File(ToolbarConfig.ToolbarName + ".txt");
-  Write(install_history, "old\r\n");
+  WriteAll(install_history, "old\r\n");
   auto form = Open(view);
   {
     SealedDirectory sealed(dir.path());
@@ -253,17 +226,17 @@ TEST_F(WindowFilesTest, SealedInstallDirectoryKeepsTheHistoryInTheUsersFolder) {
   EXPECT_THAT(ui.shown, IsEmpty());
   EXPECT_THAT(host->log, ElementsAre("navigate http://find.example/?q=typed",
                                      "navigate http://find.example/?q=more"));
-  EXPECT_EQ(ReadFile(user_history), "more\r\nold\r\ntyped\r\n");
-  EXPECT_EQ(ReadFile(install_history), "old\r\n");
+  EXPECT_EQ(ReadAll(user_history), "more\r\nold\r\ntyped\r\n");
+  EXPECT_EQ(ReadAll(install_history), "old\r\n");
   EXPECT_EQ(form->HistoryFileName, user_history);
   DeleteFileA(user_history.c_str());
   RemoveDirectoryA(user_folder.c_str());
 }
 
 TEST_F(WindowFilesTest, WindowStateGoesToTheBandsKeyAsText) {
-  Write(dir.File("My Bar.ini"),
-        "[Options]\r\nToolbar Name=My Bar\r\n[Toolbar Items]\r\nSpeedBtn1=\r\n"
-        "[SpeedBtn1]\r\nTag=111\r\nParent=Toolbar\r\nURL=http://speed.example/\r\n");
+  WriteAll(dir.File("My Bar.ini"),
+           "[Options]\r\nToolbar Name=My Bar\r\n[Toolbar Items]\r\nSpeedBtn1=\r\n"
+           "[SpeedBtn1]\r\nTag=111\r\nParent=Toolbar\r\nURL=http://speed.example/\r\n");
   auto form = Open(view);
   ui.input_answer = "http://mine.example/";
   form->Click(*form->miSpeedBtn[0]);

@@ -58,31 +58,27 @@ class ScratchShare {
   ScratchShare() : server_("pqhost" + std::to_string(GetCurrentProcessId())) {
     char prefix[MAX_PATH] = {};
     if (!GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH)) return;
-    server_dir_ = testing::WindowsPath(std::string(prefix) + "/dosdevices/unc/" + server_);
-    CreateDirectoryA(testing::WindowsPath(std::string(prefix) + "/dosdevices/unc").c_str(),
-                     nullptr);
-    CreateDirectoryA(server_dir_.c_str(), nullptr);
-    CreateDirectoryA((server_dir_ + "\\share").c_str(), nullptr);
+    const std::string unc = testing::WindowsPath(std::string(prefix) + "/dosdevices/unc");
+    dir_ = unc + "\\" + server_ + "\\share";
+    for (const std::string& made : {unc, unc + "\\" + server_, dir_})
+      CreateDirectoryA(made.c_str(), nullptr);
   }
   ~ScratchShare() {
-    for (const std::string& name : files_) DeleteFileA((server_dir_ + "\\share\\" + name).c_str());
-    RemoveDirectoryA((server_dir_ + "\\share").c_str());
-    RemoveDirectoryA(server_dir_.c_str());
+    for (const std::string& name : files_) DeleteFileA((dir_ + "\\" + name).c_str());
+    RemoveDirectoryA(dir_.c_str());
+    RemoveDirectoryA(dir_.substr(0, dir_.rfind('\\')).c_str());
   }
-  ScratchShare(const ScratchShare&) = delete;
-  ScratchShare& operator=(const ScratchShare&) = delete;
   // Where the file is written on the disk, and the UNC path that names it.
   std::string DiskPath(const std::string& name) {
     files_.push_back(name);
-    return server_dir_ + "\\share\\" + name;
+    return dir_ + "\\" + name;
   }
   std::string UncPath(const std::string& name) const {
     return "\\\\" + server_ + "\\share\\" + name;
   }
 
  private:
-  std::string server_;
-  std::string server_dir_;
+  std::string server_, dir_;
   std::vector<std::string> files_;
 };
 
@@ -94,12 +90,6 @@ class UnusedBrowser final : public AutomationBrowser {
   void Navigate(const std::string& url) override {
     ADD_FAILURE() << "the held browser was asked to open " << url;
   }
-};
-
-struct Target {
-  std::string what;
-  std::string address;
-  std::string marker;  // the file the program writes when it runs; empty: none
 };
 
 class ShellTargets : public ::testing::Test {
@@ -114,19 +104,6 @@ class ShellTargets : public ::testing::Test {
     ToolbarConfig.ToolbarName = "SampleBar";
     ToolbarConfig.InstallPath = dir.path();
     ToolbarConfig.ToolbarFile = "SampleBar";
-
-    const std::string program = Program(dir.File("program.bat"), dir.File("program.txt"));
-    std::string file_url = "file:///" + Program(dir.File("by_url.bat"), dir.File("by_url.txt"));
-    for (char& c : file_url)
-      if (c == '\\') c = '/';
-    // The command interpreter runs no batch file from a share; it starts,
-    // which is what counts.
-    const std::string on_share = Program(share.DiskPath("opened.bat"), dir.File("share.txt"));
-    ASSERT_NE(GetFileAttributesA(on_share.c_str()), INVALID_FILE_ATTRIBUTES)
-        << "no share could be made below the prefix";
-    targets = {{"a program", program, dir.File("program.txt")},
-               {"a program on a share", share.UncPath("opened.bat"), ""},
-               {"a file: address", file_url, dir.File("by_url.txt")}};
     // What an earlier test started must not be counted here.
     ASSERT_TRUE(WaitUntil(AllStartedProcessesEnded, 30000)) << "programs started earlier still run";
   }
@@ -158,17 +135,38 @@ class ShellTargets : public ::testing::Test {
 
   testing::ScratchDir dir;
   ScratchShare share;
-  std::vector<Target> targets;
   win32::Win32UserInterface ui;
   win32::Win32Desktop desktop;
   win32::Win32Clock clock;
   Platform platform;
 };
 
-// Without this the tests below would prove nothing: each target, handed to
-// the shell or to the hyperlink service, starts a program.
-TEST_F(ShellTargets, EachTargetStartsAProgramWhenTheSystemIsHandedIt) {
-  for (const Target& target : targets) {
+// Each target, handed to the shell or to the hyperlink service, starts a
+// program: without this the rest would prove nothing. The About box's link
+// and the hyperlink fallback start none, yet a mail address still reaches the
+// mail program from both.
+TEST_F(ShellTargets, TheAboutLinkAndTheHyperlinkFallbackStartNoProgramButMail) {
+  std::string file_url = "file:///" + Program(dir.File("by_url.bat"), dir.File("by_url.txt"));
+  for (char& c : file_url)
+    if (c == '\\') c = '/';
+  // The command interpreter runs no batch file from a share; it starts,
+  // which is what counts.
+  const std::string on_share = Program(share.DiskPath("opened.bat"), dir.File("share.txt"));
+  ASSERT_NE(GetFileAttributesA(on_share.c_str()), INVALID_FILE_ATTRIBUTES)
+      << "no share could be made below the prefix";
+  const struct {
+    std::string what, address;
+    std::string marker;  // the file the program writes when it runs; empty: none
+  } targets[] = {
+      {"a program", Program(dir.File("program.bat"), dir.File("program.txt")),
+       dir.File("program.txt")},
+      {"a program on a share", share.UncPath("opened.bat"), ""},
+      {"a file: address", file_url, dir.File("by_url.txt")},
+  };
+  ASSERT_EQ(desktop.FindBrowserFrame(), 0u) << "a browser window is open";
+  SeparateBrowser separate;
+  separate.Hold(std::make_unique<UnusedBrowser>());
+  for (const auto& target : targets) {
     SCOPED_TRACE(target.what + ": " + target.address);
     DWORD before = ProcessesStarted();
     desktop.OpenWithShell(target.address);
@@ -180,46 +178,24 @@ TEST_F(ShellTargets, EachTargetStartsAProgramWhenTheSystemIsHandedIt) {
           << "the program did not run";
     }
     ASSERT_TRUE(WaitUntil(AllStartedProcessesEnded, 30000));
-
     before = ProcessesStarted();
     desktop.HyperlinkNavigate(target.address);
     EXPECT_GT(ProcessesStarted(), before) << "the hyperlink service started nothing";
     ASSERT_TRUE(WaitUntil(AllStartedProcessesEnded, 30000));
-  }
-}
 
-TEST_F(ShellTargets, TheAboutBoxLinkStartsNoProgramFromAPathAShareOrAFileAddress) {
-  for (const Target& target : targets) {
-    SCOPED_TRACE(target.what + ": " + target.address);
+    before = ProcessesStarted();
     ToolbarConfig.HomePageUrl = target.address;
-    const DWORD before = ProcessesStarted();
     ClickAboutLink();
-    EXPECT_EQ(ProcessesStarted(), before);
-  }
-}
-
-TEST_F(ShellTargets, TheHyperlinkFallbackStartsNoProgramFromAPathAShareOrAFileAddress) {
-  ASSERT_EQ(desktop.FindBrowserFrame(), 0u) << "a browser window is open";
-  SeparateBrowser separate;
-  separate.Hold(std::make_unique<UnusedBrowser>());
-  for (const Target& target : targets) {
-    SCOPED_TRACE(target.what + ": " + target.address);
-    const DWORD before = ProcessesStarted();
+    EXPECT_EQ(ProcessesStarted(), before) << "from the About box's link";
     NavigateTo(platform, nullptr, separate, target.address);
-    EXPECT_EQ(ProcessesStarted(), before);
+    EXPECT_EQ(ProcessesStarted(), before) << "from the hyperlink fallback";
   }
-}
 
-TEST_F(ShellTargets, AMailAddressStillReachesTheMailProgramFromBoth) {
   RecordingScheme mail("mailto");
   ToolbarConfig.HomePageUrl = "mailto:about@example.com";
   ClickAboutLink();
   EXPECT_TRUE(WaitUntil([&] { return mail.Opened() == "mailto:about@example.com"; }, 15000))
       << "the handler got '" << mail.Opened() << "'";
-
-  ASSERT_EQ(desktop.FindBrowserFrame(), 0u) << "a browser window is open";
-  SeparateBrowser separate;
-  separate.Hold(std::make_unique<UnusedBrowser>());
   NavigateTo(platform, nullptr, separate, "mailto:fallback@example.com");
   EXPECT_TRUE(WaitUntil([&] { return mail.Opened() == "mailto:fallback@example.com"; }, 15000))
       << "the handler got '" << mail.Opened() << "'";

@@ -9,11 +9,7 @@
 // After windows.h, whose types it uses.
 #include <wincrypt.h>
 
-#include <fstream>
-#include <optional>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "config/toolbar_config.h"
 #include "support/band_dll.h"
@@ -31,8 +27,8 @@
 namespace pq {
 namespace {
 
-using testing::LoopbackHttpServer;
 using testing::Exists;
+using testing::LoopbackHttpServer;
 using testing::ReadAll;
 using testing::WriteAll;
 
@@ -41,16 +37,10 @@ std::string Fixture(const std::string& name) {
   return ReadAll(testing::WindowsPath(std::string(PQ_TRUST_FIXTURES) + "/" + name));
 }
 
-LoopbackHttpServer::Reply Found(const std::string& body) {
+LoopbackHttpServer::Reply Served(const std::string& status, const std::string& body) {
   LoopbackHttpServer::Reply reply;
+  reply.status = status;
   reply.body = body;
-  return reply;
-}
-
-LoopbackHttpServer::Reply NotFound() {
-  LoopbackHttpServer::Reply reply;
-  reply.status = "404 Not Found";
-  reply.body = "<html>not here</html>";
   return reply;
 }
 
@@ -107,9 +97,10 @@ TEST_F(SignedUpdateOnWine, OnlyAnUpdateSignedWithTheInstalledKeyIsInstalled) {
     WriteAll(ConfigFilePath(), installed);
     const std::string update = Fixture(c.update);
     ASSERT_FALSE(update.empty());
-    server.SetReplyFor("/bars/toolbar.ini", Found(update));
+    server.SetReplyFor("/bars/toolbar.ini", Served("200 OK", update));
     server.SetReplyFor("/bars/toolbar.ini.sig",
-                       c.signature ? Found(Fixture(c.signature)) : NotFound());
+                       c.signature ? Served("200 OK", Fixture(c.signature))
+                                   : Served("404 Not Found", "<html>not here</html>"));
     const size_t requests = server.Requests().size();
 
     EXPECT_TRUE(UpdateConfigFile(platform));
@@ -132,22 +123,17 @@ TEST_F(SignedUpdateOnWine, OnlyAnUpdateSignedWithTheInstalledKeyIsInstalled) {
 // request is made and not relied on to leave before the process ends.
 class TrustedTestAuthority {
  public:
-  TrustedTestAuthority() {
-    der_ = Fixture("test-ca.der");
+  TrustedTestAuthority() : der_(Fixture("test-ca.der")) {
     HCERTSTORE root = Open();
     // No context is kept: a store with a context still open is never written.
-    added_ = root && CertAddEncodedCertificateToStore(
-                         root, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der_.data()),
-                         static_cast<DWORD>(der_.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    added_ = root && CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, Der(), Size(),
+                                                      CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     if (root) CertCloseStore(root, 0);
   }
   ~TrustedTestAuthority() {
     HCERTSTORE root = Open();
     if (!root) return;
-    PCCERT_CONTEXT mine =
-        CertCreateCertificateContext(X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der_.data()),
-                                     static_cast<DWORD>(der_.size()));
-    if (mine) {
+    if (PCCERT_CONTEXT mine = CertCreateCertificateContext(X509_ASN_ENCODING, Der(), Size())) {
       if (PCCERT_CONTEXT found = CertFindCertificateInStore(root, X509_ASN_ENCODING, 0,
                                                             CERT_FIND_EXISTING, mine, nullptr))
         CertDeleteCertificateFromStore(found);
@@ -155,34 +141,25 @@ class TrustedTestAuthority {
     }
     CertCloseStore(root, 0);
   }
-  TrustedTestAuthority(const TrustedTestAuthority&) = delete;
-  TrustedTestAuthority& operator=(const TrustedTestAuthority&) = delete;
   bool Added() const { return added_; }
 
  private:
   static HCERTSTORE Open() {
     return CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
   }
+  const BYTE* Der() const { return reinterpret_cast<const BYTE*>(der_.data()); }
+  DWORD Size() const { return static_cast<DWORD>(der_.size()); }
   std::string der_;
   bool added_ = false;
 };
 
-class HttpsUpdateOnWine : public UpdateOnWine {
- protected:
-  static void SetUpTestSuite() { authority = new TrustedTestAuthority; }
-  static void TearDownTestSuite() {
-    delete authority;
-    authority = nullptr;
-  }
-  static TrustedTestAuthority* authority;
-
-  testing::LoopbackTlsFront front{
-      server.Port(), PQ_TRUST_FIXTURES, {"trusted", "untrusted", "wrong-name"}};
-};
-TrustedTestAuthority* HttpsUpdateOnWine::authority = nullptr;
+using HttpsUpdateOnWine = UpdateOnWine;
 
 TEST_F(HttpsUpdateOnWine, OnlyAServerWithATrustedCertificateForItsNameIsBelieved) {
-  ASSERT_TRUE(authority->Added()) << "the test authority could not be made a trusted root";
+  const TrustedTestAuthority authority;
+  ASSERT_TRUE(authority.Added()) << "the test authority could not be made a trusted root";
+  const testing::LoopbackTlsFront front(server.Port(), PQ_TRUST_FIXTURES,
+                                        {"trusted", "untrusted", "wrong-name"});
   ASSERT_TRUE(front.Started()) << "the TLS front did not start";
   const struct {
     const char* certificate;
@@ -194,7 +171,7 @@ TEST_F(HttpsUpdateOnWine, OnlyAServerWithATrustedCertificateForItsNameIsBelieved
   };
   const std::string installed = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=Old\r\n";
   const std::string update = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=New\r\n";
-  server.SetReplyFor("/bars/toolbar.ini", Found(update));
+  server.SetReplyFor("/bars/toolbar.ini", Served("200 OK", update));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.certificate);
     WriteAll(ConfigFilePath(), installed);

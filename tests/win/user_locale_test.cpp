@@ -22,69 +22,48 @@ std::string PlatformDate(LCID locale, const SYSTEMTIME& day) {
   return text;
 }
 
-std::string PlatformTime(LCID locale, const SYSTEMTIME& time) {
-  char text[128] = {};
-  GetTimeFormatA(locale, 0, &time, nullptr, text, sizeof text);
-  return text;
-}
-
-const struct {
-  const char* name;
-  LCID locale;
-} kLocales[] = {
-    {"user default", LOCALE_USER_DEFAULT},
-    {"en-US", MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT)},
-    {"de-DE", MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT)},
-    {"fr-FR", MAKELCID(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), SORT_DEFAULT)},
-    {"en-GB", MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_UK), SORT_DEFAULT)},
-    {"ja-JP", MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT)},
-};
-
-TEST(LocaleFormatSettings, EachSettingIsWhatTheLocaleReports) {
-  for (const auto& l : kLocales) {
-    SCOPED_TRACE(l.name);
-    const FormatSettings settings = LocaleFormatSettings(l.locale);
-    EXPECT_EQ(std::string(1, settings.DateSeparator),
-              Reported(l.locale, LOCALE_SDATE).substr(0, 1));
-    EXPECT_EQ(settings.ShortDateFormat, Reported(l.locale, LOCALE_SSHORTDATE));
-    EXPECT_EQ(std::string(1, settings.TimeSeparator),
-              Reported(l.locale, LOCALE_STIME).substr(0, 1));
-    EXPECT_EQ(settings.TimeFormat, Reported(l.locale, LOCALE_STIMEFORMAT));
-    EXPECT_EQ(std::string(1, settings.DecimalSeparator),
-              Reported(l.locale, LOCALE_SDECIMAL).substr(0, 1));
-    EXPECT_EQ(settings.TimeAMString, Reported(l.locale, LOCALE_S1159));
-    EXPECT_EQ(settings.TimePMString, Reported(l.locale, LOCALE_S2359));
-  }
-}
-
-TEST(LocaleFormatSettings, NumbersAndDatesTakeTheLocalesSeparators) {
-  const FormatSettings german = LocaleFormatSettings(kLocales[2].locale);
-  EXPECT_EQ(german.DecimalSeparator, ',');
-  EXPECT_EQ(german.DateSeparator, '.');
-  EXPECT_EQ(FloatToStr(2.5, german), "2,5");
-  EXPECT_EQ(StrToFloat("2,5", german), 2.5);
-  const FormatSettings us = LocaleFormatSettings(kLocales[1].locale);
-  EXPECT_EQ(us.DecimalSeparator, '.');
-  EXPECT_EQ(FloatToStr(2.5, us), "2.5");
-}
-
-// The pictures read from the locale format as the platform formats, and what
-// they write reads back.
-TEST(LocaleFormatSettings, DatesAndTimesWriteAsThePlatformWritesThemAndReadBack) {
-  SYSTEMTIME moment{};
-  moment.wYear = 2024;
-  moment.wMonth = 3;
-  moment.wDay = 7;
-  moment.wHour = 15;
-  moment.wMinute = 4;
-  moment.wSecond = 9;
+// Each setting is what the locale reports; dates and times write as the
+// platform writes them and read back, numbers with the locale's separator.
+TEST(LocaleFormatSettings, TakesTheLocalesFormsWhichWriteAsThePlatformsAndReadBack) {
+  const struct {
+    const char* name;
+    LCID locale;
+    char decimal, date;  // the separators known of the locale; 0: not fixed
+  } locales[] = {
+      {"user default", LOCALE_USER_DEFAULT, 0, 0},
+      {"en-US", MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), '.', 0},
+      {"de-DE", MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT), ',', '.'},
+      {"fr-FR", MAKELCID(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), SORT_DEFAULT), 0, 0},
+      {"en-GB", MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_UK), SORT_DEFAULT), 0, 0},
+      {"ja-JP", MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT), 0, 0},
+  };
+  const SYSTEMTIME moment{2024, 3, 0, 7, 15, 4, 9, 0};
   const TDateTime date = *TryEncodeDate(2024, 3, 7);
   const TDateTime time = *TryEncodeTime(15, 4, 9, 0);
-  for (const auto& l : kLocales) {
+  for (const auto& l : locales) {
     SCOPED_TRACE(l.name);
     const FormatSettings settings = LocaleFormatSettings(l.locale);
+    EXPECT_EQ(settings.DateSeparator, Reported(l.locale, LOCALE_SDATE)[0]);
+    EXPECT_EQ(settings.ShortDateFormat, Reported(l.locale, LOCALE_SSHORTDATE));
+    EXPECT_EQ(settings.TimeSeparator, Reported(l.locale, LOCALE_STIME)[0]);
+    EXPECT_EQ(settings.TimeFormat, Reported(l.locale, LOCALE_STIMEFORMAT));
+    EXPECT_EQ(settings.DecimalSeparator, Reported(l.locale, LOCALE_SDECIMAL)[0]);
+    EXPECT_EQ(settings.TimeAMString, Reported(l.locale, LOCALE_S1159));
+    EXPECT_EQ(settings.TimePMString, Reported(l.locale, LOCALE_S2359));
+    if (l.decimal) {
+      EXPECT_EQ(settings.DecimalSeparator, l.decimal);
+    }
+    if (l.date) {
+      EXPECT_EQ(settings.DateSeparator, l.date);
+    }
+
+    const std::string two_and_a_half = std::string("2") + settings.DecimalSeparator + "5";
+    EXPECT_EQ(FloatToStr(2.5, settings), two_and_a_half);
+    EXPECT_EQ(StrToFloat(two_and_a_half, settings), 2.5);
     EXPECT_EQ(DateToStr(date, settings), PlatformDate(l.locale, moment));
-    EXPECT_EQ(TimeToStr(time, settings), PlatformTime(l.locale, moment));
+    char platform_time[128] = {};
+    GetTimeFormatA(l.locale, 0, &moment, nullptr, platform_time, sizeof platform_time);
+    EXPECT_EQ(TimeToStr(time, settings), platform_time);
     EXPECT_EQ(StrToDate(DateToStr(date, settings), settings), date);
     EXPECT_EQ(StrToTime(TimeToStr(time, settings), settings), time);
   }
