@@ -440,8 +440,6 @@ TEST_F(BandRegistration, TheNameIsTheOneReadWhenTheModuleWasLoaded) {
   EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, kClassKey, nullptr), "First Name");
 }
 
-// Registration starts the browser to show the band; it runs last here, so
-// that no registration follows an unregistration in this program.
 TEST_F(BandRegistration, WritesAndRewritesTheEntriesAndUnregisteringRemovesThemAll) {
   Install("Test Toolbar");
   BandDll dll;
