@@ -5,7 +5,9 @@
 #       makes a P-256 private key (default update-key.pem), refusing to
 #       overwrite one, and prints the "Update Key=" line for [Options]
 #   signing.sh [--from DIR] sign CONFIG.ini [--key KEY.pem]
-#       writes CONFIG.ini.sig: the DER ECDSA signature of the file's SHA-256
+#       writes CONFIG.ini.sig: the DER ECDSA signature of the file's SHA-256;
+#       refuses a file without a whole-number "Config Version", and one whose
+#       version is not greater than what its "Updates URL" serves
 # File names are taken relative to DIR (default: the current directory).
 # Called by `./run keygen` and `./run sign`; the tests make their keys with it.
 set -euo pipefail
@@ -44,6 +46,57 @@ to the files you publish. Put the "Update Key=" line above into [Options].
 EOF
 }
 
+# The value of a key of [Options], blanks around it removed; names are
+# compared without regard to case, as the toolbar does.
+option() {
+  python3 - "$1" "$2" <<'PY'
+import sys
+section = None
+with open(sys.argv[1], "rb") as f:
+    for raw in f.read().decode("latin-1").splitlines():
+        line = raw.rstrip("\r")
+        if len(line) >= 2 and line.startswith("[") and line.endswith("]"):
+            section = line[1:-1].lower()
+        elif section == "options" and "=" in line:
+            name, value = line.split("=", 1)
+            if name.lower() == sys.argv[2].lower():
+                print(value.strip(" \t"))
+                break
+PY
+}
+
+# Toolbars that installed what the update address serves now take this file
+# only when its version is greater: say so before it is signed.
+compare_with_served() {
+  local config=$1 version=$2 updates served
+  updates=$(option "$config" 'Updates URL')
+  [[ -n $updates ]] || return 0
+  served=$(python3 - "$updates/toolbar.ini" <<'PY'
+import sys, urllib.request
+try:
+    body = urllib.request.urlopen(sys.argv[1], timeout=5).read(16 << 20)
+except Exception:
+    sys.exit(0)
+section = None
+for raw in body.decode("latin-1").splitlines():
+    line = raw.rstrip("\r")
+    if len(line) >= 2 and line.startswith("[") and line.endswith("]"):
+        section = line[1:-1].lower()
+    elif section == "options" and "=" in line:
+        name, value = line.split("=", 1)
+        if name.lower() == "config version":
+            print(value.strip(" \t"))
+            break
+PY
+)
+  if [[ -z $served ]]; then
+    echo "note: $updates/toolbar.ini gave no \"Config Version\" to compare with" >&2
+  elif [[ $served =~ ^[0-9]{1,19}$ ]] && ((10#$version <= 10#$served)); then
+    echo "error: $updates/toolbar.ini serves \"Config Version\" $served; toolbars that installed it refuse $config, whose version $version is not greater" >&2
+    exit 1
+  fi
+}
+
 sign() {
   local config= key=$default_key
   while (($#)); do
@@ -64,6 +117,18 @@ sign() {
   [[ -n $config ]] || usage
   [[ -f $config ]] || { echo "$config: no such file" >&2; exit 1; }
   [[ -f $key ]] || { echo "$key: no such key (make one with ./run keygen)" >&2; exit 1; }
+  local version
+  version=$(option "$config" 'Config Version')
+  if [[ ! $version =~ ^[0-9]{1,19}$ ]]; then
+    if [[ -z $version ]]; then
+      echo "error: $config has no \"Config Version\" in [Options]" >&2
+    else
+      echo "error: $config has \"Config Version\" $version, which is no whole number" >&2
+    fi
+    echo "  toolbars with an Update Key refuse an update without one: raise it with every update you sign" >&2
+    exit 1
+  fi
+  compare_with_served "$config" "$version"
   openssl dgst -sha256 -sign "$key" -out "$config.sig" "$config"
   # A signature that does not verify is worse than none: it is checked here.
   openssl dgst -sha256 -verify <(openssl pkey -in "$key" -pubout 2>/dev/null) \
@@ -71,8 +136,7 @@ sign() {
   echo "$config.sig"
   local own named
   own=$(update_key "$key")
-  named=$(sed -n 's/\r$//; /^\[[Oo][Pp][Tt][Ii][Oo][Nn][Ss]\]$/,/^\[/{s/^[Uu][Pp][Dd][Aa][Tt][Ee] [Kk][Ee][Yy]=//p}' \
-    "$config" | head -n 1 | tr -d ' \t')
+  named=$(option "$config" 'Update Key')
   if [[ -z $named ]]; then
     echo "note: $config names no Update Key: once installed, it accepts unsigned updates" >&2
   elif [[ $named != "$own" ]]; then

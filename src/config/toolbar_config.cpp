@@ -1,8 +1,8 @@
 #include "config/toolbar_config.h"
 
-#include <exception>
 #include <fstream>
 #include <utility>
+#include <vector>
 
 #include "config/band_identity.h"
 #include "config/big_ini_file.h"
@@ -10,6 +10,7 @@
 #include "config/update_signature.h"
 #include "platform/clock.h"
 #include "platform/date_time.h"
+#include "platform/desktop.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/system_messages.h"
@@ -53,44 +54,137 @@ bool IsBlank(const std::string& text) {
 }
 
 // A file is a toolbar configuration when it names the toolbar.
-bool NamesToolbar(const std::string& path) {
-  TBigIniFile ini(path);
+bool NamesToolbar(TBigIniFile& ini) {
   return !ini.ReadString(kOptions, "Toolbar Name", "").empty();
 }
-
-// The key updates are checked with: the installed configuration's own, so
-// that an update signed with it may name the key of the next one; when no
-// configuration is installed, the one the toolbar started with.
-std::string KeyInForce() {
-  TBigIniFile ini(ConfigFilePath());
-  if (!ini.ReadString(kOptions, "Toolbar Name", "").empty())
-    return ini.ReadString(kOptions, kUpdateKey, "");
-  return ToolbarConfig.UpdateKey;
+bool NamesToolbar(const std::string& path) {
+  TBigIniFile ini(path);
+  return NamesToolbar(ini);
 }
 
-// Whether a downloaded configuration may be installed: always while no key is
-// in force, else only with a signature that the key verifies. What is
-// refused stays under the download name, like any invalid download.
-bool MayInstall(Platform& platform, const std::string& downloaded) {
-  const std::string key = KeyInForce();
-  if (!RequiresSignature(key)) return true;
-  std::string update;
-  if (!Files().ReadAll(downloaded, update)) return false;
+std::optional<uint64_t> VersionOf(TBigIniFile& ini) {
+  return ParseConfigVersion(ini.ReadString(kOptions, kConfigVersionKey, ""));
+}
+
+std::string UserSideFile(const ToolbarConfigRecord& config, const char* suffix) {
+  if (config.UserConfigFolder.empty()) return std::string();
+  return config.UserConfigFolder + "\\" + config.ToolbarFile + suffix;
+}
+
+// A user's copy that cannot be read is no copy: the installed file serves.
+std::optional<std::optional<uint64_t>> ValidUserCopy(const std::string& path) {
+  if (path.empty() || !Files().Exists(path)) return std::nullopt;
+  try {
+    TBigIniFile ini(path);
+    if (!NamesToolbar(ini)) return std::nullopt;
+    return VersionOf(ini);
+  } catch (const InOutError&) {
+    return std::nullopt;
+  }
+}
+
+std::string ChooseConfigFile(const ToolbarConfigRecord& config) {
+  const std::string installed = SideFile(config, ".ini");
+  const std::string user = UserSideFile(config, ".ini");
+  const auto user_version = ValidUserCopy(user);
+  if (!user_version) return installed;
+  if (!Files().Exists(installed)) return user;
+  TBigIniFile ini(installed);
+  if (!NamesToolbar(ini)) return user;
+  // A newer installation is never hidden behind an older copy of the user's.
+  const std::optional<uint64_t> installed_version = VersionOf(ini);
+  if (*user_version && installed_version)
+    return **user_version > *installed_version ? user : installed;
+  const std::optional<int64_t> user_time = Files().ModifiedTime(user);
+  const std::optional<int64_t> installed_time = Files().ModifiedTime(installed);
+  return user_time && installed_time && *user_time > *installed_time ? user : installed;
+}
+
+// Where an update can go: the install directory, else the user's folder.
+struct UpdatePlace {
+  std::string config;
+  std::string backup;
+  std::string downloaded;
+  std::string folder;  // made before the first write; empty: it exists
+};
+
+std::vector<UpdatePlace> UpdatePlaces() {
+  std::vector<UpdatePlace> places{
+      {ConfigFilePath(), BackupConfigFilePath(), DownloadedConfigFilePath(), std::string()}};
+  if (!ToolbarConfig.UserConfigFolder.empty())
+    places.push_back({UserConfigFilePath(), UserBackupConfigFilePath(),
+                      UserDownloadedConfigFilePath(), ToolbarConfig.UserConfigFolder});
+  return places;
+}
+
+enum class Verdict { Install, Unchanged, Refuse };
+
+// Whether the update, whose bytes are `update` and whose file was read into
+// `ini`, may replace the configuration in force. Without a key in force any
+// configuration may; with one only an update signed with that key, newer by
+// its "Config Version" and naming a key for the updates after it: an old
+// signed file replayed would otherwise roll the toolbar back, and a signed
+// file without a key would switch signing off for good.
+Verdict JudgeDownload(Platform& platform, const std::string& update, TBigIniFile& ini) {
+  if (!NamesToolbar(ini)) return Verdict::Refuse;
+  const std::string in_force = ConfigFileInForce();
+  std::string current;
+  if (Files().Exists(in_force) && Files().ReadAll(in_force, current) && current == update)
+    return Verdict::Unchanged;
+
+  std::string key = ToolbarConfig.UpdateKey;
+  std::optional<uint64_t> version_in_force;
+  {
+    TBigIniFile installed(in_force);
+    if (NamesToolbar(installed)) {
+      key = installed.ReadString(kOptions, kUpdateKey, "");
+      version_in_force = VersionOf(installed);
+    }
+  }
+  if (!RequiresSignature(key)) return Verdict::Install;
+
+  const std::optional<uint64_t> version = VersionOf(ini);
+  if (!version || *version <= version_in_force.value_or(0)) return Verdict::Refuse;
+  if (!ParseUpdateKey(ini.ReadString(kOptions, kUpdateKey, ""))) return Verdict::Refuse;
   const std::optional<std::string> signature = DownloadText(
       platform, ToolbarConfig.UpdatesUrl + kUpdateFile + kSignatureSuffix, kSignatureSizeLimit);
-  return JudgeUpdate(platform.verifier, key, update, signature) == UpdateTrust::Signed;
+  return JudgeUpdate(platform.verifier, key, update, signature) == UpdateTrust::Signed
+             ? Verdict::Install
+             : Verdict::Refuse;
 }
 
-// Puts the downloaded file in force. The installed file keeps serving until the
-// new one takes its name in one step, so no failure leaves the toolbar without a
-// configuration; the backup receives a copy of what is replaced.
-bool InstallDownloadedConfig(const std::string& downloaded) {
+// Writes the downloaded bytes to a file of this update's own, judges that
+// file and, when it may, puts exactly those bytes in force: two windows that
+// update at once never install each other's download. The installed file
+// keeps serving until the new one takes its name in one step; the backup
+// receives a copy of what is replaced. What is refused is kept aside under the
+// download name for the publisher to look at.
+bool InstallUpdate(Platform& platform, const std::string& update) {
   FileSystem& files = Files();
-  const std::string installed = ConfigFilePath();
-  const std::string backup = BackupConfigFilePath();
-  if (files.Exists(backup)) (void)files.Remove(backup);
-  (void)files.Copy(installed, backup);  // nothing to copy before the first install
-  return files.Replace(downloaded, installed);
+  for (const UpdatePlace& place : UpdatePlaces()) {
+    if (!place.folder.empty() && !files.CreateFolder(place.folder)) continue;
+    std::string scratch;
+    if (WriteScratchBeside(place.config, update, scratch) != FileWriteResult::Written) continue;
+    Verdict verdict = Verdict::Refuse;
+    try {
+      TBigIniFile ini(scratch);
+      verdict = JudgeDownload(platform, update, ini);
+    } catch (...) {
+      (void)files.Remove(scratch);
+      throw;
+    }
+    if (verdict != Verdict::Install) {
+      if (verdict == Verdict::Refuse) (void)files.Replace(scratch, place.downloaded);
+      (void)files.Remove(scratch);
+      return verdict == Verdict::Unchanged;
+    }
+    if (files.Exists(place.backup)) (void)files.Remove(place.backup);
+    (void)files.Copy(place.config, place.backup);  // nothing to copy before the first install
+    if (files.Replace(scratch, place.config)) return true;
+    (void)files.Remove(scratch);
+    return false;
+  }
+  return false;
 }
 
 std::string AsciiLower(const std::string& text) {
@@ -112,6 +206,22 @@ std::string ConfigFilePath() { return SideFile(".ini"); }
 std::string DownloadedConfigFilePath() { return SideFile(" Internet.ini"); }
 std::string BackupConfigFilePath() { return SideFile(" Default.ini"); }
 std::string BannerFilePath() { return SideFile(".bmp"); }
+std::string UserConfigFilePath() { return UserSideFile(ToolbarConfig, ".ini"); }
+std::string UserDownloadedConfigFilePath() { return UserSideFile(ToolbarConfig, " Internet.ini"); }
+std::string UserBackupConfigFilePath() { return UserSideFile(ToolbarConfig, " Default.ini"); }
+std::string ConfigFileInForce() { return ChooseConfigFile(ToolbarConfig); }
+
+std::optional<uint64_t> ParseConfigVersion(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+  if (text.empty() || text.size() > 19) return std::nullopt;  // 19 digits always fit
+  uint64_t version = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    version = version * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return version;
+}
 
 void LoadToolbarConfig(Platform& platform) {
   // Filled aside and put in force whole: a load that fails part way leaves the
@@ -124,8 +234,14 @@ void LoadToolbarConfig(Platform& platform) {
   loaded.ToolbarName = RegistryText(platform, loaded.BandKeyPath, "Toolbar Name");
   loaded.ToolbarFile = RegistryText(platform, loaded.BandKeyPath, "Toolbar File");
 
+  if (platform.desktop && !loaded.ToolbarName.empty()) {
+    const std::string user_data = platform.desktop->UserDataFolder();
+    if (!user_data.empty())
+      loaded.UserConfigFolder = user_data + kUserDataSubfolder + loaded.ToolbarName;
+  }
+
   {
-    TBigIniFile ini(SideFile(loaded, ".ini"));
+    TBigIniFile ini(ChooseConfigFile(loaded));
     loaded.CompanyName = ini.ReadString(kOptions, "Company Name", kDefaultCompanyName);
     loaded.HomePageUrl = ini.ReadString(kOptions, "Home Page URL", kDefaultHomePageUrl);
     loaded.ContactEmail = ini.ReadString(kOptions, "Contact E-Mail", kDefaultContactEmail);
@@ -148,22 +264,16 @@ void ClearToolbarConfig() { ToolbarConfig = ToolbarConfigRecord{}; }
 bool UpdateConfigFile(Platform& platform) {
   if (IsBlank(ToolbarConfig.UpdatesUrl)) return false;
 
+  // A refused download stays aside only until the next update.
+  for (const UpdatePlace& place : UpdatePlaces())
+    if (Files().Exists(place.downloaded)) (void)Files().Remove(place.downloaded);
   bool result = false;
-  std::exception_ptr failure;
-  try {
-    const std::string downloaded = DownloadedConfigFilePath();
-    if (Files().Exists(downloaded)) (void)Files().Remove(downloaded);
-    // A download that is not a toolbar configuration (an error page, a wrong
-    // file) stays under the download name until the next update removes it.
-    if (DownloadFile(platform, ToolbarConfig.UpdatesUrl + kUpdateFile, downloaded) &&
-        NamesToolbar(downloaded) && MayInstall(platform, downloaded))
-      result = InstallDownloadedConfig(downloaded);
-  } catch (...) {
-    failure = std::current_exception();
-  }
-  // An update that did not happen leaves the installed configuration in force.
-  if (!result) result = NamesToolbar(ConfigFilePath());
-  if (failure) std::rethrow_exception(failure);
+  // The body is held here, not in a file another window could write too.
+  if (const std::optional<std::string> update =
+          DownloadText(platform, ToolbarConfig.UpdatesUrl + kUpdateFile, kDownloadSizeLimit))
+    result = InstallUpdate(platform, *update);
+  // An update that did not happen leaves the configuration in force.
+  if (!result) result = NamesToolbar(ConfigFileInForce());
   if (!result)
     ShowError(platform, "Error Loading Configuration File! " + ToolbarConfig.ToolbarFile +
                             ".ini! Please contact " + ToolbarConfig.CompanyName);

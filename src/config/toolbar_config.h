@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/internet.h"
 #include "platform/platform.h"
@@ -25,6 +26,9 @@ struct ToolbarConfigRecord {
   std::string InstallPath;   // registry "InstallPath", without a trailing "\"
   std::string BandKeyPath;   // the band's key under HKEY_LOCAL_MACHINE
   std::string ToolbarFile;   // registry "Toolbar File": base name of the configuration
+  // The user's own folder for an update the install directory refused,
+  // beside his search history; empty when he has none.
+  std::string UserConfigFolder;
   std::string CopyrightText;
   uint8_t DefaultSpeedCount = 0;
   // Indexed 1 to 255 as the speed buttons are numbered; entry 0 is unused.
@@ -45,10 +49,24 @@ inline constexpr char kDefaultSearchUrl[] = "http://www.search.example.net/searc
 inline constexpr char kCompanyHost[] = "www.pendleworth.example.com";
 
 // InstallPath + "\" + ToolbarFile + suffix, composed without any normalising.
-std::string ConfigFilePath();            // ".ini": the configuration in force
-std::string DownloadedConfigFilePath();  // " Internet.ini": the last download
+std::string ConfigFilePath();            // ".ini": the installed configuration
+std::string DownloadedConfigFilePath();  // " Internet.ini": the last refused download
 std::string BackupConfigFilePath();      // " Default.ini": what the last update replaced
 std::string BannerFilePath();            // ".bmp": the banner picture
+// The same names in the user's own folder; empty without one.
+std::string UserConfigFilePath();
+std::string UserDownloadedConfigFilePath();
+std::string UserBackupConfigFilePath();
+
+// The configuration that is read: the user's copy when it is valid and newer
+// than the installed one (by "Config Version" where both have one, else by
+// the time their files were written), else the installed one.
+std::string ConfigFileInForce();
+
+// [Options] "Config Version": a whole number, "1" or more digits with blanks
+// around; none when absent or anything else.
+inline constexpr char kConfigVersionKey[] = "Config Version";
+std::optional<uint64_t> ParseConfigVersion(std::string_view text);
 
 // Reads the installation's registry values and the configuration's [Options].
 // A configuration file that exists but cannot be read throws InOutError and
@@ -58,9 +76,12 @@ void ClearToolbarConfig();
 
 // Fetches UpdatesUrl + "/toolbar.ini" and installs it when it is a toolbar
 // configuration and, while the configuration in force names an "Update Key",
-// when UpdatesUrl + "/toolbar.ini.sig" is its signature made with that key;
-// true when a valid configuration is in place afterwards. Shows the
-// configuration error when none is. File failures throw InOutError.
+// when UpdatesUrl + "/toolbar.ini.sig" is its signature made with that key, its
+// "Config Version" is greater than the one in force and it names a key of its
+// own. It goes into the install directory, else into the user's folder; where
+// neither can be written, the configuration in force stays, as when the server
+// is unreachable. True when a valid configuration is in force afterwards;
+// shows the configuration error when none is.
 bool UpdateConfigFile(Platform& platform);
 
 // Limits of one download: it runs on the browser's thread, which waits for it.

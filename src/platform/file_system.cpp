@@ -77,6 +77,12 @@ class StdFileSystem final : public FileSystem {
     std::filesystem::create_directories(path, error);
     return std::filesystem::is_directory(path, error);
   }
+  std::optional<int64_t> ModifiedTime(const std::string& path) override {
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(path, error);
+    if (error) return std::nullopt;
+    return static_cast<int64_t>(time.time_since_epoch().count());
+  }
 };
 
 StdFileSystem std_files;
@@ -87,18 +93,27 @@ FileSystem* installed = &std_files;
 FileSystem& Files() { return *installed; }
 void InstallFileSystem(FileSystem* files) { installed = files ? files : &std_files; }
 
-FileWriteResult ReplaceFileContents(const std::string& path, std::string_view contents) {
+FileWriteResult WriteScratchBeside(const std::string& path, std::string_view contents,
+                                   std::string& scratch) {
   FileSystem& files = Files();
   // A name someone else left beside the file is not ours to overwrite.
   for (int n = 1; n <= 1000; ++n) {
-    const std::string scratch = path + (n == 1 ? ".tmp" : ".tmp" + std::to_string(n));
-    const FileWriteResult written = files.WriteNew(scratch, contents);
+    const std::string name = path + (n == 1 ? ".tmp" : ".tmp" + std::to_string(n));
+    const FileWriteResult written = files.WriteNew(name, contents);
     if (written == FileWriteResult::Exists) continue;
-    if (written != FileWriteResult::Written) return written;
-    if (files.Replace(scratch, path)) return FileWriteResult::Written;
-    (void)files.Remove(scratch);
-    return FileWriteResult::Failed;
+    if (written == FileWriteResult::Written) scratch = name;
+    return written;
   }
+  return FileWriteResult::Exists;
+}
+
+FileWriteResult ReplaceFileContents(const std::string& path, std::string_view contents) {
+  std::string scratch;
+  const FileWriteResult written = WriteScratchBeside(path, contents, scratch);
+  if (written == FileWriteResult::Exists) return FileWriteResult::Failed;
+  if (written != FileWriteResult::Written) return written;
+  if (Files().Replace(scratch, path)) return FileWriteResult::Written;
+  (void)Files().Remove(scratch);
   return FileWriteResult::Failed;
 }
 

@@ -2,6 +2,8 @@
 // Whole-file operations that the standard library cannot do portably: the
 // atomic replacement of one file by another in particular, and reads and
 // writes with the sharing rules the toolbar's files need.
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,12 +34,21 @@ class FileSystem {
   // Creates a folder and the folders above it that are missing; true when it
   // exists afterwards.
   [[nodiscard]] virtual bool CreateFolder(const std::string& path) = 0;
+  // When the file's contents last changed, in units that only compare with
+  // each other; none when it cannot be told.
+  virtual std::optional<int64_t> ModifiedTime(const std::string& path) = 0;
 };
 
 // The process's file system: POSIX calls natively, Win32 once the Windows
 // adapters install theirs.
 FileSystem& Files();
 void InstallFileSystem(FileSystem* files);
+
+// Writes the contents to a new file beside `path` whose name no one else holds
+// (path + ".tmp", ".tmp2", ...) and gives that name; `Exists` only when every
+// such name is taken.
+[[nodiscard]] FileWriteResult WriteScratchBeside(const std::string& path, std::string_view contents,
+                                                 std::string& scratch);
 
 // Writes the contents beside the file and moves them onto it in one step: the
 // file holds either all of its old contents or all of the new ones. When that

@@ -40,7 +40,7 @@ void TToolbarForm::BuildToolbar() {
   if (Files().Exists(banner)) (void)view_.LoadBannerPicture(banner);
 
   {
-    TBigIniFile ini(ConfigFilePath());
+    TBigIniFile ini(ConfigFileInForce());
     TStringList keys;
     ini.ReadSection(kItemsSection, keys);
     Reserve(static_cast<size_t>(keys.Count()) + 1);

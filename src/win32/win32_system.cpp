@@ -126,4 +126,11 @@ bool Win32FileSystem::CreateFolder(const std::string& path) {
   return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS || result == ERROR_FILE_EXISTS;
 }
 
+std::optional<int64_t> Win32FileSystem::ModifiedTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                              data.ftLastWriteTime.dwLowDateTime);
+}
+
 }  // namespace pq::win32

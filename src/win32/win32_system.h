@@ -21,6 +21,7 @@ class Win32FileSystem final : public FileSystem {
   bool ReadAll(const std::string& path, std::string& contents) override;
   FileWriteResult WriteNew(const std::string& path, std::string_view contents) override;
   bool CreateFolder(const std::string& path) override;
+  std::optional<int64_t> ModifiedTime(const std::string& path) override;
 };
 
 }  // namespace pq::win32

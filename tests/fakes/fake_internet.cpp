@@ -50,6 +50,7 @@ class FakeSession : public InternetSession {
 
   std::unique_ptr<InternetResource> OpenAddress(const std::string& address) override {
     owner_.opened.push_back(address);
+    if (auto meanwhile = owner_.on_open.extract(address)) meanwhile.mapped()();
     auto found = owner_.responses.find(address);
     if (found == owner_.responses.end()) return nullptr;
     return std::make_unique<FakeResource>(owner_, found->second);

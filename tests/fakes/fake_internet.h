@@ -2,6 +2,7 @@
 // An Internet of scripted responses: each known address answers with its body,
 // delivered piece by piece, and ends as the script says. What was asked of it
 // is recorded.
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -42,6 +43,9 @@ class FakeInternet : public Internet {
   std::map<std::string, std::string> canonical_forms;  // others are their own
   uint32_t canonicalize_error = 0;
   uint32_t connect_error = 0;  // what AttemptConnect answers; 0 is online
+  // Run when the address is asked for, before it answers: what else happens
+  // meanwhile (another window's update, say). Each runs once.
+  std::map<std::string, std::function<void()>> on_open;
 
   // The record.
   std::vector<std::string> session_agents;

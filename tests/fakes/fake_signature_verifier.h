@@ -17,8 +17,12 @@ class FakeSignatureVerifier : public SignatureVerifier {
   std::string Sign(const std::string& public_key, const std::string& message) {
     std::string signature(64, '\0');
     const uint32_t n = ++made_;
-    for (size_t i = 0; i < signature.size(); ++i)
-      signature[i] = static_cast<char>(0x40 + (n * 7 + i) % 0x3F);
+    // The first bytes count the signatures made, so that no two are alike.
+    uint32_t count = n;
+    for (size_t i = 0; i < signature.size(); ++i) {
+      signature[i] = static_cast<char>(0x40 + (i < 4 ? count % 0x3F : (n * 7 + i) % 0x3F));
+      if (i < 4) count /= 0x3F;
+    }
     made.emplace(public_key, message, signature);
     return signature;
   }

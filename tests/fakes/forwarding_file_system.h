@@ -28,6 +28,9 @@ class ForwardingFileSystem : public FileSystem {
     return real_.WriteNew(path, contents);
   }
   bool CreateFolder(const std::string& path) override { return real_.CreateFolder(path); }
+  std::optional<int64_t> ModifiedTime(const std::string& path) override {
+    return real_.ModifiedTime(path);
+  }
 
  protected:
   FileSystem& real_;

@@ -286,7 +286,20 @@ const Case kCases[] = {
      {{"updates-unsigned", "up", W}}, "over plain HTTP and unsigned"},
     {"UnsignedUpdatesOverHttps", WithOptions({"Updates URL=https://up.example.org/bar"}), {}},
     {"SignedUpdatesOverPlainHttp",
-     WithOptions({"Updates URL=http://up.example.org/bar", std::string("Update Key=") + kKey}), {}},
+     WithOptions({"Updates URL=http://up.example.org/bar", std::string("Update Key=") + kKey,
+                  "Config Version=1"}),
+     {}},
+    {"SignedUpdatesWithoutVersion",
+     WithOptions({"Updates URL=http://up.example.org/bar", std::string("Update Key=") + kKey +
+                  "  @key"}),
+     {{"config-version", "key", E}}, "there is no \"Config Version\""},
+    {"SignedUpdatesWithAVersionThatIsNoWholeNumber",
+     WithOptions({"Updates URL=http://up.example.org/bar", std::string("Update Key=") + kKey,
+                  "Config Version=2.1  @version"}),
+     {{"config-version", "version", E}}, "is not a whole number"},
+    {"UnsignedVersionThatIsNoWholeNumber",
+     WithOptions({"Updates URL=https://up.example.org/bar", "Config Version=-3  @version"}),
+     {{"config-version", "version", W}}},
     {"UpdateKeyThatIsNoKey",
      WithOptions({"Updates URL=https://up.example.org/bar", "Update Key=MFkwEwYHKoZIzj0C  @key"}),
      {{"update-key", "key", E}}, "refuses every update"},
@@ -408,9 +421,10 @@ TEST_P(UpdateSourceTable, ReportsWhatTheUpdateAddressServes) {
   else
     port = (server = std::make_unique<OneAnswerServer>(c.response))->port();
   std::string options = kOptionsBlock;
-  options.insert(options.size() - 1,
-                 "Updates URL=http://127.0.0.1:" + std::to_string(port) + "/bar\n" +
-                     (c.signed_updates ? std::string("Update Key=") + kKey + "\n" : ""));
+  options.insert(
+      options.size() - 1,
+      "Updates URL=http://127.0.0.1:" + std::to_string(port) + "/bar\n" +
+          (c.signed_updates ? std::string("Update Key=") + kKey + "\nConfig Version=5\n" : ""));
 
   CurlInternet internet;
   CheckOptions check;
@@ -440,6 +454,11 @@ const OnlineCase kOnlineCases[] = {
     {"SignedConfigurationWithoutSignature",
      kServedConfig,
      {{"update-ok", N}, {"update-signature", E}},
+     true},
+    // A file not newer than what toolbars may have installed is refused by them.
+    {"SignedConfigurationNotNewerThanTheServedOne",
+     HttpResponse("200 OK", "[Options]\r\nToolbar Name=Test Bar\r\nConfig Version=5\r\n"),
+     {{"update-ok", N}, {"update-version", E}, {"update-signature", E}},
      true},
 };
 

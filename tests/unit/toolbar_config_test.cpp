@@ -402,7 +402,7 @@ TEST_F(ConfigUpdate, ReplacementGoesAheadWhenTheBackupCannotBeMade) {
 
   EXPECT_EQ(ReadAll(ConfigFilePath()), kNewConfig);
   EXPECT_FALSE(Exists(BackupConfigFilePath()));
-  EXPECT_EQ(files.moves, std::vector<std::string>{"replace " + DownloadedConfigFilePath() + " -> " +
+  EXPECT_EQ(files.moves, std::vector<std::string>{"replace " + ConfigFilePath() + ".tmp -> " +
                                                   ConfigFilePath()});
 }
 
@@ -432,14 +432,140 @@ TEST_F(ConfigUpdate, EmptyCompanyNameEndsTheMessageAfterPleaseContact) {
                               "Error Loading Configuration File! MyBar.ini! Please contact "});
 }
 
-TEST_F(ConfigUpdate, UncreatableDownloadFileFailsToTheCallerWithoutTheMessage) {
-  ToolbarConfig.InstallPath = (root_.path() / "missing" / "dir").string();
+// ---------------------------------------------------------------------------
+// A user who may not write the install directory
+
+// The install directory, and the user's folder when told, refuse new files,
+// as they do a standard user or the browser's protected mode.
+class RefusingFolders : public fakes::ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  FileWriteResult WriteNew(const std::string& path, std::string_view contents) override {
+    for (const std::string& folder : refused)
+      if (path.rfind(folder, 0) == 0) return FileWriteResult::Denied;
+    return real_.WriteNew(path, contents);
+  }
+  std::vector<std::string> refused;
+};
+
+class UserUpdate : public ConfigUpdate {
+ protected:
+  UserUpdate() : files_(Files()) {
+    ToolbarConfig.ToolbarName = "My Bar";
+    ToolbarConfig.UserConfigFolder = (root_.path() / "user").string() + "\\Pelliquester\\My Bar";
+    files_.refused = {InstallDir()};
+    InstallFileSystem(&files_);
+  }
+  RefusingFolders files_;
+};
+
+TEST_F(UserUpdate, AnUpdateTheInstallDirectoryRefusesIsKeptForTheUserAndReadFirst) {
+  WriteAll(ConfigFilePath(), kOldConfig);
   internet.responses[kUpdateAddress] = Body(kNewConfig);
 
-  EXPECT_THROW(UpdateConfigFile(platform), InOutError);
+  EXPECT_TRUE(UpdateConfigFile(platform));
 
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kOldConfig);
+  EXPECT_EQ(ReadAll(UserConfigFilePath()), kNewConfig);
+  EXPECT_EQ(ConfigFileInForce(), UserConfigFilePath());
   EXPECT_TRUE(ui.shown.empty());
-  ExpectEverythingClosed();
+
+  // The next update replaces the user's copy and keeps what it replaced.
+  const std::string newer = kNewConfig + "Home Page URL=http://www.example.com/\r\n";
+  internet.responses[kUpdateAddress] = Body(newer);
+  EXPECT_TRUE(UpdateConfigFile(platform));
+  EXPECT_EQ(ReadAll(UserConfigFilePath()), newer);
+  EXPECT_EQ(ReadAll(UserBackupConfigFilePath()), kNewConfig);
+}
+
+TEST_F(UserUpdate, AnUpdateThatCanBeWrittenNowhereLeavesTheConfigurationInForceSilently) {
+  files_.refused.push_back(ToolbarConfig.UserConfigFolder);
+  internet.responses[kUpdateAddress] = Body(kNewConfig);
+  const struct {
+    const char* what;
+    const char* installed;  // nullptr: nothing is installed
+    bool valid;
+  } cases[] = {
+      {"an installed configuration", kOldConfig.c_str(), true},
+      {"nothing installed: the configuration error, as when the server is unreachable", nullptr,
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(ConfigFilePath());
+    if (c.installed) WriteAll(ConfigFilePath(), c.installed);
+    ui.shown.clear();
+
+    bool result = !c.valid;
+    EXPECT_NO_THROW(result = UpdateConfigFile(platform));
+
+    EXPECT_EQ(result, c.valid);
+    EXPECT_EQ(ShownTexts(),
+              c.valid ? std::vector<std::string>{} : std::vector<std::string>{kConfigError});
+    EXPECT_EQ(Exists(ConfigFilePath()), c.valid);
+    EXPECT_FALSE(Exists(UserConfigFilePath()));
+    ExpectEverythingClosed();
+  }
+}
+
+// The user's copy is read first, but a newer installation is never hidden
+// behind an older copy.
+TEST_F(UserUpdate, TheUserCopyServesOnlyWhileItIsTheNewer) {
+  const auto config = [](const char* company, const char* version) {
+    return "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=" + std::string(company) + "\r\n" +
+           (version ? "Config Version=" + std::string(version) + "\r\n" : std::string());
+  };
+  enum class Newer { User, Installed };
+  const struct {
+    const char* what;
+    std::string installed;  // empty: no file
+    std::string user;
+    Newer written_last;
+    bool user_serves;
+  } cases[] = {
+      {"the user's version is greater", config("M", "2"), config("U", "3"), Newer::Installed, true},
+      {"the installed version is greater", config("M", "4"), config("U", "3"), Newer::User, false},
+      {"equal versions", config("M", "3"), config("U", "3"), Newer::User, false},
+      {"no versions, the user's written last", config("M", nullptr), config("U", nullptr),
+       Newer::User, true},
+      {"no versions, the installed written last", config("M", nullptr), config("U", nullptr),
+       Newer::Installed, false},
+      {"one version only, the installed written last", config("M", nullptr), config("U", "9"),
+       Newer::Installed, false},
+      {"nothing installed", "", config("U", "1"), Newer::User, true},
+      {"the installed file names no toolbar", "[Options]\r\n", config("U", "1"), Newer::Installed,
+       true},
+      {"the user's copy names no toolbar", config("M", "1"), "[Options]\r\nConfig Version=5\r\n",
+       Newer::User, false},
+  };
+  fs::create_directories(ToolbarConfig.UserConfigFolder);
+  const auto now = fs::file_time_type::clock::now();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(ConfigFilePath());
+    if (!c.installed.empty()) WriteAll(ConfigFilePath(), c.installed);
+    WriteAll(UserConfigFilePath(), c.user);
+    const bool user_last = c.written_last == Newer::User;
+    fs::last_write_time(UserConfigFilePath(), now - std::chrono::hours(user_last ? 1 : 2));
+    if (!c.installed.empty())
+      fs::last_write_time(ConfigFilePath(), now - std::chrono::hours(user_last ? 2 : 1));
+
+    EXPECT_EQ(ConfigFileInForce(), c.user_serves ? UserConfigFilePath() : ConfigFilePath());
+  }
+}
+
+TEST_F(UserUpdate, TheUserCopyInForceGivesTheOptionsAtLoad) {
+  RegisterInstallation();
+  desktop.user_data_folder = (root_.path() / "user").string();
+  WriteAll(ConfigFilePath(), kOldConfig + "Config Version=1\r\n");
+  fs::create_directories(ToolbarConfig.UserConfigFolder);
+  WriteAll(UserConfigFilePath(), kNewConfig + "Config Version=2\r\n");
+
+  LoadToolbarConfig(platform);
+
+  EXPECT_EQ(ToolbarConfig.UserConfigFolder,
+            (root_.path() / "user").string() + "\\Pelliquester\\My Bar");
+  EXPECT_EQ(ToolbarConfig.CompanyName, "New");
 }
 
 TEST_F(ConfigUpdate, CanonicalFormIsWhatGetsFetched) {

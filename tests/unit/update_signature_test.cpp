@@ -153,8 +153,14 @@ constexpr char kUpdates[] = "http://updates.example.net/bar";
 constexpr char kUpdateAddress[] = "http://updates.example.net/bar/toolbar.ini";
 constexpr char kSignatureAddress[] = "http://updates.example.net/bar/toolbar.ini.sig";
 
-std::string Config(const std::string& company, const std::string& key_line) {
-  return "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=" + company + "\r\n" + key_line;
+// The old configuration is version 1, the new one version 2, unless told.
+std::string Config(const std::string& company, const std::string& key_line,
+                   const char* version = nullptr) {
+  if (!version) version = company == "Old" ? "1" : "2";
+  const std::string version_line =
+      *version ? "Config Version=" + std::string(version) + "\r\n" : std::string();
+  return "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=" + company + "\r\n" + version_line +
+         key_line;
 }
 std::string KeyLine(const std::string& point) { return "Update Key=" + KeyText(point) + "\r\n"; }
 
@@ -211,8 +217,24 @@ TEST_F(SignedUpdate, AnUpdateIsInstalledOnlyWithTheSignatureOfTheKeyInForce) {
        Signature::ByB, false},
       {"the key replaced, signed with the installed key", old_a, Config("New", KeyLine(kPointB)),
        Signature::ByA, true},
+      // A signed file without a key, replayed, would switch signing off for good.
       {"the key dropped, signed with the installed key", old_a, Config("New", ""), Signature::ByA,
+       false},
+      {"the key made invalid, signed with the installed key", old_a,
+       Config("New", "Update Key=MFkwEwYH\r\n"), Signature::ByA, false},
+      // A saved earlier update, replayed, would roll the toolbar back.
+      {"an older version, signed", Config("Old", KeyLine(kPointA), "5"), new_a, Signature::ByA,
+       false},
+      {"the same version with other bytes, signed", Config("Old", KeyLine(kPointA), "2"), new_a,
+       Signature::ByA, false},
+      {"no version, signed", old_a, Config("New", KeyLine(kPointA), ""), Signature::ByA, false},
+      {"a version that is no whole number, signed", old_a, Config("New", KeyLine(kPointA), "3.1"),
+       Signature::ByA, false},
+      {"the installed file has no version: any version is newer",
+       Config("Old", KeyLine(kPointA), ""), Config("New", KeyLine(kPointA), "1"), Signature::ByA,
        true},
+      {"no key installed, an older version", Config("Old", "", "5"), Config("New", ""),
+       Signature::None, true},
       // An installed update that named the next key: from then on that key signs.
       {"the next key in force, signed with the one before", Config("Old", KeyLine(kPointB)),
        Config("New", KeyLine(kPointB)), Signature::ByA, false},
@@ -243,16 +265,59 @@ TEST_F(SignedUpdate, AnUpdateIsInstalledOnlyWithTheSignatureOfTheKeyInForce) {
     EXPECT_EQ(std::filesystem::exists(DownloadedConfigFilePath()), !c.installs);
     EXPECT_TRUE(ui.shown.empty());
     // The signature is fetched only while a key is in force.
-    EXPECT_EQ(std::count(internet.opened.begin(), internet.opened.end(), kSignatureAddress) > 0,
-              c.installed.find("Update Key=M") != std::string::npos);
+    if (c.installed.find("Update Key=M") == std::string::npos) {
+      EXPECT_EQ(std::count(internet.opened.begin(), internet.opened.end(), kSignatureAddress), 0);
+    }
     std::filesystem::remove(BackupConfigFilePath());
     std::filesystem::remove(DownloadedConfigFilePath());
   }
 }
 
+// Two windows update at once. An attacker serves the genuine update to the
+// first and holds back its signature, serves a forged file to the second, then
+// lets the first window's signature through: the first installs what it
+// verified, never what the second window downloaded meanwhile.
+TEST_F(SignedUpdate, AWindowInstallsTheBytesItVerifiedWhateverAnotherWindowDownloadedMeanwhile) {
+  const std::string installed = Config("Old", KeyLine(kPointA));
+  const std::string genuine = Config("New", KeyLine(kPointA));
+  const std::string forged = Config("Forged", KeyLine(kPointA), "3");
+  WriteAll(ConfigFilePath(), installed);
+  const std::string signature = Der(verifier.Sign(kPointA, genuine));
+  Serve(genuine, signature);
+  bool second_window_ran = false;
+  internet.on_open[kSignatureAddress] = [&] {
+    Serve(forged, signature);
+    EXPECT_TRUE(UpdateConfigFile(platform)) << "the second window keeps the installed file";
+    EXPECT_EQ(ReadAll(ConfigFilePath()), installed);
+    second_window_ran = true;
+  };
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  ASSERT_TRUE(second_window_ran);
+  EXPECT_EQ(ReadAll(ConfigFilePath()), genuine);
+  EXPECT_EQ(ReadAll(BackupConfigFilePath()), installed);
+  EXPECT_EQ(ReadAll(DownloadedConfigFilePath()), forged) << "the refused file, kept aside";
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+// A saved copy of the update in force, replayed, is no change at all.
+TEST_F(SignedUpdate, TheUpdateInForceServedAgainChangesNothing) {
+  const std::string current = Config("New", KeyLine(kPointA));
+  WriteAll(ConfigFilePath(), current);
+  WriteAll(BackupConfigFilePath(), "the one before");
+  Serve(current, Der(verifier.Sign(kPointA, current)));
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_EQ(ReadAll(ConfigFilePath()), current);
+  EXPECT_EQ(ReadAll(BackupConfigFilePath()), "the one before");
+  EXPECT_FALSE(std::filesystem::exists(DownloadedConfigFilePath()));
+}
+
 TEST_F(SignedUpdate, WithoutAnInstalledConfigurationTheKeyReadAtStartDecides) {
   ToolbarConfig.UpdateKey = KeyText(kPointA);
-  const std::string update = Config("New", "");
+  const std::string update = Config("New", KeyLine(kPointA));
   Serve(update, Der(verifier.Sign(kPointB, update)));
   EXPECT_FALSE(UpdateConfigFile(platform));
   EXPECT_FALSE(std::filesystem::exists(ConfigFilePath()));

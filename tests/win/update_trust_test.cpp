@@ -9,13 +9,17 @@
 // After windows.h, whose types it uses.
 #include <wincrypt.h>
 
+#include <algorithm>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "config/toolbar_config.h"
 #include "support/band_dll.h"
 #include "support/loopback_http_server.h"
 #include "support/loopback_tls_front.h"
 #include "support/message_box_watcher.h"
+#include "support/mouse_input.h"
 #include "support/scratch_key.h"
 #include "support/whole_files.h"
 #include "win32/win32_clock.h"
@@ -80,14 +84,20 @@ TEST_F(SignedUpdateOnWine, OnlyAnUpdateSignedWithTheInstalledKeyIsInstalled) {
     const char* update;
     const char* signature;  // nullptr: none is served
     bool installs;
+    // An update that names no key or no newer version is refused unread.
+    bool signature_asked = true;
   } cases[] = {
       {"signed with the installed key", "update.ini", "update.ini.sig", true},
       {"a signature with a bit changed", "update.ini", "tampered.sig", false},
       {"no signature", "update.ini", nullptr, false},
       {"the signature of another file", "update.ini", "other.ini.sig", false},
-      {"the key dropped, signed with another key", "dropped.ini", "dropped.ini.sig", false},
+      {"the key dropped, signed with another key", "dropped.ini", "dropped.ini.sig", false, false},
       {"the key replaced, signed with the new key", "replaced.ini", "replaced.ini.sig", false},
       {"the key replaced, signed with the installed key", "rotated.ini", "rotated.ini.sig", true},
+      {"the key dropped, signed with the installed key", "dropped-by-a.ini", "dropped-by-a.ini.sig",
+       false, false},
+      {"the installed version again, other bytes, signed", "replayed.ini", "replayed.ini.sig",
+       false, false},
   };
   const std::string installed = Fixture("installed.ini");
   ASSERT_NE(installed.find("Update Key=MFkw"), std::string::npos);
@@ -108,9 +118,54 @@ TEST_F(SignedUpdateOnWine, OnlyAnUpdateSignedWithTheInstalledKeyIsInstalled) {
     EXPECT_EQ(ReadAll(ConfigFilePath()), c.installs ? update : installed);
     // What is refused is kept aside like an invalid download, without a word.
     EXPECT_EQ(Exists(DownloadedConfigFilePath()), !c.installs);
-    EXPECT_EQ(server.Requests().size(), requests + 2) << "the update and its signature";
+    EXPECT_EQ(server.Requests().size(), requests + (c.signature_asked ? 2 : 1))
+        << "the update and its signature";
     DeleteFileA(DownloadedConfigFilePath().c_str());
   }
+  EXPECT_TRUE(watcher.Seen().empty());
+}
+
+// Two browser windows update at once. The server (or whoever answers in its
+// place) gives the first window the genuine update and holds back its
+// signature, gives the second a forged file, then lets the first window's
+// signature through: the first installs what it verified, not the file the
+// second downloaded meanwhile.
+TEST_F(SignedUpdateOnWine, AWindowInstallsTheBytesItVerifiedWhileAnotherWindowUpdates) {
+  const std::string installed = Fixture("installed.ini");
+  const std::string genuine = Fixture("update.ini");
+  const std::string forged = Fixture("other.ini");
+  const std::string signature = Fixture("update.ini.sig");
+  ToolbarConfig.UpdatesUrl = server.BaseUrl() + "/bars";
+  WriteAll(ConfigFilePath(), installed);
+  server.SetReplyFor("/bars/toolbar.ini", Served("200 OK", genuine));
+  std::promise<void> release;
+  LoopbackHttpServer::Reply held = Served("200 OK", signature);
+  held.held_until = release.get_future().share();
+  server.SetReplyFor("/bars/toolbar.ini.sig", held);
+  const auto signature_requests = [&] {
+    const std::vector<std::string> requests = server.Requests();
+    return std::count_if(requests.begin(), requests.end(), [](const std::string& request) {
+      return request.find(" /bars/toolbar.ini.sig ") != std::string::npos;
+    });
+  };
+
+  bool first_installed = false;
+  std::thread first_window([&] { first_installed = UpdateConfigFile(platform); });
+  const bool first_waits = testing::WaitUntil([&] { return signature_requests() == 1; }, 20000);
+  if (first_waits) {
+    server.SetReplyFor("/bars/toolbar.ini", Served("200 OK", forged));
+    server.SetReplyFor("/bars/toolbar.ini.sig", Served("200 OK", signature));
+    EXPECT_TRUE(UpdateConfigFile(platform)) << "the second window keeps the installed file";
+    EXPECT_EQ(ReadAll(ConfigFilePath()), installed);
+    EXPECT_EQ(ReadAll(DownloadedConfigFilePath()), forged) << "refused, kept aside";
+  }
+  release.set_value();
+  first_window.join();
+
+  ASSERT_TRUE(first_waits) << "the first window never asked for its signature";
+  EXPECT_TRUE(first_installed);
+  EXPECT_EQ(ReadAll(ConfigFilePath()), genuine);
+  EXPECT_EQ(ReadAll(BackupConfigFilePath()), installed);
   EXPECT_TRUE(watcher.Seen().empty());
 }
 

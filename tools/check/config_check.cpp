@@ -40,6 +40,7 @@ constexpr char kFlashUrl[] = "Flash URL";
 constexpr char kSearchUrl[] = "Search URL";
 constexpr char kUpdatesUrl[] = "Updates URL";
 constexpr char kUpdateKey[] = "Update Key";
+constexpr char kConfigVersion[] = "Config Version";
 constexpr int32_t kBannerWidth = 105;
 constexpr int32_t kBannerHeight = 22;
 constexpr int32_t kSpeedButtonTag = 111;
@@ -203,6 +204,7 @@ class Checker {
   void CheckAddress(std::string_view section, std::string_view key, const std::string& url);
   void CheckUpdatesAddress();
   void CheckUpdateKey();
+  void CheckConfigVersion(bool signed_updates);
   void CheckItems(const Build& build);
   void CheckPlacement(const Build& build, int entry, const TTBCustomItem& item);
   void CheckSearchTypes(const Build& build);
@@ -624,6 +626,7 @@ void Checker::CheckUpdateKey() {
         "the toolbar refuses every update");
     return;
   }
+  CheckConfigVersion(key && RequiresSignature(*key));
   if (IsBlankText(updates_url_) || (key && RequiresSignature(*key))) return;
   std::string_view address = updates_url_;
   while (!address.empty() && static_cast<unsigned char>(address.front()) <= ' ')
@@ -633,6 +636,21 @@ void Checker::CheckUpdateKey() {
       "updates come over plain HTTP and unsigned: whoever can answer in your server's place (an "
       "open network, a proxy) can give every user a configuration of his own; serve them from an "
       "https:// address, or sign them (\"Update Key\", ./run keygen, ./run sign)");
+}
+
+// With a key, an update is installed only when its version is greater than
+// the one in force: a file without one is refused by every toolbar.
+void Checker::CheckConfigVersion(bool signed_updates) {
+  const std::optional<std::string> version = Value(kOptions, kConfigVersion);
+  if (version && ParseConfigVersion(*version)) return;
+  if (!version && !signed_updates) return;
+  Add(signed_updates ? Severity::Error : Severity::Warning,
+      version ? PlaceOf(kOptions, kConfigVersion) : PlaceOf(kOptions, kUpdateKey), "config-version",
+      std::string(version ? "\"Config Version\" is not a whole number"
+                          : "there is no \"Config Version\"") +
+          (signed_updates ? ": with an \"Update Key\" the toolbar installs an update only when its "
+                            "whole-number version is greater than the installed one's"
+                          : ": an update is compared by it once you sign updates"));
 }
 
 void Checker::CheckItems(const Build& build) {
@@ -865,9 +883,11 @@ void Checker::CheckOnline() {
   std::string body;
   (void)Files().ReadAll(downloaded, body);
   std::string served_name;
+  std::optional<uint64_t> served_version;
   {
     TBigIniFile served(downloaded);
     served_name = served.ReadString(kOptions, kToolbarName, "");
+    served_version = ParseConfigVersion(served.ReadString(kOptions, kConfigVersion, ""));
   }
   if (served_name.empty()) {
     std::string start = body.substr(0, std::min<size_t>(body.find_first_of("\r\n"), 60));
@@ -890,6 +910,15 @@ void Checker::CheckOnline() {
   // verifies only Windows says, but a missing one is plain here.
   const std::optional<std::string> key = Value(kOptions, kUpdateKey);
   if (!key || !RequiresSignature(*key)) return;
+  // This file is the next update: toolbars that installed the served one
+  // take it only when its version is greater.
+  const std::optional<std::string> version = Value(kOptions, kConfigVersion);
+  const uint64_t own_version = version ? ParseConfigVersion(*version).value_or(0) : 0;
+  if (body != text_ && own_version > 0 && served_version && own_version <= *served_version)
+    Add(Severity::Error, line, "update-version",
+        Quoted(address) + " serves \"Config Version\" " + std::to_string(*served_version) +
+            ": toolbars that installed it refuse this file, whose version " +
+            std::to_string(own_version) + " is not greater");
   const std::string signature_address = address + kSignatureSuffix;
   const std::optional<std::string> signature =
       DownloadText(platform_, signature_address, kSignatureSizeLimit);
@@ -1000,7 +1029,7 @@ std::string Checker::Tree(const Build& build) const {
 const std::vector<std::string>& OptionKeys() {
   static const std::vector<std::string> keys{kToolbarName,  kCompanyName, kHomePageUrl,
                                              kContactEmail, kFlashUrl,    kSearchUrl,
-                                             kUpdatesUrl,   kUpdateKey};
+                                             kUpdatesUrl,   kUpdateKey,   kConfigVersion};
   return keys;
 }
 

@@ -84,6 +84,7 @@ LoopbackHttpServer::LoopbackHttpServer() {
 LoopbackHttpServer::~LoopbackHttpServer() {
   stopping_ = true;
   thread_.join();
+  for (std::thread& held : held_) held.join();
   closesocket(listener_);
 }
 
@@ -111,20 +112,19 @@ void LoopbackHttpServer::Serve() {
     if (!Readable(listener_, 50)) continue;
     SOCKET client = accept(listener_, nullptr, nullptr);
     if (client == INVALID_SOCKET) continue;
-    Answer(client);
-    closesocket(client);
+    if (Answer(client)) closesocket(client);
   }
 }
 
-void LoopbackHttpServer::Answer(SOCKET client) {
+bool LoopbackHttpServer::Answer(SOCKET client) {
   std::string head;
   char buffer[4096];
   const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (head.find("\r\n\r\n") == std::string::npos) {
-    if (Stopping() || std::chrono::steady_clock::now() > give_up) return;
+    if (Stopping() || std::chrono::steady_clock::now() > give_up) return true;
     if (!Readable(client, 50)) continue;
     const int n = recv(client, buffer, sizeof buffer, 0);
-    if (n <= 0) return;
+    if (n <= 0) return true;
     head.append(buffer, n);
   }
   head.resize(head.find("\r\n\r\n") + 2);
@@ -138,7 +138,22 @@ void LoopbackHttpServer::Answer(SOCKET client) {
     const auto found = path_replies_.find(path);
     reply = found == path_replies_.end() ? reply_ : found->second;
   }
+  if (reply.held_until.valid()) {
+    held_.emplace_back([this, client, reply] {
+      while (!Stopping() && reply.held_until.wait_for(std::chrono::milliseconds(50)) !=
+                                std::future_status::ready) {
+      }
+      Respond(client, reply);
+      closesocket(client);
+    });
+    return false;
+  }
+  Respond(client, reply);
+  return true;
+}
 
+void LoopbackHttpServer::Respond(SOCKET client, const Reply& reply) {
+  char buffer[4096];
   // Waits until the client closes the connection or the server stops.
   auto wait_for_client = [&] {
     while (!Stopping()) {

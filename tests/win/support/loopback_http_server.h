@@ -5,6 +5,7 @@
 #include <winsock2.h>
 
 #include <atomic>
+#include <future>
 #include <map>
 #include <mutex>
 #include <string>
@@ -27,6 +28,9 @@ class LoopbackHttpServer {
     std::string status = "200 OK";
     std::string headers;  // extra header lines, each ending with CR LF
     std::string body;
+    // When set, the request is answered only once this is ready, on a thread
+    // of its own, while the server goes on answering other connections.
+    std::shared_future<void> held_until;
   };
 
   LoopbackHttpServer();
@@ -47,7 +51,9 @@ class LoopbackHttpServer {
 
  private:
   void Serve();
-  void Answer(SOCKET client);
+  // False when the connection was handed to a thread of its own.
+  bool Answer(SOCKET client);
+  void Respond(SOCKET client, const Reply& reply);
   bool SendAll(SOCKET socket, const std::string& data);
   bool Stopping() const { return stopping_; }
 
@@ -59,6 +65,7 @@ class LoopbackHttpServer {
   std::map<std::string, Reply> path_replies_;
   std::vector<std::string> requests_;
   std::thread thread_;
+  std::vector<std::thread> held_;  // answers held back, joined at the end
 };
 
 // An address on 127.0.0.1 where nothing listens: connections are refused.

@@ -17,21 +17,26 @@ cd "$out.new"
 
 key_a=$("$signing" keygen a.pem 2>/dev/null)
 key_b=$("$signing" keygen b.pem 2>/dev/null)
-config() {  # NAME COMPANY KEY-LINE
-  printf '[Options]\r\nToolbar Name=MyBar\r\nCompany Name=%s\r\n%s' "$2" "${3:+$3$'\r\n'}" >"$1"
+config() {  # NAME COMPANY KEY-LINE [VERSION]
+  printf '[Options]\r\nToolbar Name=MyBar\r\nCompany Name=%s\r\nConfig Version=%s\r\n%s' \
+    "$2" "${4:-2}" "${3:+$3$'\r\n'}" >"$1"
 }
-config installed.ini Old "$key_a"
+config installed.ini Old "$key_a" 1
 config update.ini New "$key_a"
 config other.ini Other "$key_a"
 config dropped.ini Dropped ""
 config replaced.ini Replaced "$key_b"
 config rotated.ini Rotated "$key_b"
+config replayed.ini Replayed "$key_a" 1
+cp dropped.ini dropped-by-a.ini
 sign() { "$signing" sign "$1" --key "$2" >/dev/null 2>&1; }
 sign update.ini a.pem
 sign other.ini a.pem
 sign dropped.ini b.pem
 sign replaced.ini b.pem
 sign rotated.ini a.pem
+sign replayed.ini a.pem
+sign dropped-by-a.ini a.pem
 # A signature with a bit of s changed: still well-formed, no longer valid.
 python3 - <<'PY'
 data = bytearray(open("update.ini.sig", "rb").read())
