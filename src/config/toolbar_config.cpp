@@ -22,8 +22,12 @@ ToolbarConfigRecord ToolbarConfig;
 
 namespace {
 
-constexpr char kOptions[] = "Options";
-constexpr char kUpdateKey[] = "Update Key";
+// An [Options] value, its default when the key is missing.
+std::string ReadOption(TBigIniFile& ini, Option option) {
+  const OptionSpec& key = OptionKey(option);
+  return ini.ReadString(kOptionsSection, key.name, key.default_value ? key.default_value : "");
+}
+
 constexpr char kUpdateFile[] = "/toolbar.ini";
 constexpr char kCopyrightLead[] = "Copyright (C) 2003-";
 constexpr char kProductDomain[] = "pelliquester.example.com";
@@ -54,16 +58,14 @@ bool IsBlank(const std::string& text) {
 }
 
 // A file is a toolbar configuration when it names the toolbar.
-bool NamesToolbar(TBigIniFile& ini) {
-  return !ini.ReadString(kOptions, "Toolbar Name", "").empty();
-}
+bool NamesToolbar(TBigIniFile& ini) { return !ReadOption(ini, Option::ToolbarName).empty(); }
 bool NamesToolbar(const std::string& path) {
   TBigIniFile ini(path);
   return NamesToolbar(ini);
 }
 
 std::optional<uint64_t> VersionOf(TBigIniFile& ini) {
-  return ParseConfigVersion(ini.ReadString(kOptions, kConfigVersionKey, ""));
+  return ParseConfigVersion(ReadOption(ini, Option::ConfigVersion));
 }
 
 std::string UserSideFile(const ToolbarConfigRecord& config, const char* suffix) {
@@ -137,7 +139,7 @@ Verdict JudgeDownload(Platform& platform, const std::string& update, TBigIniFile
   {
     TBigIniFile installed(in_force);
     if (NamesToolbar(installed)) {
-      key = installed.ReadString(kOptions, kUpdateKey, "");
+      key = ReadOption(installed, Option::UpdateKey);
       version_in_force = VersionOf(installed);
     }
   }
@@ -145,7 +147,7 @@ Verdict JudgeDownload(Platform& platform, const std::string& update, TBigIniFile
 
   const std::optional<uint64_t> version = VersionOf(ini);
   if (!version || *version <= version_in_force.value_or(0)) return Verdict::Refuse;
-  if (!ParseUpdateKey(ini.ReadString(kOptions, kUpdateKey, ""))) return Verdict::Refuse;
+  if (!ParseUpdateKey(ReadOption(ini, Option::UpdateKey))) return Verdict::Refuse;
   const std::optional<std::string> signature = DownloadText(
       platform, ToolbarConfig.UpdatesUrl + kUpdateFile + kSignatureSuffix, kSignatureSizeLimit);
   return JudgeUpdate(platform.verifier, key, update, signature) == UpdateTrust::Signed
@@ -242,13 +244,13 @@ void LoadToolbarConfig(Platform& platform) {
 
   {
     TBigIniFile ini(ChooseConfigFile(loaded));
-    loaded.CompanyName = ini.ReadString(kOptions, "Company Name", kDefaultCompanyName);
-    loaded.HomePageUrl = ini.ReadString(kOptions, "Home Page URL", kDefaultHomePageUrl);
-    loaded.ContactEmail = ini.ReadString(kOptions, "Contact E-Mail", kDefaultContactEmail);
-    loaded.FlashUrl = ini.ReadString(kOptions, "Flash URL", "");
-    loaded.SearchUrl = ini.ReadString(kOptions, "Search URL", kDefaultSearchUrl);
-    loaded.UpdatesUrl = ini.ReadString(kOptions, "Updates URL", "");
-    loaded.UpdateKey = ini.ReadString(kOptions, kUpdateKey, "");
+    loaded.CompanyName = ReadOption(ini, Option::CompanyName);
+    loaded.HomePageUrl = ReadOption(ini, Option::HomePageUrl);
+    loaded.ContactEmail = ReadOption(ini, Option::ContactEmail);
+    loaded.FlashUrl = ReadOption(ini, Option::FlashUrl);
+    loaded.SearchUrl = ReadOption(ini, Option::SearchUrl);
+    loaded.UpdatesUrl = ReadOption(ini, Option::UpdatesUrl);
+    loaded.UpdateKey = ReadOption(ini, Option::UpdateKey);
   }
   loaded.CopyrightText =
       kCopyrightLead + FourDigitYear(platform.clock->Today()) + " " + kProductDomain;

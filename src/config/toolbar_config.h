@@ -48,6 +48,48 @@ inline constexpr char kDefaultSearchUrl[] = "http://www.search.example.net/searc
 // The company's web site without a scheme: the first speed button's address.
 inline constexpr char kCompanyHost[] = "www.pendleworth.example.com";
 
+// The keys of [Options]: every one the toolbar reads, in the order of the
+// table below, with its default (none: the empty text) and what it is for.
+// The publisher's check and the publishers' reference are held to it.
+inline constexpr char kOptionsSection[] = "Options";
+enum class Option {
+  ToolbarName,
+  CompanyName,
+  HomePageUrl,
+  ContactEmail,
+  FlashUrl,
+  SearchUrl,
+  UpdatesUrl,
+  UpdateKey,
+  ConfigVersion,
+};
+struct OptionSpec {
+  Option option;
+  const char* name;
+  const char* default_value;  // nullptr: none
+  const char* meaning;
+};
+inline constexpr OptionSpec kOptionTable[] = {
+    {Option::ToolbarName, "Toolbar Name", nullptr,
+     "the toolbar's name; a configuration without it is no configuration"},
+    {Option::CompanyName, "Company Name", kDefaultCompanyName,
+     "the publisher: About box, end of the configuration error"},
+    {Option::HomePageUrl, "Home Page URL", kDefaultHomePageUrl,
+     "the publisher's web site: About box, banner, website commands"},
+    {Option::ContactEmail, "Contact E-Mail", kDefaultContactEmail, "the support command"},
+    {Option::FlashUrl, "Flash URL", nullptr, "an animated banner movie; empty: none"},
+    {Option::SearchUrl, "Search URL", kDefaultSearchUrl,
+     "the search address of search types without one"},
+    {Option::UpdatesUrl, "Updates URL", nullptr, "where updates come from; empty: none"},
+    {Option::UpdateKey, "Update Key", nullptr, "the key updates must be signed with"},
+    {Option::ConfigVersion, "Config Version", nullptr,
+     "a whole number that grows with every signed update"},
+};
+constexpr const OptionSpec& OptionKey(Option option) {
+  return kOptionTable[static_cast<size_t>(option)];
+}
+constexpr const char* OptionName(Option option) { return OptionKey(option).name; }
+
 // InstallPath + "\" + ToolbarFile + suffix, composed without any normalising.
 std::string ConfigFilePath();            // ".ini": the installed configuration
 std::string DownloadedConfigFilePath();  // " Internet.ini": the last refused download
@@ -65,7 +107,6 @@ std::string ConfigFileInForce();
 
 // [Options] "Config Version": a whole number, "1" or more digits with blanks
 // around; none when absent or anything else.
-inline constexpr char kConfigVersionKey[] = "Config Version";
 std::optional<uint64_t> ParseConfigVersion(std::string_view text);
 
 // Reads the installation's registry values and the configuration's [Options].

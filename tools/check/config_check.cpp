@@ -28,19 +28,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kOptions[] = "Options";
+constexpr const char* kOptions = kOptionsSection;
 constexpr char kItems[] = "Toolbar Items";
 constexpr char kSearchKey[] = "miSearch";
 constexpr char kTopLevel[] = "Toolbar";
-constexpr char kToolbarName[] = "Toolbar Name";
-constexpr char kCompanyName[] = "Company Name";
-constexpr char kHomePageUrl[] = "Home Page URL";
-constexpr char kContactEmail[] = "Contact E-Mail";
-constexpr char kFlashUrl[] = "Flash URL";
-constexpr char kSearchUrl[] = "Search URL";
-constexpr char kUpdatesUrl[] = "Updates URL";
-constexpr char kUpdateKey[] = "Update Key";
-constexpr char kConfigVersion[] = "Config Version";
+// The [Options] keys the toolbar reads, as its configuration layer names them.
+constexpr const char* kToolbarName = OptionName(Option::ToolbarName);
+constexpr const char* kCompanyName = OptionName(Option::CompanyName);
+constexpr const char* kHomePageUrl = OptionName(Option::HomePageUrl);
+constexpr const char* kContactEmail = OptionName(Option::ContactEmail);
+constexpr const char* kFlashUrl = OptionName(Option::FlashUrl);
+constexpr const char* kSearchUrl = OptionName(Option::SearchUrl);
+constexpr const char* kUpdatesUrl = OptionName(Option::UpdatesUrl);
+constexpr const char* kUpdateKey = OptionName(Option::UpdateKey);
+constexpr const char* kConfigVersion = OptionName(Option::ConfigVersion);
 constexpr int32_t kBannerWidth = 105;
 constexpr int32_t kBannerHeight = 22;
 constexpr int32_t kSpeedButtonTag = 111;
@@ -1027,9 +1028,11 @@ std::string Checker::Tree(const Build& build) const {
 }  // namespace
 
 const std::vector<std::string>& OptionKeys() {
-  static const std::vector<std::string> keys{kToolbarName,  kCompanyName, kHomePageUrl,
-                                             kContactEmail, kFlashUrl,    kSearchUrl,
-                                             kUpdatesUrl,   kUpdateKey,   kConfigVersion};
+  static const std::vector<std::string> keys = [] {
+    std::vector<std::string> names;
+    for (const OptionSpec& key : kOptionTable) names.emplace_back(key.name);
+    return names;
+  }();
   return keys;
 }
 
