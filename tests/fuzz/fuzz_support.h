@@ -24,8 +24,9 @@ inline void Check(bool condition, const char* what) {
 inline const std::string& ScratchDirectory(const char* stem) {
   static const std::string dir = [stem] {
     static std::string made;
-    for (const char* parent : {"/dev/shm/", "/tmp/"}) {
-      std::string candidate = std::string(parent) + stem + "_XXXXXX";
+    for (const std::string& parent :
+         {std::string("/dev/shm"), std::filesystem::temp_directory_path().string()}) {
+      std::string candidate = parent + "/" + stem + "_XXXXXX";
       if (mkdtemp(candidate.data())) {
         made = candidate;
         break;
