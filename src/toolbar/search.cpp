@@ -31,7 +31,9 @@ namespace {
 // The query as it goes into an address. In the query part of an address the
 // characters that would end the value or change its meaning are escaped, so
 // that "C++", "AT&T", "50%" or "#1" are searched for as typed; elsewhere only
-// blanks change.
+// blanks change. Control characters are escaped wherever the query goes: a
+// browser drops tabs and line breaks from an address, and a pasted query may
+// hold them.
 std::string EncodeQuery(const std::string& query, bool in_query_part) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string encoded;
@@ -40,8 +42,8 @@ std::string EncodeQuery(const std::string& query, bool in_query_part) {
     const auto byte = static_cast<unsigned char>(c);
     if (c == ' ') {
       encoded += '+';
-    } else if (in_query_part &&
-               (c == '%' || c == '&' || c == '+' || c == '#' || byte < 0x20 || byte == 0x7F)) {
+    } else if (byte < 0x20 || byte == 0x7F ||
+               (in_query_part && (c == '%' || c == '&' || c == '+' || c == '#'))) {
       encoded += '%';
       encoded += kHex[byte >> 4];
       encoded += kHex[byte & 0x0F];

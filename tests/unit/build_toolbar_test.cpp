@@ -527,6 +527,39 @@ TEST_F(SearchTypeRestore, NumbersOutsideTheRangeOrWithoutAnItemLeaveTheButtonAsC
   }
 }
 
+TEST_F(SearchTypeRestore, BothEndsOfTheRangeAreRestoredAndNothingBeyond) {
+  WriteConfig(
+      "[Toolbar Items]\r\nmiSearch=\r\nLowest=\r\nHighest=\r\nBeyond=\r\n"
+      "[miSearch]\r\nCaption=Find\r\nImageIndex=8\r\nParent=Toolbar\r\nCount=3\r\n"
+      "[Lowest]\r\nCaption=Lowest\r\nImageIndex=20\r\nTag=1\r\nGroupIndex=1\r\n"
+      "URL=http://low.example/?q=[SEARCH]\r\nParent=miSearch\r\n"
+      "[Highest]\r\nCaption=Highest\r\nImageIndex=21\r\nTag=30\r\nGroupIndex=1\r\n"
+      "URL=http://high.example/?q=[SEARCH]\r\nParent=miSearch\r\n"
+      "[Beyond]\r\nCaption=Beyond\r\nImageIndex=22\r\nTag=31\r\nGroupIndex=1\r\n"
+      "URL=http://beyond.example/?q=[SEARCH]\r\nParent=miSearch\r\n");
+  const struct {
+    const char* stored;
+    const char* restored;  // the item checked, none for the button as configured
+    int32_t image;
+    const char* url;
+  } cases[] = {
+      {"1", "Lowest", 20, "http://low.example/?q=[SEARCH]"},
+      {"30", "Highest", 21, "http://high.example/?q=[SEARCH]"},
+      {"31", nullptr, 8, kSearchUrl.c_str()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    StoreText("Search Type", c.stored);
+    Build();
+    for (const char* name : {"Lowest", "Highest", "Beyond"})
+      EXPECT_EQ(Item(name)->Checked(), c.restored && std::string(c.restored) == name) << name;
+    EXPECT_EQ(form->SearchItem->Caption, c.restored ? c.restored : "Find");
+    EXPECT_EQ(form->SearchItem->ImageIndex, c.image);
+    EXPECT_EQ(form->SearchItem->Tag, c.restored ? std::stoi(c.stored) : 0);
+    EXPECT_EQ(form->CurrentSearchURL, c.url);
+  }
+}
+
 TEST_F(SearchTypeRestore, MissingEmptyOrNonNumericValueSelectsTypeOne) {
   for (const char* stored : {"", "abc", "2x", " 2", "0x2", "2147483650"}) {
     SCOPED_TRACE(stored);

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "config/text_file.h"
+#include "fakes/forwarding_file_system.h"
+#include "platform/file_system.h"
 #include "toolbar_window_fixture.h"
 
 namespace pq {
@@ -122,6 +124,51 @@ TEST_F(HistoryTest, FailedWriteStopsTheSearchAndLosesNothing) {
   EXPECT_THAT(host->log, IsEmpty());
   EXPECT_THAT(view.search_list, ElementsAre("new", "old"));
   EXPECT_EQ(ReadFile(HistoryPath()), "old\r\n");
+}
+
+// Remembers the names of the files it was asked to create.
+class CreationRecordingFiles : public fakes::ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  FileWriteResult WriteNew(const std::string& path, std::string_view contents) override {
+    created.push_back(path);
+    return ForwardingFileSystem::WriteNew(path, contents);
+  }
+  std::vector<std::string> created;
+};
+
+TEST_F(HistoryTest, ScratchFilesLeftBesideTheHistoryByACrashDoNotStopTheSearch) {
+  const struct {
+    const char* what;
+    std::vector<std::string> left;  // scratch names taken, as suffixes of the history's
+    std::string used;               // the scratch name the write takes
+  } cases[] = {
+      {"the first scratch name", {".tmp"}, ".tmp2"},
+      {"the first two", {".tmp", ".tmp2"}, ".tmp3"},
+      {"only the second", {".tmp2"}, ".tmp"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile(HistoryPath(), "old\r\n");
+    for (const std::string& suffix : c.left) WriteFile(HistoryPath() + suffix, "left by a crash");
+    ui.shown.clear();
+    host->log.clear();
+    Open();
+    CreationRecordingFiles files(Files());
+    InstallFileSystem(&files);
+    Search("new");
+    InstallFileSystem(nullptr);
+    EXPECT_THAT(Messages(), IsEmpty());
+    EXPECT_EQ(host->log.size(), 1u) << "the search went on to its address";
+    EXPECT_EQ(ReadFile(HistoryPath()), "new\r\nold\r\n");
+    ASSERT_FALSE(files.created.empty());
+    EXPECT_EQ(files.created.back(), HistoryPath() + c.used);
+    EXPECT_FALSE(std::filesystem::exists(HistoryPath() + c.used)) << "moved onto the history";
+    for (const std::string& suffix : c.left) {
+      EXPECT_EQ(ReadFile(HistoryPath() + suffix), "left by a crash") << suffix;
+      std::filesystem::remove(HistoryPath() + suffix);
+    }
+  }
 }
 
 TEST_F(HistoryTest, UnreadableFileAtStartIsReportedAndTheWindowGoesOn) {

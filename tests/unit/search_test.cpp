@@ -41,6 +41,9 @@ TEST_F(SearchTest, QueryTakesThePlaceOfTheFirstPlaceholder) {
       {"http://s.example/[SEARCH]/all?x=1", "C++ & 50%", "http://s.example/C+++&+50%/all?x=1"},
       {"[SEARCH]", "a&b c#", "a&b+c#"},
       {"http://s.example/wiki/", "New York", "http://s.example/wiki/New+York"},
+      // Control characters are escaped wherever the query goes.
+      {"http://s.example/wiki/[SEARCH]", "line\nbreak\x7F\x01",
+       "http://s.example/wiki/line%0Abreak%7F%01"},
       // An empty query removes the placeholder; an empty template is the configured one.
       {"http://s.example/?q=[SEARCH]&x=1", "", "http://s.example/?q=&x=1"},
       {"", "fjord", "http://find.example/s?q=fjord"},

@@ -129,6 +129,8 @@ TEST(UpdateSignature, IsTheDerSignatureASigningToolWrites) {
        r31 + std::string(32, '\x22')},
       {"a 64-byte raw signature", kRawSignature, std::nullopt},
       {"a byte after it", kDerSignature + std::string(1, '\0'), std::nullopt},
+      {"a byte after s inside the sequence",
+       Hex("3047") + kDerSignature.substr(2) + std::string(1, '\0'), std::nullopt},
       {"cut short", kDerSignature.substr(0, kDerSignature.size() - 1), std::nullopt},
       {"a negative r", Hex("3006020180020101"), std::nullopt},
       {"a zero r", Hex("3006020100020101"), std::nullopt},
