@@ -21,10 +21,11 @@ class Win32UserInterface final : public UserInterface {
 
 // While it lives, what this thread shows modally through Win32UserInterface
 // belongs to `window`, a toolbar window, whose events are being handled. A
-// child window can own nothing: its dialogs are owned by its top-level
-// window, which keeps them in front and is disabled while they are open, and
-// they are ended when the toolbar window is destroyed (EndModalCallsOf), as
-// an owner's windows go with it. Scopes nest; the innermost counts.
+// child window owns no dialog of its own: the dialogs are owned by its
+// top-level window, which keeps them in front and is disabled while they are
+// open, and they are ended when the toolbar window is destroyed
+// (EndModalCallsOf), as an owner's windows go with it. Scopes nest; the
+// innermost counts.
 class DialogOwner {
  public:
   explicit DialogOwner(HWND window);
