@@ -85,7 +85,9 @@ void TToolbarForm::HideBand() {
     view_.ItemChanged(*miClose);
     return;
   }
-  HostBrowser->ShowBrowserBar(ToolbarConfig.BandClassId, false, 0);
+  // Closing the band frees the window, and the window's reference with it.
+  const HostBrowserRef browser = HostBrowser;
+  browser->ShowBrowserBar(ToolbarConfig.BandClassId, false, 0);
 }
 
 // --- speed buttons

@@ -43,6 +43,41 @@ constexpr const char* kFlashPlayerFiles[] = {
 
 }  // namespace
 
+// The platform's dialogs as the window shows them: each is a modal call of the
+// window's, which ends its handler when the window was destroyed meanwhile. A
+// file dialog fills a copy of the settings, which become the window's only
+// while it lives.
+class TToolbarForm::ModalDialogs final : public UserInterface {
+ public:
+  ModalDialogs(TToolbarForm& form, UserInterface& dialogs) : form_(form), dialogs_(dialogs) {}
+
+  int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t style) override {
+    return form_.Modal(
+        [&, &dialogs = dialogs_] { return dialogs.ShowMessageBox(text, caption, style); });
+  }
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& initial) override {
+    return form_.Modal(
+        [&, &dialogs = dialogs_] { return dialogs.InputBox(caption, prompt, initial); });
+  }
+  bool ExecuteFileDialog(FileDialogSettings& dialog) override {
+    FileDialogSettings shown = dialog;
+    const bool chosen =
+        form_.Modal([&, &dialogs = dialogs_] { return dialogs.ExecuteFileDialog(shown); });
+    dialog = std::move(shown);
+    return chosen;
+  }
+  void SetClipboardText(const std::string& text) override { dialogs_.SetClipboardText(text); }
+  std::optional<std::string> ClipboardText() override { return dialogs_.ClipboardText(); }
+  void ShowAboutBox(const AboutBoxContent& content) override {
+    form_.Modal([&, &dialogs = dialogs_] { dialogs.ShowAboutBox(content); });
+  }
+
+ private:
+  TToolbarForm& form_;
+  UserInterface& dialogs_;
+};
+
 bool IsFlashInstalled(Platform& platform) {
   const std::string windows = platform.desktop->WindowsDirectory();
   for (const char* file : kFlashPlayerFiles)
@@ -52,6 +87,10 @@ bool IsFlashInstalled(Platform& platform) {
 
 TToolbarForm::TToolbarForm(Platform& platform, ToolbarView& view)
     : platform_(platform), view_(view) {
+  if (platform_.ui) {
+    dialogs_ = std::make_unique<ModalDialogs>(*this, *platform_.ui);
+    platform_.ui = dialogs_.get();
+  }
   Dock = &CreateOther("TTBDock", "Dock");
   Toolbar = &CreateComponent<TTBToolbar>();
   Toolbar->SetName("Toolbar");
@@ -146,12 +185,19 @@ TToolbarForm::~TToolbarForm() = default;
 
 // --- events
 
-void TToolbarForm::Guarded(const std::function<void()>& handler) {
+bool TToolbarForm::Guarded(const std::function<void()>& handler) {
+  const std::weak_ptr<const void> alive = alive_;
   try {
     handler();
+  } catch (const WindowDestroyed&) {
+    return false;
   } catch (const std::exception& error) {
+    // A handler may also close the window without a dialog, as closing the
+    // band does; its error then has no window left to show it.
+    if (alive.expired()) return false;
     ShowException(error);
   }
+  return !alive.expired();
 }
 
 void TToolbarForm::ShowException(const std::exception& error) {
@@ -163,17 +209,15 @@ void TToolbarForm::ShowException(const std::exception& error) {
 }
 
 void TToolbarForm::FormCreate() {
-  try {
+  const bool lives = Guarded([&] {
     BuildToolbar();
     view_.SetCaption(ToolbarConfig.ToolbarName);
     StartFlashBanner();
     LoadHistory();
     RestoreSpeedButtons();
     StatusCaption.clear();
-  } catch (const std::exception& error) {
-    ShowException(error);
-  }
-  DisableUnreadyCommands();
+  });
+  if (lives) DisableUnreadyCommands();
 }
 
 void TToolbarForm::StartFlashBanner() {
@@ -234,10 +278,11 @@ void TToolbarForm::FormShow() {
 }
 
 void TToolbarForm::FormDestroy() {
-  Guarded([&] {
+  const bool lives = Guarded([&] {
     SaveSearchState();
     FlashBanner.reset();
   });
+  if (lives) alive_.reset();
 }
 
 bool TToolbarForm::FormCanResize(int32_t& new_width, int32_t&) {

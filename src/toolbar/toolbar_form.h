@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "platform/host_browser.h"
 #include "platform/platform.h"
 #include "platform/text.h"
+#include "platform/user_interface.h"
 #include "toolbar/toolbar_items.h"
 #include "toolbar/toolbar_view.h"
 
@@ -32,6 +34,12 @@ inline constexpr char kSpeedButtonPrefix[] = "SpeedBtn";
 // The caption of the window's questions.
 inline constexpr char kConfirmCaption[] = "Confirm";
 
+// Raised out of a modal call (a dialog, a popup menu) when the toolbar window
+// was destroyed while it was open: a modal loop runs the browser's messages,
+// and the browser may close the band meanwhile. Not an error: the handler that
+// made the call ends there, and nothing touches the window again.
+struct WindowDestroyed {};
+
 // Where an address template takes the query: the first "[SEARCH]", its
 // letters in any case; npos when there is none.
 size_t FindSearchPlaceholder(const std::string& url_template);
@@ -46,7 +54,8 @@ class TToolbarForm {
   TToolbarForm& operator=(const TToolbarForm&) = delete;
 
   // --- Events, as the view reports them. An error inside one is shown in the
-  // error box and the window stays usable.
+  // error box and the window stays usable. An event may destroy the window:
+  // the view touches nothing of it after one.
 
   // The start-up steps: construction, caption, the animated banner, the
   // search history, the speed buttons. An error ends the remaining steps, not
@@ -54,7 +63,8 @@ class TToolbarForm {
   void FormCreate();
   // Keeps the registry's "Date" current.
   void FormShow();
-  // Saves the search type and the search text.
+  // Saves the search type and the search text. Handlers still waiting on a
+  // modal call of the window end once it returns.
   void FormDestroy();
   // Whether the window may take a new size; may change the width.
   bool FormCanResize(int32_t& new_width, int32_t& new_height);
@@ -111,6 +121,25 @@ class TToolbarForm {
   void RestoreSpeedButton(const std::string& name, const std::string& address);
   // Asks the hosting browser to close the toolbar.
   void HideBand();
+
+  // Runs a modal call made for the window (a dialog, a popup menu of the
+  // view) and returns its result; raises WindowDestroyed when the window was
+  // destroyed before the call returned. Every modal call of the window goes
+  // through here: the dialogs of the platform's user interface as the window
+  // uses it, and the view's menus.
+  template <typename Call>
+  auto Modal(Call&& call) -> decltype(call()) {
+    // Once the call returns, only what is on the stack may be looked at.
+    const std::weak_ptr<const void> alive = alive_;
+    if constexpr (std::is_void_v<decltype(call())>) {
+      call();
+      if (alive.expired()) throw WindowDestroyed();
+    } else {
+      auto result = call();
+      if (alive.expired()) throw WindowDestroyed();
+      return result;
+    }
+  }
 
   // --- Components
 
@@ -194,8 +223,12 @@ class TToolbarForm {
   const TStringList& SearchList() const { return search_list_; }
 
  private:
-  // Runs an event's handler; an error it raises is shown.
-  void Guarded(const std::function<void()>& handler);
+  class ModalDialogs;
+
+  // Runs an event's handler; an error it raises is shown while the window
+  // lives. False when the window was destroyed meanwhile: the caller returns
+  // at once.
+  bool Guarded(const std::function<void()>& handler);
   void ShowException(const std::exception& error);
   void Dispatch(TClickHandler handler, TComponent& sender);
 
@@ -224,7 +257,11 @@ class TToolbarForm {
                        int32_t image, TClickHandler handler);
   TTBSeparatorItem& AddMenuSeparator(TTBPopupMenu& menu, const std::string& name);
 
-  Platform& platform_;
+  // Expires when the window is destroyed; Modal and Guarded watch it.
+  std::shared_ptr<const void> alive_ = std::make_shared<int>(0);
+  // The platform as the window uses it: its dialogs go through Modal.
+  Platform platform_;
+  std::unique_ptr<UserInterface> dialogs_;
   ToolbarView& view_;
   std::vector<std::unique_ptr<TComponent>> components_;
   // Names compared as FindComponent compares them; unnamed components are

@@ -148,7 +148,10 @@ ToolbarWindow::ToolbarWindow(HWND parent, Platform& platform) : platform_(platfo
     font_ = MessageFont(dpi_);
     CreateControls();
     form_ = std::make_unique<TToolbarForm>(platform_, *this);
-    form_->FormCreate();
+    {
+      const DialogOwner owner(window_);
+      form_->FormCreate();
+    }
     ShowItems();
     SetWindowPos(window_, nullptr, 0, 0, parent_area.right, IdealHeight(),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -206,13 +209,17 @@ void ToolbarWindow::CreateControls() {
   SetWindowSubclass(toolbar_, &ToolbarWindow::ToolbarProc, kToolbarSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
 
-  banner_ =
-      std::make_unique<BannerArea>(toolbar_, SIZE{Scale(kBannerArea.cx), Scale(kBannerArea.cy)},
-                                   SIZE{Scale(kBannerPicture.cx), Scale(kBannerPicture.cy)},
-                                   [this] { form_->Click(*form_->Image); });
+  banner_ = std::make_unique<BannerArea>(
+      toolbar_, SIZE{Scale(kBannerArea.cx), Scale(kBannerArea.cy)},
+      SIZE{Scale(kBannerPicture.cx), Scale(kBannerPicture.cy)},
+      [this] { RunEvent(window_, [&] { form_->Click(*form_->Image); }); });
   SearchBox::Events events;
-  events.key_press = [this](char& key) { form_->SearchBoxKeyPress(key); };
-  events.context_menu = [this](POINT at) { ShowContextMenu(search_->Handle(), at); };
+  events.key_press = [this](char& key) {
+    RunEvent(window_, [&] { form_->SearchBoxKeyPress(key); });
+  };
+  events.context_menu = [this](POINT at) {
+    RunEvent(window_, [&] { ShowContextMenu(search_->Handle(), at); });
+  };
   search_ = std::make_unique<SearchBox>(toolbar_, Scale(kSearchBoxWidth), kSearchListEntries,
                                         font_.get(), std::move(events));
 
@@ -368,8 +375,13 @@ LRESULT CALLBACK ToolbarWindow::WindowProc(HWND window, UINT message, WPARAM wpa
     --window_count_;
     return DefWindowProcA(window, message, wparam, lparam);
   }
+  const DialogOwner owner(window);
   try {
     return self->OnMessage(message, wparam, lparam);
+  } catch (const WindowDestroyed&) {
+    // The window went while a menu of it was open; so did what the message
+    // was about.
+    return 0;
   } catch (...) {
     // Nothing may leave a window procedure. The behaviour's handlers show
     // their own errors; what fails here is drawing or a menu the system
@@ -406,6 +418,9 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     }
     case WM_DESTROY:
+      // The window's menus and dialogs go with it, as owned windows go with
+      // their owner, before its behaviour learns that it is gone.
+      EndModalCallsOf(window_);
       RunClosingSteps();
       break;
     case WM_COMMAND:
@@ -471,6 +486,7 @@ LRESULT CALLBACK ToolbarWindow::ToolbarProc(HWND window, UINT message, WPARAM wp
     RemoveWindowSubclass(window, &ToolbarWindow::ToolbarProc, kToolbarSubclass);
   } else if (message == WM_MOUSEMOVE) {
     auto* owner = reinterpret_cast<ToolbarWindow*>(self);
+    const DialogOwner dialogs(owner->window_);
     try {
       // The key and button state as the system reports it (MK_ flags).
       if (owner->form_)
@@ -484,6 +500,14 @@ LRESULT CALLBACK ToolbarWindow::ToolbarProc(HWND window, UINT message, WPARAM wp
 }
 
 // --- what the user does
+
+void ToolbarWindow::RunEvent(HWND window, const std::function<void()>& event) {
+  const DialogOwner owner(window);
+  try {
+    event();
+  } catch (const WindowDestroyed&) {
+  }
+}
 
 TTBCustomItem* ToolbarWindow::ItemOfCommand(int command) const {
   const int index = command - kFirstCommand;
@@ -508,7 +532,7 @@ void ToolbarWindow::ShowButtonMenu(int command) {
   const RECT place = ScreenRect(toolbar_, button);
   const ItemMenu menu(item->Items());
   SendMessageA(toolbar_, TB_PRESSBUTTON, static_cast<WPARAM>(command), TRUE);
-  TTBCustomItem* chosen = menu.Track(window_, {place.left, place.bottom}, &place);
+  TTBCustomItem* chosen = TrackMenu(menu, {place.left, place.bottom}, &place);
   if (toolbar_) SendMessageA(toolbar_, TB_PRESSBUTTON, static_cast<WPARAM>(command), FALSE);
   Chosen(chosen);
 }
@@ -526,7 +550,7 @@ void ToolbarWindow::ShowChevronMenu(const RECT& chevron) {
   const RECT place = ScreenRect(rebar_, chevron);
   const ItemMenu menu(hidden);
   // The chevron is at the dock's right end: the menu opens leftwards.
-  Chosen(menu.Track(window_, {place.right, place.bottom}, &place, true));
+  Chosen(TrackMenu(menu, {place.right, place.bottom}, &place, true));
 }
 
 void ToolbarWindow::ShowContextMenu(HWND target, POINT at) {
@@ -541,7 +565,15 @@ void ToolbarWindow::ShowContextMenu(HWND target, POINT at) {
     at = {area.left, in_search_box ? area.bottom : area.top};
   }
   const ItemMenu menu(popup.Items.Items());
-  Chosen(menu.Track(window_, at, nullptr));
+  Chosen(TrackMenu(menu, at, nullptr));
+}
+
+TTBCustomItem* ToolbarWindow::TrackMenu(const ItemMenu& menu, POINT at, const RECT* keep_clear,
+                                        bool right_aligned) {
+  return form_->Modal([&, window = window_] {
+    const ModalCall call(ModalCall::Kind::Menu);
+    return menu.Track(window, at, keep_clear, right_aligned);
+  });
 }
 
 void ToolbarWindow::Chosen(TTBCustomItem* item) {

@@ -14,6 +14,7 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -27,11 +28,14 @@
 #include "win32/banner_area.h"
 #include "win32/search_box.h"
 #include "win32/unique_handle.h"
+#include "win32/win32_user_interface.h"
 #include "win32/window_metrics.h"
 
 namespace pq::win32 {
 
 using unique_himagelist = unique_handle<HIMAGELIST, &ImageList_Destroy>;
+
+class ItemMenu;
 
 class ToolbarWindow final : public ToolbarView {
  public:
@@ -63,9 +67,10 @@ class ToolbarWindow final : public ToolbarView {
   HWND BannerAreaWindow() const { return banner_ ? banner_->Handle() : nullptr; }
   HWND BannerPictureControl() const { return banner_ ? banner_->Picture() : nullptr; }
 
-  // Windows of this kind that exist in the process: the module that holds
-  // their code must stay loaded while there is one.
-  static long WindowCount() { return window_count_.load(); }
+  // Windows of this kind that exist in the process, and modal loops under
+  // way, which may outlast the window they were opened for: the module that
+  // holds their code must stay loaded while there is one.
+  static long WindowCount() { return window_count_.load() + ModalCallsUnderWay(); }
   // Unregisters the window classes, which succeeds only once no window of
   // them is left; for the module's unloading.
   static void UnregisterWindowClasses();
@@ -107,12 +112,22 @@ class ToolbarWindow final : public ToolbarView {
   HWND ControlWindow(const TTBCustomItem& item) const;
   BYTE ButtonState(const TTBCustomItem& item) const;
 
+  // Runs what the user did through a control, on behalf of the window: the
+  // dialogs it shows are the window's. The event may close the window, so
+  // nothing of it is touched afterwards.
+  static void RunEvent(HWND window, const std::function<void()>& event);
+
   // What the user does. Each ends in the window's behaviour, which may close
   // the window: nothing touches the window after it.
   void ButtonClicked(int command);
   void ShowButtonMenu(int command);
   void ShowChevronMenu(const RECT& chevron);
   void ShowContextMenu(HWND target, POINT at);
+  // Shows a menu and returns the item chosen, or null. Its loop runs the
+  // browser's messages: a window destroyed meanwhile takes the menu with it,
+  // and the call raises WindowDestroyed.
+  TTBCustomItem* TrackMenu(const ItemMenu& menu, POINT at, const RECT* keep_clear,
+                           bool right_aligned = false);
   void Chosen(TTBCustomItem* item);
 
   Platform& platform_;

@@ -4,6 +4,7 @@
 // after windows.h, which it needs
 #include <commdlg.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "platform/error.h"
@@ -36,11 +37,69 @@ class OpenClipboardScope {
   bool open_ = false;
 };
 
+// The thread's innermost scope and modal call; each lives on the stack of
+// the code that opened it, so that the innermost is always the last opened.
+thread_local const DialogOwner* innermost_owner = nullptr;
+thread_local ModalCall* innermost_call = nullptr;
+std::atomic<long> calls_under_way{0};
+
 }  // namespace
+
+DialogOwner::DialogOwner(HWND window) : window_(window), outer_(innermost_owner) {
+  innermost_owner = this;
+}
+
+DialogOwner::~DialogOwner() { innermost_owner = outer_; }
+
+HWND DialogOwner::Current() { return innermost_owner ? innermost_owner->window_ : nullptr; }
+
+ModalCall::ModalCall(Kind kind, INT_PTR cancelled)
+    : kind_(kind),
+      cancelled_(cancelled),
+      toolbar_(DialogOwner::Current()),
+      owner_(toolbar_ ? GetAncestor(toolbar_, GA_ROOT) : GetActiveWindow()),
+      outer_(innermost_call) {
+  innermost_call = this;
+  ++calls_under_way;
+  // The dialog's window is the first top-level window its call makes with
+  // the owner it was given: seen as it is made, it can be ended with the
+  // toolbar window. Menus are ended without their window.
+  if (kind_ == Kind::Dialog && toolbar_)
+    hook_ = SetWindowsHookExA(WH_CBT, &ModalCall::WatchCreation, nullptr, GetCurrentThreadId());
+}
+
+ModalCall::~ModalCall() {
+  if (hook_) UnhookWindowsHookEx(hook_);
+  --calls_under_way;
+  innermost_call = outer_;
+}
+
+LRESULT CALLBACK ModalCall::WatchCreation(int code, WPARAM wparam, LPARAM lparam) {
+  ModalCall* call = innermost_call;
+  if (code == HCBT_CREATEWND && call && call->hook_ && !call->dialog_) {
+    const CREATESTRUCTA& made = *reinterpret_cast<const CBT_CREATEWNDA*>(lparam)->lpcs;
+    if (!(made.style & WS_CHILD) && made.hwndParent == call->owner_)
+      call->dialog_ = reinterpret_cast<HWND>(wparam);
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+void EndModalCallsOf(HWND window) {
+  for (ModalCall* call = innermost_call; call; call = call->outer_) {
+    if (!window || call->toolbar_ != window) continue;
+    if (call->kind_ == ModalCall::Kind::Menu)
+      EndMenu();
+    else if (call->dialog_ && IsWindow(call->dialog_))
+      EndDialog(call->dialog_, call->cancelled_);
+  }
+}
+
+long ModalCallsUnderWay() { return calls_under_way.load(); }
 
 int Win32UserInterface::ShowMessageBox(const std::string& text, const std::string& caption,
                                        uint32_t style) {
-  return MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(), style);
+  const ModalCall call(ModalCall::Kind::Dialog, IDCANCEL);
+  return MessageBoxA(call.Owner(), text.c_str(), caption.c_str(), style);
 }
 
 bool Win32UserInterface::ExecuteFileDialog(FileDialogSettings& dialog) {
@@ -55,9 +114,11 @@ bool Win32UserInterface::ExecuteFileDialog(FileDialogSettings& dialog) {
   const std::string extension = !dialog.DefaultExt.empty() && dialog.DefaultExt[0] == '.'
                                     ? dialog.DefaultExt.substr(1)
                                     : dialog.DefaultExt;
+  // Ended with its window, the dialog answers as when cancelled.
+  const ModalCall call(ModalCall::Kind::Dialog, FALSE);
   OPENFILENAMEA settings{};
   settings.lStructSize = sizeof settings;
-  settings.hwndOwner = GetActiveWindow();
+  settings.hwndOwner = call.Owner();
   settings.lpstrFilter = filter.c_str();
   settings.nFilterIndex = 1;
   settings.lpstrFile = file.data();
@@ -103,11 +164,13 @@ std::optional<std::string> Win32UserInterface::ClipboardText() {
 
 std::string Win32UserInterface::InputBox(const std::string& caption, const std::string& prompt,
                                          const std::string& initial) {
-  return ShowInputBox(GetActiveWindow(), caption, prompt, initial);
+  const ModalCall call(ModalCall::Kind::Dialog, IDCANCEL);
+  return ShowInputBox(call.Owner(), caption, prompt, initial);
 }
 
 void Win32UserInterface::ShowAboutBox(const AboutBoxContent& content) {
-  ShowAboutWindow(GetActiveWindow(), content);
+  const ModalCall call(ModalCall::Kind::Dialog, IDCANCEL);
+  ShowAboutWindow(call.Owner(), content);
 }
 
 }  // namespace pq::win32

@@ -1,6 +1,8 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/user_interface.h"
@@ -18,16 +20,20 @@ class FakeUserInterface : public UserInterface {
  public:
   int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t style) override {
     shown.push_back({text, caption, style});
+    WhileOpen();
     return answer;
   }
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& initial) override {
     input_boxes.push_back({prompt, caption, 0});
     input_initials.push_back(initial);
-    return input_answer ? *input_answer : initial;
+    const std::string typed = input_answer ? *input_answer : initial;
+    WhileOpen();
+    return typed;
   }
   bool ExecuteFileDialog(FileDialogSettings& dialog) override {
     dialogs.push_back(dialog);
+    WhileOpen();
     if (!chosen_file) return false;
     dialog.FileName = *chosen_file;
     return true;
@@ -37,6 +43,7 @@ class FakeUserInterface : public UserInterface {
   void ShowAboutBox(const AboutBoxContent& content) override {
     about_boxes.push_back(content);
     if (click_about_link && content.LinkClick) content.LinkClick();
+    WhileOpen();
   }
 
   // The arrangement.
@@ -45,6 +52,9 @@ class FakeUserInterface : public UserInterface {
   std::optional<std::string> chosen_file;   // none: file dialogs are cancelled
   std::optional<std::string> clipboard;     // none: no text on the clipboard
   bool click_about_link = false;
+  // Runs while a dialog is open, once, as the browser's messages run in its
+  // modal loop: it may close the window that showed the dialog.
+  std::function<void()> while_open;
 
   // The record.
   std::vector<ShownMessage> shown;
@@ -52,6 +62,11 @@ class FakeUserInterface : public UserInterface {
   std::vector<std::string> input_initials;
   std::vector<FileDialogSettings> dialogs;  // as each was shown
   std::vector<AboutBoxContent> about_boxes;
+
+ private:
+  void WhileOpen() {
+    if (auto run = std::exchange(while_open, nullptr)) run();
+  }
 };
 
 }  // namespace pq::fakes
