@@ -1,12 +1,12 @@
 #include "win32/toolbar_window.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "platform/error.h"
+#include "toolbar/icon_scaling.h"
 #include "win32/flash_player_control.h"
 #include "win32/item_menu.h"
 #include "win32/resource_ids.h"
@@ -32,21 +32,23 @@ constexpr int kButtonPaddingY = 6;
 constexpr int kImageSize = 16;
 constexpr int kImageCount = 144;
 
-// One pixel of a 32-bit picture: blue, green, red, alpha.
-struct Pixel {
-  uint8_t b, g, r, a;
-};
-
-// The strip with each image scaled to `size`, sampled bilinearly within its
-// own square so that no image bleeds into the next; colours are weighted by
-// their opacity so that transparent edges keep no dark fringe. Null when the
-// strip is not the 32-bit picture it should be.
+// The strip with each image scaled to `size`; null when the strip is not the
+// 32-bit picture it should be.
 HBITMAP ScaledStrip(HBITMAP strip, int size) {
   DIBSECTION source{};
   if (GetObjectA(strip, sizeof source, &source) != sizeof source || !source.dsBm.bmBits ||
       source.dsBm.bmBitsPixel != 32 || source.dsBm.bmHeight != kImageSize)
     return nullptr;
   const int images = source.dsBm.bmWidth / kImageSize;
+  const int row = source.dsBm.bmWidth;
+  // The strip is stored bottom-up: its first row in memory is the picture's last.
+  const auto* from = static_cast<const Pixel*>(source.dsBm.bmBits);
+  std::vector<Pixel> top_down(static_cast<size_t>(row) * kImageSize);
+  for (int y = 0; y < kImageSize; ++y)
+    std::copy_n(from + static_cast<size_t>(kImageSize - 1 - y) * row, images * kImageSize,
+                top_down.begin() + static_cast<ptrdiff_t>(y) * images * kImageSize);
+  const std::vector<Pixel> scaled = ScaleIconStrip(top_down, images, kImageSize, size);
+
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = images * size;
@@ -55,40 +57,10 @@ HBITMAP ScaledStrip(HBITMAP strip, int size) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP scaled = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!scaled) return nullptr;
-  const auto* from = static_cast<const Pixel*>(source.dsBm.bmBits);
-  auto* to = static_cast<Pixel*>(bits);
-  // The strip is stored bottom-up: its first row in memory is the picture's last.
-  auto at = [&](int image, int x, int y) -> const Pixel& {
-    x = std::clamp(x, 0, kImageSize - 1);
-    y = std::clamp(y, 0, kImageSize - 1);
-    return from[(kImageSize - 1 - y) * source.dsBm.bmWidth + image * kImageSize + x];
-  };
-  for (int image = 0; image < images; ++image)
-    for (int y = 0; y < size; ++y)
-      for (int x = 0; x < size; ++x) {
-        const double fx = (x + 0.5) * kImageSize / size - 0.5;
-        const double fy = (y + 0.5) * kImageSize / size - 0.5;
-        const int x0 = static_cast<int>(std::floor(fx)), y0 = static_cast<int>(std::floor(fy));
-        const double wx = fx - x0, wy = fy - y0;
-        double r = 0, g = 0, b = 0, a = 0;
-        for (int dy = 0; dy <= 1; ++dy)
-          for (int dx = 0; dx <= 1; ++dx) {
-            const Pixel& p = at(image, x0 + dx, y0 + dy);
-            const double weight = (dx ? wx : 1 - wx) * (dy ? wy : 1 - wy) * p.a;
-            r += weight * p.r;
-            g += weight * p.g;
-            b += weight * p.b;
-            a += weight;
-          }
-        Pixel& out = to[y * images * size + image * size + x];
-        out.a = static_cast<uint8_t>(std::lround(a));
-        out.r = a > 0 ? static_cast<uint8_t>(std::lround(r / a)) : 0;
-        out.g = a > 0 ? static_cast<uint8_t>(std::lround(g / a)) : 0;
-        out.b = a > 0 ? static_cast<uint8_t>(std::lround(b / a)) : 0;
-      }
-  return scaled;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap) return nullptr;
+  std::copy(scaled.begin(), scaled.end(), static_cast<Pixel*>(bits));
+  return bitmap;
 }
 
 // The image list at the window's resolution: the 16-pixel images as they
