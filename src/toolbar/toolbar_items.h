@@ -69,6 +69,12 @@ bool IsValidIdent(const std::string& name);
 
 enum class TTBItemKind { Plain, Submenu, Separator, Control, Root };
 
+// How deep configured items may nest: an item on the toolbar's top level
+// stands at level 1, an entry of its submenu at level 2. Each level is a menu
+// opened from the one above, so no one uses nearly as many, and the bound
+// keeps every walk through the items short whatever a file holds.
+inline constexpr int kMaxItemDepth = 32;
+
 enum TTBDisplayMode { nbdmDefault, nbdmImageAndText };
 
 enum TTBItemOption : unsigned {
@@ -90,7 +96,9 @@ class TTBItemOptions {
 class TTBCustomItem : public TComponent {
  public:
   TTBCustomItem(TToolbarForm* owner, std::string class_name, TTBItemKind kind)
-      : TComponent(owner, std::move(class_name)), kind_(kind) {}
+      : TComponent(owner, std::move(class_name)),
+        kind_(kind),
+        level_(kind == TTBItemKind::Root ? 0 : 1) {}
 
   TTBItemKind Kind() const { return kind_; }
 
@@ -113,13 +121,18 @@ class TTBCustomItem : public TComponent {
   void SetChecked(bool checked);
 
   // Appends an item as the last child. Raises Error for an item that already
-  // has a parent, and for this item itself or one of its ancestors.
+  // has a parent, and for this item itself or one of its ancestors. Costs the
+  // same at any depth for an item that holds nothing yet.
   void Add(TTBCustomItem& child);
   const std::vector<TTBCustomItem*>& Items() const { return children_; }
   TTBCustomItem* Parent() const { return parent_; }
+  // 0 for a top level; 1 for an item on one and for an item placed nowhere;
+  // one more for each submenu further down.
+  int Level() const { return level_; }
 
  private:
   TTBItemKind kind_;
+  int level_;
   bool checked_ = false;
   TTBCustomItem* parent_ = nullptr;
   std::vector<TTBCustomItem*> children_;
