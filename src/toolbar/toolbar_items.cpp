@@ -35,29 +35,17 @@ void TTBCustomItem::SetChecked(bool checked) {
 
 void TTBCustomItem::Add(TTBCustomItem& child) {
   if (child.parent_) throw Error("The item " + child.Name() + " is placed already");
-  // Only an item that holds others can be an ancestor of this one: the way up
-  // is walked for such an item alone, never for the new one construction adds.
-  bool holds_itself = &child == this;
-  for (const TTBCustomItem* up = child.children_.empty() ? nullptr : parent_; up && !holds_itself;
-       up = up->parent_)
-    holds_itself = up == &child;
-  if (holds_itself) throw Error("The item " + child.Name() + " cannot hold itself");
+  for (const TTBCustomItem* up = this; up; up = up->parent_)
+    if (up == &child) throw Error("The item " + child.Name() + " cannot hold itself");
   child.parent_ = this;
   children_.push_back(&child);
+}
 
-  // What the child holds moves down with it; walked without recursion, since
-  // such a subtree may be as deep as anyone made it.
-  child.level_ = level_ + 1;
-  if (child.children_.empty()) return;
-  std::vector<TTBCustomItem*> pending{&child};
-  while (!pending.empty()) {
-    TTBCustomItem* item = pending.back();
-    pending.pop_back();
-    for (TTBCustomItem* held : item->children_) {
-      held->level_ = item->level_ + 1;
-      pending.push_back(held);
-    }
-  }
+int TTBCustomItem::Level() const {
+  int level = 0;
+  for (const TTBCustomItem* up = this; up && up->kind_ != TTBItemKind::Root; up = up->parent_)
+    ++level;
+  return level;
 }
 
 }  // namespace pq

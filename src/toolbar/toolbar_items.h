@@ -96,9 +96,7 @@ class TTBItemOptions {
 class TTBCustomItem : public TComponent {
  public:
   TTBCustomItem(TToolbarForm* owner, std::string class_name, TTBItemKind kind)
-      : TComponent(owner, std::move(class_name)),
-        kind_(kind),
-        level_(kind == TTBItemKind::Root ? 0 : 1) {}
+      : TComponent(owner, std::move(class_name)), kind_(kind) {}
 
   TTBItemKind Kind() const { return kind_; }
 
@@ -121,18 +119,16 @@ class TTBCustomItem : public TComponent {
   void SetChecked(bool checked);
 
   // Appends an item as the last child. Raises Error for an item that already
-  // has a parent, and for this item itself or one of its ancestors. Costs the
-  // same at any depth for an item that holds nothing yet.
+  // has a parent, and for this item itself or one of its ancestors.
   void Add(TTBCustomItem& child);
   const std::vector<TTBCustomItem*>& Items() const { return children_; }
   TTBCustomItem* Parent() const { return parent_; }
   // 0 for a top level; 1 for an item on one and for an item placed nowhere;
-  // one more for each submenu further down.
-  int Level() const { return level_; }
+  // one more for each submenu further down. Walks up the tree.
+  int Level() const;
 
  private:
   TTBItemKind kind_;
-  int level_;
   bool checked_ = false;
   TTBCustomItem* parent_ = nullptr;
   std::vector<TTBCustomItem*> children_;

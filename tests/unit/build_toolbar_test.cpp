@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 
 #include "config/band_identity.h"
 #include "config/toolbar_config.h"
@@ -406,120 +405,91 @@ TEST_F(BuildToolbarTest, DefaultSearchButtonNeedsItsNameFree) {
 // ---------------------------------------------------------------------------
 // How deep items nest
 
-struct NestedEntry {
+struct Nested {
   std::string key, parent;
   int level;              // 0: not built
   std::string name = "";  // the section's "Name", when it has one
 };
 
-// `count` submenus, each inside the one before, the first with `parent`;
-// their levels count on from `level`, and stop at the limit.
-std::vector<NestedEntry> Chain(const std::string& prefix, int count, const std::string& parent,
-                               int level = 1) {
-  std::vector<NestedEntry> entries;
-  for (int i = 0; i < count; ++i) {
-    const int at = level + i;
-    entries.push_back({prefix + std::to_string(i) + "SubMenu", i == 0 ? parent : entries.back().key,
-                       at <= kMaxItemDepth ? at : 0});
-  }
+// `count` submenus, each inside the one before, the first under `parent`;
+// then `more`.
+std::vector<Nested> Chain(const std::string& prefix, int count, const std::string& parent,
+                          std::vector<Nested> more = {}) {
+  std::vector<Nested> entries;
+  for (int i = 0; i < count; ++i)
+    entries.push_back({prefix + std::to_string(i) + "SubMenu", i ? entries.back().key : parent,
+                       i < kMaxItemDepth ? i + 1 : 0});
+  entries.insert(entries.end(), more.begin(), more.end());
   return entries;
 }
 
-std::vector<NestedEntry> Joined(std::vector<std::vector<NestedEntry>> parts) {
-  std::vector<NestedEntry> all;
-  for (auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
-// `count` plain items under `parent`, all at `level`.
-std::vector<NestedEntry> Fan(const std::string& prefix, int count, const std::string& parent,
-                             int level) {
-  std::vector<NestedEntry> entries;
+// `count` items side by side under `parent`.
+std::vector<Nested> Fan(const std::string& prefix, int count, const std::string& parent,
+                        int level) {
+  std::vector<Nested> entries;
   for (int i = 0; i < count; ++i) entries.push_back({prefix + std::to_string(i), parent, level});
   return entries;
 }
 
-struct NestingCase {
-  const char* name;
-  std::vector<NestedEntry> entries;
-};
-
-void PrintTo(const NestingCase& c, std::ostream* out) { *out << c.name; }
-
-class Nesting : public BuildToolbarTest, public ::testing::WithParamInterface<NestingCase> {};
-
-TEST_P(Nesting, ItemsBelowTheLimitAndWhatHangsFromThemAreNotBuilt) {
-  const std::vector<NestedEntry>& entries = GetParam().entries;
-  std::string list = "[Toolbar Items]\r\n", sections;
-  for (const NestedEntry& e : entries) {
-    list += e.key + "=\r\n";
-    sections += "[" + e.key + "]\r\nParent=" + e.parent + "\r\nURL=http://x.example/\r\n" +
-                (e.name.empty() ? "" : "Name=" + e.name + "\r\n");
-  }
-  WriteConfig(list + sections);
-  Build();
-
-  std::vector<int> left_out;
-  std::map<std::string, int> named;
-  for (const NestedEntry& e : entries) ++named[e.name.empty() ? e.key : e.name];
-  size_t built = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const NestedEntry& e = entries[i];
-    SCOPED_TRACE(e.key);
-    const std::string name = e.name.empty() ? e.key : e.name;
-    TTBCustomItem* item = Item(name);
-    if (e.level == 0) {
-      left_out.push_back(static_cast<int>(i));
-      if (named[name] == 1) {
-        EXPECT_EQ(item, nullptr);
-      }
-      continue;
+TEST_F(BuildToolbarTest, ItemsBelowTheDeepestLevelAndWhatHangsFromThemAreNotBuilt) {
+  std::vector<Nested> wide = Fan("Wide", 300, "L30SubMenu", 32),
+                      under = Fan("Under", 300, "Wide7", 0);
+  wide.insert(wide.end(), under.begin(), under.end());
+  const struct {
+    const char* name;
+    std::vector<Nested> entries;
+  } cases[] = {
+      {"32 levels", Chain("L", 32, "Toolbar")},
+      {"33 levels", Chain("L", 33, "Toolbar")},
+      // What names a left-out item as its Parent, in any letter case, is left
+      // out too, however long the chain; a sibling above the limit is built.
+      {"below the limit",
+       Chain("L", 40, "Toolbar", {{"Sibling", "L30SubMenu", 32}, {"Cased", "l32submenu", 0}})},
+      // A tree that is never shown counts its levels from its own top.
+      {"placed nowhere", Chain("N", 34, "Nowhere")},
+      // A left-out item takes no name: a later item may have it.
+      {"name of a left-out item", Chain("L", 32, "Toolbar",
+                                        {{"Deep", "L31SubMenu", 0, "Taken"},
+                                         {"Later", "Toolbar", 1, "Taken"},
+                                         {"Below", "Taken", 2}})},
+      // The first finds no parent yet; an item cannot hold itself.
+      {"a cycle",
+       {{"ASubMenu", "BSubMenu", 1},
+        {"BSubMenu", "ASubMenu", 2},
+        {"SelfSubMenu", "SelfSubMenu", 1}}},
+      {"a wide tree", Chain("L", 31, "Toolbar", wide)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string list = "[Toolbar Items]\r\n", sections;
+    for (const Nested& e : c.entries) {
+      list += e.key + "=\r\n";
+      sections += "[" + e.key + "]\r\nParent=" + e.parent + "\r\n" +
+                  (e.name.empty() ? "" : "Name=" + e.name + "\r\n");
     }
-    ++built;
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->Level(), e.level);
-    const TTBCustomItem* parent = e.parent == "Toolbar" ? &form->Toolbar->Items
-                                  : e.level == 1        ? nullptr  // placed nowhere
-                                                        : Item(e.parent);
-    EXPECT_EQ(item->Parent(), parent);
-  }
-  EXPECT_EQ(form->LeftOutEntries, left_out);
-  // Nothing else was made: the window's own components, the items built,
-  // and the search button when none is listed.
-  const size_t own = TToolbarForm(platform, view).ComponentCount();
-  EXPECT_EQ(form->ComponentCount(), own + built + (named.count("miSearch") ? 0 : 1));
-  ASSERT_NE(form->SearchItem, nullptr) << "construction went on to its end";
-}
+    WriteConfig(list + sections);
+    Build();
 
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Levels, Nesting, ::testing::Values(
-    NestingCase{"ThirtyTwoLevelsAreBuilt", Chain("L", 32, "Toolbar")},
-    NestingCase{"TheThirtyThirdIsNot", Chain("L", 33, "Toolbar")},
-    // Whatever names a left-out item as its Parent, in any letter case, is
-    // left out too, however long the chain below it; a sibling above the
-    // limit is built.
-    NestingCase{"WhatHangsBelowTheLimitIsNotBuilt", Joined({
-        Chain("L", 40, "Toolbar"),
-        {{"Sibling", "L30SubMenu", 32}, {"Cased", "l32submenu", 0}, {"Beside", "Toolbar", 1}}})},
-    // A tree that is never shown counts its levels from its own top.
-    NestingCase{"ATreePlacedNowhereHasTheSameLimit", Chain("N", 34, "Nowhere")},
-    NestingCase{"ATreeUnderTheSearchButtonToo", Joined({
-        {{"miSearch", "Toolbar", 1}}, Chain("S", 33, "miSearch", 2)})},
-    // A left-out item takes no name: a later item may have it, and what
-    // names it then goes there.
-    NestingCase{"ALeftOutItemTakesNoName", Joined({
-        Chain("L", 32, "Toolbar"), {{"Deep", "L31SubMenu", 0, "Taken"},
-                                    {"Later", "Toolbar", 1, "Taken"},
-                                    {"Below", "Taken", 2}}})},
-    // Parents that name each other: the first finds nothing yet; an item
-    // cannot hold itself.
-    NestingCase{"ACycle", {{"ASubMenu", "BSubMenu", 1}, {"BSubMenu", "ASubMenu", 2},
-                           {"SelfSubMenu", "SelfSubMenu", 1}}},
-    NestingCase{"AWideTree", Joined({
-        Chain("L", 31, "Toolbar"), Fan("Wide", 300, "L30SubMenu", 32),
-        Fan("Under", 300, "Wide7", 0), Fan("Top", 300, "Toolbar", 1)})}),
-    [](const auto& info) { return std::string(info.param.name); });
-// clang-format on
+    std::vector<int> left_out;
+    for (size_t i = 0; i < c.entries.size(); ++i) {
+      const Nested& e = c.entries[i];
+      const TTBCustomItem* item = Item(e.name.empty() ? e.key : e.name);
+      if (e.level == 0) {
+        left_out.push_back(static_cast<int>(i));
+        EXPECT_TRUE(item == nullptr || !e.name.empty()) << e.key << " was built";
+        continue;
+      }
+      ASSERT_NE(item, nullptr) << e.key;
+      EXPECT_EQ(item->Level(), e.level) << e.key;
+      EXPECT_EQ(item->Parent(), e.parent == "Toolbar" ? &form->Toolbar->Items
+                                : e.level == 1        ? nullptr  // placed nowhere
+                                                      : Item(e.parent))
+          << e.key;
+    }
+    EXPECT_EQ(form->LeftOutEntries, left_out);
+    EXPECT_NE(form->SearchItem, nullptr) << "construction went on to its end";
+  }
+}
 
 // ---------------------------------------------------------------------------
 // The default search button, missing configurations, the banner
