@@ -19,13 +19,26 @@ void Show(AutomationBrowser& browser) {
   }
 }
 
+// Starts a browser and opens the address there, trying `starts` browsers in
+// all while each one started is gone before it opens the address: a browser
+// whose last window the user just closed still answers a start as it ends,
+// and only the next start reaches a new one. Any other failure ends it at once.
 void StartSeparateBrowser(Desktop& desktop, SeparateBrowser& separate_browser,
-                          const std::string& url) {
-  // A browser that fails to start is not kept, so the next navigation tries
-  // again; one that starts is kept even if navigating fails.
-  separate_browser.Hold(desktop.CreateBrowser());
-  Show(separate_browser.Object());
-  separate_browser.Object().Navigate(url);
+                          const std::string& url, int starts) {
+  for (int start = 1;; ++start) {
+    try {
+      // A browser that fails to start is not kept, so the next navigation
+      // tries again; one that starts is kept even if navigating fails, unless
+      // it is gone.
+      separate_browser.Hold(desktop.CreateBrowser());
+      Show(separate_browser.Object());
+      separate_browser.Object().Navigate(url);
+      return;
+    } catch (const BrowserGoneError&) {
+      separate_browser.Drop();
+      if (start == starts) throw;
+    }
+  }
 }
 
 // What the system's hyperlink service may be handed: it opens whatever the
@@ -56,7 +69,7 @@ void OpenInSeparateBrowser(Platform& platform, SeparateBrowser& separate_browser
                            const std::string& url) {
   Desktop& desktop = *platform.desktop;
   if (separate_browser.Empty()) {
-    StartSeparateBrowser(desktop, separate_browser, url);
+    StartSeparateBrowser(desktop, separate_browser, url, 2);
     return;
   }
   const WindowId frame = desktop.FindBrowserFrame();
@@ -71,9 +84,10 @@ void OpenInSeparateBrowser(Platform& platform, SeparateBrowser& separate_browser
     Show(separate_browser.Object());
     separate_browser.Object().Navigate(url);
   } catch (const BrowserGoneError&) {
-    // The user closed the browser for good: start a new one in its place.
+    // The user closed the browser for good: start a new one in its place,
+    // and only that one.
     separate_browser.Drop();
-    StartSeparateBrowser(desktop, separate_browser, url);
+    StartSeparateBrowser(desktop, separate_browser, url, 1);
     return;
   }
   desktop.BringToFront(frame);

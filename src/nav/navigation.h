@@ -16,7 +16,9 @@ void NavigateTo(Platform& platform, const HostBrowserRef& host_browser,
                 SeparateBrowser& separate_browser, const std::string& url);
 
 // Opens the address in the browser that separate_browser holds, starting one
-// when it holds none or when the one it holds is gone. With no browser window
+// when it holds none or when the one it holds is gone; with none held, a
+// browser gone as soon as it started is replaced by one more. A gone browser
+// is reported only when the next one is gone too. With no browser window
 // left on the desktop the system's hyperlink service opens it in the user's
 // default browser, but only a web or mail address (a "www." host name as an
 // "http://" address); anything else is not opened.

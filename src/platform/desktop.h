@@ -34,7 +34,9 @@ class Desktop {
  public:
   virtual ~Desktop() = default;
   // Starts a new browser instance, not yet visible. Raises Error when the
-  // browser's automation class is missing or refuses.
+  // browser's automation class is missing or refuses, and BrowserGoneError
+  // when the browser it reached ended as it was asked (its last window had
+  // just closed): another start then reaches a new one.
   virtual std::unique_ptr<AutomationBrowser> CreateBrowser() = 0;
   // Some top-level browser frame window, the first the system's search
   // returns, whichever browser it belongs to; 0 when there is none.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <unordered_set>
 
 #include "config/big_ini_file.h"
 #include "config/registry_store.h"
@@ -29,6 +30,27 @@ int32_t SearchTypeFrom(const std::string& text) {
   return valid ? static_cast<int32_t>(number) : 1;
 }
 
+// Whether the entry would nest deeper than kMaxItemDepth, or hangs below an
+// entry that would; the Parent is looked for as placing the item looks for
+// it. The names of what is left out are kept in lower case, as names compare.
+bool NestsTooDeep(const TToolbarForm& form, TBigIniFile& ini, std::string_view key,
+                  std::unordered_set<std::string>& left_out) {
+  const std::string parent = ini.ReadString(key, "Parent", "");
+  if (parent == kTopLevel) return false;
+  bool too_deep;
+  if (const TComponent* found = form.FindComponent(parent)) {
+    const auto* holder = dynamic_cast<const TTBCustomItem*>(found);
+    too_deep = holder && holder->Level() >= kMaxItemDepth;
+  } else {
+    too_deep = !parent.empty() && left_out.count(LowerCase(parent)) != 0;
+  }
+  if (too_deep) {
+    const std::string name = ini.ReadString(key, "Name", key);
+    if (!name.empty()) left_out.insert(LowerCase(name));
+  }
+  return too_deep;
+}
+
 }  // namespace
 
 void TToolbarForm::BuildToolbar() {
@@ -44,7 +66,16 @@ void TToolbarForm::BuildToolbar() {
     TStringList keys;
     ini.ReadSection(kItemsSection, keys);
     Reserve(static_cast<size_t>(keys.Count()) + 1);
-    for (int i = 0; i < keys.Count(); ++i) BuildItem(ini, keys[i]);
+    // A file may nest thousands of submenus; what lies below the limit is not
+    // built at all, so that no part of the toolbar walks that deep.
+    std::unordered_set<std::string> left_out;
+    for (int i = 0; i < keys.Count(); ++i) {
+      if (NestsTooDeep(*this, ini, keys[i], left_out)) {
+        LeftOutEntries.push_back(i);
+        continue;
+      }
+      BuildItem(ini, keys[i]);
+    }
   }
 
   if (!SearchItem) {

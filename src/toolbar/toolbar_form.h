@@ -85,6 +85,10 @@ class TToolbarForm {
   // identifier or is taken already stops construction with an Error; the
   // items built before it stay.
   void BuildToolbar();
+  // The entries of "Toolbar Items" that construction left out, by their place
+  // in the list: each would nest deeper than kMaxItemDepth, or names one so
+  // left out as its Parent.
+  std::vector<int> LeftOutEntries;
 
   void MIClick(TComponent& sender);
   void MISearchClick(TComponent& sender);

@@ -41,4 +41,11 @@ void TTBCustomItem::Add(TTBCustomItem& child) {
   children_.push_back(&child);
 }
 
+int TTBCustomItem::Level() const {
+  int level = 0;
+  for (const TTBCustomItem* up = this; up && up->kind_ != TTBItemKind::Root; up = up->parent_)
+    ++level;
+  return level;
+}
+
 }  // namespace pq

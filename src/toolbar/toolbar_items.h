@@ -69,6 +69,12 @@ bool IsValidIdent(const std::string& name);
 
 enum class TTBItemKind { Plain, Submenu, Separator, Control, Root };
 
+// How deep configured items may nest: an item on the toolbar's top level
+// stands at level 1, an entry of its submenu at level 2. Each level is a menu
+// opened from the one above, so no one uses nearly as many, and the bound
+// keeps every walk through the items short whatever a file holds.
+inline constexpr int kMaxItemDepth = 32;
+
 enum TTBDisplayMode { nbdmDefault, nbdmImageAndText };
 
 enum TTBItemOption : unsigned {
@@ -117,6 +123,9 @@ class TTBCustomItem : public TComponent {
   void Add(TTBCustomItem& child);
   const std::vector<TTBCustomItem*>& Items() const { return children_; }
   TTBCustomItem* Parent() const { return parent_; }
+  // 0 for a top level; 1 for an item on one and for an item placed nowhere;
+  // one more for each submenu further down. Walks up the tree.
+  int Level() const;
 
  private:
   TTBItemKind kind_;

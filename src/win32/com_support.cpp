@@ -57,8 +57,11 @@ bool IsDisconnection(HRESULT hr) {
     case RPC_E_SERVER_DIED:
     case RPC_E_SERVER_DIED_DNE:
     case CO_E_OBJNOTCONNECTED:
+    case CO_E_SERVER_STOPPING:
     case HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE):
+    case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED):
     case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE):
+    case HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF):
       return true;
     default:
       return false;

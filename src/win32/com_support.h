@@ -61,7 +61,9 @@ std::string MessageForHResult(HRESULT hr);
 void CheckHResult(HRESULT hr);
 
 // True for the failures that say the object on the other side of a call is
-// gone for good: its server ended or disconnected it.
+// gone for good: its server ended, is ending (its interfaces already
+// withdrawn), or disconnected it. A call cut off as the server ended counts
+// too: that server answers nothing again.
 bool IsDisconnection(HRESULT hr);
 
 }  // namespace pq::win32

@@ -15,8 +15,8 @@ using Microsoft::WRL::ComPtr;
 constexpr wchar_t kBrowserProgId[] = L"InternetExplorer.Application";
 constexpr char kBrowserFrameClass[] = "IEFrame";
 
-// A failure of a call on the browser object; a disconnection means the
-// browser is gone for good.
+// A failure of a call on the browser object, or of reaching its server; a
+// disconnection means the browser is gone for good.
 [[noreturn]] void RaiseCallFailure(HRESULT hr, const std::string& message) {
   if (IsDisconnection(hr)) throw BrowserGoneError(message);
   throw Error(message);
@@ -80,8 +80,12 @@ std::unique_ptr<AutomationBrowser> Win32Desktop::CreateBrowser() {
   CLSID class_id;
   CheckHResult(CLSIDFromProgID(kBrowserProgId, &class_id));
   ComPtr<IDispatch> dispatch;
-  CheckHResult(CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                IID_PPV_ARGS(&dispatch)));
+  // A browser whose last window just closed is still registered while it
+  // ends: the new instance is asked of that server, which is gone by the time
+  // it answers.
+  const HRESULT hr = CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                      IID_PPV_ARGS(&dispatch));
+  if (FAILED(hr)) RaiseCallFailure(hr, MessageForHResult(hr));
   return std::make_unique<DispatchBrowser>(std::move(dispatch));
 }
 

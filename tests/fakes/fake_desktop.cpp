@@ -31,7 +31,14 @@ class FakeAutomationBrowser : public AutomationBrowser {
 std::unique_ptr<AutomationBrowser> FakeDesktop::CreateBrowser() {
   log.push_back("create");
   if (fail_create) throw Error(*fail_create);
-  auto state = std::make_shared<FakeBrowserState>(new_browser);
+  FakeBrowserState next = new_browser;
+  if (!upcoming.empty()) {
+    next = upcoming.front();
+    upcoming.pop_front();
+  }
+  if (next.gone_at_start) throw BrowserGoneError("the browser ended as it was reached");
+  if (next.fail_start) throw Error(*next.fail_start);
+  auto state = std::make_shared<FakeBrowserState>(next);
   state->number = static_cast<int>(browsers.size()) + 1;
   browsers.push_back(state);
   return std::make_unique<FakeAutomationBrowser>(state, log);

@@ -1,6 +1,7 @@
 #pragma once
 // A desktop and a hosting browser that record, in one log, every call made
 // to them and to the browsers they start. Failures can be arranged per call.
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,10 @@ struct FakeBrowserState {
   bool gone = false;                         // every call raises BrowserGoneError
   std::optional<std::string> fail_visible;   // SetVisible raises Error with this
   std::optional<std::string> fail_navigate;  // Navigate raises Error with this
+  // CreateBrowser raises BrowserGoneError instead of starting it: the browser
+  // it reached ended as it was asked.
+  bool gone_at_start = false;
+  std::optional<std::string> fail_start;  // CreateBrowser raises Error with this
 };
 
 class FakeDesktop : public Desktop {
@@ -25,7 +30,8 @@ class FakeDesktop : public Desktop {
   std::vector<std::string> log;
   WindowId frame = 0;                      // what FindBrowserFrame returns
   std::optional<std::string> fail_create;  // CreateBrowser raises Error with this
-  FakeBrowserState new_browser;            // how each browser started from now on behaves
+  FakeBrowserState new_browser;            // how each browser started from now on behaves,
+  std::deque<FakeBrowserState> upcoming;   // but for these, one for each of the next ones
   std::vector<std::shared_ptr<FakeBrowserState>> browsers;  // in order of starting
 
   std::unique_ptr<AutomationBrowser> CreateBrowser() override;

@@ -52,6 +52,20 @@ std::string Items(const std::string& entries = "", const std::string& sections =
 
 const std::string kHome = "[Home]\nParent=Toolbar\nURL=http://a.example.org/\n";
 
+// `count` submenus on the toolbar, each inside the one before; the Parent
+// line of the one at `marked` carries the marker "deep". Items() around them,
+// and `more` entries listed after them.
+std::string NestedItems(int count, int marked = -1, const std::string& more = "") {
+  std::string entries, sections, parent = "Toolbar";
+  for (int i = 0; i < count; ++i) {
+    std::string key = "Level" + std::to_string(i) + "SubMenu";
+    entries += key + "=\n";
+    sections += "[" + key + "]\nParent=" + parent + (i == marked ? "  @deep\n" : "\n");
+    parent = std::move(key);
+  }
+  return Items(entries + more, sections);
+}
+
 // The common options, the header marked "options", with lines changed:
 // "Key=value" replaces the key's line or is added, "-Key" removes it. Items() follows.
 std::string WithOptions(std::vector<std::string> changes) {
@@ -210,6 +224,16 @@ const Case kCases[] = {
      {{"unplaced", "parent", W}}, "letter case"},
     {"NoParent", Items("Home=\n", "[Home]  @home\nURL=http://a.example.org/\n"),
      {{"unplaced", "home", W}}},
+    {"ThirtyTwoLevels", NestedItems(32), {}},
+    {"NestedDeeperThanTheToolbarBuilds", NestedItems(40, 32), {{"too-deep", "deep", W}},
+     "Level32SubMenu's \"Parent\" Level31SubMenu stands at level 32, the deepest the toolbar "
+     "builds: Level32SubMenu is not built, nor are the 7 entries under it (Level33SubMenu, "},
+    // Entries left out before a stop: the stop is told of the right one.
+    {"StopAfterEntriesLeftOut", NestedItems(34, 32, "Home=  @home\nBad Item=  @bad\nLast=  @last\n"),
+     {{"invalid-name", "bad", E}, {"too-deep", "deep", W}, {"no-section", "home", W},
+      {"no-section", "last", W}},
+     "''Bad Item'' is not a valid component name: construction stops here and the toolbar shows "
+     "this message; the 1 entries after it are missing (Last)"},
     {"ParentIsAPlainItem", Items("Home=\nChild=\n",
         kHome + "[Child]\nParent=Home  @parent\nURL=http://b.example.org/\n"),
      {{"hidden-parent", "parent", W}}, "a plain item"},
@@ -351,6 +375,28 @@ TEST(ConfigCheck, TreeListsItemsThatAreNeverShownOrBuilt) {
   for (const char* text : {"Never shown (no place on the toolbar):\n  Lost",
                            "Construction stops at Bad Item; never built:\n  After\n"})
     EXPECT_NE(result.tree.find(text), std::string::npos) << text << "\n" << result.tree;
+}
+
+// A file an update may well bring: 20,000 submenus, one in the other.
+TEST(ConfigCheck, DeepNestingIsReportedOnceWhereItPassesTheLimit) {
+  std::map<std::string, int> lines;
+  const CheckResult result = Check(Unmarked(kOptionsBlock + NestedItems(20000, 32), lines), "");
+  ASSERT_EQ(result.Count(Severity::Warning), 2) << Describe(result.findings);
+  const auto deep = std::find_if(result.findings.begin(), result.findings.end(),
+                                 [](const Finding& f) { return f.code == "too-deep"; });
+  ASSERT_NE(deep, result.findings.end()) << Describe(result.findings);
+  EXPECT_EQ(deep->line, lines["deep"]);
+  EXPECT_NE(deep->message.find("nor are the 19967 entries under it"), std::string::npos)
+      << deep->message;
+  // The tree shows the 32 levels built and names what is not.
+  EXPECT_NE(result.tree.find("\n" + std::string(2 + 2 * 31, ' ') + "Level31SubMenu"),
+            std::string::npos);
+  const std::string shown = result.tree.substr(0, result.tree.find("Never built"));
+  EXPECT_EQ(shown.find("Level32SubMenu"), std::string::npos) << "shown as built";
+  EXPECT_NE(result.tree.find("Never built (deeper than 32 levels):\n"
+                             "  Level32SubMenu and the 19967 entries under it\n"),
+            std::string::npos)
+      << result.tree.substr(result.tree.size() - std::min<size_t>(result.tree.size(), 500));
 }
 
 // --- the update address, fetched

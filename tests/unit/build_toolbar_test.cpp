@@ -403,6 +403,95 @@ TEST_F(BuildToolbarTest, DefaultSearchButtonNeedsItsNameFree) {
 }
 
 // ---------------------------------------------------------------------------
+// How deep items nest
+
+struct Nested {
+  std::string key, parent;
+  int level;              // 0: not built
+  std::string name = "";  // the section's "Name", when it has one
+};
+
+// `count` submenus, each inside the one before, the first under `parent`;
+// then `more`.
+std::vector<Nested> Chain(const std::string& prefix, int count, const std::string& parent,
+                          std::vector<Nested> more = {}) {
+  std::vector<Nested> entries;
+  for (int i = 0; i < count; ++i)
+    entries.push_back({prefix + std::to_string(i) + "SubMenu", i ? entries.back().key : parent,
+                       i < kMaxItemDepth ? i + 1 : 0});
+  entries.insert(entries.end(), more.begin(), more.end());
+  return entries;
+}
+
+// `count` items side by side under `parent`.
+std::vector<Nested> Fan(const std::string& prefix, int count, const std::string& parent,
+                        int level) {
+  std::vector<Nested> entries;
+  for (int i = 0; i < count; ++i) entries.push_back({prefix + std::to_string(i), parent, level});
+  return entries;
+}
+
+TEST_F(BuildToolbarTest, ItemsBelowTheDeepestLevelAndWhatHangsFromThemAreNotBuilt) {
+  std::vector<Nested> wide = Fan("Wide", 300, "L30SubMenu", 32),
+                      under = Fan("Under", 300, "Wide7", 0);
+  wide.insert(wide.end(), under.begin(), under.end());
+  const struct {
+    const char* name;
+    std::vector<Nested> entries;
+  } cases[] = {
+      {"32 levels", Chain("L", 32, "Toolbar")},
+      {"33 levels", Chain("L", 33, "Toolbar")},
+      // What names a left-out item as its Parent, in any letter case, is left
+      // out too, however long the chain; a sibling above the limit is built.
+      {"below the limit",
+       Chain("L", 40, "Toolbar", {{"Sibling", "L30SubMenu", 32}, {"Cased", "l32submenu", 0}})},
+      // A tree that is never shown counts its levels from its own top.
+      {"placed nowhere", Chain("N", 34, "Nowhere")},
+      // A left-out item takes no name: a later item may have it.
+      {"name of a left-out item", Chain("L", 32, "Toolbar",
+                                        {{"Deep", "L31SubMenu", 0, "Taken"},
+                                         {"Later", "Toolbar", 1, "Taken"},
+                                         {"Below", "Taken", 2}})},
+      // The first finds no parent yet; an item cannot hold itself.
+      {"a cycle",
+       {{"ASubMenu", "BSubMenu", 1},
+        {"BSubMenu", "ASubMenu", 2},
+        {"SelfSubMenu", "SelfSubMenu", 1}}},
+      {"a wide tree", Chain("L", 31, "Toolbar", wide)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string list = "[Toolbar Items]\r\n", sections;
+    for (const Nested& e : c.entries) {
+      list += e.key + "=\r\n";
+      sections += "[" + e.key + "]\r\nParent=" + e.parent + "\r\n" +
+                  (e.name.empty() ? "" : "Name=" + e.name + "\r\n");
+    }
+    WriteConfig(list + sections);
+    Build();
+
+    std::vector<int> left_out;
+    for (size_t i = 0; i < c.entries.size(); ++i) {
+      const Nested& e = c.entries[i];
+      const TTBCustomItem* item = Item(e.name.empty() ? e.key : e.name);
+      if (e.level == 0) {
+        left_out.push_back(static_cast<int>(i));
+        EXPECT_TRUE(item == nullptr || !e.name.empty()) << e.key << " was built";
+        continue;
+      }
+      ASSERT_NE(item, nullptr) << e.key;
+      EXPECT_EQ(item->Level(), e.level) << e.key;
+      EXPECT_EQ(item->Parent(), e.parent == "Toolbar" ? &form->Toolbar->Items
+                                : e.level == 1        ? nullptr  // placed nowhere
+                                                      : Item(e.parent))
+          << e.key;
+    }
+    EXPECT_EQ(form->LeftOutEntries, left_out);
+    EXPECT_NE(form->SearchItem, nullptr) << "construction went on to its end";
+  }
+}
+
+// ---------------------------------------------------------------------------
 // The default search button, missing configurations, the banner
 
 TEST_F(BuildToolbarTest, WithoutASearchEntryAPlainSearchButtonComesLast) {

@@ -225,6 +225,79 @@ TEST_F(NavigationTest, GoneBrowserWhoseReplacementFailsToStartLeavesNothingHeld)
                                        "browser2.navigate http://example.com/3"));
 }
 
+// A browser is gone when its server ended: closed by the user, or ending
+// just as it was reached. One gone browser is replaced by a new one, and only
+// a second in a row reaches the user; any other failure reaches him at once.
+TEST_F(NavigationTest, AGoneBrowserIsReplacedOnceAndOtherFailuresReachTheCallerAtOnce) {
+  enum Fate { Opens, Gone, GoneAtStart, Fails, FailsToStart };
+  const struct {
+    bool held;                // a browser is held before, and a frame window open
+    std::vector<Fate> fates;  // of the held browser, if any, then of each one started
+    const char* log;
+    const char* error;  // "": none
+    int held_after;     // the number of the browser held afterwards; 0: none
+  } cases[] = {
+      // clang-format off
+      {false, {Gone, Opens},
+       "create; browser1.visible true; create; browser2.visible true; browser2.navigate U", "", 2},
+      {false, {GoneAtStart, Opens},
+       "create; create; browser1.visible true; browser1.navigate U", "", 1},
+      {false, {Gone, Gone}, "create; browser1.visible true; create; browser2.visible true",
+       "browser browser2 is gone", 0},
+      {false, {GoneAtStart, GoneAtStart}, "create; create", "the browser ended as it was reached", 0},
+      {false, {Fails}, "create; browser1.visible true; browser1.navigate U", "Unspecified error", 1},
+      {false, {FailsToStart}, "create", "Server execution failed", 0},
+      {false, {Gone, FailsToStart}, "create; browser1.visible true; create",
+       "Server execution failed", 0},
+      {true, {Gone, Opens},
+       "find frame; browser1.visible true; create; browser2.visible true; browser2.navigate U", "",
+       2},
+      {true, {Gone, Gone}, "find frame; browser1.visible true; create; browser2.visible true",
+       "browser browser2 is gone", 0},
+      {true, {Gone, GoneAtStart}, "find frame; browser1.visible true; create",
+       "the browser ended as it was reached", 0},
+      {true, {Fails}, "find frame; browser1.visible true; browser1.navigate U",
+       "Unspecified error", 1},
+      // clang-format on
+  };
+  auto state_for = [](Fate fate) {
+    fakes::FakeBrowserState state;
+    state.gone = fate == Gone;
+    state.gone_at_start = fate == GoneAtStart;
+    if (fate == Fails) state.fail_navigate = "Unspecified error";
+    if (fate == FailsToStart) state.fail_start = "Server execution failed";
+    return state;
+  };
+  for (const auto& c : cases) {
+    fakes::FakeDesktop fresh_desktop;
+    fresh_desktop.frame = 7;
+    platform.desktop = &fresh_desktop;
+    SeparateBrowser browser;
+    if (c.held) {
+      NavigateTo(platform, nullptr, browser, "first");
+      fresh_desktop.browsers[0]->gone = c.fates[0] == Gone;
+      if (c.fates[0] == Fails) fresh_desktop.browsers[0]->fail_navigate = "Unspecified error";
+      fresh_desktop.log.clear();
+    }
+    for (size_t i = c.held ? 1 : 0; i < c.fates.size(); ++i)
+      fresh_desktop.upcoming.push_back(state_for(c.fates[i]));
+
+    std::string error, log;
+    try {
+      NavigateTo(platform, nullptr, browser, "U");
+    } catch (const Error& raised) {
+      error = raised.what();
+    }
+    for (const std::string& call : fresh_desktop.log) log += (log.empty() ? "" : "; ") + call;
+    SCOPED_TRACE(c.log);
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(log, c.log);
+    EXPECT_EQ(browser.Empty(), c.held_after == 0);
+    for (const auto& started : fresh_desktop.browsers)
+      EXPECT_EQ(started->released, started->number != c.held_after) << "browser" << started->number;
+  }
+}
+
 TEST_F(NavigationTest, EachOwnerStartsItsOwnBrowserAndLettingGoLeavesItOpen) {
   {
     SeparateBrowser band_browser;

@@ -280,6 +280,33 @@ TEST_F(SeparateBrowserOnWine, BrowserThatIsGoneIsReplacedByANewOne) {
   EXPECT_NE(ProcessOf(OnlyBrowserFrame()), first_process);
 }
 
+// A band opens a page and goes; the user closes that browser, and a new band
+// opens an address at once. The ending browser's server still answers the
+// new band's start, and is gone before it does anything ("RPC call failed."):
+// the next start reaches a new browser.
+TEST_F(SeparateBrowserOnWine, BrowserClosedAsANewBandStartsOneIsReplaced) {
+  {
+    SeparateBrowser first_band;
+    NavigateTo(platform, nullptr, first_band, "http://127.0.0.1:9/first");
+    ASSERT_TRUE(WaitFor([&] {
+      HWND frame = OnlyBrowserFrame();
+      return frame && IsWindowVisible(frame) && AddressOf(frame) == "http://127.0.0.1:9/first";
+    }));
+  }
+  HWND closed = OnlyBrowserFrame();
+  const DWORD closed_process = ProcessOf(closed);
+  PostMessageA(closed, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(closed); }));
+
+  NavigateTo(platform, nullptr, separate, "http://127.0.0.1:9/again");
+  ASSERT_TRUE(WaitFor([&] {
+    HWND frame = OnlyBrowserFrame();
+    return frame && IsWindowVisible(frame) && AddressOf(frame) == "http://127.0.0.1:9/again";
+  })) << BrowserFrames().size()
+      << " browser windows";
+  EXPECT_NE(ProcessOf(OnlyBrowserFrame()), closed_process);
+}
+
 TEST_F(SeparateBrowserOnWine, WithoutAnyBrowserWindowTheHyperlinkServiceOpensTheAddress) {
   // The service is handed only web and mail addresses: mail goes to a
   // handler of the test's own.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <sstream>
+#include <unordered_map>
 
 #include "check/bitmap_info.h"
 #include "check/check_ports.h"
@@ -149,18 +150,23 @@ struct Entry {
 struct Build {
   std::unique_ptr<SilentView> view;
   std::unique_ptr<TToolbarForm> form;
-  size_t fixed = 0;        // the window's own components come first
-  std::vector<int> order;  // the entries listed in this version, in order
-  size_t made = 0;         // how many of them construction reached
-  int stop = -1;           // the entry construction stopped at
+  size_t fixed = 0;          // the window's own components come first
+  std::vector<int> order;    // the entries listed in this version, in order
+  std::vector<int> built;    // the entry of each item built, in the order of building
+  std::vector<size_t> deep;  // places in `order` of the entries left out for nesting
+  size_t reached = 0;        // how many of `order` construction reached
+  int stop = -1;             // the entry construction stopped at
   std::string stop_message;
+  // The place in `order` of the entry each item was built from; -1 for the
+  // window's own components, which exist before any.
+  std::unordered_map<const TComponent*, int> made_at;
 
   // The entry a component was built from; -1 for the window's own.
   int EntryOf(const TComponent* component) const {
-    for (size_t j = 0; j < made; ++j)
-      if (&form->Component(fixed + j) == component) return order[j];
-    return -1;
+    const auto found = made_at.find(component);
+    return found == made_at.end() || found->second < 0 ? -1 : order[found->second];
   }
+  // The built item of this number, counted from 0 in the order of building.
   TTBCustomItem* ItemOf(size_t position) const {
     return dynamic_cast<TTBCustomItem*>(&form->Component(fixed + position));
   }
@@ -207,6 +213,14 @@ class Checker {
   void CheckUpdateKey();
   void CheckConfigVersion(bool signed_updates);
   void CheckItems(const Build& build);
+  // The entries left out for nesting too deep, each under the one whose
+  // level it hangs below: that one stands right below the deepest level.
+  struct TooDeep {
+    int entry;
+    std::vector<std::string> below;  // the keys of the entries under it
+  };
+  std::vector<TooDeep> LeftOutForDepth(const Build& build) const;
+  void CheckNesting(const Build& build);
   void CheckPlacement(const Build& build, int entry, const TTBCustomItem& item);
   void CheckSearchTypes(const Build& build);
   void CheckBanner();
@@ -335,15 +349,33 @@ Build Checker::Construct(const std::vector<int>& removed) {
   build.view = std::make_unique<SilentView>();
   build.form = std::make_unique<TToolbarForm>(platform_, *build.view);
   build.fixed = build.form->ComponentCount();
+  for (size_t k = 0; k < build.fixed; ++k) build.made_at[&build.form->Component(k)] = -1;
   try {
     build.form->BuildToolbar();
   } catch (const Error& error) {
     build.stop_message = error.what();
   }
-  build.made = std::min(build.order.size(), build.form->ComponentCount() - build.fixed);
+  // Entries are built in list order but for those left out; a default search
+  // button may follow them.
+  const std::vector<int>& left_out = build.form->LeftOutEntries;
+  const size_t items = build.form->ComponentCount() - build.fixed;
+  size_t next_left_out = 0;
+  for (; build.reached < build.order.size(); ++build.reached) {
+    const size_t place = build.reached;
+    if (next_left_out < left_out.size() && static_cast<size_t>(left_out[next_left_out]) == place) {
+      build.deep.push_back(place);
+      ++next_left_out;
+      continue;
+    }
+    if (build.built.size() == items) break;
+    build.made_at[&build.form->Component(build.fixed + build.built.size())] =
+        static_cast<int>(place);
+    build.built.push_back(build.order[place]);
+  }
   if (!build.stop_message.empty()) {
-    if (build.made == 0) throw Error("construction failed before any item: " + build.stop_message);
-    build.stop = build.order[build.made - 1];
+    if (build.built.empty())
+      throw Error("construction failed before any item: " + build.stop_message);
+    build.stop = build.built.back();
   }
   return build;
 }
@@ -375,7 +407,7 @@ void Checker::ReportStop(const Build& build, bool first) {
   }
   if (first) {
     std::vector<std::string> missing;
-    for (size_t j = build.made; j < build.order.size(); ++j)
+    for (size_t j = build.reached; j < build.order.size(); ++j)
       missing.push_back(entries_[build.order[j]].key);
     message += ": construction stops here and the toolbar shows this message";
     if (!missing.empty())
@@ -446,16 +478,15 @@ void Checker::CheckLayout() {
   }
 
   // Entries listed twice without a name that stops construction build twice.
+  std::unordered_map<std::string, size_t> first_listed;
   for (size_t i = 0; i < entries_.size(); ++i) {
-    for (size_t j = 0; j < i; ++j) {
-      if (!SameText(entries_[i].key, entries_[j].key)) continue;
-      const auto name = Value(entries_[i].key, "Name");
-      if (name && name->empty())
-        Add(Severity::Warning, entries_[i].line, "duplicate-entry",
-            entries_[i].key + " is listed twice in [Toolbar Items] (first on line " +
-                std::to_string(entries_[j].line) + "): the item is built twice");
-      break;
-    }
+    const auto [first, fresh] = first_listed.emplace(LowerCase(entries_[i].key), i);
+    if (fresh) continue;
+    const auto name = Value(entries_[i].key, "Name");
+    if (name && name->empty())
+      Add(Severity::Warning, entries_[i].line, "duplicate-entry",
+          entries_[i].key + " is listed twice in [Toolbar Items] (first on line " +
+              std::to_string(entries_[first->second].line) + "): the item is built twice");
   }
 
   if (!scan_->Find(kItems))
@@ -655,9 +686,10 @@ void Checker::CheckConfigVersion(bool signed_updates) {
 }
 
 void Checker::CheckItems(const Build& build) {
+  CheckNesting(build);
   std::set<std::string> checked;
-  for (size_t j = 0; j < build.made; ++j) {
-    const int entry = build.order[j];
+  for (size_t j = 0; j < build.built.size(); ++j) {
+    const int entry = build.built[j];
     const TTBCustomItem* item = build.ItemOf(j);
     const std::string& key = entries_[entry].key;
     const IniSection* section = scan_->Find(key);
@@ -708,6 +740,43 @@ void Checker::CheckItems(const Build& build) {
           "with Tag 111; this one is an ordinary item");
   }
   CheckSearchTypes(build);
+}
+
+// Construction leaves an entry out when its Parent is an item at the deepest
+// level, or, naming none built so far, names an entry left out before it.
+std::vector<Checker::TooDeep> Checker::LeftOutForDepth(const Build& build) const {
+  std::vector<TooDeep> heads;
+  std::unordered_map<std::string, size_t> head_of;  // a left-out name in lower case -> its head
+  for (const size_t place : build.deep) {
+    const int entry = build.order[place];
+    const std::string& key = entries_[entry].key;
+    const std::string parent = ini_->ReadString(key, "Parent", "");
+    const TComponent* holder = build.form->FindComponent(parent);
+    const auto made = build.made_at.find(holder);
+    const bool built_before = made != build.made_at.end() && made->second < static_cast<int>(place);
+    const auto above = built_before ? head_of.end() : head_of.find(LowerCase(parent));
+    size_t head = heads.size();
+    if (above == head_of.end())
+      heads.push_back({entry, {}});
+    else
+      heads[head = above->second].below.push_back(key);
+    const std::string name = ini_->ReadString(key, "Name", key);
+    if (!name.empty()) head_of.emplace(LowerCase(name), head);
+  }
+  return heads;
+}
+
+void Checker::CheckNesting(const Build& build) {
+  for (const TooDeep& head : LeftOutForDepth(build)) {
+    const std::string& key = entries_[head.entry].key;
+    const std::string parent = ini_->ReadString(key, "Parent", "");
+    Add(Severity::Warning, PlaceOf(key, "Parent"), "too-deep",
+        key + "'s \"Parent\" " + parent + " stands at level " + std::to_string(kMaxItemDepth) +
+            ", the deepest the toolbar builds: " + key + " is not built" +
+            (head.below.empty() ? ""
+                                : ", nor are the " + std::to_string(head.below.size()) +
+                                      " entries under it (" + NameList(head.below) + ")"));
+  }
 }
 
 void Checker::CheckPlacement(const Build& build, int entry, const TTBCustomItem& item) {
@@ -771,9 +840,16 @@ void Checker::CheckSearchTypes(const Build& build) {
         "\"Count\" makes the search button a menu, but no item is placed under it");
   }
 
+  // Start-up takes the first plain item with the number, wherever it is.
+  std::map<int32_t, const TTBCustomItem*> first_with_tag;
+  for (size_t k = 0; k < form.ComponentCount(); ++k) {
+    const auto* item = dynamic_cast<const TTBCustomItem*>(&form.Component(k));
+    if (item && item->Kind() == TTBItemKind::Plain) first_with_tag.emplace(item->Tag, item);
+  }
+
   std::map<int32_t, int> first_search_type;  // tag -> entry
-  for (size_t j = 0; j < build.made; ++j) {
-    const int entry = build.order[j];
+  for (size_t j = 0; j < build.built.size(); ++j) {
+    const int entry = build.built[j];
     const TTBCustomItem* item = build.ItemOf(j);
     const std::string& key = entries_[entry].key;
     if (!scan_->Find(key) || item->Kind() == TTBItemKind::Separator || item == search) continue;
@@ -800,15 +876,7 @@ void Checker::CheckSearchTypes(const Build& build) {
             "without a \"GroupIndex\" above 0 no check mark shows that search type " +
                 std::to_string(item->Tag) + " is chosen");
     } else if (item->Kind() == TTBItemKind::Plain && item->Tag >= 1 && item->Tag <= MaxSearchType) {
-      // Start-up takes the first plain item with the number, wherever it is.
-      bool first_with_tag = true;
-      for (size_t k = 0; k < form.ComponentCount() && first_with_tag; ++k) {
-        const auto* other = dynamic_cast<const TTBCustomItem*>(&form.Component(k));
-        if (other == item) break;
-        if (other && other->Kind() == TTBItemKind::Plain && other->Tag == item->Tag)
-          first_with_tag = false;
-      }
-      if (first_with_tag)
+      if (first_with_tag[item->Tag] == item)
         Add(Severity::Warning, PlaceOf(key, "Tag"), "search-tag-elsewhere",
             "Tag " + std::to_string(item->Tag) + " marks search type " + std::to_string(item->Tag) +
                 ", and " + key +
@@ -1007,16 +1075,27 @@ std::string Checker::Tree(const Build& build) const {
   tree += Render(lines);
 
   lines.clear();
-  const size_t placed_or_not = build.stop >= 0 ? build.made - 1 : build.made;
+  const size_t placed_or_not = build.stop >= 0 ? build.built.size() - 1 : build.built.size();
   for (size_t j = 0; j < placed_or_not; ++j) {
     const TTBCustomItem* item = build.ItemOf(j);
     if (!item->Parent()) AddSubtree(form, *item, 0, lines);
   }
   if (!lines.empty()) tree += "Never shown (no place on the toolbar):\n" + Render(lines);
 
+  const std::vector<TooDeep> too_deep = LeftOutForDepth(build);
+  if (!too_deep.empty()) {
+    tree += "Never built (deeper than " + std::to_string(kMaxItemDepth) + " levels):\n";
+    for (const TooDeep& head : too_deep) {
+      tree += "  " + entries_[head.entry].key;
+      if (!head.below.empty())
+        tree += " and the " + std::to_string(head.below.size()) + " entries under it";
+      tree += "\n";
+    }
+  }
+
   if (build.stop >= 0) {
     std::vector<std::string> missing;
-    for (size_t j = build.made; j < build.order.size(); ++j)
+    for (size_t j = build.reached; j < build.order.size(); ++j)
       missing.push_back(entries_[build.order[j]].key);
     tree += "Construction stops at " + entries_[build.stop].key;
     tree += missing.empty() ? ".\n" : "; never built:\n";

@@ -60,12 +60,8 @@ IniScan::IniScan(std::string_view text) {
       IniSection section;
       section.name = line.substr(1, line.size() - 2);
       section.header_line = number;
-      for (size_t i = 0; i < sections_.size(); ++i) {
-        if (sections_[i].dropped_for < 0 && SameText(sections_[i].name, section.name)) {
-          section.dropped_for = static_cast<int>(i);
-          break;
-        }
-      }
+      const auto [kept, first] = kept_.emplace(LowerCase(section.name), sections_.size());
+      if (!first) section.dropped_for = static_cast<int>(kept->second);
       sections_.push_back(std::move(section));
       return;
     }
@@ -77,9 +73,8 @@ IniScan::IniScan(std::string_view text) {
 }
 
 const IniSection* IniScan::Find(std::string_view name) const {
-  for (const IniSection& section : sections_)
-    if (section.dropped_for < 0 && SameText(section.name, name)) return &section;
-  return nullptr;
+  const auto kept = kept_.find(LowerCase(name));
+  return kept == kept_.end() ? nullptr : &sections_[kept->second];
 }
 
 const IniLine* IniScan::FindKey(std::string_view section, std::string_view key) const {

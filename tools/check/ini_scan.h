@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace pq::check {
@@ -48,6 +49,9 @@ class IniScan {
 
  private:
   std::vector<IniSection> sections_;
+  // The kept sections by their names in lower case, so that a file of many
+  // sections is looked through once.
+  std::unordered_map<std::string, size_t> kept_;
   std::vector<IniLine> before_first_;
   int end_of_input_ = 0;
   int lines_after_end_ = 0;
