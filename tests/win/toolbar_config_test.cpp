@@ -12,11 +12,8 @@
 #include "support/loopback_http_server.h"
 #include "support/message_box_watcher.h"
 #include "support/scratch_key.h"
+#include "support/update_ports.h"
 #include "support/whole_files.h"
-#include "win32/win32_clock.h"
-#include "win32/win32_internet.h"
-#include "win32/win32_system.h"
-#include "win32/win32_user_interface.h"
 
 namespace pq {
 namespace {
@@ -38,13 +35,9 @@ std::string ProgramFileName() {
   return text.substr(text.find_last_of('\\') + 1);
 }
 
-class ConfigUpdateOverHttp : public ::testing::Test {
+class ConfigUpdateOverHttp : public ::testing::Test, protected testing::UpdatePorts {
  protected:
   ConfigUpdateOverHttp() {
-    platform.internet = &internet;
-    platform.ui = &ui;
-    platform.messages = &messages;
-    platform.clock = &clock;
     ToolbarConfig.InstallPath = dir.path();
     ToolbarConfig.ToolbarFile = "MyBar";
     ToolbarConfig.CompanyName = kDefaultCompanyName;
@@ -70,11 +63,6 @@ class ConfigUpdateOverHttp : public ::testing::Test {
   testing::ScratchDir dir;
   LoopbackHttpServer server;
   testing::MessageBoxWatcher watcher;
-  win32::Win32Internet internet;
-  win32::Win32UserInterface ui;
-  win32::Win32SystemMessages messages;
-  win32::Win32Clock clock;
-  Platform platform;
 };
 
 TEST_F(ConfigUpdateOverHttp, ValidDownloadReplacesConfigurationAndKeepsTheOldOneAsBackup) {

@@ -21,12 +21,8 @@
 #include "support/message_box_watcher.h"
 #include "support/mouse_input.h"
 #include "support/scratch_key.h"
+#include "support/update_ports.h"
 #include "support/whole_files.h"
-#include "win32/win32_clock.h"
-#include "win32/win32_internet.h"
-#include "win32/win32_signature_verifier.h"
-#include "win32/win32_system.h"
-#include "win32/win32_user_interface.h"
 
 namespace pq {
 namespace {
@@ -48,14 +44,9 @@ LoopbackHttpServer::Reply Served(const std::string& status, const std::string& b
   return reply;
 }
 
-class UpdateOnWine : public ::testing::Test {
+class UpdateOnWine : public ::testing::Test, protected testing::UpdatePorts {
  protected:
   UpdateOnWine() {
-    platform.internet = &internet;
-    platform.ui = &ui;
-    platform.messages = &messages;
-    platform.clock = &clock;
-    platform.verifier = &verifier;
     ToolbarConfig.InstallPath = dir.path();
     ToolbarConfig.ToolbarFile = "MyBar";
     ToolbarConfig.CompanyName = kDefaultCompanyName;
@@ -65,12 +56,6 @@ class UpdateOnWine : public ::testing::Test {
   testing::ScratchDir dir;
   LoopbackHttpServer server;
   testing::MessageBoxWatcher watcher;
-  win32::Win32Internet internet;
-  win32::Win32UserInterface ui;
-  win32::Win32SystemMessages messages;
-  win32::Win32Clock clock;
-  win32::Win32SignatureVerifier verifier;
-  Platform platform;
 };
 
 // ---------------------------------------------------------------------------

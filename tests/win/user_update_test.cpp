@@ -12,12 +12,9 @@
 #include "support/loopback_http_server.h"
 #include "support/message_box_watcher.h"
 #include "support/scratch_key.h"
+#include "support/update_ports.h"
 #include "support/whole_files.h"
 #include "win32/protected_mode.h"
-#include "win32/win32_clock.h"
-#include "win32/win32_internet.h"
-#include "win32/win32_system.h"
-#include "win32/win32_user_interface.h"
 
 namespace pq {
 namespace {
@@ -43,13 +40,9 @@ bool Writable(const std::string& dir) {
   return true;
 }
 
-class UserUpdateOnWine : public ::testing::Test {
+class UserUpdateOnWine : public ::testing::Test, protected testing::UpdatePorts {
  protected:
   UserUpdateOnWine() {
-    platform.internet = &internet;
-    platform.ui = &ui;
-    platform.messages = &messages;
-    platform.clock = &clock;
     ToolbarConfig.InstallPath = LockedDir("install");
     ToolbarConfig.ToolbarFile = "MyBar";
     ToolbarConfig.ToolbarName = "My Bar " + std::to_string(GetCurrentProcessId());
@@ -77,11 +70,6 @@ class UserUpdateOnWine : public ::testing::Test {
 
   LoopbackHttpServer server;
   testing::MessageBoxWatcher watcher;
-  win32::Win32Internet internet;
-  win32::Win32UserInterface ui;
-  win32::Win32SystemMessages messages;
-  win32::Win32Clock clock;
-  Platform platform;
 };
 
 TEST_F(UserUpdateOnWine, AnUpdateTheInstallDirectoryRefusesServesTheUserFromHisOwnFolder) {
