@@ -15,6 +15,7 @@
 #include "config/toolbar_config.h"
 #include "platform/registry.h"
 #include "quiet_ports.h"
+#include "timed_runs.h"
 #include "toolbar/toolbar_form.h"
 
 namespace {
@@ -97,28 +98,10 @@ BENCHMARK(BM_BuildToolbar)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)
 void BM_BuildNestedToolbar(benchmark::State& state) { Build(state, NestedConfiguration); }
 BENCHMARK(BM_BuildNestedToolbar)->Arg(20000)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's time per iteration, by name, beside the usual report.
-class KeepingReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> seconds;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration)
-        seconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  KeepingReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto time = [&](const std::string& name) {
-    auto found = reporter.seconds.find(name);
-    return found == reporter.seconds.end() ? 0.0 : found->second;
-  };
+  const auto time = pq::bench::TimedRuns::Measure(&argc, argv, pq::bench::TimedRuns::Clock::Cpu);
   const double flat = time("BM_BuildToolbar/10000");
   const double nested = time("BM_BuildNestedToolbar/20000");
   if (flat <= 0 || nested <= 0) return 0;  // a filtered run: nothing to compare

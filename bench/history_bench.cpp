@@ -15,6 +15,7 @@
 
 #include "config/toolbar_config.h"
 #include "quiet_ports.h"
+#include "timed_runs.h"
 #include "toolbar/toolbar_form.h"
 
 namespace {
@@ -104,28 +105,10 @@ void BM_SystemSort(benchmark::State& state) {
 }
 BENCHMARK(BM_SystemSort)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Keeps each run's time per iteration, by name, beside the usual report.
-class KeepingReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> seconds;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration)
-        seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  KeepingReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto time = [&](const std::string& name) {
-    auto found = reporter.seconds.find(name);
-    return found == reporter.seconds.end() ? 0.0 : found->second;
-  };
+  const auto time = pq::bench::TimedRuns::Measure(&argc, argv, pq::bench::TimedRuns::Clock::Real);
   const double small = time("BM_AddToHistory/10000/real_time");
   const double large = time("BM_AddToHistory/100000/real_time");
   const double sort = time("BM_SystemSort/100000/real_time");

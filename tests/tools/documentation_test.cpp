@@ -167,14 +167,15 @@ TEST(Documentation, EveryOptionHasItsRowWithItsDefault) {
     const size_t row = text.find("| `" + std::string(key.name) + "` | ");
     ASSERT_NE(row, std::string::npos);
     const std::string rest = text.substr(row, text.find('\n', row) - row);
-    const std::string default_cell =
-        " | " + (key.default_value ? "`" + std::string(key.default_value) + "`" : std::string());
-    if (key.default_value)
-      EXPECT_NE(rest.find(default_cell + " | "), std::string::npos) << rest;
-    else
+    if (key.default_value) {
+      std::string cell = " | `";
+      cell.append(key.default_value).append("` | ");
+      EXPECT_NE(rest.find(cell), std::string::npos) << rest;
+    } else {
       EXPECT_TRUE(rest.find(" | none | ") != std::string::npos ||
                   rest.find(" | empty | ") != std::string::npos)
           << rest;
+    }
   }
 }
 
