@@ -190,16 +190,6 @@ class Checker {
            std::string file = "") {
     findings_.push_back({std::move(file), line, severity, std::move(code), std::move(message)});
   }
-  std::optional<std::string> Value(std::string_view section, std::string_view key) const {
-    const IniLine* line = scan_->FindKey(section, key);
-    if (!line) return std::nullopt;
-    return std::string(LineValue(line->text));
-  }
-  // The line of a key, else of its section's header, else 0.
-  int PlaceOf(std::string_view section, std::string_view key) const {
-    const int line = scan_->KeyLine(section, key);
-    return line ? line : scan_->HeaderLine(section);
-  }
 
   void Install();
   Build Construct(const std::vector<int>& removed);
@@ -392,7 +382,7 @@ void Checker::ReportStop(const Build& build, bool first) {
     message += " (a line that begins with \";\" is an entry like any other here, not a comment)";
   } else if (!invalid) {
     // Who has the name already.
-    const std::string name = section && name_line ? *Value(entry.key, "Name") : entry.key;
+    const std::string name = section && name_line ? *scan_->Value(entry.key, "Name") : entry.key;
     const TComponent* holder = build.form->FindComponent(name);
     const int holder_entry = build.EntryOf(holder);
     if (holder_entry < 0) {
@@ -482,7 +472,7 @@ void Checker::CheckLayout() {
   for (size_t i = 0; i < entries_.size(); ++i) {
     const auto [first, fresh] = first_listed.emplace(LowerCase(entries_[i].key), i);
     if (fresh) continue;
-    const auto name = Value(entries_[i].key, "Name");
+    const auto name = scan_->Value(entries_[i].key, "Name");
     if (name && name->empty())
       Add(Severity::Warning, entries_[i].line, "duplicate-entry",
           entries_[i].key + " is listed twice in [Toolbar Items] (first on line " +
@@ -558,12 +548,12 @@ void Checker::CheckOptionsSection() {
     Add(Severity::Error, 0, "no-toolbar-name",
         "there is no [Options] section, so no \"Toolbar Name\": " + updates_effect);
   } else if (toolbar_name_.empty()) {
-    Add(Severity::Error, PlaceOf(kOptions, kToolbarName), "no-toolbar-name",
-        std::string(Value(kOptions, kToolbarName) ? "\"Toolbar Name\" is empty"
-                                                  : "[Options] has no \"Toolbar Name\"") +
+    Add(Severity::Error, scan_->PlaceOf(kOptions, kToolbarName), "no-toolbar-name",
+        std::string(scan_->Value(kOptions, kToolbarName) ? "\"Toolbar Name\" is empty"
+                                                         : "[Options] has no \"Toolbar Name\"") +
             ": " + updates_effect);
   } else if (std::string problem; !FitsFileName(toolbar_name_, problem)) {
-    Add(Severity::Error, PlaceOf(kOptions, kToolbarName), "toolbar-name",
+    Add(Severity::Error, scan_->PlaceOf(kOptions, kToolbarName), "toolbar-name",
         "the toolbar's name holds " + problem + ", but it names the search history file " +
             Quoted(toolbar_name_ + ".txt") + ": no search could be saved");
   }
@@ -577,13 +567,13 @@ void Checker::CheckOptionsSection() {
                              Stand{kHomePageUrl, kDefaultHomePageUrl, true},
                              Stand{kContactEmail, kDefaultContactEmail, true},
                              Stand{kSearchUrl, kDefaultSearchUrl, true}}) {
-    const auto value = Value(kOptions, stand.key);
+    const auto value = scan_->Value(kOptions, stand.key);
     if (!value || *value == stand.default_value) {
-      Add(Severity::Warning, PlaceOf(kOptions, stand.key), "default-option",
+      Add(Severity::Warning, scan_->PlaceOf(kOptions, stand.key), "default-option",
           Quoted(stand.key) + (value ? " is" : " is not set, so it is") + " the stand-in " +
               Quoted(stand.default_value) + ": set the publisher's own");
     } else if (!stand.address && value->empty()) {
-      Add(Severity::Warning, PlaceOf(kOptions, stand.key), "empty-option",
+      Add(Severity::Warning, scan_->PlaceOf(kOptions, stand.key), "empty-option",
           Quoted(stand.key) + " is empty: the configuration error and the About box name nobody");
     } else if (stand.address) {
       CheckAddress(kOptions, stand.key, *value);
@@ -591,9 +581,9 @@ void Checker::CheckOptionsSection() {
   }
   const std::string search_url = ToolbarConfig.SearchUrl;
   if (!search_url.empty() && !HasPlaceholder(search_url))
-    Add(Severity::Warning, PlaceOf(kOptions, kSearchUrl), "search-placeholder",
+    Add(Severity::Warning, scan_->PlaceOf(kOptions, kSearchUrl), "search-placeholder",
         "\"Search URL\" has no \"[SEARCH]\": the query is appended to its end");
-  if (const auto flash = Value(kOptions, kFlashUrl); flash && !flash->empty())
+  if (const auto flash = scan_->Value(kOptions, kFlashUrl); flash && !flash->empty())
     CheckAddress(kOptions, kFlashUrl, *flash);
   CheckUpdatesAddress();
   CheckUpdateKey();
@@ -606,20 +596,20 @@ void Checker::CheckAddress(std::string_view section, std::string_view key, const
     address.remove_prefix(1);
   for (const char* scheme : {"javascript:", "vbscript:"}) {
     if (!LowerCase(address).starts_with(scheme)) continue;
-    Add(Severity::Warning, PlaceOf(section, key), "script-address",
+    Add(Severity::Warning, scan_->PlaceOf(section, key), "script-address",
         Quoted(url) + " is a " + std::string(scheme) +
             " address: it runs as a script inside whatever page the user has open, with that "
             "page's rights; link to a page of your own instead");
     return;
   }
   if (IsPlausibleURL(url)) return;
-  Add(Severity::Warning, PlaceOf(section, key), "implausible-url",
+  Add(Severity::Warning, scan_->PlaceOf(section, key), "implausible-url",
       Quoted(url) + " does not look like an address to the toolbar: " + ImplausibleReason(url));
 }
 
 void Checker::CheckUpdatesAddress() {
   if (updates_url_.empty()) return;
-  const int line = PlaceOf(kOptions, kUpdatesUrl);
+  const int line = scan_->PlaceOf(kOptions, kUpdatesUrl);
   if (IsBlankText(updates_url_)) {
     Add(Severity::Note, line, "updates-blank",
         "\"Updates URL\" holds only blanks, which count as none: updating is off");
@@ -651,9 +641,9 @@ void Checker::CheckUpdatesAddress() {
 // An update key that is no key refuses every update; updates that come
 // neither signed nor over HTTPS can be replaced by anyone on the way.
 void Checker::CheckUpdateKey() {
-  const std::optional<std::string> key = Value(kOptions, kUpdateKey);
+  const std::optional<std::string> key = scan_->Value(kOptions, kUpdateKey);
   if (key && RequiresSignature(*key) && !ParseUpdateKey(*key)) {
-    Add(Severity::Error, PlaceOf(kOptions, kUpdateKey), "update-key",
+    Add(Severity::Error, scan_->PlaceOf(kOptions, kUpdateKey), "update-key",
         "\"Update Key\" is not a key made by ./run keygen (the base64 of a P-256 public key): "
         "the toolbar refuses every update");
     return;
@@ -664,7 +654,7 @@ void Checker::CheckUpdateKey() {
   while (!address.empty() && static_cast<unsigned char>(address.front()) <= ' ')
     address.remove_prefix(1);
   if (LowerCase(address).starts_with("https://")) return;
-  Add(Severity::Warning, PlaceOf(kOptions, kUpdatesUrl), "updates-unsigned",
+  Add(Severity::Warning, scan_->PlaceOf(kOptions, kUpdatesUrl), "updates-unsigned",
       "updates come over plain HTTP and unsigned: whoever can answer in your server's place (an "
       "open network, a proxy) can give every user a configuration of his own; serve them from an "
       "https:// address, or sign them (\"Update Key\", ./run keygen, ./run sign)");
@@ -673,11 +663,12 @@ void Checker::CheckUpdateKey() {
 // With a key, an update is installed only when its version is greater than
 // the one in force: a file without one is refused by every toolbar.
 void Checker::CheckConfigVersion(bool signed_updates) {
-  const std::optional<std::string> version = Value(kOptions, kConfigVersion);
+  const std::optional<std::string> version = scan_->Value(kOptions, kConfigVersion);
   if (version && ParseConfigVersion(*version)) return;
   if (!version && !signed_updates) return;
   Add(signed_updates ? Severity::Error : Severity::Warning,
-      version ? PlaceOf(kOptions, kConfigVersion) : PlaceOf(kOptions, kUpdateKey), "config-version",
+      version ? scan_->PlaceOf(kOptions, kConfigVersion) : scan_->PlaceOf(kOptions, kUpdateKey),
+      "config-version",
       std::string(version ? "\"Config Version\" is not a whole number"
                           : "there is no \"Config Version\"") +
           (signed_updates ? ": with an \"Update Key\" the toolbar installs an update only when its "
@@ -698,14 +689,14 @@ void Checker::CheckItems(const Build& build) {
     if (item->Kind() == TTBItemKind::Separator) continue;
     if (!checked.insert(LowerCase(section->name)).second) continue;
 
-    const std::string url = Value(key, "URL").value_or("");
-    const int url_line = PlaceOf(key, "URL");
+    const std::string url = scan_->Value(key, "URL").value_or("");
+    const int url_line = scan_->PlaceOf(key, "URL");
     const bool searches =
         item->Parent() && item->Parent() == build.form->SearchItem && item->Tag > 0;
     if (key == kSearchKey) {
-      if (Value(key, "URL") || Value(key, "Tag"))
-        Add(Severity::Note, PlaceOf(key, Value(key, "URL") ? "URL" : "Tag"), "search-button-keys",
-            "\"URL\" and \"Tag\" have no effect on the search button");
+      if (scan_->Value(key, "URL") || scan_->Value(key, "Tag"))
+        Add(Severity::Note, scan_->PlaceOf(key, scan_->Value(key, "URL") ? "URL" : "Tag"),
+            "search-button-keys", "\"URL\" and \"Tag\" have no effect on the search button");
     } else if (HasPlaceholder(url)) {
       if (url.find('|') != std::string::npos)
         Add(Severity::Warning, url_line, "search-label",
@@ -715,7 +706,7 @@ void Checker::CheckItems(const Build& build) {
       const size_t bar = url.find('|');
       CheckAddress(key, "URL", bar == std::string::npos ? url : url.substr(bar + 1));
     } else if (item->Kind() == TTBItemKind::Plain) {
-      Add(Severity::Warning, PlaceOf(key, "URL"), "no-url",
+      Add(Severity::Warning, scan_->PlaceOf(key, "URL"), "no-url",
           searches ? key + " has no \"URL\": clicking it does nothing, so search type " +
                          std::to_string(item->Tag) + " can never be chosen"
                    : key + " has no \"URL\": clicking it does nothing");
@@ -726,7 +717,7 @@ void Checker::CheckItems(const Build& build) {
     const int32_t image =
         search_button ? ini_->ReadInteger(key, "ImageIndex", -1) : item->ImageIndex;
     if (image < -1 || image >= kImageCount)
-      Add(Severity::Warning, PlaceOf(key, "ImageIndex"), "image-index",
+      Add(Severity::Warning, scan_->PlaceOf(key, "ImageIndex"), "image-index",
           "there is no image " + std::to_string(image) + ": images are numbered 0 to " +
               std::to_string(kImageCount - 1) + ", and -1 is none");
     if (search_button) continue;
@@ -735,7 +726,7 @@ void Checker::CheckItems(const Build& build) {
     const bool speed_tag = item->Tag == kSpeedButtonTag;
     if (!searches &&
         (speed_name != speed_tag || (speed_name && item->Kind() != TTBItemKind::Plain)))
-      Add(Severity::Note, PlaceOf(key, speed_tag ? "Tag" : "Name"), "speed-button",
+      Add(Severity::Note, scan_->PlaceOf(key, speed_tag ? "Tag" : "Name"), "speed-button",
           "the speed button, whose address the user may change, is a plain item named SpeedBtn1 "
           "with Tag 111; this one is an ordinary item");
   }
@@ -770,7 +761,7 @@ void Checker::CheckNesting(const Build& build) {
   for (const TooDeep& head : LeftOutForDepth(build)) {
     const std::string& key = entries_[head.entry].key;
     const std::string parent = ini_->ReadString(key, "Parent", "");
-    Add(Severity::Warning, PlaceOf(key, "Parent"), "too-deep",
+    Add(Severity::Warning, scan_->PlaceOf(key, "Parent"), "too-deep",
         key + "'s \"Parent\" " + parent + " stands at level " + std::to_string(kMaxItemDepth) +
             ", the deepest the toolbar builds: " + key + " is not built" +
             (head.below.empty() ? ""
@@ -782,13 +773,13 @@ void Checker::CheckNesting(const Build& build) {
 void Checker::CheckPlacement(const Build& build, int entry, const TTBCustomItem& item) {
   const std::string& key = entries_[entry].key;
   const TTBCustomItem* parent = item.Parent();
-  const int line = PlaceOf(key, "Parent");
+  const int line = scan_->PlaceOf(key, "Parent");
   const std::string children =
       item.Items().empty()
           ? ""
           : " (nor are the " + std::to_string(item.Items().size()) + " items placed under it)";
   if (!parent) {
-    const std::string wanted = Value(key, "Parent").value_or("");
+    const std::string wanted = scan_->Value(key, "Parent").value_or("");
     std::string why;
     const TComponent* holder = build.form->FindComponent(wanted);
     if (wanted.empty()) {
@@ -836,7 +827,7 @@ void Checker::CheckSearchTypes(const Build& build) {
         "[Toolbar Items] lists no miSearch: a plain \"Search\" button is added after the other "
         "items, searching with \"Search URL\"");
   } else if (search->Kind() == TTBItemKind::Submenu && search->Items().empty()) {
-    Add(Severity::Note, PlaceOf(kSearchKey, "Count"), "empty-search-menu",
+    Add(Severity::Note, scan_->PlaceOf(kSearchKey, "Count"), "empty-search-menu",
         "\"Count\" makes the search button a menu, but no item is placed under it");
   }
 
@@ -855,7 +846,7 @@ void Checker::CheckSearchTypes(const Build& build) {
     if (!scan_->Find(key) || item->Kind() == TTBItemKind::Separator || item == search) continue;
     const bool under_search = item->Parent() && item->Parent() == search;
     if (under_search && item->Tag > 0) {
-      const int tag_line = PlaceOf(key, "Tag");
+      const int tag_line = scan_->PlaceOf(key, "Tag");
       if (item->Tag > MaxSearchType) {
         Add(Severity::Warning, tag_line, "search-tag",
             "search type " + std::to_string(item->Tag) + " is beyond " +
@@ -864,20 +855,20 @@ void Checker::CheckSearchTypes(const Build& build) {
       } else if (const auto [first, fresh] = first_search_type.emplace(item->Tag, entry); !fresh) {
         Add(Severity::Warning, tag_line, "search-tag-twice",
             "search type " + std::to_string(item->Tag) + " is also " + entries_[first->second].key +
-                " (line " + std::to_string(PlaceOf(entries_[first->second].key, "Tag")) +
+                " (line " + std::to_string(scan_->PlaceOf(entries_[first->second].key, "Tag")) +
                 "): at start-up that one is brought back in its place");
       }
       if (!item->Hint.empty() && !HasPlaceholder(item->Hint))
-        Add(Severity::Warning, PlaceOf(key, "URL"), "search-placeholder",
+        Add(Severity::Warning, scan_->PlaceOf(key, "URL"), "search-placeholder",
             "search type " + std::to_string(item->Tag) +
                 " has no \"[SEARCH]\" in its URL: the query is appended to its end");
       if (item->GroupIndex <= 0)
-        Add(Severity::Note, PlaceOf(key, "GroupIndex"), "search-group",
+        Add(Severity::Note, scan_->PlaceOf(key, "GroupIndex"), "search-group",
             "without a \"GroupIndex\" above 0 no check mark shows that search type " +
                 std::to_string(item->Tag) + " is chosen");
     } else if (item->Kind() == TTBItemKind::Plain && item->Tag >= 1 && item->Tag <= MaxSearchType) {
       if (first_with_tag[item->Tag] == item)
-        Add(Severity::Warning, PlaceOf(key, "Tag"), "search-tag-elsewhere",
+        Add(Severity::Warning, scan_->PlaceOf(key, "Tag"), "search-tag-elsewhere",
             "Tag " + std::to_string(item->Tag) + " marks search type " + std::to_string(item->Tag) +
                 ", and " + key +
                 " is the first item with it: whenever that search type is brought back at "
@@ -925,7 +916,7 @@ void Checker::CheckBanner() {
 }
 
 void Checker::CheckOnline() {
-  const int line = PlaceOf(kOptions, kUpdatesUrl);
+  const int line = scan_->PlaceOf(kOptions, kUpdatesUrl);
   if (IsBlankText(updates_url_)) {
     Add(Severity::Note, line, "online", "there is no \"Updates URL\", so nothing to fetch");
     return;
@@ -977,11 +968,11 @@ void Checker::CheckOnline() {
   if (served_name.empty()) return;
   // With a key in force the toolbar also fetches the signature; whether it
   // verifies only Windows says, but a missing one is plain here.
-  const std::optional<std::string> key = Value(kOptions, kUpdateKey);
+  const std::optional<std::string> key = scan_->Value(kOptions, kUpdateKey);
   if (!key || !RequiresSignature(*key)) return;
   // This file is the next update: toolbars that installed the served one
   // take it only when its version is greater.
-  const std::optional<std::string> version = Value(kOptions, kConfigVersion);
+  const std::optional<std::string> version = scan_->Value(kOptions, kConfigVersion);
   const uint64_t own_version = version ? ParseConfigVersion(*version).value_or(0) : 0;
   if (body != text_ && own_version > 0 && served_version && own_version <= *served_version)
     Add(Severity::Error, line, "update-version",
