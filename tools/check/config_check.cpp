@@ -7,12 +7,13 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <unordered_map>
 
 #include "check/bitmap_info.h"
 #include "check/check_ports.h"
+#include "check/construction.h"
 #include "check/ini_scan.h"
+#include "check/report.h"
 #include "config/band_identity.h"
 #include "config/big_ini_file.h"
 #include "config/toolbar_config.h"
@@ -30,8 +31,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kOptions = kOptionsSection;
-constexpr char kItems[] = "Toolbar Items";
-constexpr char kSearchKey[] = "miSearch";
 constexpr char kTopLevel[] = "Toolbar";
 // The [Options] keys the toolbar reads, as its configuration layer names them.
 constexpr const char* kToolbarName = OptionName(Option::ToolbarName);
@@ -45,12 +44,8 @@ constexpr const char* kUpdateKey = OptionName(Option::UpdateKey);
 constexpr const char* kConfigVersion = OptionName(Option::ConfigVersion);
 constexpr int32_t kBannerWidth = 105;
 constexpr int32_t kBannerHeight = 22;
-constexpr int32_t kSpeedButtonTag = 111;
-constexpr char kSpeedButtonName[] = "SpeedBtn1";
 // Names listed in one message at most.
 constexpr size_t kNamesShown = 6;
-
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 bool IsComment(std::string_view line) { return !line.empty() && line.front() == ';'; }
 
@@ -141,37 +136,6 @@ std::optional<fs::path> FindBeside(const fs::path& directory, const std::string&
   return std::nullopt;
 }
 
-struct Entry {
-  std::string key;  // as listed in [Toolbar Items]
-  int line;
-};
-
-// One construction of the toolbar from a version of the file.
-struct Build {
-  std::unique_ptr<SilentView> view;
-  std::unique_ptr<TToolbarForm> form;
-  size_t fixed = 0;          // the window's own components come first
-  std::vector<int> order;    // the entries listed in this version, in order
-  std::vector<int> built;    // the entry of each item built, in the order of building
-  std::vector<size_t> deep;  // places in `order` of the entries left out for nesting
-  size_t reached = 0;        // how many of `order` construction reached
-  int stop = -1;             // the entry construction stopped at
-  std::string stop_message;
-  // The place in `order` of the entry each item was built from; -1 for the
-  // window's own components, which exist before any.
-  std::unordered_map<const TComponent*, int> made_at;
-
-  // The entry a component was built from; -1 for the window's own.
-  int EntryOf(const TComponent* component) const {
-    const auto found = made_at.find(component);
-    return found == made_at.end() || found->second < 0 ? -1 : order[found->second];
-  }
-  // The built item of this number, counted from 0 in the order of building.
-  TTBCustomItem* ItemOf(size_t position) const {
-    return dynamic_cast<TTBCustomItem*>(&form->Component(fixed + position));
-  }
-};
-
 class Checker {
  public:
   Checker(const std::string& path, const CheckOptions& options) : path_(path), options_(options) {
@@ -192,7 +156,6 @@ class Checker {
   }
 
   void Install();
-  Build Construct(const std::vector<int>& removed);
   void ReportStop(const Build& build, bool first);
   void CheckLayout();
   void CheckSectionKeys(const IniSection& section, const std::vector<std::string>& known,
@@ -203,19 +166,11 @@ class Checker {
   void CheckUpdateKey();
   void CheckConfigVersion(bool signed_updates);
   void CheckItems(const Build& build);
-  // The entries left out for nesting too deep, each under the one whose
-  // level it hangs below: that one stands right below the deepest level.
-  struct TooDeep {
-    int entry;
-    std::vector<std::string> below;  // the keys of the entries under it
-  };
-  std::vector<TooDeep> LeftOutForDepth(const Build& build) const;
   void CheckNesting(const Build& build);
   void CheckPlacement(const Build& build, int entry, const TTBCustomItem& item);
   void CheckSearchTypes(const Build& build);
   void CheckBanner();
   void CheckOnline();
-  std::string Tree(const Build& build) const;
 
   const std::string path_;
   const CheckOptions options_;
@@ -258,14 +213,14 @@ CheckResult Checker::Run() {
   CheckLayout();
   CheckOptionsSection();
 
-  Build first = Construct({});
-  std::string tree = Tree(first);
+  Build first = Construct(platform_, text_, entries_, {});
+  std::string tree = ItemTree(first, entries_, *ini_, toolbar_name_);
   if (first.stop >= 0) {
     ReportStop(first, true);
     std::vector<int> removed{first.stop};
     // The rest of the list as the toolbar would meet it once each stop is mended.
     for (;;) {
-      Build next = Construct(removed);
+      Build next = Construct(platform_, text_, entries_, removed);
       if (next.stop < 0) {
         CheckItems(next);
         break;
@@ -325,49 +280,6 @@ void Checker::Install() {
   // The check fetches the update itself, when asked to; construction must not.
   updates_url_ = ToolbarConfig.UpdatesUrl;
   ToolbarConfig.UpdatesUrl.clear();
-}
-
-Build Checker::Construct(const std::vector<int>& removed) {
-  std::vector<int> removed_lines;
-  for (int entry : removed) removed_lines.push_back(entries_[entry].line);
-  std::ofstream(ConfigFilePath(), std::ios::binary | std::ios::trunc)
-      << (removed.empty() ? text_ : WithoutLines(text_, removed_lines));
-
-  Build build;
-  for (int i = 0; i < static_cast<int>(entries_.size()); ++i)
-    if (std::find(removed.begin(), removed.end(), i) == removed.end()) build.order.push_back(i);
-  build.view = std::make_unique<SilentView>();
-  build.form = std::make_unique<TToolbarForm>(platform_, *build.view);
-  build.fixed = build.form->ComponentCount();
-  for (size_t k = 0; k < build.fixed; ++k) build.made_at[&build.form->Component(k)] = -1;
-  try {
-    build.form->BuildToolbar();
-  } catch (const Error& error) {
-    build.stop_message = error.what();
-  }
-  // Entries are built in list order but for those left out; a default search
-  // button may follow them.
-  const std::vector<int>& left_out = build.form->LeftOutEntries;
-  const size_t items = build.form->ComponentCount() - build.fixed;
-  size_t next_left_out = 0;
-  for (; build.reached < build.order.size(); ++build.reached) {
-    const size_t place = build.reached;
-    if (next_left_out < left_out.size() && static_cast<size_t>(left_out[next_left_out]) == place) {
-      build.deep.push_back(place);
-      ++next_left_out;
-      continue;
-    }
-    if (build.built.size() == items) break;
-    build.made_at[&build.form->Component(build.fixed + build.built.size())] =
-        static_cast<int>(place);
-    build.built.push_back(build.order[place]);
-  }
-  if (!build.stop_message.empty()) {
-    if (build.built.empty())
-      throw Error("construction failed before any item: " + build.stop_message);
-    build.stop = build.built.back();
-  }
-  return build;
 }
 
 void Checker::ReportStop(const Build& build, bool first) {
@@ -733,32 +645,8 @@ void Checker::CheckItems(const Build& build) {
   CheckSearchTypes(build);
 }
 
-// Construction leaves an entry out when its Parent is an item at the deepest
-// level, or, naming none built so far, names an entry left out before it.
-std::vector<Checker::TooDeep> Checker::LeftOutForDepth(const Build& build) const {
-  std::vector<TooDeep> heads;
-  std::unordered_map<std::string, size_t> head_of;  // a left-out name in lower case -> its head
-  for (const size_t place : build.deep) {
-    const int entry = build.order[place];
-    const std::string& key = entries_[entry].key;
-    const std::string parent = ini_->ReadString(key, "Parent", "");
-    const TComponent* holder = build.form->FindComponent(parent);
-    const auto made = build.made_at.find(holder);
-    const bool built_before = made != build.made_at.end() && made->second < static_cast<int>(place);
-    const auto above = built_before ? head_of.end() : head_of.find(LowerCase(parent));
-    size_t head = heads.size();
-    if (above == head_of.end())
-      heads.push_back({entry, {}});
-    else
-      heads[head = above->second].below.push_back(key);
-    const std::string name = ini_->ReadString(key, "Name", key);
-    if (!name.empty()) head_of.emplace(LowerCase(name), head);
-  }
-  return heads;
-}
-
 void Checker::CheckNesting(const Build& build) {
-  for (const TooDeep& head : LeftOutForDepth(build)) {
+  for (const TooDeep& head : LeftOutForDepth(build, entries_, *ini_)) {
     const std::string& key = entries_[head.entry].key;
     const std::string parent = ini_->ReadString(key, "Parent", "");
     Add(Severity::Warning, scan_->PlaceOf(key, "Parent"), "too-deep",
@@ -989,112 +877,6 @@ void Checker::CheckOnline() {
             ": with an \"Update Key\" the toolbar refuses the update");
 }
 
-// --- the item tree
-
-std::string Describe(const TToolbarForm& form, const TTBCustomItem& item) {
-  std::ostringstream text;
-  switch (item.Kind()) {
-    case TTBItemKind::Separator:
-      return "separator";
-    case TTBItemKind::Submenu: {
-      const auto& submenu = static_cast<const TTBSubmenuItem&>(item);
-      text << (submenu.DropdownCombo                        ? "split button"
-               : submenu.Options.Contains(tboDropdownArrow) ? "submenu"
-                                                            : "submenu without arrow");
-      break;
-    }
-    default:
-      text << "item";
-  }
-  if (&item == form.SearchItem) text << " (search button)";
-  text << " " << Quoted(item.Caption) << ", ";
-  if (item.ImageIndex == -1)
-    text << "no image";
-  else
-    text << "image " << item.ImageIndex;
-  if (&item == form.SearchItem && item.Tag > 0) {
-    text << ", showing search type " << item.Tag;
-  } else if (item.Parent() && item.Parent() == form.SearchItem && item.Tag > 0) {
-    text << ", search type " << item.Tag;
-  } else if (item.Tag == kSpeedButtonTag && SameText(item.Name(), kSpeedButtonName)) {
-    text << ", speed button 1";
-  } else if (item.Tag != 0) {
-    text << ", tag " << item.Tag;
-  }
-  if (item.GroupIndex > 0) text << ", group " << item.GroupIndex;
-  if (item.Checked()) text << ", checked";
-  if (!item.Hint.empty()) text << ": " << item.Hint;
-  return text.str();
-}
-
-struct TreeLine {
-  int depth;
-  std::string name;
-  std::string description;
-};
-
-void AddSubtree(const TToolbarForm& form, const TTBCustomItem& item, int depth,
-                std::vector<TreeLine>& lines) {
-  std::string name = item.Name().empty() ? "(unnamed)" : item.Name();
-  std::string description = Describe(form, item);
-  if (&item == form.TBControlItem1) name = "(banner)", description.clear();
-  if (&item == form.TBSeparatorItem1) name = "(separator)", description.clear();
-  if (&item == form.TBControlItem2) name = "(search box)", description.clear();
-  lines.push_back({depth, name, description});
-  for (const TTBCustomItem* child : item.Items()) AddSubtree(form, *child, depth + 1, lines);
-}
-
-std::string Render(const std::vector<TreeLine>& lines) {
-  size_t width = 0;
-  for (const TreeLine& line : lines)
-    width = std::max(width, static_cast<size_t>(2 * line.depth) + line.name.size());
-  std::string text;
-  for (const TreeLine& line : lines) {
-    std::string row = std::string(2 * line.depth, ' ') + line.name;
-    if (!line.description.empty())
-      row += std::string(width - row.size() + 2, ' ') + line.description;
-    text += "  " + row + "\n";
-  }
-  return text;
-}
-
-std::string Checker::Tree(const Build& build) const {
-  const TToolbarForm& form = *build.form;
-  std::string tree = "Toolbar " + Quoted(toolbar_name_) + ", as it shows at its first start:\n";
-  std::vector<TreeLine> lines;
-  for (const TTBCustomItem* item : form.Toolbar->Items.Items()) AddSubtree(form, *item, 0, lines);
-  tree += Render(lines);
-
-  lines.clear();
-  const size_t placed_or_not = build.stop >= 0 ? build.built.size() - 1 : build.built.size();
-  for (size_t j = 0; j < placed_or_not; ++j) {
-    const TTBCustomItem* item = build.ItemOf(j);
-    if (!item->Parent()) AddSubtree(form, *item, 0, lines);
-  }
-  if (!lines.empty()) tree += "Never shown (no place on the toolbar):\n" + Render(lines);
-
-  const std::vector<TooDeep> too_deep = LeftOutForDepth(build);
-  if (!too_deep.empty()) {
-    tree += "Never built (deeper than " + std::to_string(kMaxItemDepth) + " levels):\n";
-    for (const TooDeep& head : too_deep) {
-      tree += "  " + entries_[head.entry].key;
-      if (!head.below.empty())
-        tree += " and the " + std::to_string(head.below.size()) + " entries under it";
-      tree += "\n";
-    }
-  }
-
-  if (build.stop >= 0) {
-    std::vector<std::string> missing;
-    for (size_t j = build.reached; j < build.order.size(); ++j)
-      missing.push_back(entries_[build.order[j]].key);
-    tree += "Construction stops at " + entries_[build.stop].key;
-    tree += missing.empty() ? ".\n" : "; never built:\n";
-    for (const std::string& key : missing) tree += "  " + key + "\n";
-  }
-  return tree;
-}
-
 }  // namespace
 
 const std::vector<std::string>& OptionKeys() {
@@ -1110,29 +892,6 @@ const std::vector<std::string>& ItemKeys() {
   static const std::vector<std::string> keys{"Name", "Parent", "Caption",    "ImageIndex",
                                              "URL",  "Tag",    "GroupIndex", "Count"};
   return keys;
-}
-
-int CheckResult::Count(Severity severity) const {
-  return static_cast<int>(std::count_if(findings.begin(), findings.end(),
-                                        [&](const Finding& f) { return f.severity == severity; }));
-}
-
-const char* SeverityName(Severity severity) {
-  switch (severity) {
-    case Severity::Error:
-      return "error";
-    case Severity::Warning:
-      return "warning";
-    default:
-      return "note";
-  }
-}
-
-std::string FormatFinding(const std::string& file_label, const Finding& finding) {
-  std::string text = finding.file.empty() ? file_label : finding.file;
-  if (finding.line > 0) text += ":" + std::to_string(finding.line);
-  return text + ": " + SeverityName(finding.severity) + ": " + finding.message + " [" +
-         finding.code + "]";
 }
 
 CheckResult CheckConfiguration(const std::string& config_path, const CheckOptions& options) {
