@@ -4,110 +4,26 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
-#include <set>
-#include <sstream>
-#include <unordered_map>
 
-#include "check/bitmap_info.h"
 #include "check/check_ports.h"
+#include "check/construction.h"
 #include "check/ini_scan.h"
+#include "check/report.h"
+#include "check/rules.h"
 #include "config/band_identity.h"
 #include "config/big_ini_file.h"
 #include "config/toolbar_config.h"
 #include "config/update_signature.h"
-#include "nav/about_box.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/text.h"
-#include "toolbar/toolbar_form.h"
 
 namespace pq::check {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* kOptions = kOptionsSection;
-constexpr char kItems[] = "Toolbar Items";
-constexpr char kSearchKey[] = "miSearch";
-constexpr char kTopLevel[] = "Toolbar";
-// The [Options] keys the toolbar reads, as its configuration layer names them.
-constexpr const char* kToolbarName = OptionName(Option::ToolbarName);
-constexpr const char* kCompanyName = OptionName(Option::CompanyName);
-constexpr const char* kHomePageUrl = OptionName(Option::HomePageUrl);
-constexpr const char* kContactEmail = OptionName(Option::ContactEmail);
-constexpr const char* kFlashUrl = OptionName(Option::FlashUrl);
-constexpr const char* kSearchUrl = OptionName(Option::SearchUrl);
-constexpr const char* kUpdatesUrl = OptionName(Option::UpdatesUrl);
-constexpr const char* kUpdateKey = OptionName(Option::UpdateKey);
-constexpr const char* kConfigVersion = OptionName(Option::ConfigVersion);
-constexpr int32_t kBannerWidth = 105;
-constexpr int32_t kBannerHeight = 22;
-constexpr int32_t kSpeedButtonTag = 111;
-constexpr char kSpeedButtonName[] = "SpeedBtn1";
-// Names listed in one message at most.
-constexpr size_t kNamesShown = 6;
-
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
-bool IsComment(std::string_view line) { return !line.empty() && line.front() == ';'; }
-
-bool HasPlaceholder(std::string_view url) {
-  return LowerCase(url).find("[search]") != std::string::npos;
-}
-
-std::string Trimmed(std::string_view text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-  return std::string(text.substr(begin, end - begin));
-}
-
-// What the toolbar takes for no address at all: blanks and control characters.
-bool IsBlankText(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) <= ' '; });
-}
-
-std::string NameList(const std::vector<std::string>& names) {
-  std::string list;
-  for (size_t i = 0; i < names.size() && i < kNamesShown; ++i) list += (i ? ", " : "") + names[i];
-  if (names.size() > kNamesShown)
-    list += " and " + std::to_string(names.size() - kNamesShown) + " more";
-  return list;
-}
-
-// Why IsPlausibleURL refuses a text, tested in the order it tests.
-std::string ImplausibleReason(const std::string& text) {
-  if (text.empty()) return "it is empty";
-  if (text.size() < 5) return "it is shorter than 5 characters";
-  if (text.back() == '.') return "it ends with \".\"";
-  if (text.find("..") != std::string::npos) return "it contains \"..\"";
-  for (unsigned char c : text) {
-    if (c == ' ') return "it contains a blank";
-    if (c < 0x21 || c > 0x7E) return "it contains a control character or an 8-bit character";
-  }
-  return "it is 12 characters or shorter and not a www., news:, http://, ftp:// or mailto: address";
-}
-
-// Characters a Windows file name cannot hold; the toolbar's name names its
-// history file and folder.
-bool FitsFileName(const std::string& name, std::string& problem) {
-  for (unsigned char c : name) {
-    if (c < 0x20 ||
-        std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) {
-      problem = c < 0x20 ? "a control character" : std::string("\"") + static_cast<char>(c) + "\"";
-      return false;
-    }
-  }
-  if (name.back() == '.' || name.back() == ' ') {
-    problem = "a \"" + std::string(1, name.back()) + "\" at its end, which Windows drops";
-    return false;
-  }
-  return true;
-}
 
 // A directory of the check's own, removed with everything in it.
 class ScratchDirectory {
@@ -132,46 +48,6 @@ class ScratchDirectory {
   fs::path path_;
 };
 
-// The file in the directory whose name equals this one without regard to
-// case, as Windows finds it.
-std::optional<fs::path> FindBeside(const fs::path& directory, const std::string& name) {
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(directory, error))
-    if (SameText(entry.path().filename().string(), name)) return entry.path();
-  return std::nullopt;
-}
-
-struct Entry {
-  std::string key;  // as listed in [Toolbar Items]
-  int line;
-};
-
-// One construction of the toolbar from a version of the file.
-struct Build {
-  std::unique_ptr<SilentView> view;
-  std::unique_ptr<TToolbarForm> form;
-  size_t fixed = 0;          // the window's own components come first
-  std::vector<int> order;    // the entries listed in this version, in order
-  std::vector<int> built;    // the entry of each item built, in the order of building
-  std::vector<size_t> deep;  // places in `order` of the entries left out for nesting
-  size_t reached = 0;        // how many of `order` construction reached
-  int stop = -1;             // the entry construction stopped at
-  std::string stop_message;
-  // The place in `order` of the entry each item was built from; -1 for the
-  // window's own components, which exist before any.
-  std::unordered_map<const TComponent*, int> made_at;
-
-  // The entry a component was built from; -1 for the window's own.
-  int EntryOf(const TComponent* component) const {
-    const auto found = made_at.find(component);
-    return found == made_at.end() || found->second < 0 ? -1 : order[found->second];
-  }
-  // The built item of this number, counted from 0 in the order of building.
-  TTBCustomItem* ItemOf(size_t position) const {
-    return dynamic_cast<TTBCustomItem*>(&form->Component(fixed + position));
-  }
-};
-
 class Checker {
  public:
   Checker(const std::string& path, const CheckOptions& options) : path_(path), options_(options) {
@@ -186,55 +62,16 @@ class Checker {
   CheckResult Run();
 
  private:
-  void Add(Severity severity, int line, std::string code, std::string message,
-           std::string file = "") {
-    findings_.push_back({std::move(file), line, severity, std::move(code), std::move(message)});
-  }
-  std::optional<std::string> Value(std::string_view section, std::string_view key) const {
-    const IniLine* line = scan_->FindKey(section, key);
-    if (!line) return std::nullopt;
-    return std::string(LineValue(line->text));
-  }
-  // The line of a key, else of its section's header, else 0.
-  int PlaceOf(std::string_view section, std::string_view key) const {
-    const int line = scan_->KeyLine(section, key);
-    return line ? line : scan_->HeaderLine(section);
-  }
-
   void Install();
-  Build Construct(const std::vector<int>& removed);
-  void ReportStop(const Build& build, bool first);
-  void CheckLayout();
-  void CheckSectionKeys(const IniSection& section, const std::vector<std::string>& known,
-                        const std::vector<std::string>& ignored, const char* whose);
-  void CheckOptionsSection();
-  void CheckAddress(std::string_view section, std::string_view key, const std::string& url);
-  void CheckUpdatesAddress();
-  void CheckUpdateKey();
-  void CheckConfigVersion(bool signed_updates);
-  void CheckItems(const Build& build);
-  // The entries left out for nesting too deep, each under the one whose
-  // level it hangs below: that one stands right below the deepest level.
-  struct TooDeep {
-    int entry;
-    std::vector<std::string> below;  // the keys of the entries under it
-  };
-  std::vector<TooDeep> LeftOutForDepth(const Build& build) const;
-  void CheckNesting(const Build& build);
-  void CheckPlacement(const Build& build, int entry, const TTBCustomItem& item);
-  void CheckSearchTypes(const Build& build);
-  void CheckBanner();
   void CheckOnline();
-  std::string Tree(const Build& build) const;
 
   const std::string path_;
   const CheckOptions options_;
   std::string text_;
   std::unique_ptr<IniScan> scan_;
   std::string stem_;
-  fs::path directory_;
   std::vector<Entry> entries_;
-  std::vector<Finding> findings_;
+  Findings findings_;
   std::string toolbar_name_;
   std::string updates_url_;
   // The file as the toolbar reads it, for values as it converts them.
@@ -253,47 +90,51 @@ CheckResult Checker::Run() {
   CheckResult result;
   const fs::path file(path_);
   if (!Files().ReadAll(path_, text_)) {
-    Add(Severity::Error, 0, "unreadable", "cannot be read");
-    result.findings = std::move(findings_);
+    findings_.Add(Severity::Error, 0, "unreadable", "cannot be read");
+    result.findings = std::move(findings_.list);
     return result;
   }
   stem_ = file.stem().string();
-  directory_ = file.has_parent_path() ? file.parent_path() : fs::path(".");
   if (!SameText(file.extension().string(), ".ini"))
-    Add(Severity::Note, 0, "file-name",
-        "the toolbar reads its configuration from a file named " + stem_ + ".ini");
+    findings_.Add(Severity::Note, 0, "file-name",
+                  "the toolbar reads its configuration from a file named " + stem_ + ".ini");
   scan_ = std::make_unique<IniScan>(text_);
 
   Install();
-  CheckLayout();
-  CheckOptionsSection();
+  const IniScan& scan = *scan_;
+  CheckLayout(scan, entries_, findings_);
+  CheckOptionsSection(scan, stem_, toolbar_name_, updates_url_, findings_);
+  CheckUpdatesAddress(scan, updates_url_,
+                      options_.system_canonical_forms ? platform_.internet : nullptr, findings_);
+  CheckUpdateKey(scan, updates_url_, findings_);
 
-  Build first = Construct({});
-  std::string tree = Tree(first);
+  Build first = Construct(platform_, text_, entries_, {});
+  std::string tree = ItemTree(first, entries_, *ini_, toolbar_name_);
   if (first.stop >= 0) {
-    ReportStop(first, true);
+    ReportStop(first, true, scan, entries_, findings_);
     std::vector<int> removed{first.stop};
     // The rest of the list as the toolbar would meet it once each stop is mended.
     for (;;) {
-      Build next = Construct(removed);
+      Build next = Construct(platform_, text_, entries_, removed);
       if (next.stop < 0) {
-        CheckItems(next);
+        CheckItems(next, scan, entries_, *ini_, findings_);
         break;
       }
-      ReportStop(next, false);
+      ReportStop(next, false, scan, entries_, findings_);
       removed.push_back(next.stop);
     }
   } else {
-    CheckItems(first);
+    CheckItems(first, scan, entries_, *ini_, findings_);
   }
-  CheckBanner();
+  CheckBanner(path_, findings_);
   if (options_.online) CheckOnline();
 
-  std::stable_sort(findings_.begin(), findings_.end(), [](const Finding& a, const Finding& b) {
+  std::vector<Finding>& findings = findings_.list;
+  std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
     if (a.file != b.file) return a.file.empty() && !b.file.empty();
     return a.line < b.line;
   });
-  result.findings = std::move(findings_);
+  result.findings = std::move(findings);
   result.tree = std::move(tree);
   result.toolbar_name = toolbar_name_;
   return result;
@@ -337,597 +178,11 @@ void Checker::Install() {
   ToolbarConfig.UpdatesUrl.clear();
 }
 
-Build Checker::Construct(const std::vector<int>& removed) {
-  std::vector<int> removed_lines;
-  for (int entry : removed) removed_lines.push_back(entries_[entry].line);
-  std::ofstream(ConfigFilePath(), std::ios::binary | std::ios::trunc)
-      << (removed.empty() ? text_ : WithoutLines(text_, removed_lines));
-
-  Build build;
-  for (int i = 0; i < static_cast<int>(entries_.size()); ++i)
-    if (std::find(removed.begin(), removed.end(), i) == removed.end()) build.order.push_back(i);
-  build.view = std::make_unique<SilentView>();
-  build.form = std::make_unique<TToolbarForm>(platform_, *build.view);
-  build.fixed = build.form->ComponentCount();
-  for (size_t k = 0; k < build.fixed; ++k) build.made_at[&build.form->Component(k)] = -1;
-  try {
-    build.form->BuildToolbar();
-  } catch (const Error& error) {
-    build.stop_message = error.what();
-  }
-  // Entries are built in list order but for those left out; a default search
-  // button may follow them.
-  const std::vector<int>& left_out = build.form->LeftOutEntries;
-  const size_t items = build.form->ComponentCount() - build.fixed;
-  size_t next_left_out = 0;
-  for (; build.reached < build.order.size(); ++build.reached) {
-    const size_t place = build.reached;
-    if (next_left_out < left_out.size() && static_cast<size_t>(left_out[next_left_out]) == place) {
-      build.deep.push_back(place);
-      ++next_left_out;
-      continue;
-    }
-    if (build.built.size() == items) break;
-    build.made_at[&build.form->Component(build.fixed + build.built.size())] =
-        static_cast<int>(place);
-    build.built.push_back(build.order[place]);
-  }
-  if (!build.stop_message.empty()) {
-    if (build.built.empty())
-      throw Error("construction failed before any item: " + build.stop_message);
-    build.stop = build.built.back();
-  }
-  return build;
-}
-
-void Checker::ReportStop(const Build& build, bool first) {
-  const Entry& entry = entries_[build.stop];
-  const IniSection* section = scan_->Find(entry.key);
-  const int name_line = section ? scan_->KeyLine(entry.key, "Name") : 0;
-  const int line = name_line ? name_line : entry.line;
-  const bool invalid = build.stop_message.starts_with("''");
-  std::string message = build.stop_message;
-
-  if (IsComment(entry.key)) {
-    message += " (a line that begins with \";\" is an entry like any other here, not a comment)";
-  } else if (!invalid) {
-    // Who has the name already.
-    const std::string name = section && name_line ? *Value(entry.key, "Name") : entry.key;
-    const TComponent* holder = build.form->FindComponent(name);
-    const int holder_entry = build.EntryOf(holder);
-    if (holder_entry < 0) {
-      message += " (" + name + " is the name of one of the toolbar's own components)";
-    } else if (SameText(entries_[holder_entry].key, entry.key)) {
-      message += " (" + entry.key + " is listed twice in [Toolbar Items], first on line " +
-                 std::to_string(entries_[holder_entry].line) + ")";
-    } else {
-      message += " (the item " + entries_[holder_entry].key + " listed on line " +
-                 std::to_string(entries_[holder_entry].line) + " has that name)";
-    }
-  }
-  if (first) {
-    std::vector<std::string> missing;
-    for (size_t j = build.reached; j < build.order.size(); ++j)
-      missing.push_back(entries_[build.order[j]].key);
-    message += ": construction stops here and the toolbar shows this message";
-    if (!missing.empty())
-      message += "; the " + std::to_string(missing.size()) + " entries after it are missing (" +
-                 NameList(missing) + ")";
-  } else {
-    message += ": once the names before it are mended, construction stops here instead";
-  }
-  Add(Severity::Error, line, invalid ? "invalid-name" : "duplicate-name", message);
-}
-
-void Checker::CheckLayout() {
-  for (const IniLine& line : scan_->LinesBeforeFirstSection())
-    if (!IsComment(line.text))
-      Add(Severity::Warning, line.number, "outside-section",
-          "this line stands before the first section and is ignored");
-  if (scan_->EndOfInputLine() && scan_->LinesAfterEnd() > 0)
-    Add(Severity::Warning, scan_->EndOfInputLine(), "end-of-file",
-        "this line begins with Ctrl-Z, where the toolbar stops reading: the " +
-            std::to_string(scan_->LinesAfterEnd()) + " lines after it are ignored");
-
-  std::set<std::string> listed;
-  for (const Entry& entry : entries_) listed.insert(LowerCase(entry.key));
-  const auto& sections = scan_->Sections();
-  for (const IniSection& section : sections) {
-    if (section.dropped_for >= 0) {
-      Add(Severity::Warning, section.header_line, "duplicate-section",
-          "[" + section.name + "] appears again (first on line " +
-              std::to_string(sections[section.dropped_for].header_line) +
-              "): the toolbar reads only the first one, and this one is ignored whole");
-      continue;
-    }
-    const bool is_items = SameText(section.name, kItems);
-    if (!is_items && !SameText(section.name, kOptions) && !listed.count(LowerCase(section.name)))
-      Add(Severity::Note, section.header_line, "unlisted-section",
-          "[" + section.name + "] is not listed in [Toolbar Items]: no item is built from it");
-
-    std::map<std::string, int> seen;
-    for (const IniLine& line : section.lines) {
-      const std::string trimmed = Trimmed(line.text);
-      if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
-        Add(Severity::Warning, line.number, "not-a-header",
-            "a blank before \"[\" or after \"]\" makes this line no section header: it is read "
-            "as a line of [" +
-                section.name + "]");
-        continue;
-      }
-      const auto name = LineName(line.text);
-      if (!name) {
-        if (!IsComment(line.text))
-          Add(Severity::Warning, line.number, "no-equals",
-              is_items ? "an entry needs a \"=\" after its name: this line is ignored"
-                       : "this line has no \"=\" and is ignored");
-        continue;
-      }
-      if (name->empty()) {
-        Add(Severity::Warning, line.number, "empty-name",
-            "this line has no name before its \"=\" and is ignored");
-        continue;
-      }
-      if (IsComment(*name) && !is_items) continue;
-      const auto [first, fresh] = seen.emplace(LowerCase(*name), line.number);
-      if (fresh || is_items) continue;
-      Add(Severity::Warning, line.number, "duplicate-key",
-          Quoted(*name) + " appears again in [" + section.name + "] (first on line " +
-              std::to_string(first->second) + "): only the first one counts");
-    }
-  }
-
-  // Entries listed twice without a name that stops construction build twice.
-  std::unordered_map<std::string, size_t> first_listed;
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    const auto [first, fresh] = first_listed.emplace(LowerCase(entries_[i].key), i);
-    if (fresh) continue;
-    const auto name = Value(entries_[i].key, "Name");
-    if (name && name->empty())
-      Add(Severity::Warning, entries_[i].line, "duplicate-entry",
-          entries_[i].key + " is listed twice in [Toolbar Items] (first on line " +
-              std::to_string(entries_[first->second].line) + "): the item is built twice");
-  }
-
-  if (!scan_->Find(kItems))
-    Add(Severity::Warning, 0, "no-items",
-        "there is no [Toolbar Items] section: the toolbar shows only a search button");
-
-  std::set<std::string> checked;
-  for (const Entry& entry : entries_) {
-    const IniSection* section = scan_->Find(entry.key);
-    if (!section) {
-      // A name that is no identifier stops construction, which says so.
-      if (!IsValidIdent(entry.key)) continue;
-      Add(Severity::Warning, entry.line, "no-section",
-          entry.key + " has no section [" + entry.key +
-              "]: it is built without caption, address or Parent, so it is never shown");
-      continue;
-    }
-    if (!checked.insert(LowerCase(section->name)).second) continue;
-    std::vector<std::string> known{"Name", "Parent"};
-    std::vector<std::string> ignored;
-    const bool separator = entry.key.find("Separator") != std::string::npos;
-    for (const std::string& key : ItemKeys()) {
-      if (key == "Name" || key == "Parent") continue;
-      if (key == "Count" && entry.key != kSearchKey) continue;
-      (separator ? ignored : known).push_back(key);
-    }
-    CheckSectionKeys(*section, known, ignored, separator ? "a separator" : "an item");
-  }
-}
-
-// Keys the toolbar does not read, and keys it would read but for blanks
-// around the "=".
-void Checker::CheckSectionKeys(const IniSection& section, const std::vector<std::string>& known,
-                               const std::vector<std::string>& ignored, const char* whose) {
-  auto in = [](const std::vector<std::string>& keys, std::string_view name) {
-    return std::any_of(keys.begin(), keys.end(),
-                       [&](const std::string& key) { return SameText(key, name); });
-  };
-  for (const IniLine& line : section.lines) {
-    const auto name = LineName(line.text);
-    if (!name || name->empty() || IsComment(*name) || in(known, *name)) continue;
-    const std::string trimmed = Trimmed(*name);
-    if (trimmed != *name && (in(known, trimmed) || in(ignored, trimmed))) {
-      Add(Severity::Warning, line.number, "blank-around-equals",
-          "blanks next to \"=\" belong to the name: this line sets " + Quoted(*name) + ", not " +
-              Quoted(trimmed));
-    } else if (in(ignored, *name)) {
-      Add(Severity::Note, line.number, "ignored-key",
-          Quoted(*name) + " has no effect on " + whose + ", which reads only Name and Parent");
-    } else {
-      Add(Severity::Warning, line.number, "unknown-key",
-          Quoted(*name) + " is not a key the toolbar reads in [" + section.name + "]");
-    }
-  }
-}
-
-void Checker::CheckOptionsSection() {
-  const IniSection* options = scan_->Find(kOptions);
-  if (options) CheckSectionKeys(*options, OptionKeys(), {}, "");
-
-  const std::string updates_effect =
-      IsBlankText(updates_url_)
-          ? "the configuration counts as invalid (with an \"Updates URL\" every toolbar window "
-            "would report it)"
-          : "the configuration counts as invalid: every toolbar window shows \"Error Loading "
-            "Configuration File! " +
-                stem_ + ".ini! Please contact " + ToolbarConfig.CompanyName + "\"";
-  if (!options) {
-    Add(Severity::Error, 0, "no-toolbar-name",
-        "there is no [Options] section, so no \"Toolbar Name\": " + updates_effect);
-  } else if (toolbar_name_.empty()) {
-    Add(Severity::Error, PlaceOf(kOptions, kToolbarName), "no-toolbar-name",
-        std::string(Value(kOptions, kToolbarName) ? "\"Toolbar Name\" is empty"
-                                                  : "[Options] has no \"Toolbar Name\"") +
-            ": " + updates_effect);
-  } else if (std::string problem; !FitsFileName(toolbar_name_, problem)) {
-    Add(Severity::Error, PlaceOf(kOptions, kToolbarName), "toolbar-name",
-        "the toolbar's name holds " + problem + ", but it names the search history file " +
-            Quoted(toolbar_name_ + ".txt") + ": no search could be saved");
-  }
-
-  struct Stand {
-    const char* key;
-    const char* default_value;
-    bool address;
-  };
-  for (const Stand& stand : {Stand{kCompanyName, kDefaultCompanyName, false},
-                             Stand{kHomePageUrl, kDefaultHomePageUrl, true},
-                             Stand{kContactEmail, kDefaultContactEmail, true},
-                             Stand{kSearchUrl, kDefaultSearchUrl, true}}) {
-    const auto value = Value(kOptions, stand.key);
-    if (!value || *value == stand.default_value) {
-      Add(Severity::Warning, PlaceOf(kOptions, stand.key), "default-option",
-          Quoted(stand.key) + (value ? " is" : " is not set, so it is") + " the stand-in " +
-              Quoted(stand.default_value) + ": set the publisher's own");
-    } else if (!stand.address && value->empty()) {
-      Add(Severity::Warning, PlaceOf(kOptions, stand.key), "empty-option",
-          Quoted(stand.key) + " is empty: the configuration error and the About box name nobody");
-    } else if (stand.address) {
-      CheckAddress(kOptions, stand.key, *value);
-    }
-  }
-  const std::string search_url = ToolbarConfig.SearchUrl;
-  if (!search_url.empty() && !HasPlaceholder(search_url))
-    Add(Severity::Warning, PlaceOf(kOptions, kSearchUrl), "search-placeholder",
-        "\"Search URL\" has no \"[SEARCH]\": the query is appended to its end");
-  if (const auto flash = Value(kOptions, kFlashUrl); flash && !flash->empty())
-    CheckAddress(kOptions, kFlashUrl, *flash);
-  CheckUpdatesAddress();
-  CheckUpdateKey();
-}
-
-void Checker::CheckAddress(std::string_view section, std::string_view key, const std::string& url) {
-  // The browser skips blanks and control characters before a scheme.
-  std::string_view address = url;
-  while (!address.empty() && static_cast<unsigned char>(address.front()) <= ' ')
-    address.remove_prefix(1);
-  for (const char* scheme : {"javascript:", "vbscript:"}) {
-    if (!LowerCase(address).starts_with(scheme)) continue;
-    Add(Severity::Warning, PlaceOf(section, key), "script-address",
-        Quoted(url) + " is a " + std::string(scheme) +
-            " address: it runs as a script inside whatever page the user has open, with that "
-            "page's rights; link to a page of your own instead");
-    return;
-  }
-  if (IsPlausibleURL(url)) return;
-  Add(Severity::Warning, PlaceOf(section, key), "implausible-url",
-      Quoted(url) + " does not look like an address to the toolbar: " + ImplausibleReason(url));
-}
-
-void Checker::CheckUpdatesAddress() {
-  if (updates_url_.empty()) return;
-  const int line = PlaceOf(kOptions, kUpdatesUrl);
-  if (IsBlankText(updates_url_)) {
-    Add(Severity::Note, line, "updates-blank",
-        "\"Updates URL\" holds only blanks, which count as none: updating is off");
-    return;
-  }
-  const std::string address = updates_url_ + "/toolbar.ini";
-  if (updates_url_.back() == '/')
-    Add(Severity::Note, line, "updates-slash",
-        "\"Updates URL\" ends with \"/\": the toolbar fetches " + Quoted(address));
-  std::string canonical = address;
-  if (options_.system_canonical_forms) {
-    if (const uint32_t error = platform_.internet->Canonicalize(address, canonical)) {
-      Add(Severity::Warning, line, "updates-url",
-          "the system cannot put " + Quoted(address) + " into canonical form (error " +
-              std::to_string(error) +
-              "): every toolbar window shows an error and skips the update");
-      return;
-    }
-  }
-  if (IsPlausibleURL(canonical)) return;
-  Add(Severity::Warning, line, "updates-url",
-      "the toolbar refuses to download " + Quoted(canonical) + ": " + ImplausibleReason(canonical) +
-          (options_.system_canonical_forms
-               ? ""
-               : " (tested as written; the toolbar tests the address's canonical form, which "
-                 "only Windows makes)"));
-}
-
-// An update key that is no key refuses every update; updates that come
-// neither signed nor over HTTPS can be replaced by anyone on the way.
-void Checker::CheckUpdateKey() {
-  const std::optional<std::string> key = Value(kOptions, kUpdateKey);
-  if (key && RequiresSignature(*key) && !ParseUpdateKey(*key)) {
-    Add(Severity::Error, PlaceOf(kOptions, kUpdateKey), "update-key",
-        "\"Update Key\" is not a key made by ./run keygen (the base64 of a P-256 public key): "
-        "the toolbar refuses every update");
-    return;
-  }
-  CheckConfigVersion(key && RequiresSignature(*key));
-  if (IsBlankText(updates_url_) || (key && RequiresSignature(*key))) return;
-  std::string_view address = updates_url_;
-  while (!address.empty() && static_cast<unsigned char>(address.front()) <= ' ')
-    address.remove_prefix(1);
-  if (LowerCase(address).starts_with("https://")) return;
-  Add(Severity::Warning, PlaceOf(kOptions, kUpdatesUrl), "updates-unsigned",
-      "updates come over plain HTTP and unsigned: whoever can answer in your server's place (an "
-      "open network, a proxy) can give every user a configuration of his own; serve them from an "
-      "https:// address, or sign them (\"Update Key\", ./run keygen, ./run sign)");
-}
-
-// With a key, an update is installed only when its version is greater than
-// the one in force: a file without one is refused by every toolbar.
-void Checker::CheckConfigVersion(bool signed_updates) {
-  const std::optional<std::string> version = Value(kOptions, kConfigVersion);
-  if (version && ParseConfigVersion(*version)) return;
-  if (!version && !signed_updates) return;
-  Add(signed_updates ? Severity::Error : Severity::Warning,
-      version ? PlaceOf(kOptions, kConfigVersion) : PlaceOf(kOptions, kUpdateKey), "config-version",
-      std::string(version ? "\"Config Version\" is not a whole number"
-                          : "there is no \"Config Version\"") +
-          (signed_updates ? ": with an \"Update Key\" the toolbar installs an update only when its "
-                            "whole-number version is greater than the installed one's"
-                          : ": an update is compared by it once you sign updates"));
-}
-
-void Checker::CheckItems(const Build& build) {
-  CheckNesting(build);
-  std::set<std::string> checked;
-  for (size_t j = 0; j < build.built.size(); ++j) {
-    const int entry = build.built[j];
-    const TTBCustomItem* item = build.ItemOf(j);
-    const std::string& key = entries_[entry].key;
-    const IniSection* section = scan_->Find(key);
-    if (!section) continue;  // reported with the layout
-    CheckPlacement(build, entry, *item);
-    if (item->Kind() == TTBItemKind::Separator) continue;
-    if (!checked.insert(LowerCase(section->name)).second) continue;
-
-    const std::string url = Value(key, "URL").value_or("");
-    const int url_line = PlaceOf(key, "URL");
-    const bool searches =
-        item->Parent() && item->Parent() == build.form->SearchItem && item->Tag > 0;
-    if (key == kSearchKey) {
-      if (Value(key, "URL") || Value(key, "Tag"))
-        Add(Severity::Note, PlaceOf(key, Value(key, "URL") ? "URL" : "Tag"), "search-button-keys",
-            "\"URL\" and \"Tag\" have no effect on the search button");
-    } else if (HasPlaceholder(url)) {
-      if (url.find('|') != std::string::npos)
-        Add(Severity::Warning, url_line, "search-label",
-            "a search address keeps its label: the text before \"|\" becomes part of the address");
-      CheckAddress(key, "URL", url);
-    } else if (!url.empty()) {
-      const size_t bar = url.find('|');
-      CheckAddress(key, "URL", bar == std::string::npos ? url : url.substr(bar + 1));
-    } else if (item->Kind() == TTBItemKind::Plain) {
-      Add(Severity::Warning, PlaceOf(key, "URL"), "no-url",
-          searches ? key + " has no \"URL\": clicking it does nothing, so search type " +
-                         std::to_string(item->Tag) + " can never be chosen"
-                   : key + " has no \"URL\": clicking it does nothing");
-    }
-
-    // The search button shows the chosen search type's image and number by now.
-    const bool search_button = item == build.form->SearchItem;
-    const int32_t image =
-        search_button ? ini_->ReadInteger(key, "ImageIndex", -1) : item->ImageIndex;
-    if (image < -1 || image >= kImageCount)
-      Add(Severity::Warning, PlaceOf(key, "ImageIndex"), "image-index",
-          "there is no image " + std::to_string(image) + ": images are numbered 0 to " +
-              std::to_string(kImageCount - 1) + ", and -1 is none");
-    if (search_button) continue;
-
-    const bool speed_name = SameText(item->Name(), kSpeedButtonName);
-    const bool speed_tag = item->Tag == kSpeedButtonTag;
-    if (!searches &&
-        (speed_name != speed_tag || (speed_name && item->Kind() != TTBItemKind::Plain)))
-      Add(Severity::Note, PlaceOf(key, speed_tag ? "Tag" : "Name"), "speed-button",
-          "the speed button, whose address the user may change, is a plain item named SpeedBtn1 "
-          "with Tag 111; this one is an ordinary item");
-  }
-  CheckSearchTypes(build);
-}
-
-// Construction leaves an entry out when its Parent is an item at the deepest
-// level, or, naming none built so far, names an entry left out before it.
-std::vector<Checker::TooDeep> Checker::LeftOutForDepth(const Build& build) const {
-  std::vector<TooDeep> heads;
-  std::unordered_map<std::string, size_t> head_of;  // a left-out name in lower case -> its head
-  for (const size_t place : build.deep) {
-    const int entry = build.order[place];
-    const std::string& key = entries_[entry].key;
-    const std::string parent = ini_->ReadString(key, "Parent", "");
-    const TComponent* holder = build.form->FindComponent(parent);
-    const auto made = build.made_at.find(holder);
-    const bool built_before = made != build.made_at.end() && made->second < static_cast<int>(place);
-    const auto above = built_before ? head_of.end() : head_of.find(LowerCase(parent));
-    size_t head = heads.size();
-    if (above == head_of.end())
-      heads.push_back({entry, {}});
-    else
-      heads[head = above->second].below.push_back(key);
-    const std::string name = ini_->ReadString(key, "Name", key);
-    if (!name.empty()) head_of.emplace(LowerCase(name), head);
-  }
-  return heads;
-}
-
-void Checker::CheckNesting(const Build& build) {
-  for (const TooDeep& head : LeftOutForDepth(build)) {
-    const std::string& key = entries_[head.entry].key;
-    const std::string parent = ini_->ReadString(key, "Parent", "");
-    Add(Severity::Warning, PlaceOf(key, "Parent"), "too-deep",
-        key + "'s \"Parent\" " + parent + " stands at level " + std::to_string(kMaxItemDepth) +
-            ", the deepest the toolbar builds: " + key + " is not built" +
-            (head.below.empty() ? ""
-                                : ", nor are the " + std::to_string(head.below.size()) +
-                                      " entries under it (" + NameList(head.below) + ")"));
-  }
-}
-
-void Checker::CheckPlacement(const Build& build, int entry, const TTBCustomItem& item) {
-  const std::string& key = entries_[entry].key;
-  const TTBCustomItem* parent = item.Parent();
-  const int line = PlaceOf(key, "Parent");
-  const std::string children =
-      item.Items().empty()
-          ? ""
-          : " (nor are the " + std::to_string(item.Items().size()) + " items placed under it)";
-  if (!parent) {
-    const std::string wanted = Value(key, "Parent").value_or("");
-    std::string why;
-    const TComponent* holder = build.form->FindComponent(wanted);
-    if (wanted.empty()) {
-      why = " has no \"Parent\"";
-    } else if (SameText(wanted, kTopLevel)) {
-      why = "'s \"Parent\" " + Quoted(wanted) +
-            " is not \"Toolbar\" written exactly so: in other letter case it finds the toolbar "
-            "control, which holds no items";
-    } else if (holder == &item) {
-      why = " names itself as its \"Parent\"";
-    } else if (const int holder_entry = build.EntryOf(holder); holder_entry > entry) {
-      why = "'s \"Parent\" " + wanted + " is listed after it in [Toolbar Items] (line " +
-            std::to_string(entries_[holder_entry].line) + "): a parent must come first";
-    } else if (holder) {
-      why = "'s \"Parent\" " + wanted +
-            " is one of the toolbar's own components, which is not an item";
-    } else {
-      why = "'s \"Parent\" " + wanted + " names no item";
-    }
-    Add(Severity::Warning, line, "unplaced", key + why + ": it is never shown" + children);
-    return;
-  }
-  const bool opens_menu =
-      parent->Kind() == TTBItemKind::Submenu || parent->Kind() == TTBItemKind::Root;
-  if (opens_menu) return;
-  const int parent_entry = build.EntryOf(parent);
-  const bool search_button = parent == build.form->SearchItem;
-  Add(Severity::Warning, line, "hidden-parent",
-      key + " is placed under " + parent->Name() +
-          (search_button      ? ", the search button, which is a plain button while \"Count\" in "
-                                "[miSearch] is 0"
-           : parent_entry < 0 ? ", one of the toolbar's own entries"
-           : parent->Kind() == TTBItemKind::Separator ? ", a separator"
-                                                      : ", a plain item (only a SubMenu opens a "
-                                                        "menu)") +
-          ": it is never shown" + children);
-}
-
-void Checker::CheckSearchTypes(const Build& build) {
-  TToolbarForm& form = *build.form;
-  const TTBCustomItem* search = form.SearchItem;
-  const bool configured_search = build.EntryOf(search) >= 0;
-  if (!configured_search) {
-    Add(Severity::Note, scan_->HeaderLine(kItems), "default-search",
-        "[Toolbar Items] lists no miSearch: a plain \"Search\" button is added after the other "
-        "items, searching with \"Search URL\"");
-  } else if (search->Kind() == TTBItemKind::Submenu && search->Items().empty()) {
-    Add(Severity::Note, PlaceOf(kSearchKey, "Count"), "empty-search-menu",
-        "\"Count\" makes the search button a menu, but no item is placed under it");
-  }
-
-  // Start-up takes the first plain item with the number, wherever it is.
-  std::map<int32_t, const TTBCustomItem*> first_with_tag;
-  for (size_t k = 0; k < form.ComponentCount(); ++k) {
-    const auto* item = dynamic_cast<const TTBCustomItem*>(&form.Component(k));
-    if (item && item->Kind() == TTBItemKind::Plain) first_with_tag.emplace(item->Tag, item);
-  }
-
-  std::map<int32_t, int> first_search_type;  // tag -> entry
-  for (size_t j = 0; j < build.built.size(); ++j) {
-    const int entry = build.built[j];
-    const TTBCustomItem* item = build.ItemOf(j);
-    const std::string& key = entries_[entry].key;
-    if (!scan_->Find(key) || item->Kind() == TTBItemKind::Separator || item == search) continue;
-    const bool under_search = item->Parent() && item->Parent() == search;
-    if (under_search && item->Tag > 0) {
-      const int tag_line = PlaceOf(key, "Tag");
-      if (item->Tag > MaxSearchType) {
-        Add(Severity::Warning, tag_line, "search-tag",
-            "search type " + std::to_string(item->Tag) + " is beyond " +
-                std::to_string(MaxSearchType) +
-                ": it can be chosen, but the toolbar does not bring it back at its next start");
-      } else if (const auto [first, fresh] = first_search_type.emplace(item->Tag, entry); !fresh) {
-        Add(Severity::Warning, tag_line, "search-tag-twice",
-            "search type " + std::to_string(item->Tag) + " is also " + entries_[first->second].key +
-                " (line " + std::to_string(PlaceOf(entries_[first->second].key, "Tag")) +
-                "): at start-up that one is brought back in its place");
-      }
-      if (!item->Hint.empty() && !HasPlaceholder(item->Hint))
-        Add(Severity::Warning, PlaceOf(key, "URL"), "search-placeholder",
-            "search type " + std::to_string(item->Tag) +
-                " has no \"[SEARCH]\" in its URL: the query is appended to its end");
-      if (item->GroupIndex <= 0)
-        Add(Severity::Note, PlaceOf(key, "GroupIndex"), "search-group",
-            "without a \"GroupIndex\" above 0 no check mark shows that search type " +
-                std::to_string(item->Tag) + " is chosen");
-    } else if (item->Kind() == TTBItemKind::Plain && item->Tag >= 1 && item->Tag <= MaxSearchType) {
-      if (first_with_tag[item->Tag] == item)
-        Add(Severity::Warning, PlaceOf(key, "Tag"), "search-tag-elsewhere",
-            "Tag " + std::to_string(item->Tag) + " marks search type " + std::to_string(item->Tag) +
-                ", and " + key +
-                " is the first item with it: whenever that search type is brought back at "
-                "start-up (type 1 at the very first), " +
-                key + "'s URL becomes the search address");
-    }
-  }
-}
-
-void Checker::CheckBanner() {
-  const std::string name = stem_ + ".bmp";
-  const auto banner = FindBeside(directory_, name);
-  if (!banner) {
-    Add(Severity::Warning, 0, "banner-missing",
-        "there is no banner " + name +
-            " beside the configuration: the toolbar and its About box "
-            "show the built-in one");
-    return;
-  }
-  const std::string shown = (fs::path(path_).parent_path() / banner->filename()).string();
-  std::string bytes;
-  if (!Files().ReadAll(banner->string(), bytes)) {
-    Add(Severity::Warning, 0, "banner-unreadable", "cannot be read", shown);
-    return;
-  }
-  const BitmapInfo info = ReadBitmapInfo(bytes);
-  if (!info.readable) {
-    Add(Severity::Warning, 0, "banner-unreadable",
-        "is no banner the toolbar can show: " + info.problem + "; the built-in banner stays",
-        shown);
-  } else if (info.width != kBannerWidth || info.height != kBannerHeight) {
-    Add(Severity::Warning, 0, "banner-size",
-        "is " + std::to_string(info.width) + " by " + std::to_string(info.height) +
-            " pixels; the banner's place is " + std::to_string(kBannerWidth) + " by " +
-            std::to_string(kBannerHeight),
-        shown);
-  }
-  if (const auto notice = FindBeside(directory_, kNoticeFileName)) {
-    std::string text;
-    if (!Files().ReadAll(notice->string(), text))
-      Add(Severity::Warning, 0, "notice-unreadable",
-          "cannot be read: the About box shows this message instead of its notice",
-          (fs::path(path_).parent_path() / notice->filename()).string());
-  }
-}
-
 void Checker::CheckOnline() {
-  const int line = PlaceOf(kOptions, kUpdatesUrl);
+  const int line = scan_->PlaceOf(kOptions, kUpdatesUrl);
   if (IsBlankText(updates_url_)) {
-    Add(Severity::Note, line, "online", "there is no \"Updates URL\", so nothing to fetch");
+    findings_.Add(Severity::Note, line, "online",
+                  "there is no \"Updates URL\", so nothing to fetch");
     return;
   }
   const std::string address = updates_url_ + "/toolbar.ini";
@@ -942,11 +197,11 @@ void Checker::CheckOnline() {
   if (!fetched) {
     std::string why;
     for (const std::string& message : ui_.messages) why += " (" + message + ")";
-    Add(Severity::Error, line, "update-unreachable",
-        Quoted(address) + " gave no whole answer within the toolbar's limits (" +
-            std::to_string(kDownloadDeadlineMs / 1000) + " s in all, at most " +
-            std::to_string(kDownloadSizeLimit >> 20) + " MiB)" + why +
-            ": the toolbar keeps the installed configuration");
+    findings_.Add(Severity::Error, line, "update-unreachable",
+                  Quoted(address) + " gave no whole answer within the toolbar's limits (" +
+                      std::to_string(kDownloadDeadlineMs / 1000) + " s in all, at most " +
+                      std::to_string(kDownloadSizeLimit >> 20) + " MiB)" + why +
+                      ": the toolbar keeps the installed configuration");
     return;
   }
   std::string body;
@@ -960,189 +215,48 @@ void Checker::CheckOnline() {
   }
   if (served_name.empty()) {
     std::string start = body.substr(0, std::min<size_t>(body.find_first_of("\r\n"), 60));
-    Add(Severity::Error, line, "update-invalid",
-        Quoted(address) + " serves " + std::to_string(body.size()) +
-            " bytes without an [Options] \"Toolbar Name\"" +
-            (start.empty() ? "" : ", beginning " + Quoted(start)) +
-            ": the toolbar never installs it");
+    findings_.Add(Severity::Error, line, "update-invalid",
+                  Quoted(address) + " serves " + std::to_string(body.size()) +
+                      " bytes without an [Options] \"Toolbar Name\"" +
+                      (start.empty() ? "" : ", beginning " + Quoted(start)) +
+                      ": the toolbar never installs it");
   } else if (served_name != toolbar_name_) {
-    Add(Severity::Warning, line, "update-name",
-        Quoted(address) + " serves the configuration of " + Quoted(served_name) + ", not of " +
-            Quoted(toolbar_name_) + ": it replaces this one at the next start");
+    findings_.Add(Severity::Warning, line, "update-name",
+                  Quoted(address) + " serves the configuration of " + Quoted(served_name) +
+                      ", not of " + Quoted(toolbar_name_) +
+                      ": it replaces this one at the next start");
   } else {
-    Add(Severity::Note, line, "update-ok",
-        Quoted(address) + " serves a configuration of " + std::to_string(body.size()) +
-            " bytes: each toolbar window installs it when it starts");
+    findings_.Add(Severity::Note, line, "update-ok",
+                  Quoted(address) + " serves a configuration of " + std::to_string(body.size()) +
+                      " bytes: each toolbar window installs it when it starts");
   }
   if (served_name.empty()) return;
   // With a key in force the toolbar also fetches the signature; whether it
   // verifies only Windows says, but a missing one is plain here.
-  const std::optional<std::string> key = Value(kOptions, kUpdateKey);
+  const std::optional<std::string> key = scan_->Value(kOptions, kUpdateKey);
   if (!key || !RequiresSignature(*key)) return;
   // This file is the next update: toolbars that installed the served one
   // take it only when its version is greater.
-  const std::optional<std::string> version = Value(kOptions, kConfigVersion);
+  const std::optional<std::string> version = scan_->Value(kOptions, kConfigVersion);
   const uint64_t own_version = version ? ParseConfigVersion(*version).value_or(0) : 0;
   if (body != text_ && own_version > 0 && served_version && own_version <= *served_version)
-    Add(Severity::Error, line, "update-version",
-        Quoted(address) + " serves \"Config Version\" " + std::to_string(*served_version) +
-            ": toolbars that installed it refuse this file, whose version " +
-            std::to_string(own_version) + " is not greater");
+    findings_.Add(Severity::Error, line, "update-version",
+                  Quoted(address) + " serves \"Config Version\" " +
+                      std::to_string(*served_version) +
+                      ": toolbars that installed it refuse this file, whose version " +
+                      std::to_string(own_version) + " is not greater");
   const std::string signature_address = address + kSignatureSuffix;
   const std::optional<std::string> signature =
       DownloadText(platform_, signature_address, kSignatureSizeLimit);
   if (!signature || !RawSignatureFromDer(*signature))
-    Add(Severity::Error, line, "update-signature",
+    findings_.Add(
+        Severity::Error, line, "update-signature",
         Quoted(signature_address) +
             (signature ? " serves no signature made by ./run sign" : " gives no whole answer") +
             ": with an \"Update Key\" the toolbar refuses the update");
 }
 
-// --- the item tree
-
-std::string Describe(const TToolbarForm& form, const TTBCustomItem& item) {
-  std::ostringstream text;
-  switch (item.Kind()) {
-    case TTBItemKind::Separator:
-      return "separator";
-    case TTBItemKind::Submenu: {
-      const auto& submenu = static_cast<const TTBSubmenuItem&>(item);
-      text << (submenu.DropdownCombo                        ? "split button"
-               : submenu.Options.Contains(tboDropdownArrow) ? "submenu"
-                                                            : "submenu without arrow");
-      break;
-    }
-    default:
-      text << "item";
-  }
-  if (&item == form.SearchItem) text << " (search button)";
-  text << " " << Quoted(item.Caption) << ", ";
-  if (item.ImageIndex == -1)
-    text << "no image";
-  else
-    text << "image " << item.ImageIndex;
-  if (&item == form.SearchItem && item.Tag > 0) {
-    text << ", showing search type " << item.Tag;
-  } else if (item.Parent() && item.Parent() == form.SearchItem && item.Tag > 0) {
-    text << ", search type " << item.Tag;
-  } else if (item.Tag == kSpeedButtonTag && SameText(item.Name(), kSpeedButtonName)) {
-    text << ", speed button 1";
-  } else if (item.Tag != 0) {
-    text << ", tag " << item.Tag;
-  }
-  if (item.GroupIndex > 0) text << ", group " << item.GroupIndex;
-  if (item.Checked()) text << ", checked";
-  if (!item.Hint.empty()) text << ": " << item.Hint;
-  return text.str();
-}
-
-struct TreeLine {
-  int depth;
-  std::string name;
-  std::string description;
-};
-
-void AddSubtree(const TToolbarForm& form, const TTBCustomItem& item, int depth,
-                std::vector<TreeLine>& lines) {
-  std::string name = item.Name().empty() ? "(unnamed)" : item.Name();
-  std::string description = Describe(form, item);
-  if (&item == form.TBControlItem1) name = "(banner)", description.clear();
-  if (&item == form.TBSeparatorItem1) name = "(separator)", description.clear();
-  if (&item == form.TBControlItem2) name = "(search box)", description.clear();
-  lines.push_back({depth, name, description});
-  for (const TTBCustomItem* child : item.Items()) AddSubtree(form, *child, depth + 1, lines);
-}
-
-std::string Render(const std::vector<TreeLine>& lines) {
-  size_t width = 0;
-  for (const TreeLine& line : lines)
-    width = std::max(width, static_cast<size_t>(2 * line.depth) + line.name.size());
-  std::string text;
-  for (const TreeLine& line : lines) {
-    std::string row = std::string(2 * line.depth, ' ') + line.name;
-    if (!line.description.empty())
-      row += std::string(width - row.size() + 2, ' ') + line.description;
-    text += "  " + row + "\n";
-  }
-  return text;
-}
-
-std::string Checker::Tree(const Build& build) const {
-  const TToolbarForm& form = *build.form;
-  std::string tree = "Toolbar " + Quoted(toolbar_name_) + ", as it shows at its first start:\n";
-  std::vector<TreeLine> lines;
-  for (const TTBCustomItem* item : form.Toolbar->Items.Items()) AddSubtree(form, *item, 0, lines);
-  tree += Render(lines);
-
-  lines.clear();
-  const size_t placed_or_not = build.stop >= 0 ? build.built.size() - 1 : build.built.size();
-  for (size_t j = 0; j < placed_or_not; ++j) {
-    const TTBCustomItem* item = build.ItemOf(j);
-    if (!item->Parent()) AddSubtree(form, *item, 0, lines);
-  }
-  if (!lines.empty()) tree += "Never shown (no place on the toolbar):\n" + Render(lines);
-
-  const std::vector<TooDeep> too_deep = LeftOutForDepth(build);
-  if (!too_deep.empty()) {
-    tree += "Never built (deeper than " + std::to_string(kMaxItemDepth) + " levels):\n";
-    for (const TooDeep& head : too_deep) {
-      tree += "  " + entries_[head.entry].key;
-      if (!head.below.empty())
-        tree += " and the " + std::to_string(head.below.size()) + " entries under it";
-      tree += "\n";
-    }
-  }
-
-  if (build.stop >= 0) {
-    std::vector<std::string> missing;
-    for (size_t j = build.reached; j < build.order.size(); ++j)
-      missing.push_back(entries_[build.order[j]].key);
-    tree += "Construction stops at " + entries_[build.stop].key;
-    tree += missing.empty() ? ".\n" : "; never built:\n";
-    for (const std::string& key : missing) tree += "  " + key + "\n";
-  }
-  return tree;
-}
-
 }  // namespace
-
-const std::vector<std::string>& OptionKeys() {
-  static const std::vector<std::string> keys = [] {
-    std::vector<std::string> names;
-    for (const OptionSpec& key : kOptionTable) names.emplace_back(key.name);
-    return names;
-  }();
-  return keys;
-}
-
-const std::vector<std::string>& ItemKeys() {
-  static const std::vector<std::string> keys{"Name", "Parent", "Caption",    "ImageIndex",
-                                             "URL",  "Tag",    "GroupIndex", "Count"};
-  return keys;
-}
-
-int CheckResult::Count(Severity severity) const {
-  return static_cast<int>(std::count_if(findings.begin(), findings.end(),
-                                        [&](const Finding& f) { return f.severity == severity; }));
-}
-
-const char* SeverityName(Severity severity) {
-  switch (severity) {
-    case Severity::Error:
-      return "error";
-    case Severity::Warning:
-      return "warning";
-    default:
-      return "note";
-  }
-}
-
-std::string FormatFinding(const std::string& file_label, const Finding& finding) {
-  std::string text = finding.file.empty() ? file_label : finding.file;
-  if (finding.line > 0) text += ":" + std::to_string(finding.line);
-  return text + ": " + SeverityName(finding.severity) + ": " + finding.message + " [" +
-         finding.code + "]";
-}
 
 CheckResult CheckConfiguration(const std::string& config_path, const CheckOptions& options) {
   Checker checker(config_path, options);

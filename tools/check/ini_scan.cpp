@@ -97,6 +97,17 @@ int IniScan::KeyLine(std::string_view section, std::string_view key) const {
   return line ? line->number : 0;
 }
 
+int IniScan::PlaceOf(std::string_view section, std::string_view key) const {
+  const int line = KeyLine(section, key);
+  return line ? line : HeaderLine(section);
+}
+
+std::optional<std::string> IniScan::Value(std::string_view section, std::string_view key) const {
+  const IniLine* line = FindKey(section, key);
+  if (!line) return std::nullopt;
+  return std::string(LineValue(line->text));
+}
+
 std::string WithoutLines(std::string_view text, const std::vector<int>& numbers) {
   std::string kept;
   kept.reserve(text.size());

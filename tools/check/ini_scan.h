@@ -46,6 +46,10 @@ class IniScan {
   // Line numbers, 0 where there is none.
   int HeaderLine(std::string_view section) const;
   int KeyLine(std::string_view section, std::string_view key) const;
+  // The line of a key, else of its section's header, else 0.
+  int PlaceOf(std::string_view section, std::string_view key) const;
+  // The text after the key's "="; none when there is no such key.
+  std::optional<std::string> Value(std::string_view section, std::string_view key) const;
 
  private:
   std::vector<IniSection> sections_;
