@@ -155,10 +155,7 @@ void TToolbarForm::RestoreSearchType() {
     auto* item = dynamic_cast<TTBCustomItem*>(component.get());
     if (!item || item->Kind() != TTBItemKind::Plain || item->Tag != search_type) continue;
     item->SetChecked(true);
-    CurrentSearchURL = item->Hint;
-    SearchItem->Caption = item->Caption;
-    SearchItem->ImageIndex = item->ImageIndex;
-    SearchItem->Tag = search_type;
+    TakeSearchType(*item);
     return;
   }
 }

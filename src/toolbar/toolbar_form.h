@@ -238,12 +238,16 @@ class TToolbarForm {
 
   void BuildItem(TBigIniFile& ini, std::string_view key);
   void RestoreSearchType();
+  // The search button takes the search type's caption, image and tag.
+  void TakeSearchType(const TTBCustomItem& item);
   void StartFlashBanner();
   void RestoreSpeedButtons();
   // Commands that need what the start-up steps did not reach are disabled.
   void DisableUnreadyCommands();
   // The plain item of a speed button with that name, when its tag is in range.
   TTBCustomItem* SpeedButton(const std::string& name, bool check_tag);
+  // The speed button shows the user's address and the image of its number.
+  void SetSpeedButtonAddress(TTBCustomItem& item, const std::string& address);
   void WriteSetting(const std::string& name, const std::string& value);
   void SetSearchList(TStringList entries);
   // The history file in force: the user's copy once there is one, else the
