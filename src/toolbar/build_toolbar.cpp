@@ -79,10 +79,9 @@ void TToolbarForm::BuildToolbar() {
   }
 
   if (!SearchItem) {
-    TTBItem& search = CreateComponent<TTBItem>();
-    search.SetName(kSearchKey);
+    TTBItem& search = CreateNamed<TTBItem>(kSearchKey);
     search.Caption = "Search";
-    search.ImageIndex = 8;
+    search.ImageIndex = kIconMagnifier;
     search.DisplayMode = nbdmImageAndText;
     Toolbar->Items.Add(search);
     SearchItem = &search;

@@ -20,6 +20,10 @@ constexpr uint16_t kCtrlC = 16451;
 constexpr uint16_t kCtrlV = 16470;
 constexpr uint16_t kDel = 46;
 
+// Whether a fixed menu's entry shows.
+constexpr bool kShown = true;
+constexpr bool kHidden = false;
+
 constexpr char kDateValue[] = "Date";
 constexpr char kSearchDialogFileName[] = "Toolbar Searches.txt";
 constexpr char kSearchDialogFilter[] = "Text files (*.txt)|*.txt|All files (*.*)|*.*";
@@ -91,94 +95,77 @@ TToolbarForm::TToolbarForm(Platform& platform, ToolbarView& view)
     dialogs_ = std::make_unique<ModalDialogs>(*this, *platform_.ui);
     platform_.ui = dialogs_.get();
   }
-  Dock = &CreateOther("TTBDock", "Dock");
-  Toolbar = &CreateComponent<TTBToolbar>();
-  Toolbar->SetName("Toolbar");
-  TBControlItem1 = &CreateComponent<TTBControlItem>();
-  TBControlItem1->SetName("TBControlItem1");
-  TBSeparatorItem1 = &CreateComponent<TTBSeparatorItem>();
-  TBSeparatorItem1->SetName("TBSeparatorItem1");
-  TBControlItem2 = &CreateComponent<TTBControlItem>();
-  TBControlItem2->SetName("TBControlItem2");
+  Dock = &CreateNamed<TOtherComponent>("Dock", "TTBDock");
+  Toolbar = &CreateNamed<TTBToolbar>("Toolbar");
+  TBControlItem1 = &CreateNamed<TTBControlItem>("TBControlItem1");
+  TBSeparatorItem1 = &CreateNamed<TTBSeparatorItem>("TBSeparatorItem1");
+  TBControlItem2 = &CreateNamed<TTBControlItem>("TBControlItem2");
   Toolbar->Items.Add(*TBControlItem1);
   Toolbar->Items.Add(*TBSeparatorItem1);
   Toolbar->Items.Add(*TBControlItem2);
-
-  FlashToolbar = &CreateOther("TTBToolWindow", "FlashToolbar");
+  FlashToolbar = &CreateNamed<TOtherComponent>("FlashToolbar", "TTBToolWindow");
   TBControlItem1->Control = FlashToolbar;
-  Image = &CreateComponent<TImage>();
-  Image->SetName("Image");
+  Image = &CreateNamed<TImage>("Image");
   Image->OnClick = TClickHandler::ImageClick;
-  SearchBox = &CreateOther("TComboBox", "SearchBox");
+  SearchBox = &CreateNamed<TOtherComponent>("SearchBox", "TComboBox");
   TBControlItem2->Control = SearchBox;
 
-  MainPopup = &CreateComponent<TTBPopupMenu>();
-  MainPopup->SetName("MainPopup");
-  for (int n = 1; n <= 5; ++n) {
-    miSpeedBtn[n - 1] = &AddMenuItem(*MainPopup, "miSpeedBtn" + std::to_string(n),
-                                     "Speed Button " + std::to_string(n) + " URL", 12 + n,
-                                     TClickHandler::SpeedBtnClick);
-    miSpeedBtn[n - 1]->Visible = false;
-  }
-  miReset =
-      &AddMenuItem(*MainPopup, "miReset", "Reset To Default URLs", 38, TClickHandler::miResetClick);
-  miReset->Visible = false;
-  AddMenuSeparator(*MainPopup, "TBSeparatorItem3").Visible = false;
-  miLatestVersion = &AddMenuItem(*MainPopup, "miLatestVersion", "Check for Latest Toolbar Version",
-                                 -1, TClickHandler::MIDirectURLClick);
-  miLatestVersion->Visible = false;
-  AddMenuSeparator(*MainPopup, "TBSeparatorItem2").Visible = false;
-  miSupport =
-      &AddMenuItem(*MainPopup, "miSupport", "Toolbar Support", 53, TClickHandler::eMailClick);
-  miWebsite =
-      &AddMenuItem(*MainPopup, "miWebsite", "Toolbar Website", 1, TClickHandler::MIDirectURLClick);
-  AddMenuSeparator(*MainPopup, "TBSeparatorItem47");
-  miAbout = &AddMenuItem(*MainPopup, "miAbout", "About Toolbar...", -1, TClickHandler::AboutClick);
-  miClose = &AddMenuItem(*MainPopup, "miClose", "Close Toolbar", -1, TClickHandler::miCloseClick);
+  // In the menus' tables the handlers go by their bare names.
+  using enum TClickHandler;
+  const MenuEntry main_menu[] = {
+      {&miSpeedBtn[0], "miSpeedBtn1", "Speed Button 1 URL", kIconNumber1, SpeedBtnClick, kHidden},
+      {&miSpeedBtn[1], "miSpeedBtn2", "Speed Button 2 URL", kIconNumber2, SpeedBtnClick, kHidden},
+      {&miSpeedBtn[2], "miSpeedBtn3", "Speed Button 3 URL", kIconNumber3, SpeedBtnClick, kHidden},
+      {&miSpeedBtn[3], "miSpeedBtn4", "Speed Button 4 URL", kIconNumber4, SpeedBtnClick, kHidden},
+      {&miSpeedBtn[4], "miSpeedBtn5", "Speed Button 5 URL", kIconNumber5, SpeedBtnClick, kHidden},
+      {&miReset, "miReset", "Reset To Default URLs", kIconUndo, miResetClick, kHidden},
+      {.name = "TBSeparatorItem3", .visible = kHidden},
+      {&miLatestVersion, "miLatestVersion", "Check for Latest Toolbar Version", kNoIcon,
+       MIDirectURLClick, kHidden},
+      {.name = "TBSeparatorItem2", .visible = kHidden},
+      {&miSupport, "miSupport", "Toolbar Support", kIconMail, eMailClick},
+      {&miWebsite, "miWebsite", "Toolbar Website", kIconHome, MIDirectURLClick},
+      {.name = "TBSeparatorItem47"},
+      {&miAbout, "miAbout", "About Toolbar...", kNoIcon, AboutClick},
+      {&miClose, "miClose", "Close Toolbar", kNoIcon, miCloseClick},
+  };
+  const MenuEntry search_menu[] = {
+      {&miCut, "miCut", "Cu&t", kIconCut, miCutClick, kShown,
+       "Cut|Cuts the selection and puts it on the Clipboard", kCtrlX},
+      {&miCopy, "miCopy", "&Copy", kIconCopy, miCopyClick, kShown,
+       "Copy|Copies the selection and puts it on the Clipboard", kCtrlC},
+      {&miPaste, "miPaste", "&Paste", kIconPaste, miPasteClick, kShown,
+       "Paste|Inserts Clipboard contents", kCtrlV},
+      {&miDelete, "miDelete", "&Delete", kIconCross, miDeleteClick, kShown,
+       "Delete|Erases the selection", kDel},
+      {.name = "TBSeparatorItem40"},
+      {&miSelectAll, "miSelectAll", "Select &All", kIconTextPage, miSelectAllClick, kShown,
+       "Select All|Selects the entire document"},
+      {.name = "TBSeparatorItem36"},
+      {&miSaveSearches, "miSaveSearches", "Save Searches To File", kIconSave, miSaveSearchesClick},
+      {&miLoadSearches, "miLoadSearches", "Load Searches From File", kIconOpen,
+       miLoadSearchesClick},
+      {&miEditHistory, "miEditHistory", "Edit History File in Text Editor", kIconEditPage,
+       miEditHistoryClick},
+      {&miRefreshSearches, "miRefreshSearches", "Refresh Searches", kIconPageRefresh,
+       miRefreshSearchesClick},
+      {.name = "TBSeparatorItem39"},
+      {&miRemoveSelected, "miRemoveSelected", "Remove Selected From List", kIconEraser,
+       miRemoveSelectedClick},
+      {&miClearSearches, "miClearSearches", "Clear Search Box History", kIconBin,
+       miClearSearchesClick},
+  };
+  CreateMenu(MainPopup, "MainPopup", main_menu);
+  CreateMenu(SearchPopup, "SearchPopup", search_menu);
 
-  SearchPopup = &CreateComponent<TTBPopupMenu>();
-  SearchPopup->SetName("SearchPopup");
-  miCut = &AddMenuItem(*SearchPopup, "miCut", "Cu&t", 33, TClickHandler::miCutClick);
-  miCut->ShortCut = kCtrlX;
-  miCut->Hint = "Cut|Cuts the selection and puts it on the Clipboard";
-  miCopy = &AddMenuItem(*SearchPopup, "miCopy", "&Copy", 34, TClickHandler::miCopyClick);
-  miCopy->ShortCut = kCtrlC;
-  miCopy->Hint = "Copy|Copies the selection and puts it on the Clipboard";
-  miPaste = &AddMenuItem(*SearchPopup, "miPaste", "&Paste", 35, TClickHandler::miPasteClick);
-  miPaste->ShortCut = kCtrlV;
-  miPaste->Hint = "Paste|Inserts Clipboard contents";
-  miDelete = &AddMenuItem(*SearchPopup, "miDelete", "&Delete", 37, TClickHandler::miDeleteClick);
-  miDelete->ShortCut = kDel;
-  miDelete->Hint = "Delete|Erases the selection";
-  AddMenuSeparator(*SearchPopup, "TBSeparatorItem40");
-  miSelectAll =
-      &AddMenuItem(*SearchPopup, "miSelectAll", "Select &All", 44, TClickHandler::miSelectAllClick);
-  miSelectAll->Hint = "Select All|Selects the entire document";
-  AddMenuSeparator(*SearchPopup, "TBSeparatorItem36");
-  miSaveSearches = &AddMenuItem(*SearchPopup, "miSaveSearches", "Save Searches To File", 41,
-                                TClickHandler::miSaveSearchesClick);
-  miLoadSearches = &AddMenuItem(*SearchPopup, "miLoadSearches", "Load Searches From File", 43,
-                                TClickHandler::miLoadSearchesClick);
-  miEditHistory = &AddMenuItem(*SearchPopup, "miEditHistory", "Edit History File in Text Editor",
-                               45, TClickHandler::miEditHistoryClick);
-  miRefreshSearches = &AddMenuItem(*SearchPopup, "miRefreshSearches", "Refresh Searches", 7,
-                                   TClickHandler::miRefreshSearchesClick);
-  AddMenuSeparator(*SearchPopup, "TBSeparatorItem39");
-  miRemoveSelected = &AddMenuItem(*SearchPopup, "miRemoveSelected", "Remove Selected From List",
-                                  118, TClickHandler::miRemoveSelectedClick);
-  miClearSearches = &AddMenuItem(*SearchPopup, "miClearSearches", "Clear Search Box History", 121,
-                                 TClickHandler::miClearSearchesClick);
-
-  OpenDialog1 = &CreateComponent<TFileDialog>(FileDialogSettings::Kind::Open);
-  OpenDialog1->SetName("OpenDialog1");
-  SaveDialog1 = &CreateComponent<TFileDialog>(FileDialogSettings::Kind::Save);
-  SaveDialog1->SetName("SaveDialog1");
+  OpenDialog1 = &CreateNamed<TFileDialog>("OpenDialog1", FileDialogSettings::Kind::Open);
+  SaveDialog1 = &CreateNamed<TFileDialog>("SaveDialog1", FileDialogSettings::Kind::Save);
   for (TFileDialog* dialog : {OpenDialog1, SaveDialog1}) {
     dialog->Settings.FileName = kSearchDialogFileName;
     dialog->Settings.Filter = kSearchDialogFilter;
     dialog->Settings.DefaultExt = kSearchDialogDefaultExt;
   }
-  ImageList = &CreateOther("TTBImageList", "ImageList");
+  ImageList = &CreateNamed<TOtherComponent>("ImageList", "TTBImageList");
 }
 
 TToolbarForm::~TToolbarForm() = default;
@@ -407,31 +394,26 @@ void TToolbarForm::Rename(TComponent& component, const std::string& old_name,
   if (!new_name.empty()) by_name_.emplace(new_name, &component);
 }
 
-TOtherComponent& TToolbarForm::CreateOther(const std::string& class_name, const std::string& name) {
-  auto component = std::make_unique<TOtherComponent>(this, class_name);
-  TOtherComponent& created = *component;
-  components_.push_back(std::move(component));
-  created.SetName(name);
-  return created;
-}
-
-TTBItem& TToolbarForm::AddMenuItem(TTBPopupMenu& menu, const std::string& name,
-                                   const std::string& caption, int32_t image,
-                                   TClickHandler handler) {
-  TTBItem& item = CreateComponent<TTBItem>();
-  item.SetName(name);
-  item.Caption = caption;
-  item.ImageIndex = image;
-  item.OnClick = handler;
-  menu.Items.Add(item);
-  return item;
-}
-
-TTBSeparatorItem& TToolbarForm::AddMenuSeparator(TTBPopupMenu& menu, const std::string& name) {
-  TTBSeparatorItem& separator = CreateComponent<TTBSeparatorItem>();
-  separator.SetName(name);
-  menu.Items.Add(separator);
-  return separator;
+void TToolbarForm::CreateMenu(TTBPopupMenu*& menu, const std::string& name,
+                              std::span<const MenuEntry> entries) {
+  menu = &CreateNamed<TTBPopupMenu>(name);
+  for (const MenuEntry& entry : entries) {
+    TTBCustomItem* item;
+    if (entry.caption) {
+      TTBItem& plain = CreateNamed<TTBItem>(entry.name);
+      if (entry.slot) *entry.slot = &plain;
+      plain.Caption = entry.caption;
+      item = &plain;
+    } else {
+      item = &CreateNamed<TTBSeparatorItem>(entry.name);
+    }
+    item->ImageIndex = entry.image;
+    item->OnClick = entry.handler;
+    item->Visible = entry.visible;
+    item->ShortCut = entry.shortcut;
+    item->Hint = entry.hint;
+    menu->Items.Add(*item);
+  }
 }
 
 }  // namespace pq

@@ -3,6 +3,7 @@
 // name without regard to case; the state its commands share.
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -33,6 +34,16 @@ inline constexpr char kSearchTextValue[] = "Search";
 inline constexpr char kSpeedButtonPrefix[] = "SpeedBtn";
 // The caption of the window's questions.
 inline constexpr char kConfirmCaption[] = "Confirm";
+
+// The icon strip's slots that the window's own items show, as
+// assets/icon_slots.txt describes them. Publishers' files name slots by number.
+inline constexpr int32_t kNoIcon = -1, kIconHome = 1, kIconPageRefresh = 7, kIconMagnifier = 8;
+// The numbers from 1 on a coloured square.
+inline constexpr int32_t kIconNumber1 = 13, kIconNumber2 = 14, kIconNumber3 = 15, kIconNumber4 = 16,
+                         kIconNumber5 = 17;
+inline constexpr int32_t kIconCut = 33, kIconCopy = 34, kIconPaste = 35, kIconCross = 37;
+inline constexpr int32_t kIconUndo = 38, kIconSave = 41, kIconOpen = 43, kIconTextPage = 44;
+inline constexpr int32_t kIconEditPage = 45, kIconMail = 53, kIconEraser = 118, kIconBin = 121;
 
 // Raised out of a modal call (a dialog, a popup menu) when the toolbar window
 // was destroyed while it was open: a modal loop runs the browser's messages,
@@ -260,10 +271,25 @@ class TToolbarForm {
   // folder refuses it for lack of rights, to the user's copy from then on.
   void WriteHistoryFile();
 
-  TOtherComponent& CreateOther(const std::string& class_name, const std::string& name);
-  TTBItem& AddMenuItem(TTBPopupMenu& menu, const std::string& name, const std::string& caption,
-                       int32_t image, TClickHandler handler);
-  TTBSeparatorItem& AddMenuSeparator(TTBPopupMenu& menu, const std::string& name);
+  // Creates a component owned by the window, with that name, after all others.
+  template <typename T, typename... Args>
+  T& CreateNamed(const std::string& name, Args&&... args) {
+    T& created = CreateComponent<T>(std::forward<Args>(args)...);
+    created.SetName(name);
+    return created;
+  }
+  // An entry of a fixed menu; one without a caption is a separator.
+  struct MenuEntry {
+    TTBItem** slot = nullptr;  // the member that refers to the entry
+    const char* name;
+    const char* caption = nullptr;
+    int32_t image = kNoIcon;
+    TClickHandler handler = TClickHandler::None;
+    bool visible = true;
+    const char* hint = "";
+    uint16_t shortcut = 0;
+  };
+  void CreateMenu(TTBPopupMenu*& menu, const std::string& name, std::span<const MenuEntry> entries);
 
   // Expires when the window is destroyed; Modal and Guarded watch it.
   std::shared_ptr<const void> alive_ = std::make_shared<int>(0);
