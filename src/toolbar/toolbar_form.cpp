@@ -1,5 +1,7 @@
 #include "toolbar/toolbar_form.h"
 
+#include <utility>
+
 #include "config/registry_store.h"
 #include "config/toolbar_config.h"
 #include "platform/clock.h"
@@ -321,50 +323,31 @@ void TToolbarForm::Click(TComponent& sender) {
 }
 
 void TToolbarForm::Dispatch(TClickHandler handler, TComponent& sender) {
-  switch (handler) {
-    case TClickHandler::None:
-      return;
-    case TClickHandler::MIClick:
-      return MIClick(sender);
-    case TClickHandler::MISearchClick:
-      return MISearchClick(sender);
-    case TClickHandler::SpeedBtnClick:
-      return SpeedBtnClick(sender);
-    case TClickHandler::miResetClick:
-      return miResetClick(sender);
-    case TClickHandler::MIDirectURLClick:
-      return MIDirectURLClick(sender);
-    case TClickHandler::eMailClick:
-      return eMailClick(sender);
-    case TClickHandler::AboutClick:
-      return AboutClick(sender);
-    case TClickHandler::miCloseClick:
-      return miCloseClick(sender);
-    case TClickHandler::miCutClick:
-      return miCutClick(sender);
-    case TClickHandler::miCopyClick:
-      return miCopyClick(sender);
-    case TClickHandler::miPasteClick:
-      return miPasteClick(sender);
-    case TClickHandler::miDeleteClick:
-      return miDeleteClick(sender);
-    case TClickHandler::miSelectAllClick:
-      return miSelectAllClick(sender);
-    case TClickHandler::miSaveSearchesClick:
-      return miSaveSearchesClick(sender);
-    case TClickHandler::miLoadSearchesClick:
-      return miLoadSearchesClick(sender);
-    case TClickHandler::miEditHistoryClick:
-      return miEditHistoryClick(sender);
-    case TClickHandler::miRefreshSearchesClick:
-      return miRefreshSearchesClick(sender);
-    case TClickHandler::miRemoveSelectedClick:
-      return miRemoveSelectedClick(sender);
-    case TClickHandler::miClearSearchesClick:
-      return miClearSearchesClick(sender);
-    case TClickHandler::ImageClick:
-      return ImageClick(sender);
-  }
+  using Method = void (TToolbarForm::*)(TComponent&);
+  static constexpr std::pair<TClickHandler, Method> kHandlers[] = {
+      {TClickHandler::MIClick, &TToolbarForm::MIClick},
+      {TClickHandler::MISearchClick, &TToolbarForm::MISearchClick},
+      {TClickHandler::SpeedBtnClick, &TToolbarForm::SpeedBtnClick},
+      {TClickHandler::miResetClick, &TToolbarForm::miResetClick},
+      {TClickHandler::MIDirectURLClick, &TToolbarForm::MIDirectURLClick},
+      {TClickHandler::eMailClick, &TToolbarForm::eMailClick},
+      {TClickHandler::AboutClick, &TToolbarForm::AboutClick},
+      {TClickHandler::miCloseClick, &TToolbarForm::miCloseClick},
+      {TClickHandler::miCutClick, &TToolbarForm::miCutClick},
+      {TClickHandler::miCopyClick, &TToolbarForm::miCopyClick},
+      {TClickHandler::miPasteClick, &TToolbarForm::miPasteClick},
+      {TClickHandler::miDeleteClick, &TToolbarForm::miDeleteClick},
+      {TClickHandler::miSelectAllClick, &TToolbarForm::miSelectAllClick},
+      {TClickHandler::miSaveSearchesClick, &TToolbarForm::miSaveSearchesClick},
+      {TClickHandler::miLoadSearchesClick, &TToolbarForm::miLoadSearchesClick},
+      {TClickHandler::miEditHistoryClick, &TToolbarForm::miEditHistoryClick},
+      {TClickHandler::miRefreshSearchesClick, &TToolbarForm::miRefreshSearchesClick},
+      {TClickHandler::miRemoveSelectedClick, &TToolbarForm::miRemoveSelectedClick},
+      {TClickHandler::miClearSearchesClick, &TToolbarForm::miClearSearchesClick},
+      {TClickHandler::ImageClick, &TToolbarForm::ImageClick},
+  };
+  for (const auto& [id, method] : kHandlers)
+    if (id == handler) return (this->*method)(sender);
 }
 
 void TToolbarForm::WriteSetting(const std::string& name, const std::string& value) {
