@@ -245,7 +245,7 @@ void TToolbarForm::RestoreSpeedButtons() {
 void TToolbarForm::DisableUnreadyCommands() {
   // Without the history the commands that work on its file have nothing to
   // work on; saving and loading the box's own list still make sense.
-  if (HistoryList) return;
+  if (history_) return;
   for (TTBItem* command : {miEditHistory, miRefreshSearches, miRemoveSelected, miClearSearches}) {
     command->Enabled = false;
     view_.ItemChanged(*command);

@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "platform/text.h"
 #include "platform/user_interface.h"
+#include "toolbar/search_history.h"
 #include "toolbar/toolbar_items.h"
 #include "toolbar/toolbar_view.h"
 
@@ -219,11 +220,10 @@ class TToolbarForm {
   TTBCustomItem* SearchItem = nullptr;
   // The address template of the selected search type.
   std::string CurrentSearchURL;
-  // The history file, and the entries last read from it merged with the
-  // search box's list: sorted without regard to case, no two alike. None
-  // until the start-up steps reach the history.
-  std::string HistoryFileName;
-  std::unique_ptr<TStringList> HistoryList;
+  // The history file in force, and the entries last read from it merged with
+  // the search box's list; none until the start-up steps reach the history.
+  std::string HistoryFileName() const { return history_ ? history_->FileName() : std::string(); }
+  const TStringList* HistoryList() const { return history_ ? &history_->Entries() : nullptr; }
   // The caption last written to the browser's status bar.
   std::string StatusCaption;
   // Navigation: the hosting browser once the band hands it over, and the
@@ -261,15 +261,6 @@ class TToolbarForm {
   void SetSpeedButtonAddress(TTBCustomItem& item, const std::string& address);
   void WriteSetting(const std::string& name, const std::string& value);
   void SetSearchList(TStringList entries);
-  // The history file in force: the user's copy once there is one, else the
-  // one in the install folder.
-  void ResolveHistoryFile();
-  // Reads the history file in force into `entries`, sorted, alike entries
-  // once when `unique`; false, and `entries` untouched, when there is none.
-  bool ReadHistoryFile(bool unique, TStringList& entries);
-  // Writes the search box's list to the history file; where the install
-  // folder refuses it for lack of rights, to the user's copy from then on.
-  void WriteHistoryFile();
 
   // Creates a component owned by the window, with that name, after all others.
   template <typename T, typename... Args>
@@ -314,10 +305,8 @@ class TToolbarForm {
   };
   std::unordered_map<std::string, TComponent*, FoldedHash, SameTextEqual> by_name_;
 
+  std::unique_ptr<SearchHistory> history_;
   TStringList search_list_;
-  std::string history_install_file_;
-  std::string history_user_folder_;  // empty: the user has no folder of his own
-  std::string history_user_file_;
   // Construction reached its end: the search type and text were restored, so
   // they may be saved.
   bool search_state_restored_ = false;
