@@ -89,7 +89,7 @@ void TToolbarForm::BuildToolbar() {
   SearchItem->OnClick = TClickHandler::MISearchClick;
   SearchItem->Hint.clear();
   SearchItem->Tag = 0;
-  CurrentSearchURL = config.SearchUrl;
+  current_search_url_ = config.SearchUrl;
 
   RestoreSearchType();
   view_.SetSearchText(ReadToolbarSetting(platform_, kSearchTextValue));

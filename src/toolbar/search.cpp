@@ -73,19 +73,21 @@ void TToolbarForm::SelectSearchType(TTBCustomItem& item) {
 }
 
 void TToolbarForm::TakeSearchType(const TTBCustomItem& item) {
-  CurrentSearchURL = item.Hint;
+  current_search_url_ = item.Hint;
   SearchItem->Caption = item.Caption;
   SearchItem->ImageIndex = item.ImageIndex;
   SearchItem->Tag = item.Tag;
 }
 
-void TToolbarForm::MISearchClick(TComponent&) { RunSearch(CurrentSearchURL, view_.SearchText()); }
+void TToolbarForm::MISearchClick(TComponent&) {
+  RunSearch(current_search_url_, view_.SearchText());
+}
 
 void TToolbarForm::SearchBoxKeyPress(char& key) {
   if (key != kEnter) return;
   // The box never sees the Enter, also when the search fails.
   key = 0;
-  Guarded([&] { RunSearch(CurrentSearchURL, view_.SearchText()); });
+  Guarded([&] { RunSearch(current_search_url_, view_.SearchText()); });
 }
 
 void TToolbarForm::miCutClick(TComponent&) {

@@ -212,24 +212,24 @@ void TToolbarForm::FormCreate() {
 void TToolbarForm::StartFlashBanner() {
   const ToolbarConfigRecord& config = ToolbarConfig;
   if (config.FlashUrl.empty() || !IsFlashInstalled(platform_)) return;
-  FlashBanner = view_.CreateFlashPlayer();
-  FlashBanner->OnReadyStateChange = [this](FlashPlayer& sender, int32_t state) {
+  flash_banner_ = view_.CreateFlashPlayer();
+  flash_banner_->OnReadyStateChange = [this](FlashPlayer& sender, int32_t state) {
     FlashReadyStateChange(sender, state);
   };
-  FlashBanner->Stop();
-  FlashBanner->SetBounds(0, 0, kBannerWidth, kBannerHeight);
-  FlashBanner->SetTabOrder(0);
-  FlashBanner->SetVisible(false);
+  flash_banner_->Stop();
+  flash_banner_->SetBounds(0, 0, kBannerWidth, kBannerHeight);
+  flash_banner_->SetTabOrder(0);
+  flash_banner_->SetVisible(false);
   // Offline the movie is not even asked for: the picture stays.
-  if (platform_.internet->AttemptConnect() == 0) FlashBanner->SetMovie(config.FlashUrl);
+  if (platform_.internet->AttemptConnect() == 0) flash_banner_->SetMovie(config.FlashUrl);
 }
 
 void TToolbarForm::FlashReadyStateChange(FlashPlayer& sender, int32_t new_state) {
   Guarded([&] {
-    if (&sender != FlashBanner.get() || new_state != kFlashReadyStateComplete) return;
+    if (&sender != flash_banner_.get() || new_state != kFlashReadyStateComplete) return;
     view_.SetBannerPictureVisible(false);
-    FlashBanner->SetVisible(true);
-    FlashBanner->Play();
+    flash_banner_->SetVisible(true);
+    flash_banner_->Play();
   });
 }
 
@@ -269,7 +269,7 @@ void TToolbarForm::FormShow() {
 void TToolbarForm::FormDestroy() {
   const bool lives = Guarded([&] {
     SaveSearchState();
-    FlashBanner.reset();
+    flash_banner_.reset();
   });
   if (lives) alive_.reset();
 }

@@ -126,17 +126,10 @@ class TToolbarForm {
   // Puts the query into the template and opens the address, after adding the
   // search box's text to the history.
   void RunSearch(const std::string& template_url, const std::string& query);
-  void SelectSearchType(TTBCustomItem& item);
   // Merges the history file into the search box's list and adds the search
   // box's text to both when it is new.
   void AddToHistory();
   void LoadHistory();
-  void SaveSearchState();
-  // Asks the user for a speed button's new address.
-  void EditSpeedButton(const std::string& name);
-  void RestoreSpeedButton(const std::string& name, const std::string& address);
-  // Asks the hosting browser to close the toolbar.
-  void HideBand();
 
   // Runs a modal call made for the window (a dialog, a popup menu of the
   // view) and returns its result; raises WindowDestroyed when the window was
@@ -214,25 +207,21 @@ class TToolbarForm {
   TFileDialog* SaveDialog1;
   TOtherComponent* ImageList;
 
-  // --- State the commands share
-
-  // The search button.
+  // The search button, once construction made or found it.
   TTBCustomItem* SearchItem = nullptr;
+  // The hosting browser, once the band hands it over.
+  HostBrowserRef HostBrowser;
+
+  // --- State the commands share, as far as others look at it
+
   // The address template of the selected search type.
-  std::string CurrentSearchURL;
+  const std::string& CurrentSearchURL() const { return current_search_url_; }
   // The history file in force, and the entries last read from it merged with
   // the search box's list; none until the start-up steps reach the history.
   std::string HistoryFileName() const { return history_ ? history_->FileName() : std::string(); }
   const TStringList* HistoryList() const { return history_ ? &history_->Entries() : nullptr; }
-  // The caption last written to the browser's status bar.
-  std::string StatusCaption;
-  // Navigation: the hosting browser once the band hands it over, and the
-  // browser started when there is none.
-  HostBrowserRef HostBrowser;
-  pq::SeparateBrowser SeparateBrowser;
   // The animated banner, when a player is installed and a movie configured.
-  std::unique_ptr<FlashPlayer> FlashBanner;
-
+  FlashPlayer* FlashBanner() const { return flash_banner_.get(); }
   // The search box's list as the view shows it: sorted without regard to
   // case, duplicates allowed.
   const TStringList& SearchList() const { return search_list_; }
@@ -248,11 +237,18 @@ class TToolbarForm {
   void Dispatch(TClickHandler handler, TComponent& sender);
 
   void BuildItem(TBigIniFile& ini, std::string_view key);
+  void SelectSearchType(TTBCustomItem& item);
   void RestoreSearchType();
   // The search button takes the search type's caption, image and tag.
   void TakeSearchType(const TTBCustomItem& item);
   void StartFlashBanner();
   void RestoreSpeedButtons();
+  void SaveSearchState();
+  // Asks the user for a speed button's new address.
+  void EditSpeedButton(const std::string& name);
+  void RestoreSpeedButton(const std::string& name, const std::string& address);
+  // Asks the hosting browser to close the toolbar.
+  void HideBand();
   // Commands that need what the start-up steps did not reach are disabled.
   void DisableUnreadyCommands();
   // The plain item of a speed button with that name, when its tag is in range.
@@ -305,8 +301,14 @@ class TToolbarForm {
   };
   std::unordered_map<std::string, TComponent*, FoldedHash, SameTextEqual> by_name_;
 
+  std::string current_search_url_;
   std::unique_ptr<SearchHistory> history_;
   TStringList search_list_;
+  // The caption last written to the browser's status bar.
+  std::string StatusCaption;
+  // The browser started when there is no hosting browser.
+  pq::SeparateBrowser SeparateBrowser;
+  std::unique_ptr<FlashPlayer> flash_banner_;
   // Construction reached its end: the search type and text were restored, so
   // they may be saved.
   bool search_state_restored_ = false;

@@ -103,14 +103,14 @@ TEST_F(LifecycleTest, CompleteMovieReplacesThePicture) {
   desktop.windows_directory = windows;
   ToolbarConfig.FlashUrl = "http://media.example/b.swf";
   Open();
-  ASSERT_NE(form->FlashBanner, nullptr);
+  ASSERT_NE(form->FlashBanner(), nullptr);
   view.player_log.clear();
   fakes::FakeFlashPlayer stranger(view.player_log);
-  form->FlashBanner->OnReadyStateChange(stranger, 4);
-  form->FlashBanner->OnReadyStateChange(*form->FlashBanner, 3);
+  form->FlashBanner()->OnReadyStateChange(stranger, 4);
+  form->FlashBanner()->OnReadyStateChange(*form->FlashBanner(), 3);
   EXPECT_TRUE(view.banner_visible);
   EXPECT_THAT(view.player_log, IsEmpty());
-  form->FlashBanner->OnReadyStateChange(*form->FlashBanner, 4);
+  form->FlashBanner()->OnReadyStateChange(*form->FlashBanner(), 4);
   EXPECT_FALSE(view.banner_visible);
   EXPECT_THAT(view.player_log, ElementsAre("show", "play"));
 }
