@@ -79,10 +79,9 @@ void TToolbarForm::BuildToolbar() {
   }
 
   if (!SearchItem) {
-    TTBItem& search = CreateComponent<TTBItem>();
-    search.SetName(kSearchKey);
+    TTBItem& search = CreateNamed<TTBItem>(kSearchKey);
     search.Caption = "Search";
-    search.ImageIndex = 8;
+    search.ImageIndex = kIconMagnifier;
     search.DisplayMode = nbdmImageAndText;
     Toolbar->Items.Add(search);
     SearchItem = &search;
@@ -90,7 +89,7 @@ void TToolbarForm::BuildToolbar() {
   SearchItem->OnClick = TClickHandler::MISearchClick;
   SearchItem->Hint.clear();
   SearchItem->Tag = 0;
-  CurrentSearchURL = config.SearchUrl;
+  current_search_url_ = config.SearchUrl;
 
   RestoreSearchType();
   view_.SetSearchText(ReadToolbarSetting(platform_, kSearchTextValue));
@@ -155,10 +154,7 @@ void TToolbarForm::RestoreSearchType() {
     auto* item = dynamic_cast<TTBCustomItem*>(component.get());
     if (!item || item->Kind() != TTBItemKind::Plain || item->Tag != search_type) continue;
     item->SetChecked(true);
-    CurrentSearchURL = item->Hint;
-    SearchItem->Caption = item->Caption;
-    SearchItem->ImageIndex = item->ImageIndex;
-    SearchItem->Tag = search_type;
+    TakeSearchType(*item);
     return;
   }
 }

@@ -2,29 +2,21 @@
 // the choice of a search type, and the search box's editing commands.
 #include "config/toolbar_config.h"
 #include "nav/navigation.h"
+#include "platform/text.h"
 #include "platform/user_interface.h"
 #include "toolbar/toolbar_form.h"
 
 namespace pq {
 namespace {
 
-constexpr char kPlaceholder[] = "[SEARCH]";
+// As an address folded to lower case shows the placeholder.
+constexpr char kPlaceholder[] = "[search]";
 constexpr size_t kPlaceholderLength = sizeof kPlaceholder - 1;
 constexpr char kEnter = '\r';
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 }  // namespace
 
-size_t FindSearchPlaceholder(const std::string& url) {
-  if (url.size() < kPlaceholderLength) return std::string::npos;
-  for (size_t at = 0; at + kPlaceholderLength <= url.size(); ++at) {
-    size_t i = 0;
-    while (i < kPlaceholderLength && AsciiUpper(url[at + i]) == kPlaceholder[i]) ++i;
-    if (i == kPlaceholderLength) return at;
-  }
-  return std::string::npos;
-}
+size_t FindSearchPlaceholder(const std::string& url) { return LowerCase(url).find(kPlaceholder); }
 
 namespace {
 
@@ -76,20 +68,26 @@ void TToolbarForm::RunSearch(const std::string& template_url, const std::string&
 }
 
 void TToolbarForm::SelectSearchType(TTBCustomItem& item) {
-  CurrentSearchURL = item.Hint;
-  SearchItem->Caption = item.Caption;
-  SearchItem->ImageIndex = item.ImageIndex;
-  SearchItem->Tag = item.Tag;
+  TakeSearchType(item);
   view_.ItemChanged(*SearchItem);
 }
 
-void TToolbarForm::MISearchClick(TComponent&) { RunSearch(CurrentSearchURL, view_.SearchText()); }
+void TToolbarForm::TakeSearchType(const TTBCustomItem& item) {
+  current_search_url_ = item.Hint;
+  SearchItem->Caption = item.Caption;
+  SearchItem->ImageIndex = item.ImageIndex;
+  SearchItem->Tag = item.Tag;
+}
+
+void TToolbarForm::MISearchClick(TComponent&) {
+  RunSearch(current_search_url_, view_.SearchText());
+}
 
 void TToolbarForm::SearchBoxKeyPress(char& key) {
   if (key != kEnter) return;
   // The box never sees the Enter, also when the search fails.
   key = 0;
-  Guarded([&] { RunSearch(CurrentSearchURL, view_.SearchText()); });
+  Guarded([&] { RunSearch(current_search_url_, view_.SearchText()); });
 }
 
 void TToolbarForm::miCutClick(TComponent&) {

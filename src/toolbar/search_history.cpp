@@ -3,10 +3,20 @@
 #include <algorithm>
 #include <vector>
 
+#include "config/band_identity.h"
+#include "config/registry_store.h"
+#include "config/text_file.h"
+#include "config/toolbar_config.h"
+#include "platform/desktop.h"
+#include "platform/error.h"
+#include "platform/file_system.h"
 #include "platform/text.h"
 
 namespace pq {
 namespace {
+
+constexpr char kInstallPathValue[] = "InstallPath";
+constexpr char kHistorySuffix[] = ".txt";
 
 bool Before(std::string_view a, std::string_view b) { return CompareText(a, b) < 0; }
 
@@ -67,6 +77,52 @@ bool SameEntries(const TStringList& a, const TStringList& b) {
   for (int i = 0; i < a.Count(); ++i)
     if (a[i] != b[i]) return false;
   return true;
+}
+
+const TStringList& SearchHistory::Load(Platform& platform) {
+  const ToolbarConfigRecord& config = ToolbarConfig;
+  RegVariant install_path;
+  GetRegistryData(platform, RegRoot::LocalMachine, config.BandKeyPath, kInstallPathValue,
+                  install_path);
+  std::string folder = VariantToText(install_path);
+  if (folder.empty()) folder = platform.desktop->ProgramDirectory();
+  const std::string file_name = config.ToolbarName + kHistorySuffix;
+  install_file_ = folder + "\\" + file_name;
+  const std::string user_data = platform.desktop->UserDataFolder();
+  if (!user_data.empty()) {
+    user_folder_ = user_data + kUserDataSubfolder + config.ToolbarName;
+    user_file_ = user_folder_ + "\\" + file_name;
+  }
+  Read(true, entries_);
+  return entries_;
+}
+
+const TStringList& SearchHistory::Merge(const TStringList& shown) {
+  Read(true, entries_);
+  entries_ = MergeUnique(entries_, shown);
+  return entries_;
+}
+
+void SearchHistory::Resolve() {
+  file_name_ = !user_file_.empty() && Files().Exists(user_file_) ? user_file_ : install_file_;
+}
+
+bool SearchHistory::Read(bool unique, TStringList& entries) {
+  Resolve();
+  if (!Files().Exists(file_name_)) return false;
+  entries = SortedEntries(ReadLinesFile(file_name_), unique);
+  return true;
+}
+
+void SearchHistory::Write(const TStringList& entries) {
+  try {
+    WriteLinesFile(file_name_, entries);
+  } catch (const FileAccessDenied&) {
+    if (user_file_.empty() || file_name_ == user_file_ || !Files().CreateFolder(user_folder_))
+      throw;
+    WriteLinesFile(user_file_, entries);
+    file_name_ = user_file_;
+  }
 }
 
 }  // namespace pq

@@ -1,12 +1,46 @@
 #pragma once
-// The search history's lists: sorted without regard to case, as the search
-// box shows them.
+// The search history's file and lists, sorted without regard to case as the
+// search box shows them.
 #include <string>
 #include <string_view>
 
 #include "config/string_list.h"
 
 namespace pq {
+
+struct Platform;
+
+// The history file that all windows of one toolbar share, one search a line:
+// the one in the install folder, or the user's own copy once the install folder
+// refused a write; and the entries last read from it merged with the search
+// box's list, no two alike.
+class SearchHistory {
+ public:
+  // Finds where the configured toolbar's file lies and reads it.
+  const TStringList& Load(Platform& platform);
+  // Reads the file anew, when there is one, and merges the box's list in.
+  const TStringList& Merge(const TStringList& shown);
+  // Looks again which file is in force: another window may have moved the
+  // history to the user's copy meanwhile.
+  void Resolve();
+  // Reads the file in force, sorted, alike entries once when `unique`; false,
+  // and `entries` untouched, when there is none.
+  bool Read(bool unique, TStringList& entries);
+  // Writes the list to the file in force; where the install folder refuses it
+  // for lack of rights, to the user's copy from then on.
+  void Write(const TStringList& entries);
+
+  const TStringList& Entries() const { return entries_; }
+  // The file in force as last looked at.
+  const std::string& FileName() const { return file_name_; }
+
+ private:
+  std::string install_file_;
+  std::string user_folder_;  // empty: the user has no folder of his own
+  std::string user_file_;
+  std::string file_name_;
+  TStringList entries_;
+};
 
 // The entries sorted without regard to case, equal ones in their old order.
 // With `unique`, only the first of entries equal without regard to case stays.

@@ -22,21 +22,15 @@ constexpr char kResetQuestion[] =
 
 // Shows the item anew when the scope ends, however it ends: a failing
 // registry write leaves changes behind that the view must show.
-class ShowAnew {
- public:
-  ShowAnew(ToolbarView& view, const TTBCustomItem& item) : view_(view), item_(item) {}
+struct ShowAnew {
+  ToolbarView& view;
+  const TTBCustomItem& item;
   ~ShowAnew() {
     try {
-      view_.ItemChanged(item_);
+      view.ItemChanged(item);
     } catch (...) {
     }
   }
-  ShowAnew(const ShowAnew&) = delete;
-  ShowAnew& operator=(const ShowAnew&) = delete;
-
- private:
-  ToolbarView& view_;
-  const TTBCustomItem& item_;
 };
 
 }  // namespace
@@ -117,22 +111,19 @@ void TToolbarForm::EditSpeedButton(const std::string& name) {
   if (!item) return;
   const std::string address =
       platform_.ui->InputBox(kSpeedButtonCaption, kSpeedButtonPrompt, item->Hint);
-  if (address == item->Hint) return;
-  ShowAnew show(view_, *item);
-  item->ImageIndex = item->Tag - kSpeedButtonImageOffset;
-  item->Hint = address;
-  WriteSetting(item->Name(), item->Hint);
-  item->Options.Include(tboShowHint);
+  if (address != item->Hint) SetSpeedButtonAddress(*item, address);
 }
 
 void TToolbarForm::RestoreSpeedButton(const std::string& name, const std::string& address) {
-  TTBCustomItem* item = SpeedButton(name, true);
-  if (!item) return;
-  ShowAnew show(view_, *item);
-  item->ImageIndex = item->Tag - kSpeedButtonImageOffset;
-  item->Hint = address;
-  WriteSetting(item->Name(), item->Hint);
-  item->Options.Include(tboShowHint);
+  if (TTBCustomItem* item = SpeedButton(name, true)) SetSpeedButtonAddress(*item, address);
+}
+
+void TToolbarForm::SetSpeedButtonAddress(TTBCustomItem& item, const std::string& address) {
+  ShowAnew show{view_, item};
+  item.ImageIndex = item.Tag - kSpeedButtonImageOffset;
+  item.Hint = address;
+  WriteSetting(item.Name(), item.Hint);
+  item.Options.Include(tboShowHint);
 }
 
 void TToolbarForm::miResetClick(TComponent&) {
@@ -144,7 +135,7 @@ void TToolbarForm::miResetClick(TComponent&) {
     const std::string name = kSpeedButtonPrefix + std::to_string(n);
     TTBCustomItem* item = SpeedButton(name, false);
     if (!item) continue;
-    ShowAnew show(view_, *item);
+    ShowAnew show{view_, *item};
     // Back to what the configuration says, as the next window will show it.
     for (const ConfiguredSpeedButton& configured : configured_speed_buttons_) {
       if (!SameText(configured.name, name)) continue;

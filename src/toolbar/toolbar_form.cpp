@@ -1,5 +1,7 @@
 #include "toolbar/toolbar_form.h"
 
+#include <utility>
+
 #include "config/registry_store.h"
 #include "config/toolbar_config.h"
 #include "platform/clock.h"
@@ -19,6 +21,10 @@ constexpr uint16_t kCtrlX = 16472;
 constexpr uint16_t kCtrlC = 16451;
 constexpr uint16_t kCtrlV = 16470;
 constexpr uint16_t kDel = 46;
+
+// Whether a fixed menu's entry shows.
+constexpr bool kShown = true;
+constexpr bool kHidden = false;
 
 constexpr char kDateValue[] = "Date";
 constexpr char kSearchDialogFileName[] = "Toolbar Searches.txt";
@@ -91,94 +97,77 @@ TToolbarForm::TToolbarForm(Platform& platform, ToolbarView& view)
     dialogs_ = std::make_unique<ModalDialogs>(*this, *platform_.ui);
     platform_.ui = dialogs_.get();
   }
-  Dock = &CreateOther("TTBDock", "Dock");
-  Toolbar = &CreateComponent<TTBToolbar>();
-  Toolbar->SetName("Toolbar");
-  TBControlItem1 = &CreateComponent<TTBControlItem>();
-  TBControlItem1->SetName("TBControlItem1");
-  TBSeparatorItem1 = &CreateComponent<TTBSeparatorItem>();
-  TBSeparatorItem1->SetName("TBSeparatorItem1");
-  TBControlItem2 = &CreateComponent<TTBControlItem>();
-  TBControlItem2->SetName("TBControlItem2");
+  Dock = &CreateNamed<TOtherComponent>("Dock", "TTBDock");
+  Toolbar = &CreateNamed<TTBToolbar>("Toolbar");
+  TBControlItem1 = &CreateNamed<TTBControlItem>("TBControlItem1");
+  TBSeparatorItem1 = &CreateNamed<TTBSeparatorItem>("TBSeparatorItem1");
+  TBControlItem2 = &CreateNamed<TTBControlItem>("TBControlItem2");
   Toolbar->Items.Add(*TBControlItem1);
   Toolbar->Items.Add(*TBSeparatorItem1);
   Toolbar->Items.Add(*TBControlItem2);
-
-  FlashToolbar = &CreateOther("TTBToolWindow", "FlashToolbar");
+  FlashToolbar = &CreateNamed<TOtherComponent>("FlashToolbar", "TTBToolWindow");
   TBControlItem1->Control = FlashToolbar;
-  Image = &CreateComponent<TImage>();
-  Image->SetName("Image");
+  Image = &CreateNamed<TImage>("Image");
   Image->OnClick = TClickHandler::ImageClick;
-  SearchBox = &CreateOther("TComboBox", "SearchBox");
+  SearchBox = &CreateNamed<TOtherComponent>("SearchBox", "TComboBox");
   TBControlItem2->Control = SearchBox;
 
-  MainPopup = &CreateComponent<TTBPopupMenu>();
-  MainPopup->SetName("MainPopup");
-  for (int n = 1; n <= 5; ++n) {
-    miSpeedBtn[n - 1] = &AddMenuItem(*MainPopup, "miSpeedBtn" + std::to_string(n),
-                                     "Speed Button " + std::to_string(n) + " URL", 12 + n,
-                                     TClickHandler::SpeedBtnClick);
-    miSpeedBtn[n - 1]->Visible = false;
-  }
-  miReset =
-      &AddMenuItem(*MainPopup, "miReset", "Reset To Default URLs", 38, TClickHandler::miResetClick);
-  miReset->Visible = false;
-  AddMenuSeparator(*MainPopup, "TBSeparatorItem3").Visible = false;
-  miLatestVersion = &AddMenuItem(*MainPopup, "miLatestVersion", "Check for Latest Toolbar Version",
-                                 -1, TClickHandler::MIDirectURLClick);
-  miLatestVersion->Visible = false;
-  AddMenuSeparator(*MainPopup, "TBSeparatorItem2").Visible = false;
-  miSupport =
-      &AddMenuItem(*MainPopup, "miSupport", "Toolbar Support", 53, TClickHandler::eMailClick);
-  miWebsite =
-      &AddMenuItem(*MainPopup, "miWebsite", "Toolbar Website", 1, TClickHandler::MIDirectURLClick);
-  AddMenuSeparator(*MainPopup, "TBSeparatorItem47");
-  miAbout = &AddMenuItem(*MainPopup, "miAbout", "About Toolbar...", -1, TClickHandler::AboutClick);
-  miClose = &AddMenuItem(*MainPopup, "miClose", "Close Toolbar", -1, TClickHandler::miCloseClick);
+  // In the menus' tables the handlers go by their bare names.
+  using enum TClickHandler;
+  const MenuEntry main_menu[] = {
+      {&miSpeedBtn[0], "miSpeedBtn1", "Speed Button 1 URL", kIconNumber1, SpeedBtnClick, kHidden},
+      {&miSpeedBtn[1], "miSpeedBtn2", "Speed Button 2 URL", kIconNumber2, SpeedBtnClick, kHidden},
+      {&miSpeedBtn[2], "miSpeedBtn3", "Speed Button 3 URL", kIconNumber3, SpeedBtnClick, kHidden},
+      {&miSpeedBtn[3], "miSpeedBtn4", "Speed Button 4 URL", kIconNumber4, SpeedBtnClick, kHidden},
+      {&miSpeedBtn[4], "miSpeedBtn5", "Speed Button 5 URL", kIconNumber5, SpeedBtnClick, kHidden},
+      {&miReset, "miReset", "Reset To Default URLs", kIconUndo, miResetClick, kHidden},
+      {.name = "TBSeparatorItem3", .visible = kHidden},
+      {&miLatestVersion, "miLatestVersion", "Check for Latest Toolbar Version", kNoIcon,
+       MIDirectURLClick, kHidden},
+      {.name = "TBSeparatorItem2", .visible = kHidden},
+      {&miSupport, "miSupport", "Toolbar Support", kIconMail, eMailClick},
+      {&miWebsite, "miWebsite", "Toolbar Website", kIconHome, MIDirectURLClick},
+      {.name = "TBSeparatorItem47"},
+      {&miAbout, "miAbout", "About Toolbar...", kNoIcon, AboutClick},
+      {&miClose, "miClose", "Close Toolbar", kNoIcon, miCloseClick},
+  };
+  const MenuEntry search_menu[] = {
+      {&miCut, "miCut", "Cu&t", kIconCut, miCutClick, kShown,
+       "Cut|Cuts the selection and puts it on the Clipboard", kCtrlX},
+      {&miCopy, "miCopy", "&Copy", kIconCopy, miCopyClick, kShown,
+       "Copy|Copies the selection and puts it on the Clipboard", kCtrlC},
+      {&miPaste, "miPaste", "&Paste", kIconPaste, miPasteClick, kShown,
+       "Paste|Inserts Clipboard contents", kCtrlV},
+      {&miDelete, "miDelete", "&Delete", kIconCross, miDeleteClick, kShown,
+       "Delete|Erases the selection", kDel},
+      {.name = "TBSeparatorItem40"},
+      {&miSelectAll, "miSelectAll", "Select &All", kIconTextPage, miSelectAllClick, kShown,
+       "Select All|Selects the entire document"},
+      {.name = "TBSeparatorItem36"},
+      {&miSaveSearches, "miSaveSearches", "Save Searches To File", kIconSave, miSaveSearchesClick},
+      {&miLoadSearches, "miLoadSearches", "Load Searches From File", kIconOpen,
+       miLoadSearchesClick},
+      {&miEditHistory, "miEditHistory", "Edit History File in Text Editor", kIconEditPage,
+       miEditHistoryClick},
+      {&miRefreshSearches, "miRefreshSearches", "Refresh Searches", kIconPageRefresh,
+       miRefreshSearchesClick},
+      {.name = "TBSeparatorItem39"},
+      {&miRemoveSelected, "miRemoveSelected", "Remove Selected From List", kIconEraser,
+       miRemoveSelectedClick},
+      {&miClearSearches, "miClearSearches", "Clear Search Box History", kIconBin,
+       miClearSearchesClick},
+  };
+  CreateMenu(MainPopup, "MainPopup", main_menu);
+  CreateMenu(SearchPopup, "SearchPopup", search_menu);
 
-  SearchPopup = &CreateComponent<TTBPopupMenu>();
-  SearchPopup->SetName("SearchPopup");
-  miCut = &AddMenuItem(*SearchPopup, "miCut", "Cu&t", 33, TClickHandler::miCutClick);
-  miCut->ShortCut = kCtrlX;
-  miCut->Hint = "Cut|Cuts the selection and puts it on the Clipboard";
-  miCopy = &AddMenuItem(*SearchPopup, "miCopy", "&Copy", 34, TClickHandler::miCopyClick);
-  miCopy->ShortCut = kCtrlC;
-  miCopy->Hint = "Copy|Copies the selection and puts it on the Clipboard";
-  miPaste = &AddMenuItem(*SearchPopup, "miPaste", "&Paste", 35, TClickHandler::miPasteClick);
-  miPaste->ShortCut = kCtrlV;
-  miPaste->Hint = "Paste|Inserts Clipboard contents";
-  miDelete = &AddMenuItem(*SearchPopup, "miDelete", "&Delete", 37, TClickHandler::miDeleteClick);
-  miDelete->ShortCut = kDel;
-  miDelete->Hint = "Delete|Erases the selection";
-  AddMenuSeparator(*SearchPopup, "TBSeparatorItem40");
-  miSelectAll =
-      &AddMenuItem(*SearchPopup, "miSelectAll", "Select &All", 44, TClickHandler::miSelectAllClick);
-  miSelectAll->Hint = "Select All|Selects the entire document";
-  AddMenuSeparator(*SearchPopup, "TBSeparatorItem36");
-  miSaveSearches = &AddMenuItem(*SearchPopup, "miSaveSearches", "Save Searches To File", 41,
-                                TClickHandler::miSaveSearchesClick);
-  miLoadSearches = &AddMenuItem(*SearchPopup, "miLoadSearches", "Load Searches From File", 43,
-                                TClickHandler::miLoadSearchesClick);
-  miEditHistory = &AddMenuItem(*SearchPopup, "miEditHistory", "Edit History File in Text Editor",
-                               45, TClickHandler::miEditHistoryClick);
-  miRefreshSearches = &AddMenuItem(*SearchPopup, "miRefreshSearches", "Refresh Searches", 7,
-                                   TClickHandler::miRefreshSearchesClick);
-  AddMenuSeparator(*SearchPopup, "TBSeparatorItem39");
-  miRemoveSelected = &AddMenuItem(*SearchPopup, "miRemoveSelected", "Remove Selected From List",
-                                  118, TClickHandler::miRemoveSelectedClick);
-  miClearSearches = &AddMenuItem(*SearchPopup, "miClearSearches", "Clear Search Box History", 121,
-                                 TClickHandler::miClearSearchesClick);
-
-  OpenDialog1 = &CreateComponent<TFileDialog>(FileDialogSettings::Kind::Open);
-  OpenDialog1->SetName("OpenDialog1");
-  SaveDialog1 = &CreateComponent<TFileDialog>(FileDialogSettings::Kind::Save);
-  SaveDialog1->SetName("SaveDialog1");
+  OpenDialog1 = &CreateNamed<TFileDialog>("OpenDialog1", FileDialogSettings::Kind::Open);
+  SaveDialog1 = &CreateNamed<TFileDialog>("SaveDialog1", FileDialogSettings::Kind::Save);
   for (TFileDialog* dialog : {OpenDialog1, SaveDialog1}) {
     dialog->Settings.FileName = kSearchDialogFileName;
     dialog->Settings.Filter = kSearchDialogFilter;
     dialog->Settings.DefaultExt = kSearchDialogDefaultExt;
   }
-  ImageList = &CreateOther("TTBImageList", "ImageList");
+  ImageList = &CreateNamed<TOtherComponent>("ImageList", "TTBImageList");
 }
 
 TToolbarForm::~TToolbarForm() = default;
@@ -223,24 +212,24 @@ void TToolbarForm::FormCreate() {
 void TToolbarForm::StartFlashBanner() {
   const ToolbarConfigRecord& config = ToolbarConfig;
   if (config.FlashUrl.empty() || !IsFlashInstalled(platform_)) return;
-  FlashBanner = view_.CreateFlashPlayer();
-  FlashBanner->OnReadyStateChange = [this](FlashPlayer& sender, int32_t state) {
+  flash_banner_ = view_.CreateFlashPlayer();
+  flash_banner_->OnReadyStateChange = [this](FlashPlayer& sender, int32_t state) {
     FlashReadyStateChange(sender, state);
   };
-  FlashBanner->Stop();
-  FlashBanner->SetBounds(0, 0, kBannerWidth, kBannerHeight);
-  FlashBanner->SetTabOrder(0);
-  FlashBanner->SetVisible(false);
+  flash_banner_->Stop();
+  flash_banner_->SetBounds(0, 0, kBannerWidth, kBannerHeight);
+  flash_banner_->SetTabOrder(0);
+  flash_banner_->SetVisible(false);
   // Offline the movie is not even asked for: the picture stays.
-  if (platform_.internet->AttemptConnect() == 0) FlashBanner->SetMovie(config.FlashUrl);
+  if (platform_.internet->AttemptConnect() == 0) flash_banner_->SetMovie(config.FlashUrl);
 }
 
 void TToolbarForm::FlashReadyStateChange(FlashPlayer& sender, int32_t new_state) {
   Guarded([&] {
-    if (&sender != FlashBanner.get() || new_state != kFlashReadyStateComplete) return;
+    if (&sender != flash_banner_.get() || new_state != kFlashReadyStateComplete) return;
     view_.SetBannerPictureVisible(false);
-    FlashBanner->SetVisible(true);
-    FlashBanner->Play();
+    flash_banner_->SetVisible(true);
+    flash_banner_->Play();
   });
 }
 
@@ -256,7 +245,7 @@ void TToolbarForm::RestoreSpeedButtons() {
 void TToolbarForm::DisableUnreadyCommands() {
   // Without the history the commands that work on its file have nothing to
   // work on; saving and loading the box's own list still make sense.
-  if (HistoryList) return;
+  if (history_) return;
   for (TTBItem* command : {miEditHistory, miRefreshSearches, miRemoveSelected, miClearSearches}) {
     command->Enabled = false;
     view_.ItemChanged(*command);
@@ -280,7 +269,7 @@ void TToolbarForm::FormShow() {
 void TToolbarForm::FormDestroy() {
   const bool lives = Guarded([&] {
     SaveSearchState();
-    FlashBanner.reset();
+    flash_banner_.reset();
   });
   if (lives) alive_.reset();
 }
@@ -334,50 +323,31 @@ void TToolbarForm::Click(TComponent& sender) {
 }
 
 void TToolbarForm::Dispatch(TClickHandler handler, TComponent& sender) {
-  switch (handler) {
-    case TClickHandler::None:
-      return;
-    case TClickHandler::MIClick:
-      return MIClick(sender);
-    case TClickHandler::MISearchClick:
-      return MISearchClick(sender);
-    case TClickHandler::SpeedBtnClick:
-      return SpeedBtnClick(sender);
-    case TClickHandler::miResetClick:
-      return miResetClick(sender);
-    case TClickHandler::MIDirectURLClick:
-      return MIDirectURLClick(sender);
-    case TClickHandler::eMailClick:
-      return eMailClick(sender);
-    case TClickHandler::AboutClick:
-      return AboutClick(sender);
-    case TClickHandler::miCloseClick:
-      return miCloseClick(sender);
-    case TClickHandler::miCutClick:
-      return miCutClick(sender);
-    case TClickHandler::miCopyClick:
-      return miCopyClick(sender);
-    case TClickHandler::miPasteClick:
-      return miPasteClick(sender);
-    case TClickHandler::miDeleteClick:
-      return miDeleteClick(sender);
-    case TClickHandler::miSelectAllClick:
-      return miSelectAllClick(sender);
-    case TClickHandler::miSaveSearchesClick:
-      return miSaveSearchesClick(sender);
-    case TClickHandler::miLoadSearchesClick:
-      return miLoadSearchesClick(sender);
-    case TClickHandler::miEditHistoryClick:
-      return miEditHistoryClick(sender);
-    case TClickHandler::miRefreshSearchesClick:
-      return miRefreshSearchesClick(sender);
-    case TClickHandler::miRemoveSelectedClick:
-      return miRemoveSelectedClick(sender);
-    case TClickHandler::miClearSearchesClick:
-      return miClearSearchesClick(sender);
-    case TClickHandler::ImageClick:
-      return ImageClick(sender);
-  }
+  using Method = void (TToolbarForm::*)(TComponent&);
+  static constexpr std::pair<TClickHandler, Method> kHandlers[] = {
+      {TClickHandler::MIClick, &TToolbarForm::MIClick},
+      {TClickHandler::MISearchClick, &TToolbarForm::MISearchClick},
+      {TClickHandler::SpeedBtnClick, &TToolbarForm::SpeedBtnClick},
+      {TClickHandler::miResetClick, &TToolbarForm::miResetClick},
+      {TClickHandler::MIDirectURLClick, &TToolbarForm::MIDirectURLClick},
+      {TClickHandler::eMailClick, &TToolbarForm::eMailClick},
+      {TClickHandler::AboutClick, &TToolbarForm::AboutClick},
+      {TClickHandler::miCloseClick, &TToolbarForm::miCloseClick},
+      {TClickHandler::miCutClick, &TToolbarForm::miCutClick},
+      {TClickHandler::miCopyClick, &TToolbarForm::miCopyClick},
+      {TClickHandler::miPasteClick, &TToolbarForm::miPasteClick},
+      {TClickHandler::miDeleteClick, &TToolbarForm::miDeleteClick},
+      {TClickHandler::miSelectAllClick, &TToolbarForm::miSelectAllClick},
+      {TClickHandler::miSaveSearchesClick, &TToolbarForm::miSaveSearchesClick},
+      {TClickHandler::miLoadSearchesClick, &TToolbarForm::miLoadSearchesClick},
+      {TClickHandler::miEditHistoryClick, &TToolbarForm::miEditHistoryClick},
+      {TClickHandler::miRefreshSearchesClick, &TToolbarForm::miRefreshSearchesClick},
+      {TClickHandler::miRemoveSelectedClick, &TToolbarForm::miRemoveSelectedClick},
+      {TClickHandler::miClearSearchesClick, &TToolbarForm::miClearSearchesClick},
+      {TClickHandler::ImageClick, &TToolbarForm::ImageClick},
+  };
+  for (const auto& [id, method] : kHandlers)
+    if (id == handler) return (this->*method)(sender);
 }
 
 void TToolbarForm::WriteSetting(const std::string& name, const std::string& value) {
@@ -407,31 +377,26 @@ void TToolbarForm::Rename(TComponent& component, const std::string& old_name,
   if (!new_name.empty()) by_name_.emplace(new_name, &component);
 }
 
-TOtherComponent& TToolbarForm::CreateOther(const std::string& class_name, const std::string& name) {
-  auto component = std::make_unique<TOtherComponent>(this, class_name);
-  TOtherComponent& created = *component;
-  components_.push_back(std::move(component));
-  created.SetName(name);
-  return created;
-}
-
-TTBItem& TToolbarForm::AddMenuItem(TTBPopupMenu& menu, const std::string& name,
-                                   const std::string& caption, int32_t image,
-                                   TClickHandler handler) {
-  TTBItem& item = CreateComponent<TTBItem>();
-  item.SetName(name);
-  item.Caption = caption;
-  item.ImageIndex = image;
-  item.OnClick = handler;
-  menu.Items.Add(item);
-  return item;
-}
-
-TTBSeparatorItem& TToolbarForm::AddMenuSeparator(TTBPopupMenu& menu, const std::string& name) {
-  TTBSeparatorItem& separator = CreateComponent<TTBSeparatorItem>();
-  separator.SetName(name);
-  menu.Items.Add(separator);
-  return separator;
+void TToolbarForm::CreateMenu(TTBPopupMenu*& menu, const std::string& name,
+                              std::span<const MenuEntry> entries) {
+  menu = &CreateNamed<TTBPopupMenu>(name);
+  for (const MenuEntry& entry : entries) {
+    TTBCustomItem* item;
+    if (entry.caption) {
+      TTBItem& plain = CreateNamed<TTBItem>(entry.name);
+      if (entry.slot) *entry.slot = &plain;
+      plain.Caption = entry.caption;
+      item = &plain;
+    } else {
+      item = &CreateNamed<TTBSeparatorItem>(entry.name);
+    }
+    item->ImageIndex = entry.image;
+    item->OnClick = entry.handler;
+    item->Visible = entry.visible;
+    item->ShortCut = entry.shortcut;
+    item->Hint = entry.hint;
+    menu->Items.Add(*item);
+  }
 }
 
 }  // namespace pq

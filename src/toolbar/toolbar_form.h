@@ -3,6 +3,7 @@
 // name without regard to case; the state its commands share.
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -16,6 +17,7 @@
 #include "platform/platform.h"
 #include "platform/text.h"
 #include "platform/user_interface.h"
+#include "toolbar/search_history.h"
 #include "toolbar/toolbar_items.h"
 #include "toolbar/toolbar_view.h"
 
@@ -33,6 +35,16 @@ inline constexpr char kSearchTextValue[] = "Search";
 inline constexpr char kSpeedButtonPrefix[] = "SpeedBtn";
 // The caption of the window's questions.
 inline constexpr char kConfirmCaption[] = "Confirm";
+
+// The icon strip's slots that the window's own items show, as
+// assets/icon_slots.txt describes them. Publishers' files name slots by number.
+inline constexpr int32_t kNoIcon = -1, kIconHome = 1, kIconPageRefresh = 7, kIconMagnifier = 8;
+// The numbers from 1 on a coloured square.
+inline constexpr int32_t kIconNumber1 = 13, kIconNumber2 = 14, kIconNumber3 = 15, kIconNumber4 = 16,
+                         kIconNumber5 = 17;
+inline constexpr int32_t kIconCut = 33, kIconCopy = 34, kIconPaste = 35, kIconCross = 37;
+inline constexpr int32_t kIconUndo = 38, kIconSave = 41, kIconOpen = 43, kIconTextPage = 44;
+inline constexpr int32_t kIconEditPage = 45, kIconMail = 53, kIconEraser = 118, kIconBin = 121;
 
 // Raised out of a modal call (a dialog, a popup menu) when the toolbar window
 // was destroyed while it was open: a modal loop runs the browser's messages,
@@ -114,17 +126,10 @@ class TToolbarForm {
   // Puts the query into the template and opens the address, after adding the
   // search box's text to the history.
   void RunSearch(const std::string& template_url, const std::string& query);
-  void SelectSearchType(TTBCustomItem& item);
   // Merges the history file into the search box's list and adds the search
   // box's text to both when it is new.
   void AddToHistory();
   void LoadHistory();
-  void SaveSearchState();
-  // Asks the user for a speed button's new address.
-  void EditSpeedButton(const std::string& name);
-  void RestoreSpeedButton(const std::string& name, const std::string& address);
-  // Asks the hosting browser to close the toolbar.
-  void HideBand();
 
   // Runs a modal call made for the window (a dialog, a popup menu of the
   // view) and returns its result; raises WindowDestroyed when the window was
@@ -202,26 +207,21 @@ class TToolbarForm {
   TFileDialog* SaveDialog1;
   TOtherComponent* ImageList;
 
-  // --- State the commands share
-
-  // The search button.
+  // The search button, once construction made or found it.
   TTBCustomItem* SearchItem = nullptr;
-  // The address template of the selected search type.
-  std::string CurrentSearchURL;
-  // The history file, and the entries last read from it merged with the
-  // search box's list: sorted without regard to case, no two alike. None
-  // until the start-up steps reach the history.
-  std::string HistoryFileName;
-  std::unique_ptr<TStringList> HistoryList;
-  // The caption last written to the browser's status bar.
-  std::string StatusCaption;
-  // Navigation: the hosting browser once the band hands it over, and the
-  // browser started when there is none.
+  // The hosting browser, once the band hands it over.
   HostBrowserRef HostBrowser;
-  pq::SeparateBrowser SeparateBrowser;
-  // The animated banner, when a player is installed and a movie configured.
-  std::unique_ptr<FlashPlayer> FlashBanner;
 
+  // --- State the commands share, as far as others look at it
+
+  // The address template of the selected search type.
+  const std::string& CurrentSearchURL() const { return current_search_url_; }
+  // The history file in force, and the entries last read from it merged with
+  // the search box's list; none until the start-up steps reach the history.
+  std::string HistoryFileName() const { return history_ ? history_->FileName() : std::string(); }
+  const TStringList* HistoryList() const { return history_ ? &history_->Entries() : nullptr; }
+  // The animated banner, when a player is installed and a movie configured.
+  FlashPlayer* FlashBanner() const { return flash_banner_.get(); }
   // The search box's list as the view shows it: sorted without regard to
   // case, duplicates allowed.
   const TStringList& SearchList() const { return search_list_; }
@@ -237,29 +237,46 @@ class TToolbarForm {
   void Dispatch(TClickHandler handler, TComponent& sender);
 
   void BuildItem(TBigIniFile& ini, std::string_view key);
+  void SelectSearchType(TTBCustomItem& item);
   void RestoreSearchType();
+  // The search button takes the search type's caption, image and tag.
+  void TakeSearchType(const TTBCustomItem& item);
   void StartFlashBanner();
   void RestoreSpeedButtons();
+  void SaveSearchState();
+  // Asks the user for a speed button's new address.
+  void EditSpeedButton(const std::string& name);
+  void RestoreSpeedButton(const std::string& name, const std::string& address);
+  // Asks the hosting browser to close the toolbar.
+  void HideBand();
   // Commands that need what the start-up steps did not reach are disabled.
   void DisableUnreadyCommands();
   // The plain item of a speed button with that name, when its tag is in range.
   TTBCustomItem* SpeedButton(const std::string& name, bool check_tag);
+  // The speed button shows the user's address and the image of its number.
+  void SetSpeedButtonAddress(TTBCustomItem& item, const std::string& address);
   void WriteSetting(const std::string& name, const std::string& value);
   void SetSearchList(TStringList entries);
-  // The history file in force: the user's copy once there is one, else the
-  // one in the install folder.
-  void ResolveHistoryFile();
-  // Reads the history file in force into `entries`, sorted, alike entries
-  // once when `unique`; false, and `entries` untouched, when there is none.
-  bool ReadHistoryFile(bool unique, TStringList& entries);
-  // Writes the search box's list to the history file; where the install
-  // folder refuses it for lack of rights, to the user's copy from then on.
-  void WriteHistoryFile();
 
-  TOtherComponent& CreateOther(const std::string& class_name, const std::string& name);
-  TTBItem& AddMenuItem(TTBPopupMenu& menu, const std::string& name, const std::string& caption,
-                       int32_t image, TClickHandler handler);
-  TTBSeparatorItem& AddMenuSeparator(TTBPopupMenu& menu, const std::string& name);
+  // Creates a component owned by the window, with that name, after all others.
+  template <typename T, typename... Args>
+  T& CreateNamed(const std::string& name, Args&&... args) {
+    T& created = CreateComponent<T>(std::forward<Args>(args)...);
+    created.SetName(name);
+    return created;
+  }
+  // An entry of a fixed menu; one without a caption is a separator.
+  struct MenuEntry {
+    TTBItem** slot = nullptr;  // the member that refers to the entry
+    const char* name;
+    const char* caption = nullptr;
+    int32_t image = kNoIcon;
+    TClickHandler handler = TClickHandler::None;
+    bool visible = true;
+    const char* hint = "";
+    uint16_t shortcut = 0;
+  };
+  void CreateMenu(TTBPopupMenu*& menu, const std::string& name, std::span<const MenuEntry> entries);
 
   // Expires when the window is destroyed; Modal and Guarded watch it.
   std::shared_ptr<const void> alive_ = std::make_shared<int>(0);
@@ -284,10 +301,14 @@ class TToolbarForm {
   };
   std::unordered_map<std::string, TComponent*, FoldedHash, SameTextEqual> by_name_;
 
+  std::string current_search_url_;
+  std::unique_ptr<SearchHistory> history_;
   TStringList search_list_;
-  std::string history_install_file_;
-  std::string history_user_folder_;  // empty: the user has no folder of his own
-  std::string history_user_file_;
+  // The caption last written to the browser's status bar.
+  std::string StatusCaption;
+  // The browser started when there is no hosting browser.
+  pq::SeparateBrowser SeparateBrowser;
+  std::unique_ptr<FlashPlayer> flash_banner_;
   // Construction reached its end: the search type and text were restored, so
   // they may be saved.
   bool search_state_restored_ = false;

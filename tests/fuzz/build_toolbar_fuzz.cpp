@@ -110,13 +110,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(search->Hint.empty(), "the search button keeps no address of its own");
     Check(search->Tag >= 0 && search->Tag <= pq::MaxSearchType, "the search type is in range");
     if (search->Tag == 0) {
-      Check(form.CurrentSearchURL == kSearchUrl, "without a search type the configured one holds");
+      Check(form.CurrentSearchURL() == kSearchUrl,
+            "without a search type the configured one holds");
     } else {
       bool found = false;
       for (size_t i = fixed; i < form.ComponentCount() && !found; ++i) {
         const auto* item = dynamic_cast<const pq::TTBCustomItem*>(&form.Component(i));
         found = item && item->Kind() == pq::TTBItemKind::Plain && item->Tag == search->Tag &&
-                item->Checked() && item->Hint == form.CurrentSearchURL;
+                item->Checked() && item->Hint == form.CurrentSearchURL();
       }
       Check(found, "a restored search type is a checked item whose address is in force");
     }

@@ -191,7 +191,7 @@ TEST_F(BuildToolbarTest, SearchButtonKeepsItsLooksButNeitherAddressNorTag) {
   EXPECT_EQ(search->Hint, "");
   EXPECT_EQ(search->Tag, 0);
   EXPECT_EQ(search->OnClick, TClickHandler::MISearchClick);
-  EXPECT_EQ(form->CurrentSearchURL, kSearchUrl);
+  EXPECT_EQ(form->CurrentSearchURL(), kSearchUrl);
 }
 
 // ---------------------------------------------------------------------------
@@ -370,7 +370,7 @@ TEST_F(BuildToolbarTest, InvalidNameStopsConstructionAtThatItem) {
   EXPECT_EQ(form->FindComponent("Third"), nullptr);
   EXPECT_EQ(form->SearchItem, nullptr);
   EXPECT_EQ(form->FindComponent("miSearch"), nullptr);
-  EXPECT_EQ(form->CurrentSearchURL, "");
+  EXPECT_EQ(form->CurrentSearchURL(), "");
   EXPECT_THAT(view.search_texts, IsEmpty());
 }
 
@@ -514,7 +514,7 @@ TEST_F(BuildToolbarTest, MissingConfigurationBuildsTheSearchButtonAndRestoresThe
   StoreText("Search", "last words");
   Build();
   EXPECT_THAT(TopLevel(), ElementsAre("miSearch"));
-  EXPECT_EQ(form->CurrentSearchURL, kSearchUrl);
+  EXPECT_EQ(form->CurrentSearchURL(), kSearchUrl);
   EXPECT_THAT(view.search_texts, ElementsAre("last words"));
   EXPECT_THAT(ui.shown, IsEmpty()) << "updating is off: nothing is checked or shown";
 }
@@ -582,7 +582,7 @@ class SearchTypeRestore : public BuildToolbarTest {
     EXPECT_EQ(form->SearchItem->Caption, "Find");
     EXPECT_EQ(form->SearchItem->ImageIndex, 8);
     EXPECT_EQ(form->SearchItem->Tag, 0);
-    EXPECT_EQ(form->CurrentSearchURL, kSearchUrl);
+    EXPECT_EQ(form->CurrentSearchURL(), kSearchUrl);
     for (const char* name : {"Web", "Images", "ImagesToo", "WebSubMenu"})
       EXPECT_FALSE(Item(name)->Checked()) << name;
   }
@@ -597,7 +597,7 @@ TEST_F(SearchTypeRestore, StoredTypeChecksTheFirstPlainItemWithThatTag) {
   EXPECT_EQ(form->SearchItem->Caption, "Images");
   EXPECT_EQ(form->SearchItem->ImageIndex, 12);
   EXPECT_EQ(form->SearchItem->Tag, 2);
-  EXPECT_EQ(form->CurrentSearchURL, "http://img.example/?q=[SEARCH]");
+  EXPECT_EQ(form->CurrentSearchURL(), "http://img.example/?q=[SEARCH]");
 }
 
 TEST_F(SearchTypeRestore, IntegerTypedValueCountsAsItsNumber) {
@@ -645,7 +645,7 @@ TEST_F(SearchTypeRestore, BothEndsOfTheRangeAreRestoredAndNothingBeyond) {
     EXPECT_EQ(form->SearchItem->Caption, c.restored ? c.restored : "Find");
     EXPECT_EQ(form->SearchItem->ImageIndex, c.image);
     EXPECT_EQ(form->SearchItem->Tag, c.restored ? std::stoi(c.stored) : 0);
-    EXPECT_EQ(form->CurrentSearchURL, c.url);
+    EXPECT_EQ(form->CurrentSearchURL(), c.url);
   }
 }
 
@@ -657,7 +657,7 @@ TEST_F(SearchTypeRestore, MissingEmptyOrNonNumericValueSelectsTypeOne) {
     EXPECT_TRUE(Item("Web")->Checked());
     EXPECT_EQ(form->SearchItem->Caption, "Web");
     EXPECT_EQ(form->SearchItem->Tag, 1);
-    EXPECT_EQ(form->CurrentSearchURL, "http://web.example/?q=[SEARCH]");
+    EXPECT_EQ(form->CurrentSearchURL(), "http://web.example/?q=[SEARCH]");
   }
   registry.DeleteTree(RegRoot::LocalMachine, kBandKey);
   Build();
@@ -668,7 +668,7 @@ TEST_F(SearchTypeRestore, WithoutSearchTypeItemsTheSearchAddressOfTheOptionsStay
   WriteConfig("[Toolbar Items]\r\nmiSearch=\r\n[miSearch]\r\nParent=Toolbar\r\n");
   Build();
   EXPECT_EQ(form->SearchItem->Caption, "");
-  EXPECT_EQ(form->CurrentSearchURL, kSearchUrl);
+  EXPECT_EQ(form->CurrentSearchURL(), kSearchUrl);
 }
 
 TEST_F(SearchTypeRestore, SearchTextOfTheLastWindowGoesIntoTheSearchBox) {

@@ -69,7 +69,7 @@ TEST_F(CommandsTest, ChoosingASearchTypeChangesOnlyTheButtonAndTheNextSearch) {
   Click("News");
   EXPECT_EQ(form->SearchItem->Caption, "News");
   EXPECT_EQ(form->SearchItem->ImageIndex, 21);
-  EXPECT_EQ(form->CurrentSearchURL, "http://news.example/[search]/latest");
+  EXPECT_EQ(form->CurrentSearchURL(), "http://news.example/[search]/latest");
   EXPECT_THAT(view.changed_items, ::testing::Contains("miSearch"));
   EXPECT_TRUE(Item("News").Checked());
   Click("Web");
@@ -126,11 +126,10 @@ TEST_F(CommandsTest, StoredSpeedAddressIsRestoredAtStartOnlyWithTheNameAndTheTag
     const char* name;
     const char* tag;
     bool restored;
-  } cases[] = {
-      {"SpeedBtn1", "111", true},
-      {"SpeedBtn1", "110", false},  // the tags start above 110
-      {"SpeedBtn1", "112", false},
-      {"SpeedButton1", "111", false}};
+  } cases[] = {{"SpeedBtn1", "111", true},
+               {"SpeedBtn1", "110", false},  // the tags start above 110
+               {"SpeedBtn1", "112", false},
+               {"SpeedButton1", "111", false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + c.tag);
     WriteConfig(std::string("[Toolbar Items]\r\n") + c.name + "=\r\n[" + c.name +

@@ -20,7 +20,7 @@ TEST_F(LifecycleTest, StartUpNamesTheWindowAndShowsTheHistory) {
   Open();
   EXPECT_EQ(view.caption, "My Bar");
   EXPECT_THAT(view.search_list, ElementsAre("apple", "zebra"));
-  EXPECT_EQ(form->HistoryFileName, HistoryPath());
+  EXPECT_EQ(form->HistoryFileName(), HistoryPath());
   EXPECT_TRUE(form->miClearSearches->Enabled);
   EXPECT_THAT(Messages(), IsEmpty());
 }
@@ -29,7 +29,7 @@ TEST_F(LifecycleTest, HistoryLivesBesideTheProgramWhenTheInstallationNamesNoFold
   registry.PutText(RegRoot::LocalMachine, kBandKey, "InstallPath", "");
   desktop.program_directory = root_.path().string() + "/program\\";
   Open();
-  EXPECT_EQ(form->HistoryFileName, root_.path().string() + "/program\\\\My Bar.txt");
+  EXPECT_EQ(form->HistoryFileName(), root_.path().string() + "/program\\\\My Bar.txt");
 }
 
 TEST_F(LifecycleTest, AnErrorEndsTheStartUpStepsButNotTheWindow) {
@@ -92,7 +92,7 @@ TEST_F(LifecycleTest, AnimatedBannerStartsHiddenAndLoadsOnlyOnline) {
     EXPECT_EQ(view.player_log, c.player);
     EXPECT_EQ(Messages(), c.messages);
     // A refused player ends the start-up before the history.
-    EXPECT_EQ(form->HistoryList == nullptr, c.player_refused);
+    EXPECT_EQ(form->HistoryList() == nullptr, c.player_refused);
   }
 }
 
@@ -103,14 +103,14 @@ TEST_F(LifecycleTest, CompleteMovieReplacesThePicture) {
   desktop.windows_directory = windows;
   ToolbarConfig.FlashUrl = "http://media.example/b.swf";
   Open();
-  ASSERT_NE(form->FlashBanner, nullptr);
+  ASSERT_NE(form->FlashBanner(), nullptr);
   view.player_log.clear();
   fakes::FakeFlashPlayer stranger(view.player_log);
-  form->FlashBanner->OnReadyStateChange(stranger, 4);
-  form->FlashBanner->OnReadyStateChange(*form->FlashBanner, 3);
+  form->FlashBanner()->OnReadyStateChange(stranger, 4);
+  form->FlashBanner()->OnReadyStateChange(*form->FlashBanner(), 3);
   EXPECT_TRUE(view.banner_visible);
   EXPECT_THAT(view.player_log, IsEmpty());
-  form->FlashBanner->OnReadyStateChange(*form->FlashBanner, 4);
+  form->FlashBanner()->OnReadyStateChange(*form->FlashBanner(), 4);
   EXPECT_FALSE(view.banner_visible);
   EXPECT_THAT(view.player_log, ElementsAre("show", "play"));
 }

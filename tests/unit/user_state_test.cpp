@@ -102,7 +102,7 @@ TEST_F(UserStateTest, AWindowWithoutRightsWorksWithoutAnErrorAndKeepsItsStateFor
   const std::string user_history = desktop.user_data_folder + "\\Pelliquester\\My Bar\\My Bar.txt";
   EXPECT_EQ(ReadFile(user_history), "from the installation\r\nmine\r\n");
   EXPECT_EQ(ReadFile(HistoryPath()), "from the installation\r\n");
-  EXPECT_EQ(form->HistoryFileName, user_history);
+  EXPECT_EQ(form->HistoryFileName(), user_history);
   EXPECT_THAT(other_view.search_list, ElementsAre("from the installation", "mine"));
   for (const char* name : {"Date", "Search", "Search Type"})
     EXPECT_NE(Stored(name, RegRoot::CurrentUser), "<none>") << name;

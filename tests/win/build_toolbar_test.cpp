@@ -50,7 +50,7 @@ TEST(BuildToolbarOnWindows, ItemsFileBannerAndLastStateComeFromTheInstallation) 
   ASSERT_NE(form.SearchItem, nullptr);
   EXPECT_EQ(form.SearchItem->Items().size(), 2u);
   EXPECT_EQ(form.SearchItem->Caption, "News");
-  EXPECT_EQ(form.CurrentSearchURL, "http://news.example/?q=[SEARCH]");
+  EXPECT_EQ(form.CurrentSearchURL(), "http://news.example/?q=[SEARCH]");
   ASSERT_EQ(view.search_texts.size(), 1u);
   EXPECT_EQ(view.search_texts[0], "fjords");
   ClearToolbarConfig();

@@ -228,7 +228,7 @@ TEST_F(WindowFilesTest, SealedInstallDirectoryKeepsTheHistoryInTheUsersFolder) {
                                      "navigate http://find.example/?q=more"));
   EXPECT_EQ(ReadAll(user_history), "more\r\nold\r\ntyped\r\n");
   EXPECT_EQ(ReadAll(install_history), "old\r\n");
-  EXPECT_EQ(form->HistoryFileName, user_history);
+  EXPECT_EQ(form->HistoryFileName(), user_history);
   DeleteFileA(user_history.c_str());
   RemoveDirectoryA(user_folder.c_str());
 }
