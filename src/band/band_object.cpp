@@ -192,9 +192,9 @@ STDMETHODIMP TTarnwick::GetBandInfo(DWORD band_id, DWORD, DESKBANDINFO* info) {
     if (!info) return E_INVALIDARG;
     // At a higher resolution the toolbar's row needs more than the band's
     // height at 96 dots per inch.
-    const LONG height = std::max<LONG>(
-        kBandHeight, toolbar_window_ && toolbar_window_->Handle() ? toolbar_window_->IdealHeight()
-                                                                  : 0);
+    const LONG height = std::max<LONG>(kBandHeight, toolbar_window_ && toolbar_window_->Handle()
+                                                        ? toolbar_window_->IdealHeight()
+                                                        : 0);
     reported_height_ = height;
     if (info->dwMask & DBIM_MINSIZE) {
       info->ptMinSize.x = GetSystemMetrics(SM_CXSCREEN) - 20;
@@ -236,7 +236,11 @@ STDMETHODIMP TTarnwick::TranslateAcceleratorIO(MSG* msg) {
     // Tab is the host's: it moves the focus between its own parts.
     if (msg->wParam == VK_TAB) return S_FALSE;
     TranslateMessage(msg);
-    DispatchMessageA(msg);
+    // The browser reads its queue in the wide form, so a character message
+    // holds a UTF-16 unit; dispatched in the ANSI form it would be taken for a
+    // byte of the code page. The wide form also serves an ANSI target, which
+    // gets the character converted.
+    DispatchMessageW(msg);
     return S_OK;
   });
 }
