@@ -13,6 +13,7 @@
 #include "platform/user_interface.h"
 #include "win32/com_support.h"
 #include "win32/win32_host_browser.h"
+#include "win32/window_classes.h"
 
 namespace pq::band {
 namespace {
@@ -151,6 +152,8 @@ STDMETHODIMP TTarnwick::GetWindow(HWND* phwnd) {
     if (!toolbar_window_ || !toolbar_window_->Handle()) {
       if (!site_window_) return E_FAIL;
       toolbar_window_.reset();
+      // Another frame's thread may be building its toolbar at this moment.
+      win32::PrepareSystemWindowClasses();
       auto window = std::make_unique<win32::ToolbarWindow>(site_window_, platform_);
       // The window's creation has run; only now does it get its own copy of
       // the browser.
