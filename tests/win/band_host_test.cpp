@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <fstream>
 #include <sstream>
@@ -10,8 +12,8 @@
 
 #include "support/band_dll.h"
 #include "support/mouse_input.h"
-#include "support/window_finder.h"
 #include "support/scratch_key.h"
+#include "support/window_finder.h"
 
 namespace pq::testing {
 namespace {
@@ -189,6 +191,132 @@ TEST_F(BandHost, KeystrokesReachTheBandThatTookTheFocusByAClick) {
                                   "host: TranslateAcceleratorIO 0x00000100 9 -> 0x00000001",
                                   "host: CloseDW -> 0x00000000",
                               }));
+}
+
+// The field of the band in a frame of the host; null while there is none.
+HWND FieldOfFrame(HWND frame) {
+  HWND area = frame ? FindWindowExA(frame, nullptr, "BandHostBands", nullptr) : nullptr;
+  HWND band = area ? FindWindowExA(area, nullptr, "PelliquesterToolbar", nullptr) : nullptr;
+  return band ? SearchFieldOf(band) : nullptr;
+}
+
+// The host reads its queue as the browser does, in the wide form: characters
+// outside ASCII and outside the system code page, typed as a user's input
+// method types them, reach the band as UTF-16 units and show as typed.
+TEST_F(BandHost, CharactersOutsideTheCodePageShowInTheFieldAsTyped) {
+  {
+    BandDll dll;
+    ASSERT_EQ(dll.RegisterServer(), S_OK);
+  }
+  const std::string log = scratch.File("host.log");
+  RunningHost host("--log \"" + log + "\" --exit-after 30000");
+  ASSERT_NE(host.process(), nullptr);
+  ASSERT_EQ(WaitForInputIdle(host.process(), 30000), 0u) << "the host never waited for input";
+  HWND frame = nullptr, edit = nullptr;
+  POINT field{};
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        frame = FindWindowA("IEFrame", nullptr);
+        edit = FieldOfFrame(frame);
+        if (!edit) return false;
+        field = MiddleOf(edit);
+        return ClickWouldReach(edit, field);
+      },
+      15000))
+      << "the band's field never showed where a click would reach it";
+  SetForegroundWindow(frame);
+  ASSERT_TRUE(ClickAt(field));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return GetForegroundWindow() == frame && FocusOfThreadOf(edit) == edit; }, 15000))
+      << "the click didn't give the field the focus";
+  const std::wstring typed = L"\x0436\x20AC\x4E2D a";  // zhe, euro, zhong, blank, a
+  std::vector<INPUT> inputs;
+  for (wchar_t unit : typed)
+    for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wScan = unit;
+      input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+      inputs.push_back(input);
+    }
+  Send(inputs);
+  auto shown = [&] {
+    wchar_t text[64] = {};
+    SendMessageW(edit, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+    return std::wstring(text);
+  };
+  const bool arrived = WaitUntil([&] { return shown().size() == typed.size(); }, 15000);
+  const std::wstring text = shown();
+  PostMessageA(frame, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(host.process(), 30000), WAIT_OBJECT_0) << "the host didn't close";
+  auto units = [](const std::wstring& text) {
+    std::string listed;
+    for (wchar_t unit : text) listed += std::to_string(static_cast<unsigned>(unit)) + " ";
+    return listed;
+  };
+  ASSERT_TRUE(arrived) << "the field holds " << units(text);
+  EXPECT_EQ(units(text), units(typed));
+  // The band was offered each character as the unit typed.
+  EXPECT_TRUE(
+      InOrder(ReadLines(log), {
+                                  "host: TranslateAcceleratorIO 0x00000102 1078 -> 0x00000000",
+                                  "host: TranslateAcceleratorIO 0x00000102 8364 -> 0x00000000",
+                                  "host: TranslateAcceleratorIO 0x00000102 20013 -> 0x00000000",
+                              }));
+}
+
+// As in the browser, each frame runs on a thread of its own, and both build
+// their toolbars at once.
+TEST_F(BandHost, AsManyFramesAsAskedEachOnItsOwnThreadWithAWholeToolbar) {
+  {
+    BandDll dll;
+    ASSERT_EQ(dll.RegisterServer(), S_OK);
+  }
+  const std::string log = scratch.File("host.log");
+  RunningHost host("--log \"" + log + "\" --frames 2 --exit-after 30000");
+  ASSERT_NE(host.process(), nullptr);
+  const DWORD process = GetProcessId(host.process());
+  std::vector<HWND> frames;
+  auto buttons = [](HWND frame) {
+    HWND area = FindWindowExA(frame, nullptr, "BandHostBands", nullptr);
+    HWND band = area ? FindWindowExA(area, nullptr, "PelliquesterToolbar", nullptr) : nullptr;
+    HWND toolbar = band ? DescendantOfClass(band, "ToolbarWindow32") : nullptr;
+    return toolbar ? static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0)) : 0;
+  };
+  const bool built = WaitUntil(
+      [&] {
+        frames.clear();
+        for (HWND frame = FindWindowExA(nullptr, nullptr, "IEFrame", nullptr); frame;
+             frame = FindWindowExA(nullptr, frame, "IEFrame", nullptr)) {
+          DWORD owner = 0;
+          GetWindowThreadProcessId(frame, &owner);
+          if (owner == process && buttons(frame) > 0 && FieldOfFrame(frame))
+            frames.push_back(frame);
+        }
+        return frames.size() == 2;
+      },
+      20000);
+  std::vector<DWORD> threads;
+  std::vector<int> counts;
+  for (HWND frame : frames) {
+    threads.push_back(GetWindowThreadProcessId(frame, nullptr));
+    counts.push_back(buttons(frame));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+  }
+  ASSERT_EQ(WaitForSingleObject(host.process(), 30000), WAIT_OBJECT_0) << "the host didn't close";
+  DWORD code = 1;
+  GetExitCodeProcess(host.process(), &code);
+  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(built) << frames.size() << " frames showed a toolbar with its buttons and field";
+  EXPECT_NE(threads[0], threads[1]) << "both frames run on one thread";
+  EXPECT_EQ(counts[0], counts[1]) << "one toolbar is not built whole";
+  const std::vector<std::string> lines = ReadLines(log);
+  for (const std::string tag : {"", "[frame 2] "})
+    EXPECT_TRUE(InOrder(
+        lines, {tag + "host: frame created", tag + "host: GetWindow -> 0x00000000",
+                tag + "host: ShowDW(TRUE) -> 0x00000000", tag + "host: CloseDW -> 0x00000000",
+                tag + "host: released " + kBandId, tag + "host: frame closed"}));
+  EXPECT_EQ(lines.empty() ? "" : lines.back(), "host: done");
 }
 
 TEST_F(BandHost, WithNoBandRegisteredTheHostStillRunsAndSaysSo) {
