@@ -193,41 +193,64 @@ TEST_F(BandHost, KeystrokesReachTheBandThatTookTheFocusByAClick) {
                               }));
 }
 
-// The field of the band in a frame of the host; null while there is none.
+// The toolbar in a frame of the host: its buttons and its search field.
+int ButtonsOfFrame(HWND frame) {
+  HWND area = FindWindowExA(frame, nullptr, "BandHostBands", nullptr);
+  HWND band = area ? FindWindowExA(area, nullptr, "PelliquesterToolbar", nullptr) : nullptr;
+  HWND toolbar = band ? DescendantOfClass(band, "ToolbarWindow32") : nullptr;
+  return toolbar ? static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0)) : 0;
+}
 HWND FieldOfFrame(HWND frame) {
-  HWND area = frame ? FindWindowExA(frame, nullptr, "BandHostBands", nullptr) : nullptr;
+  HWND area = FindWindowExA(frame, nullptr, "BandHostBands", nullptr);
   HWND band = area ? FindWindowExA(area, nullptr, "PelliquesterToolbar", nullptr) : nullptr;
   return band ? SearchFieldOf(band) : nullptr;
 }
 
-// The host reads its queue as the browser does, in the wide form: characters
-// outside ASCII and outside the system code page, typed as a user's input
-// method types them, reach the band as UTF-16 units and show as typed.
-TEST_F(BandHost, CharactersOutsideTheCodePageShowInTheFieldAsTyped) {
+std::string Units(const std::wstring& text) {
+  std::string listed;
+  for (wchar_t unit : text) listed += std::to_string(static_cast<unsigned>(unit)) + " ";
+  return listed;
+}
+
+// As in the browser, each frame runs on a thread of its own, the frames build
+// their toolbars at once, and each reads its queue in the wide form:
+// characters outside ASCII and outside the system code page, typed as an
+// input method types them, reach the band as UTF-16 units and show as typed.
+TEST_F(BandHost, FramesOnThreadsOfTheirOwnBuildWholeToolbarsAndTakeUnicodeTyping) {
   {
     BandDll dll;
     ASSERT_EQ(dll.RegisterServer(), S_OK);
   }
   const std::string log = scratch.File("host.log");
-  RunningHost host("--log \"" + log + "\" --exit-after 30000");
+  RunningHost host("--log \"" + log + "\" --frames 2 --exit-after 30000");
   ASSERT_NE(host.process(), nullptr);
-  ASSERT_EQ(WaitForInputIdle(host.process(), 30000), 0u) << "the host never waited for input";
-  HWND frame = nullptr, edit = nullptr;
-  POINT field{};
+  HWND first = nullptr, second = nullptr;
   ASSERT_TRUE(WaitUntil(
       [&] {
-        frame = FindWindowA("IEFrame", nullptr);
-        edit = FieldOfFrame(frame);
-        if (!edit) return false;
-        field = MiddleOf(edit);
-        return ClickWouldReach(edit, field);
+        first = FindWindowA("IEFrame", "Band host");
+        second = FindWindowA("IEFrame", "Band host 2");
+        return first && second && ButtonsOfFrame(first) > 0 && FieldOfFrame(first) &&
+               ButtonsOfFrame(second) > 0 && FieldOfFrame(second);
       },
-      15000))
-      << "the band's field never showed where a click would reach it";
-  SetForegroundWindow(frame);
+      20000))
+      << "the frames did not both show a toolbar with its buttons and field; the log:"
+      << ::testing::PrintToString(ReadLines(log));
+  DWORD first_process = 0, second_process = 0;
+  EXPECT_NE(GetWindowThreadProcessId(first, &first_process),
+            GetWindowThreadProcessId(second, &second_process))
+      << "both frames run on one thread";
+  EXPECT_EQ(first_process, GetProcessId(host.process()));
+  EXPECT_EQ(second_process, GetProcessId(host.process()));
+  EXPECT_EQ(ButtonsOfFrame(first), ButtonsOfFrame(second)) << "one toolbar is not built whole";
+
+  // Typed into the frame that is not on the program's first thread.
+  HWND edit = FieldOfFrame(second);
+  SetForegroundWindow(second);
+  const POINT field = MiddleOf(edit);
+  ASSERT_TRUE(WaitUntil([&] { return ClickWouldReach(edit, field); }, 15000))
+      << "the second frame's field is not where a click would reach it";
   ASSERT_TRUE(ClickAt(field));
-  ASSERT_TRUE(WaitUntil(
-      [&] { return GetForegroundWindow() == frame && FocusOfThreadOf(edit) == edit; }, 15000))
+  ASSERT_TRUE(WaitUntil([&] { return FocusOfThreadOf(edit) == edit; }, 15000))
       << "the click didn't give the field the focus";
   const std::wstring typed = L"\x0436\x20AC\x4E2D a";  // zhe, euro, zhong, blank, a
   std::vector<INPUT> inputs;
@@ -240,82 +263,34 @@ TEST_F(BandHost, CharactersOutsideTheCodePageShowInTheFieldAsTyped) {
       inputs.push_back(input);
     }
   Send(inputs);
-  auto shown = [&] {
-    wchar_t text[64] = {};
-    SendMessageW(edit, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
-    return std::wstring(text);
-  };
-  const bool arrived = WaitUntil([&] { return shown().size() == typed.size(); }, 15000);
-  const std::wstring text = shown();
-  PostMessageA(frame, WM_CLOSE, 0, 0);
-  ASSERT_EQ(WaitForSingleObject(host.process(), 30000), WAIT_OBJECT_0) << "the host didn't close";
-  auto units = [](const std::wstring& text) {
-    std::string listed;
-    for (wchar_t unit : text) listed += std::to_string(static_cast<unsigned>(unit)) + " ";
-    return listed;
-  };
-  ASSERT_TRUE(arrived) << "the field holds " << units(text);
-  EXPECT_EQ(units(text), units(typed));
-  // The band was offered each character as the unit typed.
-  EXPECT_TRUE(
-      InOrder(ReadLines(log), {
-                                  "host: TranslateAcceleratorIO 0x00000102 1078 -> 0x00000000",
-                                  "host: TranslateAcceleratorIO 0x00000102 8364 -> 0x00000000",
-                                  "host: TranslateAcceleratorIO 0x00000102 20013 -> 0x00000000",
-                              }));
-}
-
-// As in the browser, each frame runs on a thread of its own, and both build
-// their toolbars at once.
-TEST_F(BandHost, AsManyFramesAsAskedEachOnItsOwnThreadWithAWholeToolbar) {
-  {
-    BandDll dll;
-    ASSERT_EQ(dll.RegisterServer(), S_OK);
-  }
-  const std::string log = scratch.File("host.log");
-  RunningHost host("--log \"" + log + "\" --frames 2 --exit-after 30000");
-  ASSERT_NE(host.process(), nullptr);
-  const DWORD process = GetProcessId(host.process());
-  std::vector<HWND> frames;
-  auto buttons = [](HWND frame) {
-    HWND area = FindWindowExA(frame, nullptr, "BandHostBands", nullptr);
-    HWND band = area ? FindWindowExA(area, nullptr, "PelliquesterToolbar", nullptr) : nullptr;
-    HWND toolbar = band ? DescendantOfClass(band, "ToolbarWindow32") : nullptr;
-    return toolbar ? static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0)) : 0;
-  };
-  const bool built = WaitUntil(
+  std::wstring shown;
+  WaitUntil(
       [&] {
-        frames.clear();
-        for (HWND frame = FindWindowExA(nullptr, nullptr, "IEFrame", nullptr); frame;
-             frame = FindWindowExA(nullptr, frame, "IEFrame", nullptr)) {
-          DWORD owner = 0;
-          GetWindowThreadProcessId(frame, &owner);
-          if (owner == process && buttons(frame) > 0 && FieldOfFrame(frame))
-            frames.push_back(frame);
-        }
-        return frames.size() == 2;
+        wchar_t text[64] = {};
+        SendMessageW(edit, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+        shown = text;
+        return shown.size() == typed.size();
       },
-      20000);
-  std::vector<DWORD> threads;
-  std::vector<int> counts;
-  for (HWND frame : frames) {
-    threads.push_back(GetWindowThreadProcessId(frame, nullptr));
-    counts.push_back(buttons(frame));
-    PostMessageA(frame, WM_CLOSE, 0, 0);
-  }
+      15000);
+  EXPECT_EQ(Units(shown), Units(typed));
+
+  PostMessageA(first, WM_CLOSE, 0, 0);
+  PostMessageA(second, WM_CLOSE, 0, 0);
   ASSERT_EQ(WaitForSingleObject(host.process(), 30000), WAIT_OBJECT_0) << "the host didn't close";
   DWORD code = 1;
   GetExitCodeProcess(host.process(), &code);
   EXPECT_EQ(code, 0u);
-  ASSERT_TRUE(built) << frames.size() << " frames showed a toolbar with its buttons and field";
-  EXPECT_NE(threads[0], threads[1]) << "both frames run on one thread";
-  EXPECT_EQ(counts[0], counts[1]) << "one toolbar is not built whole";
   const std::vector<std::string> lines = ReadLines(log);
   for (const std::string tag : {"", "[frame 2] "})
     EXPECT_TRUE(InOrder(
         lines, {tag + "host: frame created", tag + "host: GetWindow -> 0x00000000",
                 tag + "host: ShowDW(TRUE) -> 0x00000000", tag + "host: CloseDW -> 0x00000000",
                 tag + "host: released " + kBandId, tag + "host: frame closed"}));
+  // The band was offered each character as the unit typed.
+  EXPECT_TRUE(
+      InOrder(lines, {"[frame 2] host: TranslateAcceleratorIO 0x00000102 1078 -> 0x00000000",
+                      "[frame 2] host: TranslateAcceleratorIO 0x00000102 8364 -> 0x00000000",
+                      "[frame 2] host: TranslateAcceleratorIO 0x00000102 20013 -> 0x00000000"}));
   EXPECT_EQ(lines.empty() ? "" : lines.back(), "host: done");
 }
 

@@ -17,6 +17,7 @@ constexpr wchar_t kFrameClass[] = L"IEFrame";
 constexpr wchar_t kBandAreaClass[] = L"BandHostBands";
 constexpr char kToolbarListKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
 constexpr int kAddressHeight = 24;
+constexpr SIZE kFrameSize = {1000, 360};
 constexpr UINT_PTR kCloseTimer = 1;
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
@@ -86,9 +87,11 @@ bool HostFrame::RegisterClasses() {
 
 bool HostFrame::Create() {
   const std::wstring title = number_ == 1 ? L"Band host" : L"Band host " + std::to_wstring(number_);
-  frame_ =
-      CreateWindowExW(0, kFrameClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                      CW_USEDEFAULT, CW_USEDEFAULT, 1000, 360, nullptr, nullptr, Instance(), this);
+  // The frames after the first stand below it, each where a click reaches it.
+  const int x = number_ == 1 ? CW_USEDEFAULT : kFrameSize.cx / 10;
+  const int y = number_ == 1 ? CW_USEDEFAULT : (number_ - 1) * (kFrameSize.cy + kFrameSize.cy / 10);
+  frame_ = CreateWindowExW(0, kFrameClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x,
+                           y, kFrameSize.cx, kFrameSize.cy, nullptr, nullptr, Instance(), this);
   if (!frame_) return false;
   address_line_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"about:blank",
                                   WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | ES_READONLY, 0, 0, 0, 0,

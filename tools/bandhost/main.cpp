@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +26,15 @@ using namespace pq::bandhost;
 constexpr int kMostFrames = 8;
 constexpr char kUsage[] = "Usage: bandhost [--log FILE] [--exit-after MS] [--frames N]";
 
+// Wine shapes text through caches that the process shares and that two
+// threads filling them at once can corrupt: the frames' own windows are made
+// and first drawn one at a time. Their bands are built at once all the same.
+bool CreateFrame(HostFrame& frame) {
+  static std::mutex creating;
+  const std::lock_guard<std::mutex> hold(creating);
+  return frame.Create();
+}
+
 // One frame window's life on the calling thread; its exit status.
 int RunFrame(int number, UINT exit_after) {
   if (number > 1) HostLog::SetThreadTag("[frame " + std::to_string(number) + "] ");
@@ -32,7 +42,7 @@ int RunFrame(int number, UINT exit_after) {
   int status = 0;
   {
     HostFrame frame(number);
-    if (!frame.Create()) {
+    if (!CreateFrame(frame)) {
       Log("host: the frame window could not be created");
       status = 1;
     } else {
