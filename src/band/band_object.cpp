@@ -13,6 +13,7 @@
 #include "platform/user_interface.h"
 #include "win32/com_support.h"
 #include "win32/win32_host_browser.h"
+#include "win32/window_classes.h"
 
 namespace pq::band {
 namespace {
@@ -151,6 +152,8 @@ STDMETHODIMP TTarnwick::GetWindow(HWND* phwnd) {
     if (!toolbar_window_ || !toolbar_window_->Handle()) {
       if (!site_window_) return E_FAIL;
       toolbar_window_.reset();
+      // Another frame's thread may be building its toolbar at this moment.
+      win32::PrepareSystemWindowClasses();
       auto window = std::make_unique<win32::ToolbarWindow>(site_window_, platform_);
       // The window's creation has run; only now does it get its own copy of
       // the browser.
@@ -192,9 +195,9 @@ STDMETHODIMP TTarnwick::GetBandInfo(DWORD band_id, DWORD, DESKBANDINFO* info) {
     if (!info) return E_INVALIDARG;
     // At a higher resolution the toolbar's row needs more than the band's
     // height at 96 dots per inch.
-    const LONG height = std::max<LONG>(
-        kBandHeight, toolbar_window_ && toolbar_window_->Handle() ? toolbar_window_->IdealHeight()
-                                                                  : 0);
+    const LONG height = std::max<LONG>(kBandHeight, toolbar_window_ && toolbar_window_->Handle()
+                                                        ? toolbar_window_->IdealHeight()
+                                                        : 0);
     reported_height_ = height;
     if (info->dwMask & DBIM_MINSIZE) {
       info->ptMinSize.x = GetSystemMetrics(SM_CXSCREEN) - 20;
@@ -236,7 +239,11 @@ STDMETHODIMP TTarnwick::TranslateAcceleratorIO(MSG* msg) {
     // Tab is the host's: it moves the focus between its own parts.
     if (msg->wParam == VK_TAB) return S_FALSE;
     TranslateMessage(msg);
-    DispatchMessageA(msg);
+    // The browser reads its queue in the wide form, so a character message
+    // holds a UTF-16 unit; dispatched in the ANSI form it would be taken for a
+    // byte of the code page. The wide form also serves an ANSI target, which
+    // gets the character converted.
+    DispatchMessageW(msg);
     return S_OK;
   });
 }

@@ -389,16 +389,18 @@ void RunTimed(HWND owner, const DLGTEMPLATE* design, AboutState& state) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, kAboutTimedMilliseconds - elapsed, QS_ALLINPUT);
     MSG message;
     bool quit = false;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    // Read and dispatched in the wide form, as the browser's own loop does:
+    // the browser's windows get their characters whole while the box is up.
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) {
         // The thread's own loop is to see it and end.
         PostQuitMessage(static_cast<int>(message.wParam));
         quit = true;
         break;
       }
-      if (IsDialogMessageA(box.get(), &message)) continue;
+      if (IsDialogMessageW(box.get(), &message)) continue;
       TranslateMessage(&message);
-      DispatchMessageA(&message);
+      DispatchMessageW(&message);
     }
     if (quit) break;
   }

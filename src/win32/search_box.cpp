@@ -33,9 +33,10 @@ std::wstring WindowTextW(HWND window) {
 
 SearchBox::SearchBox(HWND parent, int width, int visible_entries, HFONT font, Events events)
     : events_(std::move(events)) {
-  // A Unicode control, so that its edit field counts selections in UTF-16
-  // units on every system; the text crosses in the system code page all the
-  // same, through the A functions.
+  // A Unicode control, so that a character typed in any language shows as
+  // typed and its edit field counts selections in UTF-16 units on every
+  // system; the text crosses in the system code page all the same, through
+  // the A functions.
   combo_ = CreateWindowExW(
       0, L"COMBOBOX", L"",
       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 0, width,
@@ -156,9 +157,12 @@ LRESULT SearchBox::OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM 
       const wchar_t typed = static_cast<wchar_t>(wparam);
       char key = 0;
       if (!events_.key_press) break;
+      BOOL substituted = FALSE;
       if (typed < 0x80)
         key = static_cast<char>(typed);
-      else if (WideCharToMultiByte(CP_ACP, 0, &typed, 1, &key, 1, nullptr, nullptr) != 1)
+      else if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &typed, 1, &key, 1, nullptr,
+                                   &substituted) != 1 ||
+               substituted)
         break;  // no single character of the code page: the field alone handles it
       const char typed_key = key;
       events_.key_press(key);

@@ -285,5 +285,32 @@ TEST_F(AboutWindow, TimedStaysFourSecondsWithoutCloseButtonAndWithoutDisablingIt
   }
 }
 
+// The timed box runs the browser's messages meanwhile, as the browser reads
+// them: a character typed into one of its windows arrives whole.
+TEST_F(AboutWindow, TimedKeepsTheBrowsersCharactersWhole) {
+  content_.Timed = true;
+  const std::wstring typed = L"\x0436\x00E9\x20AC\x4E2D a";  // zhe, e acute, euro, zhong
+  HWND field = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 40, 200, 24,
+                               OwnerWindow::Get().window(), nullptr, nullptr, nullptr);
+  ASSERT_NE(field, nullptr);
+  bool arrived = false;
+  Show([&](HWND) {
+    for (wchar_t unit : typed) PostMessageW(field, WM_CHAR, unit, 1);
+    arrived = testing::WaitUntil(
+        [&] { return GetWindowTextLengthW(field) == static_cast<int>(typed.size()); }, 3000);
+  });
+  std::wstring shown(typed.size() + 1, L'\0');
+  shown.resize(
+      static_cast<size_t>(GetWindowTextW(field, shown.data(), static_cast<int>(shown.size()))));
+  DestroyWindow(field);
+  ASSERT_TRUE(arrived) << "the box's loop did not dispatch the characters";
+  auto units = [](const std::wstring& text) {
+    std::string listed;
+    for (wchar_t unit : text) listed += std::to_string(static_cast<unsigned>(unit)) + " ";
+    return listed;
+  };
+  EXPECT_EQ(units(shown), units(typed));
+}
+
 }  // namespace
 }  // namespace pq

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <fstream>
 #include <sstream>
@@ -10,8 +12,8 @@
 
 #include "support/band_dll.h"
 #include "support/mouse_input.h"
-#include "support/window_finder.h"
 #include "support/scratch_key.h"
+#include "support/window_finder.h"
 
 namespace pq::testing {
 namespace {
@@ -189,6 +191,107 @@ TEST_F(BandHost, KeystrokesReachTheBandThatTookTheFocusByAClick) {
                                   "host: TranslateAcceleratorIO 0x00000100 9 -> 0x00000001",
                                   "host: CloseDW -> 0x00000000",
                               }));
+}
+
+// The toolbar in a frame of the host: its buttons and its search field.
+int ButtonsOfFrame(HWND frame) {
+  HWND area = FindWindowExA(frame, nullptr, "BandHostBands", nullptr);
+  HWND band = area ? FindWindowExA(area, nullptr, "PelliquesterToolbar", nullptr) : nullptr;
+  HWND toolbar = band ? DescendantOfClass(band, "ToolbarWindow32") : nullptr;
+  return toolbar ? static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0)) : 0;
+}
+HWND FieldOfFrame(HWND frame) {
+  HWND area = FindWindowExA(frame, nullptr, "BandHostBands", nullptr);
+  HWND band = area ? FindWindowExA(area, nullptr, "PelliquesterToolbar", nullptr) : nullptr;
+  return band ? SearchFieldOf(band) : nullptr;
+}
+
+std::string Units(const std::wstring& text) {
+  std::string listed;
+  for (wchar_t unit : text) listed += std::to_string(static_cast<unsigned>(unit)) + " ";
+  return listed;
+}
+
+// As in the browser, each frame runs on a thread of its own, the frames build
+// their toolbars at once, and each reads its queue in the wide form:
+// characters outside ASCII and outside the system code page, typed as an
+// input method types them, reach the band as UTF-16 units and show as typed.
+TEST_F(BandHost, FramesOnThreadsOfTheirOwnBuildWholeToolbarsAndTakeUnicodeTyping) {
+  {
+    BandDll dll;
+    ASSERT_EQ(dll.RegisterServer(), S_OK);
+  }
+  const std::string log = scratch.File("host.log");
+  RunningHost host("--log \"" + log + "\" --frames 2 --exit-after 30000");
+  ASSERT_NE(host.process(), nullptr);
+  HWND first = nullptr, second = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        first = FindWindowA("IEFrame", "Band host");
+        second = FindWindowA("IEFrame", "Band host 2");
+        return first && second && ButtonsOfFrame(first) > 0 && FieldOfFrame(first) &&
+               ButtonsOfFrame(second) > 0 && FieldOfFrame(second);
+      },
+      20000))
+      << "the frames did not both show a toolbar with its buttons and field; the log:"
+      << ::testing::PrintToString(ReadLines(log));
+  DWORD first_process = 0, second_process = 0;
+  EXPECT_NE(GetWindowThreadProcessId(first, &first_process),
+            GetWindowThreadProcessId(second, &second_process))
+      << "both frames run on one thread";
+  EXPECT_EQ(first_process, GetProcessId(host.process()));
+  EXPECT_EQ(second_process, GetProcessId(host.process()));
+  EXPECT_EQ(ButtonsOfFrame(first), ButtonsOfFrame(second)) << "one toolbar is not built whole";
+
+  // Typed into the frame that is not on the program's first thread.
+  HWND edit = FieldOfFrame(second);
+  SetForegroundWindow(second);
+  const POINT field = MiddleOf(edit);
+  ASSERT_TRUE(WaitUntil([&] { return ClickWouldReach(edit, field); }, 15000))
+      << "the second frame's field is not where a click would reach it";
+  ASSERT_TRUE(ClickAt(field));
+  ASSERT_TRUE(WaitUntil([&] { return FocusOfThreadOf(edit) == edit; }, 15000))
+      << "the click didn't give the field the focus";
+  const std::wstring typed = L"\x0436\x20AC\x4E2D a";  // zhe, euro, zhong, blank, a
+  std::vector<INPUT> inputs;
+  for (wchar_t unit : typed)
+    for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wScan = unit;
+      input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+      inputs.push_back(input);
+    }
+  Send(inputs);
+  std::wstring shown;
+  WaitUntil(
+      [&] {
+        wchar_t text[64] = {};
+        SendMessageW(edit, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+        shown = text;
+        return shown.size() == typed.size();
+      },
+      15000);
+  EXPECT_EQ(Units(shown), Units(typed));
+
+  PostMessageA(first, WM_CLOSE, 0, 0);
+  PostMessageA(second, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(host.process(), 30000), WAIT_OBJECT_0) << "the host didn't close";
+  DWORD code = 1;
+  GetExitCodeProcess(host.process(), &code);
+  EXPECT_EQ(code, 0u);
+  const std::vector<std::string> lines = ReadLines(log);
+  for (const std::string tag : {"", "[frame 2] "})
+    EXPECT_TRUE(InOrder(
+        lines, {tag + "host: frame created", tag + "host: GetWindow -> 0x00000000",
+                tag + "host: ShowDW(TRUE) -> 0x00000000", tag + "host: CloseDW -> 0x00000000",
+                tag + "host: released " + kBandId, tag + "host: frame closed"}));
+  // The band was offered each character as the unit typed.
+  EXPECT_TRUE(
+      InOrder(lines, {"[frame 2] host: TranslateAcceleratorIO 0x00000102 1078 -> 0x00000000",
+                      "[frame 2] host: TranslateAcceleratorIO 0x00000102 8364 -> 0x00000000",
+                      "[frame 2] host: TranslateAcceleratorIO 0x00000102 20013 -> 0x00000000"}));
+  EXPECT_EQ(lines.empty() ? "" : lines.back(), "host: done");
 }
 
 TEST_F(BandHost, WithNoBandRegisteredTheHostStillRunsAndSaysSo) {

@@ -433,6 +433,69 @@ TEST_F(BandObject, TabIsLeftToTheHostAndOtherKeysEditTheSearchFieldAndEnterSearc
   DeleteFileA((program.substr(0, program.rfind('\\') + 1) + "\\.txt").c_str());
 }
 
+// The browser's loop: the queue read in the wide form, each keystroke offered
+// to the focused band first, the rest translated and dispatched wide.
+void RunUnicodeBrowserLoop(IInputObject& band) {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
+        band.TranslateAcceleratorIO(&msg) == S_OK)
+      continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+// UTF-16 units as code points, so that a failure shows what went missing.
+std::string Units(const std::wstring& text) {
+  std::string units;
+  char unit[8];
+  for (wchar_t c : text) {
+    snprintf(unit, sizeof unit, "%04X ", static_cast<unsigned>(c));
+    units += unit;
+  }
+  return units;
+}
+
+// In the browser a typed character reaches the band as one UTF-16 unit: from
+// a key-down that the band's own translation turns into a character (how
+// input methods and on-screen keyboards type), or as a character message
+// already. Outside ASCII and outside the system code page alike, it shows in
+// the field as typed.
+TEST_F(BandObject, CharactersFromAUnicodeBrowserLoopShowInTheFieldAsTyped) {
+  HWND window = ShowBand();
+  ComPtr<IInputObject> input = As<IInputObject>();
+  ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
+  HWND edit = SearchFieldOf(window);
+  ASSERT_NE(edit, nullptr);
+  enum class Arrives { AsKeyDown, AsCharacter };
+  const struct {
+    Arrives arrives;
+    std::wstring text;
+  } cases[] = {
+      {Arrives::AsCharacter, L"\x0436 \x00E9 \x20AC \x4E2D a"},  // zhe, e acute, euro, zhong
+      {Arrives::AsKeyDown, L"\x0436 \x00E9 \x20AC \x4E2D a"},
+      {Arrives::AsCharacter, L"\xD834\xDD1E\x00DF\x03A9"},  // G clef (two units), sharp s, omega
+  };
+  for (const auto& each : cases) {
+    SetWindowTextW(edit, L"");
+    for (wchar_t unit : each.text) {
+      if (each.arrives == Arrives::AsKeyDown) {
+        PostMessageW(edit, WM_KEYDOWN, VK_PACKET, MAKELPARAM(1, unit));
+        PostMessageW(edit, WM_KEYUP, VK_PACKET, MAKELPARAM(1, unit));
+      } else {
+        PostMessageW(edit, WM_CHAR, unit, 1);
+      }
+    }
+    RunUnicodeBrowserLoop(*input.Get());
+    std::wstring shown(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    shown.resize(
+        static_cast<size_t>(GetWindowTextW(edit, shown.data(), static_cast<int>(shown.size()))));
+    EXPECT_EQ(Units(shown), Units(each.text))
+        << (each.arrives == Arrives::AsKeyDown ? "typed as key-downs" : "typed as characters");
+  }
+}
+
 TEST_F(BandObject, ItsMenuShowsTheAboutBoxAndOpensTheWebsiteAndSupport) {
   site.browser.Attach(new RecordingBrowser);
   ShowBand();

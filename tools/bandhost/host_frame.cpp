@@ -13,13 +13,14 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-constexpr char kFrameClass[] = "IEFrame";
-constexpr char kBandAreaClass[] = "BandHostBands";
+constexpr wchar_t kFrameClass[] = L"IEFrame";
+constexpr wchar_t kBandAreaClass[] = L"BandHostBands";
 constexpr char kToolbarListKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
 constexpr int kAddressHeight = 24;
+constexpr SIZE kFrameSize = {1000, 360};
 constexpr UINT_PTR kCloseTimer = 1;
 
-HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
 std::string Result(HRESULT result) { return " -> " + Hex(result); }
 
@@ -52,7 +53,7 @@ std::string GuidText(const GUID& guid) {
   return Narrow(text);
 }
 
-HostFrame::HostFrame() : browser_(new BrowserStandIn(*this)) {
+HostFrame::HostFrame(int number) : number_(number), browser_(new BrowserStandIn(*this)) {
   browser_->Release();  // the ComPtr holds the one reference
 }
 
@@ -61,33 +62,46 @@ HostFrame::~HostFrame() {
   browser_->Detach();
 }
 
-bool HostFrame::Create() {
-  WNDCLASSEXA frame_class{};
+bool HostFrame::RegisterClasses() {
+  WNDCLASSEXW frame_class{};
   frame_class.cbSize = sizeof frame_class;
   frame_class.lpfnWndProc = &HostFrame::FrameProc;
   frame_class.hInstance = Instance();
   frame_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
   frame_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   frame_class.lpszClassName = kFrameClass;
-  WNDCLASSEXA area_class = frame_class;
+  WNDCLASSEXW area_class = frame_class;
   area_class.lpfnWndProc = &HostFrame::BandAreaProc;
   area_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   area_class.lpszClassName = kBandAreaClass;
-  if (!RegisterClassExA(&frame_class) || !RegisterClassExA(&area_class)) return false;
+  if (!RegisterClassExW(&frame_class) || !RegisterClassExW(&area_class)) return false;
+  // The system registers these on first use; asked for here, no two frames
+  // race to register one.
+  for (const wchar_t* name : {L"Edit", STATUSCLASSNAMEW}) {
+    WNDCLASSEXW known{};
+    known.cbSize = sizeof known;
+    GetClassInfoExW(nullptr, name, &known);
+  }
+  return true;
+}
 
-  frame_ =
-      CreateWindowExA(0, kFrameClass, "Band host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                      CW_USEDEFAULT, CW_USEDEFAULT, 1000, 360, nullptr, nullptr, Instance(), this);
+bool HostFrame::Create() {
+  const std::wstring title = number_ == 1 ? L"Band host" : L"Band host " + std::to_wstring(number_);
+  // The frames after the first stand below it, each where a click reaches it.
+  const int x = number_ == 1 ? CW_USEDEFAULT : kFrameSize.cx / 10;
+  const int y = number_ == 1 ? CW_USEDEFAULT : (number_ - 1) * (kFrameSize.cy + kFrameSize.cy / 10);
+  frame_ = CreateWindowExW(0, kFrameClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x,
+                           y, kFrameSize.cx, kFrameSize.cy, nullptr, nullptr, Instance(), this);
   if (!frame_) return false;
-  address_line_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "about:blank",
+  address_line_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"about:blank",
                                   WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | ES_READONLY, 0, 0, 0, 0,
                                   frame_, nullptr, Instance(), nullptr);
-  SendMessageA(address_line_, WM_SETFONT,
+  SendMessageW(address_line_, WM_SETFONT,
                reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-  band_area_ = CreateWindowExA(WS_EX_CONTROLPARENT, kBandAreaClass, "",
+  band_area_ = CreateWindowExW(WS_EX_CONTROLPARENT, kBandAreaClass, L"",
                                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, frame_, nullptr,
                                Instance(), this);
-  status_bar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0,
+  status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0,
                                 0, 0, 0, frame_, nullptr, Instance(), nullptr);
   ShowWindow(frame_, SW_SHOWNORMAL);
   UpdateWindow(frame_);
@@ -182,7 +196,7 @@ void HostFrame::Layout() {
   if (!frame_) return;
   RECT client;
   GetClientRect(frame_, &client);
-  SendMessageA(status_bar_, WM_SIZE, 0, 0);
+  SendMessageW(status_bar_, WM_SIZE, 0, 0);
   RECT status{};
   GetWindowRect(status_bar_, &status);
   const int width = client.right;
@@ -223,12 +237,13 @@ void HostFrame::BandInfoChanged(HostedBand& band) {
 
 void HostFrame::ShowAddress(const std::string& address) {
   address_ = address;
-  SetWindowTextA(address_line_, address.c_str());
+  SetWindowTextW(address_line_, Widen(address).c_str());
 }
 
 void HostFrame::SetStatusText(const std::string& text) {
   status_text_ = text;
-  SendMessageA(status_bar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  const std::wstring wide = Widen(text);
+  SendMessageW(status_bar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 bool HostFrame::ShowBand(const CLSID& id, bool show) {
@@ -267,16 +282,16 @@ void HostFrame::CloseBands() {
 
 LRESULT CALLBACK HostFrame::FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<HostFrame*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    auto* self = static_cast<HostFrame*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self = reinterpret_cast<HostFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!self || !self->frame_) return DefWindowProcA(window, message, wparam, lparam);
+  auto* self = reinterpret_cast<HostFrame*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self || !self->frame_) return DefWindowProcW(window, message, wparam, lparam);
   return self->OnMessage(message, wparam, lparam);
 }
 
 LRESULT CALLBACK HostFrame::BandAreaProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcA(window, message, wparam, lparam);
+  return DefWindowProcW(window, message, wparam, lparam);
 }
 
 LRESULT HostFrame::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -288,7 +303,7 @@ LRESULT HostFrame::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == kCloseTimer) {
         KillTimer(frame_, kCloseTimer);
         Log("host: closing after the given time");
-        PostMessageA(frame_, WM_CLOSE, 0, 0);
+        PostMessageW(frame_, WM_CLOSE, 0, 0);
       }
       return 0;
     case WM_CLOSE:
@@ -300,7 +315,7 @@ LRESULT HostFrame::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       PostQuitMessage(0);
       return 0;
     default:
-      return DefWindowProcA(frame_, message, wparam, lparam);
+      return DefWindowProcW(frame_, message, wparam, lparam);
   }
 }
 

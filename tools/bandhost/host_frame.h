@@ -1,6 +1,7 @@
 #pragma once
 // The browser's part: a frame window of class "IEFrame" with an address line,
-// the bands docked below it and a status bar.
+// the bands docked below it and a status bar. Its windows are Unicode windows,
+// as the browser's are; each frame lives on the thread that created it.
 #include <exdisp.h>
 #include <shobjidl.h>
 #include <windows.h>
@@ -29,11 +30,15 @@ struct HostedBand {
 
 class HostFrame {
  public:
-  HostFrame();
+  // `number` counts the frames of the process from 1.
+  explicit HostFrame(int number);
   ~HostFrame();
   HostFrame(const HostFrame&) = delete;
   HostFrame& operator=(const HostFrame&) = delete;
 
+  // The frames' window classes, registered before any frame is made: the
+  // frames' threads then find them whole.
+  [[nodiscard]] static bool RegisterClasses();
   [[nodiscard]] bool Create();
   // Creates every band listed under the browser's toolbar key.
   void LoadBands();
@@ -62,6 +67,7 @@ class HostFrame {
   void Layout();
   void CloseBands();
 
+  int number_;
   HWND frame_ = nullptr;
   HWND address_line_ = nullptr;
   HWND band_area_ = nullptr;

@@ -3,6 +3,11 @@
 #include <cstdio>
 
 namespace pq::bandhost {
+namespace {
+
+thread_local std::string thread_tag;
+
+}  // namespace
 
 HostLog& HostLog::Instance() {
   static HostLog log;
@@ -14,10 +19,13 @@ bool HostLog::Open(const std::string& path) {
   return file_ != nullptr;
 }
 
+void HostLog::SetThreadTag(const std::string& tag) { thread_tag = tag; }
+
 void HostLog::Write(const std::string& line) {
+  const std::string tagged = thread_tag + line + '\n';
+  std::lock_guard<std::mutex> hold(lock_);
   std::FILE* out = file_ ? file_ : stdout;
-  std::fputs(line.c_str(), out);
-  std::fputc('\n', out);
+  std::fputs(tagged.c_str(), out);
   // Each line is on disk at once: a test reads the log while the host may still run.
   std::fflush(out);
 }

@@ -153,9 +153,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                  MAKELPARAM(box.left + 10, box.bottom - 2));
   }
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  // Read in the wide form, as the browser reads its queue.
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   return 0;
 }
