@@ -286,6 +286,10 @@ STDMETHODIMP TTarnwick::InvokeCommand(CMINVOKECOMMANDINFO* info) {
     if (!IS_INTRESOURCE(info->lpVerb)) return E_FAIL;
     const int32_t offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
     if (offset > menu_item_count_ - 1) return E_FAIL;
+    // The About box, an error box and the start of a separate browser all run
+    // the browser's messages, among them the band's close and final Release:
+    // the band stays until its command has returned.
+    const ComPtr<IContextMenu> keep_alive(this);
     try {
       switch (offset) {
         case 0:
