@@ -1,6 +1,7 @@
 #include "win32/banner_area.h"
 
 #include "platform/error.h"
+#include "win32/gdi_handles.h"
 #include "win32/resource_ids.h"
 #include "win32/this_module.h"
 
@@ -105,15 +106,13 @@ void BannerArea::DrawPicture(const DRAWITEMSTRUCT& draw) const {
   }
   BITMAP info{};
   GetObjectA(bitmap_.get(), sizeof info, &info);
-  HDC source = CreateCompatibleDC(draw.hDC);
+  const unique_hdc source(CreateCompatibleDC(draw.hDC));
   if (!source) return;
-  HGDIOBJ old = SelectObject(source, bitmap_.get());
+  const SelectedObject selected(source.get(), bitmap_.get());
   SetStretchBltMode(draw.hDC, HALFTONE);
   SetBrushOrgEx(draw.hDC, 0, 0, nullptr);
   StretchBlt(draw.hDC, place.left, place.top, place.right - place.left, place.bottom - place.top,
-             source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
+             source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
 }
 
 }  // namespace pq::win32

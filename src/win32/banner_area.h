@@ -7,11 +7,9 @@
 #include <functional>
 #include <string>
 
-#include "win32/unique_handle.h"
+#include "win32/handles.h"
 
 namespace pq::win32 {
-
-using unique_hbitmap = unique_handle<HBITMAP, &DeleteObject>;
 
 class BannerArea {
  public:

@@ -26,8 +26,8 @@
 #include "toolbar/toolbar_view.h"
 #include "win32/activation_context.h"
 #include "win32/banner_area.h"
+#include "win32/handles.h"
 #include "win32/search_box.h"
-#include "win32/unique_handle.h"
 #include "win32/win32_user_interface.h"
 #include "win32/window_metrics.h"
 

@@ -7,6 +7,7 @@
 #include "band_site.h"
 #include "browser_stand_in.h"
 #include "host_log.h"
+#include "win32/handles.h"
 
 namespace pq::bandhost {
 namespace {
@@ -111,8 +112,8 @@ bool HostFrame::Create() {
 }
 
 void HostFrame::LoadBands() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kToolbarListKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  win32::unique_hkey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kToolbarListKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
     Log("host: no toolbar list");
     SetStatusText("No toolbars are registered.");
     return;
@@ -121,12 +122,12 @@ void HostFrame::LoadBands() {
   for (DWORD index = 0;; ++index) {
     char name[256];
     DWORD length = sizeof name;
-    if (RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+    if (RegEnumValueA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS)
       break;
     names.emplace_back(name, length);
   }
-  RegCloseKey(key);
+  key.reset();
   for (const std::string& name : names) {
     CLSID id{};
     // The list holds other settings too; only class identifiers name bands.
