@@ -370,8 +370,6 @@ INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam)
   }
 }
 
-using unique_hwnd = unique_handle<HWND, &DestroyWindow>;
-
 // Shows the box without modality and keeps this thread's windows working
 // until the time is up, whether or not the box was closed before.
 void RunTimed(HWND owner, const DLGTEMPLATE* design, AboutState& state) {

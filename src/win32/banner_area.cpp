@@ -1,6 +1,7 @@
 #include "win32/banner_area.h"
 
 #include "platform/error.h"
+#include "win32/gdi_handles.h"
 #include "win32/resource_ids.h"
 #include "win32/this_module.h"
 
@@ -19,25 +20,25 @@ BannerArea::BannerArea(HWND parent, SIZE area, SIZE picture, std::function<void(
                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
   if (!RegisterModuleWindowClass(kWindowClass, &BannerArea::WindowProc, COLOR_BTNFACE))
     throw Error("The banner's window class cannot be registered");
-  window_ = CreateWindowExA(0, kWindowClass, "FlashToolbar",
-                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
-                            area.cx, area.cy, parent, nullptr, ThisModule(), this);
-  if (!window_) throw Error("The banner area cannot be created");
+  if (!CreateWindowOf(0, kWindowClass, "FlashToolbar",
+                      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, area.cx,
+                      area.cy, parent, ThisModule()))
+    throw Error("The banner area cannot be created");
   // Owner-drawn, so that the picture is stretched to the resolution; SS_NOTIFY
   // reports clicks.
   picture_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0,
-                             0, picture.cx, picture.cy, window_,
+                             0, picture.cx, picture.cy, Handle(),
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPictureId)),
                              ThisModule(), nullptr);
   if (!picture_) {
-    DestroyWindow(window_);
+    DestroyWindow(Handle());
     throw Error("The banner picture cannot be created");
   }
 }
 
 BannerArea::~BannerArea() {
   // Usually gone with the toolbar already.
-  if (window_) DestroyWindow(window_);
+  if (Handle()) DestroyWindow(Handle());
 }
 
 void BannerArea::SetPicture(unique_hbitmap bitmap) {
@@ -50,28 +51,6 @@ void BannerArea::SetPictureVisible(bool visible) {
 }
 
 void BannerArea::UnregisterWindowClass() { UnregisterClassA(kWindowClass, ThisModule()); }
-
-LRESULT CALLBACK BannerArea::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<BannerArea*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<BannerArea*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(window, message, wparam, lparam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    self->window_ = nullptr;
-    self->picture_ = nullptr;
-    return DefWindowProcA(window, message, wparam, lparam);
-  }
-  try {
-    return self->OnMessage(message, wparam, lparam);
-  } catch (...) {
-    // Nothing may leave a window procedure; the click handler shows its own errors.
-    return 0;
-  }
-}
 
 LRESULT BannerArea::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
@@ -94,7 +73,7 @@ LRESULT BannerArea::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
   }
-  return DefWindowProcA(window_, message, wparam, lparam);
+  return DefaultProc(message, wparam, lparam);
 }
 
 void BannerArea::DrawPicture(const DRAWITEMSTRUCT& draw) const {
@@ -105,15 +84,13 @@ void BannerArea::DrawPicture(const DRAWITEMSTRUCT& draw) const {
   }
   BITMAP info{};
   GetObjectA(bitmap_.get(), sizeof info, &info);
-  HDC source = CreateCompatibleDC(draw.hDC);
+  const unique_hdc source(CreateCompatibleDC(draw.hDC));
   if (!source) return;
-  HGDIOBJ old = SelectObject(source, bitmap_.get());
+  const SelectedObject selected(source.get(), bitmap_.get());
   SetStretchBltMode(draw.hDC, HALFTONE);
   SetBrushOrgEx(draw.hDC, 0, 0, nullptr);
   StretchBlt(draw.hDC, place.left, place.top, place.right - place.left, place.bottom - place.top,
-             source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
+             source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
 }
 
 }  // namespace pq::win32

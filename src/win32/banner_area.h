@@ -7,13 +7,12 @@
 #include <functional>
 #include <string>
 
-#include "win32/unique_handle.h"
+#include "win32/handles.h"
+#include "win32/window_impl.h"
 
 namespace pq::win32 {
 
-using unique_hbitmap = unique_handle<HBITMAP, &DeleteObject>;
-
-class BannerArea {
+class BannerArea : public WindowImpl<BannerArea> {
  public:
   // Sizes in pixels of the window's resolution.
   BannerArea(HWND parent, SIZE area, SIZE picture, std::function<void()> on_click);
@@ -21,7 +20,6 @@ class BannerArea {
   BannerArea(const BannerArea&) = delete;
   BannerArea& operator=(const BannerArea&) = delete;
 
-  HWND Handle() const { return window_; }
   HWND Picture() const { return picture_; }
   SIZE Size() const { return area_; }
 
@@ -32,14 +30,16 @@ class BannerArea {
   static void UnregisterWindowClass();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  friend WindowImpl;
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnWindowGone() noexcept { picture_ = nullptr; }
+  // The click handler shows its own errors; what else fails is drawing.
+  LRESULT OnMessageFailed(HWND, UINT, WPARAM, LPARAM) noexcept { return 0; }
   void DrawPicture(const DRAWITEMSTRUCT& draw) const;
 
   SIZE area_;
   std::function<void()> on_click_;
   unique_hbitmap bitmap_;
-  HWND window_ = nullptr;
   HWND picture_ = nullptr;
 };
 

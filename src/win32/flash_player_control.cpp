@@ -10,10 +10,10 @@
 
 #include "platform/error.h"
 #include "win32/com_support.h"
+#include "win32/handles.h"
 #include "win32/modules.h"
 #include "win32/screen_dpi.h"
 #include "win32/this_module.h"
-#include "win32/unique_handle.h"
 #include "win32/win32_system.h"
 
 namespace pq::win32 {
@@ -172,8 +172,6 @@ class EventSink final : public IDispatch {
   Win32FlashPlayer* player_;
   const IID events_;
 };
-
-using unique_hwnd = unique_handle<HWND, &DestroyWindow>;
 
 class Win32FlashPlayer final : public FlashPlayer {
  public:

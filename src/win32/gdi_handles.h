@@ -1,14 +1,11 @@
 #pragma once
-// Owners of GDI objects and device contexts, released in reverse order of use.
+// A window's device context and the objects selected into one, each put back
+// when its scope ends.
 #include <windows.h>
 
-#include "win32/unique_handle.h"
+#include "win32/handles.h"
 
 namespace pq::win32 {
-
-using unique_hfont = unique_handle<HFONT, &DeleteObject>;
-using unique_hbitmap = unique_handle<HBITMAP, &DeleteObject>;
-using unique_hdc = unique_handle<HDC, &DeleteDC>;  // from CreateCompatibleDC
 
 // The device context of a window (of the screen for none), released with it.
 class WindowDc {

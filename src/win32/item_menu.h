@@ -12,11 +12,9 @@
 #include <vector>
 
 #include "toolbar/toolbar_items.h"
-#include "win32/unique_handle.h"
+#include "win32/handles.h"
 
 namespace pq::win32 {
-
-using unique_hmenu = unique_handle<HMENU, &DestroyMenu>;
 
 // How a menu shows a shortcut code of the widget layer after the caption:
 // "Ctrl+X", "Shift+F5", "Del"; empty for none.

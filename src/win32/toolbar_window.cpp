@@ -112,33 +112,33 @@ ToolbarWindow::ToolbarWindow(HWND parent, Platform& platform) : platform_(platfo
     throw Error("The toolbar's window class cannot be registered");
   RECT parent_area{};
   GetClientRect(parent, &parent_area);
-  window_ = CreateWindowExA(0, kWindowClass, "", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
-                            parent_area.right, 0, parent, nullptr, ThisModule(), this);
-  if (!window_) throw Error("The toolbar window cannot be created");
+  if (!CreateWindowOf(0, kWindowClass, "", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+                      parent_area.right, 0, parent, ThisModule()))
+    throw Error("The toolbar window cannot be created");
   try {
-    dpi_ = WindowDpi(window_);
+    dpi_ = WindowDpi(Handle());
     font_ = MessageFont(dpi_);
     CreateControls();
     form_ = std::make_unique<TToolbarForm>(platform_, *this);
     {
-      const DialogOwner owner(window_);
+      const DialogOwner owner(Handle());
       form_->FormCreate();
     }
     ShowItems();
-    SetWindowPos(window_, nullptr, 0, 0, parent_area.right, IdealHeight(),
+    SetWindowPos(Handle(), nullptr, 0, 0, parent_area.right, IdealHeight(),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     PlaceDock();
     // Showing it runs the window's show step.
-    ShowWindow(window_, SW_SHOWNA);
+    ShowWindow(Handle(), SW_SHOWNA);
   } catch (...) {
-    if (window_) DestroyWindow(window_);
+    if (Handle()) DestroyWindow(Handle());
     throw;
   }
 }
 
 ToolbarWindow::~ToolbarWindow() {
   // The closing steps run as the window goes, however it goes.
-  if (window_) DestroyWindow(window_);
+  if (Handle()) DestroyWindow(Handle());
   RunClosingSteps();
 }
 
@@ -157,7 +157,7 @@ void ToolbarWindow::CreateControls() {
   rebar_ = CreateWindowExA(0, REBARCLASSNAMEA, "",
                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
                                RBS_VARHEIGHT | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE,
-                           0, 0, 0, 0, window_, nullptr, ThisModule(), nullptr);
+                           0, 0, 0, 0, Handle(), nullptr, ThisModule(), nullptr);
   if (!rebar_) throw Error("The toolbar's dock cannot be created");
   REBARINFO bar{};
   bar.cbSize = sizeof bar;
@@ -171,7 +171,7 @@ void ToolbarWindow::CreateControls() {
   if (!toolbar_) throw Error("The toolbar cannot be created");
   SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   // Clicks, drop-downs and tooltips are the window's to handle, not the dock's.
-  SendMessageA(toolbar_, TB_SETPARENT, reinterpret_cast<WPARAM>(window_), 0);
+  SendMessageA(toolbar_, TB_SETPARENT, reinterpret_cast<WPARAM>(Handle()), 0);
   SendMessageA(toolbar_, TB_SETEXTENDEDSTYLE, 0,
                TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS | TBSTYLE_EX_HIDECLIPPEDBUTTONS);
   SendMessageA(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -184,13 +184,13 @@ void ToolbarWindow::CreateControls() {
   banner_ = std::make_unique<BannerArea>(
       toolbar_, SIZE{Scale(kBannerArea.cx), Scale(kBannerArea.cy)},
       SIZE{Scale(kBannerPicture.cx), Scale(kBannerPicture.cy)},
-      [this] { RunEvent(window_, [&] { form_->Click(*form_->Image); }); });
+      [this] { RunEvent(Handle(), [&] { form_->Click(*form_->Image); }); });
   SearchBox::Events events;
   events.key_press = [this](char& key) {
-    RunEvent(window_, [&] { form_->SearchBoxKeyPress(key); });
+    RunEvent(Handle(), [&] { form_->SearchBoxKeyPress(key); });
   };
   events.context_menu = [this](POINT at) {
-    RunEvent(window_, [&] { ShowContextMenu(search_->Handle(), at); });
+    RunEvent(Handle(), [&] { ShowContextMenu(search_->Handle(), at); });
   };
   search_ = std::make_unique<SearchBox>(toolbar_, Scale(kSearchBoxWidth), kSearchListEntries,
                                         font_.get(), std::move(events));
@@ -308,9 +308,9 @@ void ToolbarWindow::Layout() {
 }
 
 void ToolbarWindow::PlaceDock() {
-  if (!window_ || !rebar_) return;
+  if (!Handle() || !rebar_) return;
   RECT area{};
-  GetClientRect(window_, &area);
+  GetClientRect(Handle(), &area);
   SetWindowPos(rebar_, nullptr, 0, 0, area.right, IdealHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -330,39 +330,28 @@ void ToolbarWindow::RunClosingSteps() {
 
 // --- messages
 
-LRESULT CALLBACK ToolbarWindow::WindowProc(HWND window, UINT message, WPARAM wparam,
-                                           LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self =
-        static_cast<ToolbarWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    ++window_count_;
-  }
-  auto* self = reinterpret_cast<ToolbarWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(window, message, wparam, lparam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    self->window_ = self->rebar_ = self->toolbar_ = nullptr;
-    --window_count_;
-    return DefWindowProcA(window, message, wparam, lparam);
-  }
-  const DialogOwner owner(window);
+void ToolbarWindow::OnWindowGone() noexcept {
+  rebar_ = toolbar_ = nullptr;
+  --window_count_;
+}
+
+LRESULT ToolbarWindow::OnMessageFailed(HWND window, UINT message, WPARAM wparam,
+                                       LPARAM lparam) noexcept {
   try {
-    return self->OnMessage(message, wparam, lparam);
+    throw;
   } catch (const WindowDestroyed&) {
     // The window went while a menu of it was open; so did what the message
     // was about.
     return 0;
   } catch (...) {
-    // Nothing may leave a window procedure. The behaviour's handlers show
-    // their own errors; what fails here is drawing or a menu the system
-    // would not make.
-    return DefWindowProcA(window, message, wparam, lparam);
+    // The behaviour's handlers show their own errors; what fails here is
+    // drawing or a menu the system would not make.
+    return DefaultProc(window, message, wparam, lparam);
   }
 }
 
 LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  const DialogOwner owner(Handle());
   switch (message) {
     case WM_SIZE:
       PlaceDock();
@@ -378,7 +367,7 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       auto& position = *reinterpret_cast<WINDOWPOS*>(lparam);
       if (!form_ || (position.flags & SWP_NOSIZE)) break;
       RECT now{};
-      GetWindowRect(window_, &now);
+      GetWindowRect(Handle(), &now);
       int32_t width = position.cx, height = position.cy;
       if (form_->FormCanResize(width, height)) {
         position.cx = width;
@@ -392,7 +381,7 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DESTROY:
       // The window's menus and dialogs go with it, as owned windows go with
       // their owner, before its behaviour learns that it is gone.
-      EndModalCallsOf(window_);
+      EndModalCallsOf(Handle());
       RunClosingSteps();
       break;
     case WM_COMMAND:
@@ -416,7 +405,7 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return TRUE;
       break;
   }
-  return DefWindowProcA(window_, message, wparam, lparam);
+  return DefaultProc(message, wparam, lparam);
 }
 
 LRESULT ToolbarWindow::OnNotify(const NMHDR& header) {
@@ -449,7 +438,7 @@ LRESULT ToolbarWindow::OnNotify(const NMHDR& header) {
       return 0;
     }
   }
-  return DefWindowProcA(window_, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+  return DefaultProc(WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
 LRESULT CALLBACK ToolbarWindow::ToolbarProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -458,7 +447,7 @@ LRESULT CALLBACK ToolbarWindow::ToolbarProc(HWND window, UINT message, WPARAM wp
     RemoveWindowSubclass(window, &ToolbarWindow::ToolbarProc, kToolbarSubclass);
   } else if (message == WM_MOUSEMOVE) {
     auto* owner = reinterpret_cast<ToolbarWindow*>(self);
-    const DialogOwner dialogs(owner->window_);
+    const DialogOwner dialogs(owner->Handle());
     try {
       // The key and button state as the system reports it (MK_ flags).
       if (owner->form_)
@@ -533,7 +522,7 @@ void ToolbarWindow::ShowContextMenu(HWND target, POINT at) {
   if (at.x == -1 && at.y == -1) {
     // From the keyboard: below the search box, or at the window's corner.
     RECT area{};
-    GetWindowRect(in_search_box ? search : window_, &area);
+    GetWindowRect(in_search_box ? search : Handle(), &area);
     at = {area.left, in_search_box ? area.bottom : area.top};
   }
   const ItemMenu menu(popup.Items.Items());
@@ -542,7 +531,7 @@ void ToolbarWindow::ShowContextMenu(HWND target, POINT at) {
 
 TTBCustomItem* ToolbarWindow::TrackMenu(const ItemMenu& menu, POINT at, const RECT* keep_clear,
                                         bool right_aligned) {
-  return form_->Modal([&, window = window_] {
+  return form_->Modal([&, window = Handle()] {
     const ModalCall call(ModalCall::Kind::Menu);
     return menu.Track(window, at, keep_clear, right_aligned);
   });
@@ -555,12 +544,12 @@ void ToolbarWindow::Chosen(TTBCustomItem* item) {
 // --- ToolbarView
 
 void ToolbarWindow::SetCaption(const std::string& caption) {
-  if (window_) SetWindowTextA(window_, caption.c_str());
+  if (Handle()) SetWindowTextA(Handle(), caption.c_str());
 }
 
 int32_t ToolbarWindow::Width() {
   RECT area{};
-  if (window_) GetClientRect(window_, &area);
+  if (Handle()) GetClientRect(Handle(), &area);
   return area.right;
 }
 

@@ -26,9 +26,10 @@
 #include "toolbar/toolbar_view.h"
 #include "win32/activation_context.h"
 #include "win32/banner_area.h"
+#include "win32/handles.h"
 #include "win32/search_box.h"
-#include "win32/unique_handle.h"
 #include "win32/win32_user_interface.h"
+#include "win32/window_impl.h"
 #include "win32/window_metrics.h"
 
 namespace pq::win32 {
@@ -37,7 +38,7 @@ using unique_himagelist = unique_handle<HIMAGELIST, &ImageList_Destroy>;
 
 class ItemMenu;
 
-class ToolbarWindow final : public ToolbarView {
+class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow> {
  public:
   // Creates the window as a visible child of the parent, as wide as the
   // parent's client area and as high as IdealHeight(), runs the window's
@@ -50,8 +51,6 @@ class ToolbarWindow final : public ToolbarView {
   ToolbarWindow(const ToolbarWindow&) = delete;
   ToolbarWindow& operator=(const ToolbarWindow&) = delete;
 
-  // Null once the window is destroyed.
-  HWND Handle() const { return window_; }
   // The hosting browser, handed over once the window exists.
   void SetHostBrowser(HostBrowserRef browser);
   // The height that shows the toolbar's one row whole at the window's
@@ -93,10 +92,13 @@ class ToolbarWindow final : public ToolbarView {
   void DeleteSearchEntry(int index) override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK ToolbarProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                       UINT_PTR id, DWORD_PTR self);
+  friend WindowImpl;
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnWindowAttached() noexcept { ++window_count_; }
+  void OnWindowGone() noexcept;
+  LRESULT OnMessageFailed(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
   LRESULT OnNotify(const NMHDR& header);
 
   void CreateControls();
@@ -138,7 +140,6 @@ class ToolbarWindow final : public ToolbarView {
   std::unique_ptr<TToolbarForm> form_;
   std::unique_ptr<BannerArea> banner_;
   std::unique_ptr<SearchBox> search_;
-  HWND window_ = nullptr;
   HWND rebar_ = nullptr;
   HWND toolbar_ = nullptr;
   // The toolbar's top-level items by command: command kFirstCommand + n is

@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "platform/desktop.h"
-#include "win32/unique_handle.h"
+#include "win32/handles.h"
 
 namespace pq::win32 {
 
@@ -24,11 +24,10 @@ class Win32Desktop final : public Desktop {
   std::string UserDataFolder() override;
 
  private:
-  using unique_module = unique_handle<HMODULE, &FreeLibrary>;
   // Loaded on first use and kept: the hyperlink service may still be at work
   // when its call returns.
   std::once_flag urlmon_loaded_;
-  unique_module urlmon_;
+  unique_hmodule urlmon_;
 };
 
 }  // namespace pq::win32

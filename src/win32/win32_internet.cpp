@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "platform/text.h"
+#include "win32/handles.h"
 #include "win32/modules.h"
-#include "win32/unique_handle.h"
 
 namespace pq::win32 {
 namespace {

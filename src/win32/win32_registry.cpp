@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "win32/protected_mode.h"
-#include "win32/unique_handle.h"
 
 namespace pq::win32 {
 namespace {
@@ -93,20 +92,14 @@ class Win32Key final : public RegistryKey {
 
 }  // namespace
 
-Win32Registry::Win32Registry() : user_root_(WriteableUserKey()) {
-  if (!user_root_) user_root_ = HKEY_CURRENT_USER;
-}
-
-Win32Registry::~Win32Registry() {
-  if (user_root_ != HKEY_CURRENT_USER) RegCloseKey(user_root_);
-}
+Win32Registry::Win32Registry() : user_root_(WriteableUserKey()) {}
 
 HKEY Win32Registry::Root(RegRoot root) const {
   switch (root) {
     case RegRoot::ClassesRoot:
       return HKEY_CLASSES_ROOT;
     case RegRoot::CurrentUser:
-      return user_root_;
+      return user_root_ ? user_root_.get() : HKEY_CURRENT_USER;
     case RegRoot::LocalMachine:
       break;
   }

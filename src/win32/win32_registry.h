@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/registry.h"
+#include "win32/handles.h"
 
 namespace pq::win32 {
 
@@ -11,7 +12,6 @@ namespace pq::win32 {
 class Win32Registry : public Registry {
  public:
   Win32Registry();
-  ~Win32Registry() override;
   Win32Registry(const Win32Registry&) = delete;
   Win32Registry& operator=(const Win32Registry&) = delete;
 
@@ -25,7 +25,8 @@ class Win32Registry : public Registry {
 
  private:
   HKEY Root(RegRoot root) const;
-  HKEY user_root_;  // owned when it is not HKEY_CURRENT_USER
+  // The low-rights key in protected mode; null where HKEY_CURRENT_USER serves.
+  unique_hkey user_root_;
 };
 
 }  // namespace pq::win32

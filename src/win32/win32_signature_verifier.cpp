@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "win32/unique_handle.h"
+#include "win32/handles.h"
 
 namespace pq::win32 {
 namespace {

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "win32/handles.h"
+
 namespace pq::win32 {
 
 std::string Win32SystemMessages::MessageFor(uint32_t code) {
@@ -45,29 +47,6 @@ bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
 bool Win32FileSystem::Copy(const std::string& from, const std::string& to) {
   return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
 }
-
-namespace {
-
-// A file handle; CreateFile's failure value is not null, so unique_handle
-// cannot hold it.
-class unique_file {
- public:
-  explicit unique_file(HANDLE handle) : handle_(handle) {}
-  ~unique_file() { reset(); }
-  unique_file(const unique_file&) = delete;
-  unique_file& operator=(const unique_file&) = delete;
-  HANDLE get() const { return handle_; }
-  void reset() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
-
-}  // namespace
 
 bool Win32FileSystem::ReadAll(const std::string& path, std::string& contents) {
   // Other readers may look at the file meanwhile; a writer may not change it

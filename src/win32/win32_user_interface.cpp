@@ -9,8 +9,8 @@
 
 #include "platform/error.h"
 #include "win32/about_window.h"
+#include "win32/handles.h"
 #include "win32/input_box.h"
-#include "win32/unique_handle.h"
 
 namespace pq::win32 {
 namespace {
@@ -136,7 +136,7 @@ bool Win32UserInterface::ExecuteFileDialog(FileDialogSettings& dialog) {
 }
 
 void Win32UserInterface::SetClipboardText(const std::string& text) {
-  unique_handle<HGLOBAL, &GlobalFree> memory(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
+  unique_hglobal memory(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
   if (!memory) throw Error("Out of memory");
   char* data = static_cast<char*>(GlobalLock(memory.get()));
   if (!data) throw Error("Out of memory");

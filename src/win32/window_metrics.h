@@ -3,11 +3,9 @@
 // become at a window's own resolution.
 #include <windows.h>
 
-#include "win32/unique_handle.h"
+#include "win32/handles.h"
 
 namespace pq::win32 {
-
-using unique_hfont = unique_handle<HFONT, &DeleteObject>;
 
 // The resolution the window is drawn at: its own where the system tells
 // (per-monitor awareness), else the screen's.

@@ -7,6 +7,7 @@
 #include "band_site.h"
 #include "browser_stand_in.h"
 #include "host_log.h"
+#include "win32/handles.h"
 
 namespace pq::bandhost {
 namespace {
@@ -65,7 +66,7 @@ HostFrame::~HostFrame() {
 bool HostFrame::RegisterClasses() {
   WNDCLASSEXW frame_class{};
   frame_class.cbSize = sizeof frame_class;
-  frame_class.lpfnWndProc = &HostFrame::FrameProc;
+  frame_class.lpfnWndProc = &HostFrame::WindowProc;
   frame_class.hInstance = Instance();
   frame_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
   frame_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
@@ -90,29 +91,30 @@ bool HostFrame::Create() {
   // The frames after the first stand below it, each where a click reaches it.
   const int x = number_ == 1 ? CW_USEDEFAULT : kFrameSize.cx / 10;
   const int y = number_ == 1 ? CW_USEDEFAULT : (number_ - 1) * (kFrameSize.cy + kFrameSize.cy / 10);
-  frame_ = CreateWindowExW(0, kFrameClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x,
-                           y, kFrameSize.cx, kFrameSize.cy, nullptr, nullptr, Instance(), this);
-  if (!frame_) return false;
+  const HWND frame =
+      CreateWindowOf(0, kFrameClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y,
+                     kFrameSize.cx, kFrameSize.cy, nullptr, Instance());
+  if (!frame) return false;
   address_line_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"about:blank",
                                   WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | ES_READONLY, 0, 0, 0, 0,
-                                  frame_, nullptr, Instance(), nullptr);
+                                  frame, nullptr, Instance(), nullptr);
   SendMessageW(address_line_, WM_SETFONT,
                reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   band_area_ = CreateWindowExW(WS_EX_CONTROLPARENT, kBandAreaClass, L"",
-                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, frame_, nullptr,
+                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, frame, nullptr,
                                Instance(), this);
   status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0,
-                                0, 0, 0, frame_, nullptr, Instance(), nullptr);
-  ShowWindow(frame_, SW_SHOWNORMAL);
-  UpdateWindow(frame_);
+                                0, 0, 0, frame, nullptr, Instance(), nullptr);
+  ShowWindow(frame, SW_SHOWNORMAL);
+  UpdateWindow(frame);
   Layout();
   Log("host: frame created");
   return true;
 }
 
 void HostFrame::LoadBands() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kToolbarListKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  win32::unique_hkey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kToolbarListKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
     Log("host: no toolbar list");
     SetStatusText("No toolbars are registered.");
     return;
@@ -121,12 +123,12 @@ void HostFrame::LoadBands() {
   for (DWORD index = 0;; ++index) {
     char name[256];
     DWORD length = sizeof name;
-    if (RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+    if (RegEnumValueA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS)
       break;
     names.emplace_back(name, length);
   }
-  RegCloseKey(key);
+  key.reset();
   for (const std::string& name : names) {
     CLSID id{};
     // The list holds other settings too; only class identifiers name bands.
@@ -193,9 +195,11 @@ void HostFrame::AskBandInfo(HostedBand& band) {
 }
 
 void HostFrame::Layout() {
-  if (!frame_) return;
+  // Nothing to place before Create has made the frame's parts, nor once the
+  // frame is gone.
+  if (!Handle() || !status_bar_) return;
   RECT client;
-  GetClientRect(frame_, &client);
+  GetClientRect(Handle(), &client);
   SendMessageW(status_bar_, WM_SIZE, 0, 0);
   RECT status{};
   GetWindowRect(status_bar_, &status);
@@ -211,7 +215,7 @@ void HostFrame::Layout() {
 }
 
 void HostFrame::CloseAfter(UINT milliseconds) {
-  SetTimer(frame_, kCloseTimer, milliseconds, nullptr);
+  SetTimer(Handle(), kCloseTimer, milliseconds, nullptr);
 }
 
 bool HostFrame::RouteKeystroke(MSG& msg) {
@@ -280,16 +284,6 @@ void HostFrame::CloseBands() {
   bands_.clear();
 }
 
-LRESULT CALLBACK HostFrame::FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<HostFrame*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<HostFrame*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self || !self->frame_) return DefWindowProcW(window, message, wparam, lparam);
-  return self->OnMessage(message, wparam, lparam);
-}
-
 LRESULT CALLBACK HostFrame::BandAreaProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(window, message, wparam, lparam);
 }
@@ -301,21 +295,21 @@ LRESULT HostFrame::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_TIMER:
       if (wparam == kCloseTimer) {
-        KillTimer(frame_, kCloseTimer);
+        KillTimer(Handle(), kCloseTimer);
         Log("host: closing after the given time");
-        PostMessageW(frame_, WM_CLOSE, 0, 0);
+        PostMessageW(Handle(), WM_CLOSE, 0, 0);
       }
       return 0;
     case WM_CLOSE:
       CloseBands();
-      DestroyWindow(frame_);
+      DestroyWindow(Handle());
       return 0;
     case WM_DESTROY:
       Log("host: frame closed");
       PostQuitMessage(0);
       return 0;
     default:
-      return DefWindowProcW(frame_, message, wparam, lparam);
+      return DefaultProc(message, wparam, lparam);
   }
 }
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "win32/window_impl.h"
+
 namespace pq::bandhost {
 
 class BandSite;
@@ -28,7 +30,7 @@ struct HostedBand {
   bool shown = true;
 };
 
-class HostFrame {
+class HostFrame : public win32::WindowImpl<HostFrame, win32::WindowCharset::Wide> {
  public:
   // `number` counts the frames of the process from 1.
   explicit HostFrame(int number);
@@ -47,7 +49,7 @@ class HostFrame {
   bool RouteKeystroke(MSG& msg);
 
   // What the site and the browser stand-in ask of the frame.
-  HWND frame() const { return frame_; }
+  HWND frame() const { return Handle(); }
   HWND band_area() const { return band_area_; }
   void BandFocusChanged(HostedBand& band, bool gained);
   void BandInfoChanged(HostedBand& band);
@@ -59,7 +61,7 @@ class HostFrame {
   bool ShowBand(const CLSID& id, bool show);
 
  private:
-  static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  friend WindowImpl;
   static LRESULT CALLBACK BandAreaProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void LoadBand(const std::string& id_text, const CLSID& id);
@@ -68,7 +70,6 @@ class HostFrame {
   void CloseBands();
 
   int number_;
-  HWND frame_ = nullptr;
   HWND address_line_ = nullptr;
   HWND band_area_ = nullptr;
   HWND status_bar_ = nullptr;
