@@ -33,7 +33,9 @@ TTarnwickFactory::TTarnwickFactory(ComServer& server, Platform& platform)
 Microsoft::WRL::ComPtr<IUnknown> TTarnwickFactory::CreateComObject(IUnknown* outer) {
   auto* band = new TTarnwick(server(), platform_, outer);
   // The new object's first reference; releasing it frees the object.
-  return Microsoft::WRL::ComPtr<IUnknown>(band->NonDelegatingUnknown());
+  Microsoft::WRL::ComPtr<IUnknown> object;
+  object.Attach(band->NonDelegatingUnknown());
+  return object;
 }
 
 void TTarnwickFactory::UpdateRegistration(bool register_server) {
