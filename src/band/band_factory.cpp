@@ -32,9 +32,10 @@ TTarnwickFactory::TTarnwickFactory(ComServer& server, Platform& platform)
 
 Microsoft::WRL::ComPtr<IUnknown> TTarnwickFactory::CreateComObject(IUnknown* outer) {
   auto* band = new TTarnwick(server(), platform_, outer);
-  // The new object's first reference; releasing it frees the object.
+  // The new object's first reference; releasing it frees the object. Taken
+  // over as it is: this ComPtr's Attach would add a reference of its own.
   Microsoft::WRL::ComPtr<IUnknown> object;
-  object.Attach(band->NonDelegatingUnknown());
+  *object.ReleaseAndGetAddressOf() = band->NonDelegatingUnknown();
   return object;
 }
 
