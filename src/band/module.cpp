@@ -109,6 +109,16 @@ void Unload() {
   win32::ToolbarWindow::UnregisterWindowClasses();
 }
 
+// Writes (true) or removes (false) the server's registry entries.
+HRESULT UpdateRegistration(bool register_server) {
+  return win32::Guarded([=] {
+    ComServer* server = LoadedServer();
+    if (!server) return E_FAIL;
+    server->UpdateRegistry(register_server);
+    return S_OK;
+  });
+}
+
 }  // namespace
 
 ComServer* Server() {
@@ -157,20 +167,6 @@ STDAPI DllCanUnloadNow() {
   });
 }
 
-STDAPI DllRegisterServer() {
-  return pq::win32::Guarded([] {
-    pq::band::ComServer* server = LoadedServer();
-    if (!server) return E_FAIL;
-    server->UpdateRegistry(true);
-    return S_OK;
-  });
-}
+STDAPI DllRegisterServer() { return pq::band::UpdateRegistration(true); }
 
-STDAPI DllUnregisterServer() {
-  return pq::win32::Guarded([] {
-    pq::band::ComServer* server = LoadedServer();
-    if (!server) return E_FAIL;
-    server->UpdateRegistry(false);
-    return S_OK;
-  });
-}
+STDAPI DllUnregisterServer() { return pq::band::UpdateRegistration(false); }
