@@ -32,8 +32,11 @@ TTarnwickFactory::TTarnwickFactory(ComServer& server, Platform& platform)
 
 Microsoft::WRL::ComPtr<IUnknown> TTarnwickFactory::CreateComObject(IUnknown* outer) {
   auto* band = new TTarnwick(server(), platform_, outer);
-  // The new object's first reference; releasing it frees the object.
-  return Microsoft::WRL::ComPtr<IUnknown>(band->NonDelegatingUnknown());
+  // The new object's first reference; releasing it frees the object. Taken
+  // over as it is: this ComPtr's Attach would add a reference of its own.
+  Microsoft::WRL::ComPtr<IUnknown> object;
+  *object.ReleaseAndGetAddressOf() = band->NonDelegatingUnknown();
+  return object;
 }
 
 void TTarnwickFactory::UpdateRegistration(bool register_server) {

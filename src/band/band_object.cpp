@@ -1,7 +1,5 @@
 #include "band/band_object.h"
 
-#include <shlwapi.h>
-
 #include <algorithm>
 #include <utility>
 
@@ -28,15 +26,7 @@ constexpr BOOL kFocusGained = -1;
 constexpr BOOL kFocusLost = 0;
 constexpr UINT kMenuItems = 4;
 
-// Nothing thrown may reach the host.
-template <typename Body>
-HRESULT Guarded(Body&& body) {
-  try {
-    return body();
-  } catch (...) {
-    return E_FAIL;
-  }
-}
+using win32::Guarded;
 
 // The hosting browser as navigation and the toolbar window use it; none
 // without one.
@@ -45,31 +35,18 @@ HostBrowserRef NavigatorOf(const ComPtr<IWebBrowser2>& browser) {
   return std::make_shared<win32::Win32HostBrowser>(browser);
 }
 
-const QITAB* InterfaceTable() {
-  static const QITAB table[] = {
-      QITABENT(TTarnwick, IDeskBand),
-      QITABENT(TTarnwick, IInputObject),
-      QITABENT(TTarnwick, IContextMenu),
-      QITABENT(TTarnwick, IObjectWithSite),
-      QITABENT(TTarnwick, IPersistStreamInit),
-      QITABENTMULTI(TTarnwick, IPersist, IPersistStreamInit),
-      QITABENT(TTarnwick, ISupportErrorInfo),
-      {nullptr, 0},
-  };
-  return table;
-}
-
 }  // namespace
 
 TTarnwick::TTarnwick(ComServer& server, Platform& platform, IUnknown* outer)
-    : server_(server), outer_(outer ? outer : &inner_), platform_(platform) {
-  server_.AddObject();
-}
+    : ComObject(&server), outer_(outer ? outer : &inner_), platform_(platform) {}
 
 TTarnwick::~TTarnwick() {
   // The hook refers to this object: the window must not outlive it.
   toolbar_window_.reset();
-  server_.ReleaseObject();
+}
+
+void* TTarnwick::OtherInterface(REFIID riid) {
+  return IsEqualIID(riid, IID_IPersist) ? static_cast<IPersistStreamInit*>(this) : nullptr;
 }
 
 // The object's own identity: IUnknown is the inner unknown, every other
@@ -81,16 +58,11 @@ STDMETHODIMP TTarnwick::Inner::QueryInterface(REFIID riid, void** ppv) {
     AddRef();
     return S_OK;
   }
-  return QISearch(&self_, InterfaceTable(), riid, ppv);
+  return self_.InternalQueryInterface(riid, ppv);
 }
 
-STDMETHODIMP_(ULONG) TTarnwick::Inner::AddRef() { return ++self_.references_; }
-
-STDMETHODIMP_(ULONG) TTarnwick::Inner::Release() {
-  const ULONG left = --self_.references_;
-  if (left == 0) delete &self_;
-  return left;
-}
+STDMETHODIMP_(ULONG) TTarnwick::Inner::AddRef() { return self_.AddReference(); }
+STDMETHODIMP_(ULONG) TTarnwick::Inner::Release() { return self_.ReleaseReference(); }
 
 STDMETHODIMP TTarnwick::QueryInterface(REFIID riid, void** ppv) {
   return outer_->QueryInterface(riid, ppv);
@@ -99,10 +71,7 @@ STDMETHODIMP_(ULONG) TTarnwick::AddRef() { return outer_->AddRef(); }
 STDMETHODIMP_(ULONG) TTarnwick::Release() { return outer_->Release(); }
 
 STDMETHODIMP TTarnwick::InterfaceSupportsErrorInfo(REFIID riid) {
-  if (IsEqualIID(riid, IID_IUnknown)) return S_OK;
-  for (const QITAB* entry = InterfaceTable(); entry->piid; ++entry)
-    if (IsEqualIID(riid, *entry->piid)) return S_OK;
-  return S_FALSE;
+  return Implements(riid) ? S_OK : S_FALSE;
 }
 
 // --- IObjectWithSite ---

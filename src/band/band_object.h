@@ -8,32 +8,28 @@
 #include <windows.h>
 #include <wrl/client.h>
 
-#include <atomic>
 #include <memory>
 
 #include "platform/desktop.h"
 #include "platform/host_browser.h"
 #include "platform/platform.h"
+#include "win32/com_object.h"
 #include "win32/toolbar_window.h"
 
 namespace pq::band {
 
 class ComServer;
 
-class TTarnwick final : public IDeskBand,
-                        public IInputObject,
-                        public IObjectWithSite,
-                        public IPersistStreamInit,
-                        public IContextMenu,
-                        public ISupportErrorInfo {
+class TTarnwick final
+    : public win32::ComObject<TTarnwick, IDeskBand, IInputObject, IObjectWithSite,
+                              IPersistStreamInit, IContextMenu, ISupportErrorInfo> {
  public:
-  // A new object with no reference yet; `outer` is the controlling unknown of
-  // an aggregate, or null. The object counts itself in the server. The
-  // platform serves the toolbar window and outlives the object.
+  // A new object holding one reference, its creator's, through its own
+  // IUnknown; `outer` is the controlling unknown of an aggregate, or null. The
+  // object counts itself in the server. The platform serves the toolbar
+  // window and outlives the object.
   TTarnwick(ComServer& server, Platform& platform, IUnknown* outer);
   ~TTarnwick();
-  TTarnwick(const TTarnwick&) = delete;
-  TTarnwick& operator=(const TTarnwick&) = delete;
 
   // The object's own IUnknown, which an aggregate holds it by.
   IUnknown* NonDelegatingUnknown() { return &inner_; }
@@ -81,6 +77,10 @@ class TTarnwick final : public IDeskBand,
   STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
 
  private:
+  friend ComObject;
+  // IPersist is the IPersistStreamInit table.
+  void* OtherInterface(REFIID riid);
+
   class Inner final : public IUnknown {
    public:
     explicit Inner(TTarnwick& self) : self_(self) {}
@@ -101,10 +101,8 @@ class TTarnwick final : public IDeskBand,
   void RemoveHook(HWND window);
   static LRESULT CALLBACK BandWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-  ComServer& server_;
   Inner inner_{*this};
   IUnknown* outer_;
-  std::atomic<ULONG> references_{0};
 
   bool has_focus_ = false;
   HWND site_window_ = nullptr;

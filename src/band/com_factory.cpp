@@ -3,6 +3,8 @@
 #include <exception>
 #include <utility>
 
+#include "win32/com_support.h"
+
 namespace pq::band {
 namespace {
 
@@ -27,27 +29,8 @@ ComObjectFactory::ComObjectFactory(ComServer& server, const CLSID& class_id,
 
 ComObjectFactory::~ComObjectFactory() { server_.RemoveFactory(this); }
 
-STDMETHODIMP ComObjectFactory::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) ComObjectFactory::AddRef() {
-  return static_cast<ULONG>(server_.AddFactoryRef());
-}
-
-STDMETHODIMP_(ULONG) ComObjectFactory::Release() {
-  return static_cast<ULONG>(server_.ReleaseFactoryRef());
-}
-
 STDMETHODIMP ComObjectFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
-  try {
+  return win32::Guarded([&]() -> HRESULT {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     // An aggregate can only hold the inner object by its own IUnknown.
@@ -64,22 +47,18 @@ STDMETHODIMP ComObjectFactory::CreateInstance(IUnknown* outer, REFIID riid, void
     }
     // Releasing `object` frees it when the query failed.
     return object->QueryInterface(riid, ppv);
-  } catch (...) {
-    return E_FAIL;
-  }
+  });
 }
 
 STDMETHODIMP ComObjectFactory::LockServer(BOOL lock) {
-  try {
+  return win32::Guarded([&] {
     HRESULT result = CoLockObjectExternal(static_cast<IClassFactory*>(this), lock, TRUE);
     if (lock)
       server_.AddObject();
     else
       server_.ReleaseObject();
     return result;
-  } catch (...) {
-    return E_FAIL;
-  }
+  });
 }
 
 }  // namespace pq::band

@@ -9,24 +9,19 @@
 #include <string>
 
 #include "band/com_server.h"
+#include "win32/com_object.h"
 
 namespace pq::band {
 
-class ComObjectFactory : public IClassFactory {
+class ComObjectFactory : public win32::ComObject<ComObjectFactory, IClassFactory> {
  public:
   ComObjectFactory(ComServer& server, const CLSID& class_id, std::string description);
   virtual ~ComObjectFactory();
-  ComObjectFactory(const ComObjectFactory&) = delete;
-  ComObjectFactory& operator=(const ComObjectFactory&) = delete;
 
   const CLSID& class_id() const { return class_id_; }
   const std::string& description() const { return description_; }
   ComServer& server() const { return server_; }
 
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   // IClassFactory
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
   STDMETHODIMP LockServer(BOOL lock) override;
@@ -40,6 +35,12 @@ class ComObjectFactory : public IClassFactory {
   virtual Microsoft::WRL::ComPtr<IUnknown> CreateComObject(IUnknown* outer) = 0;
 
  private:
+  friend ComObject;
+  // The references are the server's factory count; each answers the count
+  // that its own step made.
+  ULONG AddReference() { return static_cast<ULONG>(server_.AddFactoryRef()); }
+  ULONG ReleaseReference() { return static_cast<ULONG>(server_.ReleaseFactoryRef()); }
+
   ComServer& server_;
   CLSID class_id_;
   std::string description_;

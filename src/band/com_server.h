@@ -8,11 +8,13 @@
 #include <shared_mutex>
 #include <vector>
 
+#include "win32/com_object.h"
+
 namespace pq::band {
 
 class ComObjectFactory;
 
-class ComServer {
+class ComServer final : public win32::ServerObjectCount {
  public:
   explicit ComServer(HMODULE module) : module_(module) {}
   ComServer(const ComServer&) = delete;
@@ -20,8 +22,8 @@ class ComServer {
 
   HMODULE module() const { return module_; }
 
-  void AddObject() { ++objects_; }
-  void ReleaseObject() { --objects_; }
+  void AddObject() override { ++objects_; }
+  void ReleaseObject() override { --objects_; }
   int32_t ObjectCount() const { return objects_; }
   // Each returns the count that its own step produced.
   int32_t AddFactoryRef() { return ++factory_refs_; }

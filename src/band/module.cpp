@@ -14,8 +14,9 @@
 #include "platform/date_time.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
-#include "win32/user_locale.h"
+#include "win32/com_support.h"
 #include "win32/toolbar_window.h"
+#include "win32/user_locale.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_desktop.h"
 #include "win32/win32_internet.h"
@@ -108,6 +109,16 @@ void Unload() {
   win32::ToolbarWindow::UnregisterWindowClasses();
 }
 
+// Writes (true) or removes (false) the server's registry entries.
+HRESULT UpdateRegistration(bool register_server) {
+  return win32::Guarded([=] {
+    ComServer* server = LoadedServer();
+    if (!server) return E_FAIL;
+    server->UpdateRegistry(register_server);
+    return S_OK;
+  });
+}
+
 }  // namespace
 
 ComServer* Server() {
@@ -135,7 +146,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 }
 
 STDAPI DllGetClassObject(REFCLSID class_id, REFIID riid, LPVOID* ppv) {
-  try {
+  return pq::win32::Guarded([&]() -> HRESULT {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     pq::band::ComServer* server = LoadedServer();
@@ -143,41 +154,19 @@ STDAPI DllGetClassObject(REFCLSID class_id, REFIID riid, LPVOID* ppv) {
     pq::band::ComObjectFactory* factory = server->FindFactory(class_id);
     if (!factory) return CLASS_E_CLASSNOTAVAILABLE;
     return factory->QueryInterface(riid, ppv);
-  } catch (...) {
-    return E_FAIL;
-  }
+  });
 }
 
 STDAPI DllCanUnloadNow() {
-  try {
+  return pq::win32::Guarded([] {
     pq::band::ComServer* server = pq::band::Server();
     // A toolbar window's code lives in this module: it must stay loaded while
     // one exists, even one whose band was released without closing it.
     if (pq::win32::ToolbarWindow::WindowCount() > 0) return S_FALSE;
     return !server || server->CanUnload() ? S_OK : S_FALSE;
-  } catch (...) {
-    return E_FAIL;
-  }
+  });
 }
 
-STDAPI DllRegisterServer() {
-  try {
-    pq::band::ComServer* server = LoadedServer();
-    if (!server) return E_FAIL;
-    server->UpdateRegistry(true);
-    return S_OK;
-  } catch (...) {
-    return E_FAIL;
-  }
-}
+STDAPI DllRegisterServer() { return pq::band::UpdateRegistration(true); }
 
-STDAPI DllUnregisterServer() {
-  try {
-    pq::band::ComServer* server = LoadedServer();
-    if (!server) return E_FAIL;
-    server->UpdateRegistry(false);
-    return S_OK;
-  } catch (...) {
-    return E_FAIL;
-  }
-}
+STDAPI DllUnregisterServer() { return pq::band::UpdateRegistration(false); }

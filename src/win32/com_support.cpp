@@ -1,5 +1,6 @@
 #include "win32/com_support.h"
 
+#include <exception>
 #include <new>
 
 #include "platform/error.h"
@@ -48,7 +49,43 @@ std::string MessageForHResult(HRESULT hr) {
 }
 
 void CheckHResult(HRESULT hr) {
-  if (FAILED(hr)) throw Error(MessageForHResult(hr));
+  if (FAILED(hr)) throw ComError(hr, MessageForHResult(hr));
+}
+
+namespace {
+
+void TraceCaught(const char* kind, const char* what, HRESULT result) noexcept {
+  try {
+    char code[16];
+    wsprintfA(code, "%08lX", static_cast<unsigned long>(result));
+    const std::string line = std::string("Pelliquester: caught ") + kind + " \"" + what +
+                             "\", answering 0x" + code + "\n";
+    OutputDebugStringW(WideFromText(line).c_str());
+  } catch (...) {
+    // Without memory for the text there is no trace.
+  }
+}
+
+}  // namespace
+
+HRESULT ResultFromCaughtException() noexcept {
+  try {
+    throw;
+  } catch (const ComError& error) {
+    // A code that says success would tell the caller nothing went wrong.
+    const HRESULT result = FAILED(error.code()) ? error.code() : E_FAIL;
+    TraceCaught("ComError", error.what(), result);
+    return result;
+  } catch (const std::bad_alloc& error) {
+    TraceCaught("std::bad_alloc", error.what(), E_OUTOFMEMORY);
+    return E_OUTOFMEMORY;
+  } catch (const std::exception& error) {
+    TraceCaught("std::exception", error.what(), E_FAIL);
+    return E_FAIL;
+  } catch (...) {
+    TraceCaught("an unknown exception", "", E_FAIL);
+    return E_FAIL;
+  }
 }
 
 bool IsDisconnection(HRESULT hr) {

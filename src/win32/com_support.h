@@ -1,13 +1,15 @@
 #pragma once
 // Text and error conversions at the edge of COM: wide strings and BSTRs from
-// the system code page, and failure HRESULTs raised as errors with the
-// system's text.
+// the system code page, failure HRESULTs raised as errors with the system's
+// text, and errors turned back into HRESULTs where they meet a COM boundary.
 #include <windows.h>
 // after windows.h, which it needs
 #include <oleauto.h>
 
 #include <cstdint>
 #include <string>
+
+#include "platform/error.h"
 
 namespace pq::win32 {
 
@@ -57,8 +59,34 @@ class Variant {
 // The system's message for a failure code.
 std::string MessageForHResult(HRESULT hr);
 
-// Raises Error with the system's message when hr is a failure.
+// A failure reported by a COM call, with the code it came with.
+class ComError : public Error {
+ public:
+  ComError(HRESULT code, const std::string& message) : Error(message), code_(code) {}
+  HRESULT code() const { return code_; }
+
+ private:
+  HRESULT code_;
+};
+
+// Raises ComError with the system's message when hr is a failure.
 void CheckHResult(HRESULT hr);
+
+// Inside a catch block only: the result that the exception being handled
+// stands for at a COM boundary (a ComError's own code, E_OUTOFMEMORY for
+// std::bad_alloc, else E_FAIL). Leaves a trace of it for a debugger.
+HRESULT ResultFromCaughtException() noexcept;
+
+// Runs `body`, which returns an HRESULT, at a COM boundary: nothing it throws
+// gets out.
+template <typename Body>
+HRESULT Guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return ResultFromCaughtException();
+  }
+}
 
 // True for the failures that say the object on the other side of a call is
 // gone for good: its server ended, is ending (its interfaces already

@@ -4,11 +4,11 @@
 #include <olectl.h>
 #include <wrl/client.h>
 
-#include <atomic>
 #include <string>
 #include <vector>
 
 #include "platform/error.h"
+#include "win32/com_object.h"
 #include "win32/com_support.h"
 #include "win32/handles.h"
 #include "win32/modules.h"
@@ -131,27 +131,11 @@ class Win32FlashPlayer;
 // Receives the control's events and hands the ready-state changes to its
 // player. The connection point holds it; it holds no reference to the
 // player, which detaches it before it goes.
-class EventSink final : public IDispatch {
+class EventSink final : public ComObject<EventSink, IDispatch> {
  public:
   EventSink(Win32FlashPlayer* player, const IID& events) : player_(player), events_(events) {}
   void Detach() { player_ = nullptr; }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == events_) {
-      *object = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
     *count = 0;
@@ -168,7 +152,12 @@ class EventSink final : public IDispatch {
                                    VARIANT*, EXCEPINFO* exception, UINT*) override;
 
  private:
-  std::atomic<ULONG> references_{1};
+  friend ComObject;
+  // The control calls through its own event interface, a dispatch interface.
+  void* OtherInterface(REFIID iid) {
+    return IsEqualIID(iid, events_) ? static_cast<IDispatch*>(this) : nullptr;
+  }
+
   Win32FlashPlayer* player_;
   const IID events_;
 };
@@ -309,7 +298,7 @@ HRESULT EventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* paramet
     }
     return DISP_E_EXCEPTION;
   } catch (...) {
-    return E_FAIL;
+    return ResultFromCaughtException();
   }
   return S_OK;
 }

@@ -263,9 +263,9 @@ TEST_F(BandObject, SiteIsKeptAskedForTheBrowserAndReleasedWithTheBand) {
   // Releasing the band releases the site.
   input_site.Reset();
   with_site.Reset();
-  EXPECT_GT(site.references, 1u);
+  EXPECT_GT(site.references(), 1u);
   band.Reset();
-  EXPECT_EQ(site.references, 1u);
+  EXPECT_EQ(site.references(), 1u);
 }
 
 TEST_F(BandObject, ASiteWithoutItsInterfacesIsNoError) {

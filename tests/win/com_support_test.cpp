@@ -1,8 +1,12 @@
-// Automation variants and BSTRs built from text in the system code page.
+// Automation variants and BSTRs built from text in the system code page, and
+// the results that caught errors give at a COM boundary.
 #include "win32/com_support.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -45,6 +49,52 @@ TEST(Bstr, ReleaseHandsTheStringOver) {
   EXPECT_EQ(text.get(), nullptr);
   EXPECT_STREQ(released, L"kept");
   SysFreeString(released);
+}
+
+TEST(ResultFromCaughtException, KeepsACarriedCodeAndNamesMemoryShortage) {
+  const struct {
+    const char* thrown;
+    std::function<void()> raise;
+    HRESULT expected;
+  } cases[] = {
+      {"a failure HRESULT raised as an error", [] { CheckHResult(E_ACCESSDENIED); },
+       E_ACCESSDENIED},
+      {"an error carrying a code", [] { throw ComError(STG_E_FILENOTFOUND, "gone"); },
+       STG_E_FILENOTFOUND},
+      {"an error carrying a success code", [] { throw ComError(S_FALSE, "odd"); }, E_FAIL},
+      {"std::bad_alloc", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY},
+      {"another std::exception", [] { throw std::runtime_error("broken"); }, E_FAIL},
+      {"the project's own error", [] { throw Error("broken"); }, E_FAIL},
+      {"something that is no exception class", [] { throw 42; }, E_FAIL},
+  };
+  for (const auto& c : cases) {
+    HRESULT result = S_OK;
+    try {
+      c.raise();
+    } catch (...) {
+      result = ResultFromCaughtException();
+    }
+    EXPECT_EQ(result, c.expected) << c.thrown;
+    EXPECT_EQ(Guarded([&]() -> HRESULT {
+                c.raise();
+                return S_OK;
+              }),
+              c.expected)
+        << c.thrown << ", through Guarded";
+  }
+  EXPECT_EQ(Guarded([] { return S_FALSE; }), S_FALSE) << "a body's own result passes through";
+}
+
+TEST(CheckHResult, LetsSuccessPassAndRaisesFailureWithItsCode) {
+  EXPECT_NO_THROW(CheckHResult(S_OK));
+  EXPECT_NO_THROW(CheckHResult(S_FALSE));
+  try {
+    CheckHResult(E_INVALIDARG);
+    ADD_FAILURE() << "no error raised";
+  } catch (const ComError& error) {
+    EXPECT_EQ(error.code(), E_INVALIDARG);
+    EXPECT_STRNE(error.what(), "");
+  }
 }
 
 }  // namespace

@@ -122,7 +122,7 @@ void RunFrame(Frame& frame, StartLine* start) {
     }
     with_site.Reset();
     band.Reset();
-    frame.site_references_left = site.references;
+    frame.site_references_left = site.references();
   }
   DestroyWindow(frame_window);
   CoUninitialize();

@@ -1,6 +1,6 @@
 #include "band_site.h"
 
-#include <shlguid.h>
+#include <string>
 
 #include "host_frame.h"
 #include "host_log.h"
@@ -10,78 +10,38 @@ namespace pq::bandhost {
 BandSite::BandSite(HostFrame& frame, HostedBand& band, IUnknown* browser)
     : frame_(frame), band_(&band), browser_(browser) {}
 
-STDMETHODIMP BandSite::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleWindow))
-    *ppv = static_cast<IOleWindow*>(this);
-  else if (IsEqualIID(riid, IID_IInputObjectSite))
-    *ppv = static_cast<IInputObjectSite*>(this);
-  else if (IsEqualIID(riid, IID_IOleCommandTarget))
-    *ppv = static_cast<IOleCommandTarget*>(this);
-  else if (IsEqualIID(riid, IID_IServiceProvider))
-    *ppv = static_cast<IServiceProvider*>(this);
-  else {
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
+HWND BandSite::Window() { return frame_.band_area(); }
 
-STDMETHODIMP_(ULONG) BandSite::AddRef() { return ++references_; }
+void BandSite::WindowAsked() { Log("site: IOleWindow::GetWindow"); }
 
-STDMETHODIMP_(ULONG) BandSite::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
+void BandSite::HelpAsked() { Log("site: IOleWindow::ContextSensitiveHelp (not implemented)"); }
 
-STDMETHODIMP BandSite::GetWindow(HWND* window) {
-  Log("site: IOleWindow::GetWindow");
-  if (!window) return E_POINTER;
-  *window = frame_.band_area();
-  return S_OK;
-}
-
-STDMETHODIMP BandSite::ContextSensitiveHelp(BOOL) {
-  Log("site: IOleWindow::ContextSensitiveHelp (not implemented)");
-  return E_NOTIMPL;
-}
-
-STDMETHODIMP BandSite::OnFocusChangeIS(IUnknown*, BOOL gained) {
+void BandSite::FocusChanged(IUnknown*, BOOL gained) {
   Log(std::string("site: IInputObjectSite::OnFocusChangeIS ") + (gained ? "TRUE" : "FALSE"));
   if (band_) frame_.BandFocusChanged(*band_, gained != FALSE);
-  return S_OK;
 }
 
-STDMETHODIMP BandSite::QueryStatus(const GUID* group, ULONG, OLECMD*, OLECMDTEXT*) {
+void BandSite::StatusAsked(const GUID* group) {
   Log("site: IOleCommandTarget::QueryStatus " + (group ? GuidText(*group) : "(none)") +
       " (not supported)");
-  return OLECMDERR_E_UNKNOWNGROUP;
 }
 
-STDMETHODIMP BandSite::Exec(const GUID* group, DWORD command, DWORD option, VARIANT* in, VARIANT*) {
+void BandSite::Executed(const GUID* group, DWORD command, DWORD option, const VARIANT* in,
+                        const VARIANT*, bool band_info_changed) {
   std::string line = "site: IOleCommandTarget::Exec " + (group ? GuidText(*group) : "(none)") +
                      " " + std::to_string(command) + " " + std::to_string(option);
   if (in && in->vt == VT_I4) line += " VT_I4 " + std::to_string(in->lVal);
-  if (group && IsEqualGUID(*group, CGID_DeskBand) && command == DBID_BANDINFOCHANGED) {
-    Log(line + " (band info changed)");
-    if (band_) frame_.BandInfoChanged(*band_);
-    return S_OK;
+  if (!band_info_changed) {
+    Log(line + " (not supported)");
+    return;
   }
-  Log(line + " (not supported)");
-  return group ? OLECMDERR_E_UNKNOWNGROUP : OLECMDERR_E_NOTSUPPORTED;
+  Log(line + " (band info changed)");
+  if (band_) frame_.BandInfoChanged(*band_);
 }
 
-STDMETHODIMP BandSite::QueryService(REFGUID service, REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  HRESULT result = E_NOINTERFACE;
-  if (IsEqualGUID(service, SID_SWebBrowserApp) && browser_)
-    result = browser_->QueryInterface(riid, ppv);
+void BandSite::ServiceAsked(REFGUID service, REFIID riid, HRESULT answer) {
   Log("site: IServiceProvider::QueryService " + GuidText(service) + " " + GuidText(riid) + " -> " +
-      Hex(result));
-  return result;
+      Hex(answer));
 }
 
 }  // namespace pq::bandhost

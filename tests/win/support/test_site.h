@@ -9,10 +9,10 @@
 #include <windows.h>
 #include <wrl/client.h>
 
-#include <atomic>
 #include <utility>
 #include <vector>
 
+#include "browser_site.h"
 #include "support/recording_browser.h"
 
 namespace pq::testing {
@@ -57,71 +57,36 @@ struct ExecCall {
   LONG in_value;
 };
 
-// A band site that records what the band asks of it.
-class TestSite : public IOleWindow,
-                 public IInputObjectSite,
-                 public IOleCommandTarget,
-                 public IServiceProvider {
+// A band site that records what the band asks of it. It lives on the stack
+// of a test: the test's own reference is never released.
+class TestSite : public BrowserSite {
  public:
   explicit TestSite(HWND window) : window_(window) {}
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleWindow))
-      *ppv = static_cast<IOleWindow*>(this);
-    else if (IsEqualIID(riid, IID_IInputObjectSite))
-      *ppv = static_cast<IInputObjectSite*>(this);
-    else if (IsEqualIID(riid, IID_IOleCommandTarget))
-      *ppv = static_cast<IOleCommandTarget*>(this);
-    else if (IsEqualIID(riid, IID_IServiceProvider))
-      *ppv = static_cast<IServiceProvider*>(this);
-    else {
-      *ppv = nullptr;
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
-  STDMETHODIMP_(ULONG) Release() override { return --references; }
-
-  STDMETHODIMP GetWindow(HWND* window) override {
-    *window = window_;
-    return S_OK;
-  }
-  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-
-  STDMETHODIMP OnFocusChangeIS(IUnknown* object, BOOL gained) override {
-    focus_changes.push_back({object, gained});
-    return S_OK;
-  }
-
-  STDMETHODIMP QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override { return E_NOTIMPL; }
-  STDMETHODIMP Exec(const GUID* group, DWORD command, DWORD option, VARIANT* in,
-                    VARIANT* out) override {
-    exec_calls.push_back({group ? *group : GUID_NULL, command, option,
-                          in ? in->vt : VARTYPE{VT_ILLEGAL}, in && in->vt == VT_I4 ? in->lVal : 0});
-    out_was_empty = out && out->vt == VT_EMPTY;
-    return S_OK;
-  }
-
-  STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
-    service_queries.push_back({service, riid});
-    *ppv = nullptr;
-    if (browser && IsEqualGUID(service, SID_SWebBrowserApp))
-      return browser->QueryInterface(riid, ppv);
-    return E_NOINTERFACE;
-  }
 
   // The hosting browser the site offers; none unless a test gives one.
   ComPtr<RecordingBrowser> browser;
 
-  std::atomic<ULONG> references{1};
   std::vector<FocusChange> focus_changes;
   std::vector<ExecCall> exec_calls;
   bool out_was_empty = false;
   std::vector<std::pair<GUID, IID>> service_queries;
 
  private:
+  HWND Window() override { return window_; }
+  IUnknown* Browser() override { return browser.Get(); }
+  void FocusChanged(IUnknown* object, BOOL gained) override {
+    focus_changes.push_back({object, gained});
+  }
+  void Executed(const GUID* group, DWORD command, DWORD option, const VARIANT* in,
+                const VARIANT* out, bool) override {
+    exec_calls.push_back({group ? *group : GUID_NULL, command, option,
+                          in ? in->vt : VARTYPE{VT_ILLEGAL}, in && in->vt == VT_I4 ? in->lVal : 0});
+    out_was_empty = out && out->vt == VT_EMPTY;
+  }
+  void ServiceAsked(REFGUID service, REFIID riid, HRESULT) override {
+    service_queries.push_back({service, riid});
+  }
+
   HWND window_;
 };
 
