@@ -183,7 +183,8 @@ class Win32FlashPlayer final : public FlashPlayer {
     CheckHResult(control.As(&points));
     const IID events = EventsInterface(control.Get());
     CheckHResult(points->FindConnectionPoint(events, &events_point_));
-    sink_.Attach(new EventSink(this, events));
+    // A new sink holds its first reference; this build's Attach would add one more.
+    *sink_.ReleaseAndGetAddressOf() = new EventSink(this, events);
     CheckHResult(events_point_->Advise(sink_.Get(), &cookie_));
   }
 

@@ -151,7 +151,8 @@ void HostFrame::LoadBand(const std::string& id_text, const CLSID& id) {
   if (FAILED(result)) return;
   hosted->band.As(&hosted->input);
 
-  hosted->site.Attach(new BandSite(*this, *hosted, browser_.Get()));
+  // A new site holds its first reference; this build's Attach would add one more.
+  *hosted->site.ReleaseAndGetAddressOf() = new BandSite(*this, *hosted, browser_.Get());
   ComPtr<IObjectWithSite> with_site;
   result = hosted->band.As(&with_site);
   if (SUCCEEDED(result)) {
