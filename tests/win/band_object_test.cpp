@@ -17,15 +17,23 @@
 #include "support/counting_unknown.h"
 #include "support/dialog_answerer.h"
 #include "support/message_box_watcher.h"
-#include "support/mouse_input.h"
 #include "support/recording_browser.h"
 #include "support/test_site.h"
-#include "support/window_finder.h"
+#include "ui_kit/mouse_input.h"
+#include "ui_kit/window_finder.h"
 #include "win32/com_support.h"
 #include "win32/modules.h"
 
 namespace pq::testing {
 namespace {
+
+using ui_kit::ClickAt;
+using ui_kit::ClickWouldReach;
+using ui_kit::MiddleOf;
+using ui_kit::PressKey;
+using ui_kit::SearchFieldOf;
+using ui_kit::TextOf;
+using ui_kit::WaitUntil;
 
 using Microsoft::WRL::ComPtr;
 

@@ -21,20 +21,25 @@
 #include "config/toolbar_config.h"
 #include "support/band_dll.h"
 #include "support/message_pump.h"
-#include "support/mouse_input.h"
 #include "support/recording_browser.h"
 #include "support/scratch_key.h"
 #include "support/test_site.h"
-#include "support/window_finder.h"
+#include "support/win32_ports.h"
+#include "ui_kit/mouse_input.h"
+#include "ui_kit/window_finder.h"
 #include "win32/toolbar_window.h"
-#include "win32/win32_clock.h"
-#include "win32/win32_desktop.h"
-#include "win32/win32_registry.h"
-#include "win32/win32_system.h"
-#include "win32/win32_user_interface.h"
 
 namespace pq::testing {
 namespace {
+
+using ui_kit::ClassOf;
+using ui_kit::ClickAt;
+using ui_kit::DescendantOfClass;
+using ui_kit::MiddleOf;
+using ui_kit::SearchFieldOf;
+using ui_kit::WaitForTopLevelWindow;
+using ui_kit::WaitForWindowCaptioned;
+using ui_kit::WaitUntil;
 
 constexpr char kMenuClass[] = "#32768";
 constexpr char kDialogClass[] = "#32770";
@@ -517,11 +522,6 @@ class ToolbarClosedWhileOpen : public ::testing::Test {
     ToolbarConfig.BandKeyPath = key_.path();
     ToolbarConfig.SearchUrl = kDefaultSearchUrl;
     ToolbarConfig.DefaultSpeedCount = 1;
-    platform_.registry = &registry_;
-    platform_.messages = &messages_;
-    platform_.ui = &ui_;
-    platform_.clock = &clock_;
-    platform_.desktop = &desktop_;
   }
   void TearDown() override { ClearToolbarConfig(); }
 
@@ -535,12 +535,8 @@ class ToolbarClosedWhileOpen : public ::testing::Test {
 
   ScratchDir dir_;
   ScratchKey key_;
-  win32::Win32Registry registry_;
-  win32::Win32SystemMessages messages_;
-  win32::Win32UserInterface ui_;
-  win32::Win32Clock clock_;
-  win32::Win32Desktop desktop_;
-  Platform platform_;
+  Win32Ports ports_;
+  Platform& platform_ = ports_.platform;
 };
 
 TEST_F(ToolbarClosedWhileOpen, TakesTheInputBoxAlongAndTheSpeedButtonKeepsItsAddress) {

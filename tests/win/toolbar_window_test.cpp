@@ -15,14 +15,11 @@
 #include "config/toolbar_config.h"
 #include "fakes/fake_user_interface.h"
 #include "support/message_pump.h"
-#include "support/mouse_input.h"
 #include "support/scratch_key.h"
+#include "support/win32_ports.h"
+#include "ui_kit/mouse_input.h"
 #include "win32/item_menu.h"
 #include "win32/toolbar_window.h"
-#include "win32/win32_clock.h"
-#include "win32/win32_desktop.h"
-#include "win32/win32_registry.h"
-#include "win32/win32_system.h"
 
 namespace pq {
 namespace {
@@ -132,7 +129,7 @@ class MenuWatcher {
  private:
   void Watch() {
     HWND window = nullptr;
-    if (testing::WaitUntil(
+    if (ui_kit::WaitUntil(
             [&] { return (window = FindWindowA("#32768", nullptr)) && IsWindowVisible(window); },
             10000))
       Answer(window);
@@ -146,7 +143,7 @@ class MenuWatcher {
       if (!choose_.empty() && captions_[i].rfind(choose_, 0) == 0) chosen = static_cast<int>(i);
     RECT entry{};
     if (chosen >= 0 && GetMenuItemRect(window, menu, static_cast<UINT>(chosen), &entry))
-      testing::ClickAt(Center(entry));
+      ui_kit::ClickAt(Center(entry));
     else
       PressKey(VK_ESCAPE);
   }
@@ -224,11 +221,7 @@ class ToolbarWindowTest : public ::testing::Test {
     ToolbarConfig.SearchUrl = kDefaultSearchUrl;
     ToolbarConfig.HomePageUrl = "http://start.example/";
     ToolbarConfig.DefaultSpeedCount = 1;
-    platform_.registry = &registry_;
-    platform_.messages = &messages_;
     platform_.ui = &ui_;
-    platform_.clock = &clock_;
-    platform_.desktop = &desktop_;
     SetWindowPos(SharedParent(), nullptr, 0, 0, 1000, 120, SWP_NOZORDER | SWP_NOMOVE);
     SetForegroundWindow(SharedParent());
     window_ = std::make_unique<ToolbarWindow>(SharedParent(), platform_);
@@ -244,12 +237,9 @@ class ToolbarWindowTest : public ::testing::Test {
 
   testing::ScratchDir dir_;
   testing::ScratchKey key_;
-  win32::Win32Registry registry_;
-  win32::Win32SystemMessages messages_;
-  win32::Win32Clock clock_;
-  win32::Win32Desktop desktop_;
+  testing::Win32Ports ports_;
+  Platform& platform_ = ports_.platform;
   fakes::FakeUserInterface ui_;
-  Platform platform_;
   std::shared_ptr<RecordingBrowser> browser_ = std::make_shared<RecordingBrowser>();
   std::unique_ptr<ToolbarWindow> window_;
   HWND toolbar_ = nullptr;
