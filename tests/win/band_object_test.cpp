@@ -399,6 +399,8 @@ TEST_F(BandObject, ShowAndActivationMoveTheFocusOnlyIntoAShownWindow) {
 // with them what a user expects of an edit field.
 TEST_F(BandObject, TabIsLeftToTheHostAndOtherKeysEditTheSearchFieldAndEnterSearches) {
   site.browser.Attach(new RecordingBrowser);
+  // The band sizes itself to the browser's width, and Enter searches there.
+  site.browser->Expect({"get_Width", "Navigate"});
   HWND window = ShowBand();
   ComPtr<IInputObject> input = As<IInputObject>();
   ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
@@ -506,6 +508,7 @@ TEST_F(BandObject, CharactersFromAUnicodeBrowserLoopShowInTheFieldAsTyped) {
 
 TEST_F(BandObject, ItsMenuShowsTheAboutBoxAndOpensTheWebsiteAndSupport) {
   site.browser.Attach(new RecordingBrowser);
+  site.browser->Expect({"get_Width", "Navigate"});
   ShowBand();
   AskForMenu();
   std::string caption;

@@ -14,6 +14,7 @@
 
 #include "config/toolbar_config.h"
 #include "fakes/fake_user_interface.h"
+#include "support/expected_calls.h"
 #include "support/message_pump.h"
 #include "support/scratch_key.h"
 #include "support/win32_ports.h"
@@ -156,14 +157,25 @@ class MenuWatcher {
 
 // --- the surroundings: the browser, the installation, a parent window
 
-class RecordingBrowser : public HostBrowser {
+// A hosting browser that keeps what it was asked; each call must be expected.
+class RecordingBrowser : public HostBrowser, public testing::ExpectedCalls {
  public:
+  RecordingBrowser() : ExpectedCalls("the hosting browser") {}
   std::vector<std::string> navigated, status;
   int32_t width = 1000;
-  void Navigate(const std::string& url) override { navigated.push_back(url); }
-  int32_t Width() override { return width; }
-  void SetStatusText(const std::string& text) override { status.push_back(text); }
-  void ShowBrowserBar(const std::string&, bool, int32_t) override {}
+  void Navigate(const std::string& url) override {
+    Called("Navigate");
+    navigated.push_back(url);
+  }
+  int32_t Width() override {
+    Called("Width");
+    return width;
+  }
+  void SetStatusText(const std::string& text) override {
+    Called("SetStatusText");
+    status.push_back(text);
+  }
+  void ShowBrowserBar(const std::string&, bool, int32_t) override { Called("ShowBrowserBar"); }
 };
 
 constexpr char kConfiguration[] =
@@ -295,6 +307,7 @@ TEST_F(ToolbarWindowTest, ButtonsShowTheConfiguredItemsInOrderWithTheirTooltips)
 
 // A click in a radio group also moves its check mark.
 TEST_F(ToolbarWindowTest, ClicksReachTheItemsTheBannerAndTheStatusBar) {
+  browser_->Expect({"Navigate", "SetStatusText"});
   struct Case {
     const char* button;  // null: the banner
     const char* address;
@@ -331,6 +344,8 @@ TEST_F(ToolbarWindowTest, ClicksReachTheItemsTheBannerAndTheStatusBar) {
 // A chosen entry is opened or, of the search button's menu, becomes the
 // search type that the button shows.
 TEST_F(ToolbarWindowTest, RightClickAndDropDownMenusListTheirEntriesAndTheirClicksCount) {
+  // A highlighted entry shows its address in the status bar.
+  browser_->Expect({"Navigate", "SetStatusText"});
   RECT edit{};
   GetWindowRect(window_->SearchEditControl(), &edit);
   const RECT last = Buttons(toolbar_).back().place;
@@ -389,6 +404,7 @@ LRESULT CALLBACK CountParentNotifications(HWND window, UINT message, WPARAM wpar
 }
 
 TEST_F(ToolbarWindowTest, EnterInTheSearchBoxSearchesOnce) {
+  browser_->Expect({"Navigate"});
   // A click in the box gives it the focus and tells the band through the
   // parent's notification.
   static int parent_notifications;  // outlives the window, whatever fails
@@ -415,6 +431,7 @@ TEST_F(ToolbarWindowTest, EnterInTheSearchBoxSearchesOnce) {
 }
 
 TEST_F(ToolbarWindowTest, NarrowWindowOffersTheItemsThatDoNotFitBehindTheChevron) {
+  browser_->Expect({"Navigate", "Width"});
   // The browser decides the width: its own less a margin.
   browser_->width = 520;
   SetWindowPos(window_->Handle(), nullptr, 0, 0, 700, window_->IdealHeight(),
