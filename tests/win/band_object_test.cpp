@@ -18,6 +18,7 @@
 #include "support/dialog_answerer.h"
 #include "support/message_box_watcher.h"
 #include "support/recording_browser.h"
+#include "support/shown_band.h"
 #include "support/test_site.h"
 #include "ui_kit/mouse_input.h"
 #include "ui_kit/window_finder.h"
@@ -74,12 +75,7 @@ class BandObject : public ::testing::Test {
 
   HWND ShowBand() {
     EXPECT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
-    HWND window = nullptr;
-    EXPECT_EQ(band->GetWindow(&window), S_OK);
-    MoveWindow(window, 0, 0, 600, 25, TRUE);
-    EXPECT_EQ(band->ShowDW(TRUE), S_OK);
-    PumpMessages();
-    return window;
+    return ShowSitedBand(band.Get());
   }
 
   // Lets the band add its commands to a menu, as the host does before invoking one.

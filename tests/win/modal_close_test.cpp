@@ -23,6 +23,7 @@
 #include "support/message_pump.h"
 #include "support/recording_browser.h"
 #include "support/scratch_key.h"
+#include "support/shown_band.h"
 #include "support/test_site.h"
 #include "support/win32_ports.h"
 #include "ui_kit/mouse_input.h"
@@ -346,12 +347,7 @@ class BandWithDialogs {
   }
   HWND ShowBand() {
     CreateBand();
-    HWND window = nullptr;
-    EXPECT_EQ(band->GetWindow(&window), S_OK);
-    MoveWindow(window, 0, 0, 600, 25, TRUE);
-    EXPECT_EQ(band->ShowDW(TRUE), S_OK);
-    PumpMessages();
-    return window;
+    return ShowSitedBand(band.Get());
   }
 
   ScratchDir dir;
