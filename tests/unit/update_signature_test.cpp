@@ -12,17 +12,13 @@
 #include "config/toolbar_config.h"
 #include "fakes/fake_platform.h"
 #include "fakes/fake_signature_verifier.h"
+#include "fakes/hex_bytes.h"
 #include "whole_files.h"
 
 namespace pq {
 namespace {
 
-std::string Hex(const std::string& hex) {
-  std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2)
-    bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-  return bytes;
-}
+using fakes::Hex;
 
 std::string Base64(const std::string& bytes) {
   static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

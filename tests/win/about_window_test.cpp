@@ -17,7 +17,8 @@
 #include "support/dialog_answerer.h"
 #include "support/owner_window.h"
 #include "support/scratch_key.h"
-#include "support/window_finder.h"
+#include "ui_kit/mouse_input.h"
+#include "ui_kit/window_finder.h"
 #include "win32/resource_ids.h"
 #include "win32/screen_dpi.h"
 #include "win32/win32_user_interface.h"
@@ -26,7 +27,7 @@ namespace pq {
 namespace {
 
 using testing::OwnerWindow;
-using testing::TextOf;
+using ui_kit::TextOf;
 
 constexpr char kCaption[] = "About SampleBar";
 
@@ -35,9 +36,9 @@ int Scaled(int design) { return win32::ScaleForDpi(design, win32::ScreenDpi()); 
 // Clicks a control of the box with the mouse, once the control is what the
 // mouse would hit there; false when it is not.
 bool ClickOn(HWND control) {
-  const POINT centre = testing::MiddleOf(control);
-  if (!testing::WaitUntil([&] { return WindowFromPoint(centre) == control; }, 5000)) return false;
-  testing::ClickAt(centre);
+  const POINT centre = ui_kit::MiddleOf(control);
+  if (!ui_kit::WaitUntil([&] { return WindowFromPoint(centre) == control; }, 5000)) return false;
+  ui_kit::ClickAt(centre);
   return true;
 }
 
@@ -60,12 +61,12 @@ class AboutWindow : public ::testing::Test {
     controls_.clear();
     testing::DialogAnswerer answerer(kCaption, [&](HWND box) {
       shown_ = box;
-      for (HWND child : testing::ChildrenOf(box))
-        controls_[GetDlgCtrlID(child)] = {TextOf(child), testing::PlaceInParent(child),
+      for (HWND child : ui_kit::ChildrenOf(box))
+        controls_[GetDlgCtrlID(child)] = {TextOf(child), ui_kit::PlaceInParent(child),
                                           IsWindowVisible(child) != 0};
       GetClientRect(box, &client_);
       style_ = GetWindowLongPtrA(box, GWL_STYLE);
-      centre_ = testing::MiddleOf(box);
+      centre_ = ui_kit::MiddleOf(box);
       owner_enabled_ = IsWindowEnabled(OwnerWindow::Get().window());
       answer(box);
     });
@@ -180,10 +181,10 @@ TEST_F(AboutWindow, ShowsTheContentScaledWithItsBannerAndEnterOrEscapeCloseItFor
     content_.NoticeLines = c.notice_lines;
     COLORREF colour = CLR_INVALID;
     Show([&](HWND box) {
-      const POINT middle = testing::MiddleOf(GetDlgItem(box, win32::kAboutBannerId));
+      const POINT middle = ui_kit::MiddleOf(GetDlgItem(box, win32::kAboutBannerId));
       // Painted a moment after it shows.
-      testing::WaitUntil([&] { return Near(colour = PixelAt(middle), c.colour); }, 5000);
-      testing::PressKey(box, c.key);
+      ui_kit::WaitUntil([&] { return Near(colour = PixelAt(middle), c.colour); }, 5000);
+      ui_kit::PressKey(box, c.key);
     });
     EXPECT_TRUE(Near(colour, c.colour)) << std::hex << colour << " for " << c.colour;
 
@@ -273,7 +274,7 @@ TEST_F(AboutWindow, TimedStaysFourSecondsWithoutCloseButtonAndWithoutDisablingIt
     bool hidden_after_click = false;
     Show([&](HWND box) {
       if (click_address && ClickOn(GetDlgItem(box, win32::kAboutUrlId)))
-        hidden_after_click = testing::WaitUntil([&] { return !IsWindowVisible(box); }, 3000);
+        hidden_after_click = ui_kit::WaitUntil([&] { return !IsWindowVisible(box); }, 3000);
     });
     EXPECT_GE(elapsed_, win32::kAboutTimedMilliseconds);
     EXPECT_FALSE(controls_[win32::kAboutCloseId].visible);
@@ -296,7 +297,7 @@ TEST_F(AboutWindow, TimedKeepsTheBrowsersCharactersWhole) {
   bool arrived = false;
   Show([&](HWND) {
     for (wchar_t unit : typed) PostMessageW(field, WM_CHAR, unit, 1);
-    arrived = testing::WaitUntil(
+    arrived = ui_kit::WaitUntil(
         [&] { return GetWindowTextLengthW(field) == static_cast<int>(typed.size()); }, 3000);
   });
   std::wstring shown(typed.size() + 1, L'\0');

@@ -11,12 +11,20 @@
 #include <vector>
 
 #include "support/band_dll.h"
-#include "support/mouse_input.h"
 #include "support/scratch_key.h"
-#include "support/window_finder.h"
+#include "ui_kit/mouse_input.h"
+#include "ui_kit/window_finder.h"
 
 namespace pq::testing {
 namespace {
+
+using ui_kit::ClickAt;
+using ui_kit::ClickWouldReach;
+using ui_kit::DescendantOfClass;
+using ui_kit::FocusOfThreadOf;
+using ui_kit::MiddleOf;
+using ui_kit::SearchFieldOf;
+using ui_kit::WaitUntil;
 
 const std::string kBandKey =
     std::string("SOFTWARE\\Microsoft\\Internet Explorer\\Explorer Bars\\") + kBandId;

@@ -17,15 +17,24 @@
 #include "support/counting_unknown.h"
 #include "support/dialog_answerer.h"
 #include "support/message_box_watcher.h"
-#include "support/mouse_input.h"
 #include "support/recording_browser.h"
+#include "support/shown_band.h"
 #include "support/test_site.h"
-#include "support/window_finder.h"
+#include "ui_kit/mouse_input.h"
+#include "ui_kit/window_finder.h"
 #include "win32/com_support.h"
 #include "win32/modules.h"
 
 namespace pq::testing {
 namespace {
+
+using ui_kit::ClickAt;
+using ui_kit::ClickWouldReach;
+using ui_kit::MiddleOf;
+using ui_kit::PressKey;
+using ui_kit::SearchFieldOf;
+using ui_kit::TextOf;
+using ui_kit::WaitUntil;
 
 using Microsoft::WRL::ComPtr;
 
@@ -66,12 +75,7 @@ class BandObject : public ::testing::Test {
 
   HWND ShowBand() {
     EXPECT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
-    HWND window = nullptr;
-    EXPECT_EQ(band->GetWindow(&window), S_OK);
-    MoveWindow(window, 0, 0, 600, 25, TRUE);
-    EXPECT_EQ(band->ShowDW(TRUE), S_OK);
-    PumpMessages();
-    return window;
+    return ShowSitedBand(band.Get());
   }
 
   // Lets the band add its commands to a menu, as the host does before invoking one.
@@ -391,6 +395,8 @@ TEST_F(BandObject, ShowAndActivationMoveTheFocusOnlyIntoAShownWindow) {
 // with them what a user expects of an edit field.
 TEST_F(BandObject, TabIsLeftToTheHostAndOtherKeysEditTheSearchFieldAndEnterSearches) {
   site.browser.Attach(new RecordingBrowser);
+  // The band sizes itself to the browser's width, and Enter searches there.
+  site.browser->Expect({"get_Width", "Navigate"});
   HWND window = ShowBand();
   ComPtr<IInputObject> input = As<IInputObject>();
   ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
@@ -498,6 +504,7 @@ TEST_F(BandObject, CharactersFromAUnicodeBrowserLoopShowInTheFieldAsTyped) {
 
 TEST_F(BandObject, ItsMenuShowsTheAboutBoxAndOpensTheWebsiteAndSupport) {
   site.browser.Attach(new RecordingBrowser);
+  site.browser->Expect({"get_Width", "Navigate"});
   ShowBand();
   AskForMenu();
   std::string caption;

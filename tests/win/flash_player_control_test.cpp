@@ -13,14 +13,14 @@
 #include "platform/error.h"
 #include "support/band_dll.h"
 #include "support/message_pump.h"
-#include "support/window_finder.h"
+#include "ui_kit/window_finder.h"
 #include "win32/com_support.h"
 #include "win32/screen_dpi.h"
 
 namespace pq {
 namespace {
 
-using testing::ChildrenOf;
+using ui_kit::ChildrenOf;
 
 constexpr char kPlayerKey[] = "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}";
 constexpr DWORD kEventWait = 10000;
@@ -93,7 +93,7 @@ TEST_F(FlashPlayerControl, HostsTheControlInAHiddenChildAtDesignPixelsScaledToTh
   const auto player = win32::CreateWin32FlashPlayer(banner_);
   const std::vector<HWND> children = ChildrenOf(banner_);
   ASSERT_EQ(children.size(), 1u);
-  EXPECT_EQ(testing::ClassOf(children[0]), "AtlAxWin");
+  EXPECT_EQ(ui_kit::ClassOf(children[0]), "AtlAxWin");
   EXPECT_FALSE(IsWindowVisible(children[0]));
   EXPECT_EQ(stand_in_.Objects(), 1);
   // Embedded in place by the host, connected to by the adapter.
@@ -103,7 +103,7 @@ TEST_F(FlashPlayerControl, HostsTheControlInAHiddenChildAtDesignPixelsScaledToTh
   const int dpi = win32::ScreenDpi();
   player->SetBounds(1, 0, 105, 22);
   player->SetVisible(true);
-  const RECT place = testing::PlaceInParent(children[0]);
+  const RECT place = ui_kit::PlaceInParent(children[0]);
   EXPECT_EQ(place.left, win32::ScaleForDpi(1, dpi));
   EXPECT_EQ(place.top, 0);
   EXPECT_EQ(place.right - place.left, win32::ScaleForDpi(105, dpi));

@@ -169,6 +169,8 @@ class Lifecycle : public ::testing::Test {
                   static_cast<DWORD>(value.size() + 1));
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     site.browser.Attach(new RecordingBrowser);
+    // Each cycle's band sizes itself to the browser and searches there.
+    site.browser->Expect({"get_Width", "Navigate"});
   }
   ~Lifecycle() override {
     CoUninitialize();

@@ -21,20 +21,26 @@
 #include "config/toolbar_config.h"
 #include "support/band_dll.h"
 #include "support/message_pump.h"
-#include "support/mouse_input.h"
 #include "support/recording_browser.h"
 #include "support/scratch_key.h"
+#include "support/shown_band.h"
 #include "support/test_site.h"
-#include "support/window_finder.h"
+#include "support/win32_ports.h"
+#include "ui_kit/mouse_input.h"
+#include "ui_kit/window_finder.h"
 #include "win32/toolbar_window.h"
-#include "win32/win32_clock.h"
-#include "win32/win32_desktop.h"
-#include "win32/win32_registry.h"
-#include "win32/win32_system.h"
-#include "win32/win32_user_interface.h"
 
 namespace pq::testing {
 namespace {
+
+using ui_kit::ClassOf;
+using ui_kit::ClickAt;
+using ui_kit::DescendantOfClass;
+using ui_kit::MiddleOf;
+using ui_kit::SearchFieldOf;
+using ui_kit::WaitForTopLevelWindow;
+using ui_kit::WaitForWindowCaptioned;
+using ui_kit::WaitUntil;
 
 constexpr char kMenuClass[] = "#32768";
 constexpr char kDialogClass[] = "#32770";
@@ -341,12 +347,7 @@ class BandWithDialogs {
   }
   HWND ShowBand() {
     CreateBand();
-    HWND window = nullptr;
-    EXPECT_EQ(band->GetWindow(&window), S_OK);
-    MoveWindow(window, 0, 0, 600, 25, TRUE);
-    EXPECT_EQ(band->ShowDW(TRUE), S_OK);
-    PumpMessages();
-    return window;
+    return ShowSitedBand(band.Get());
   }
 
   ScratchDir dir;
@@ -373,6 +374,10 @@ class BandClosedWhileOpen : public BandWithDialogs, public ::testing::TestWithPa
 
 TEST_P(BandClosedWhileOpen, TakesTheMenuOrDialogAlongAndTheCommandEndsThere) {
   const ModalPath& path = GetParam();
+  // The band sizes itself to the browser, and the entry under the mouse shows
+  // its address in the status bar; only the refused Home is sent to be opened.
+  browser->Expect({"get_Width", "put_StatusText"});
+  if (path.opening == Opening::ClickRefusedHome) browser->Expect({"Navigate"});
   HWND window = ShowBand();
   ASSERT_TRUE(IsWindow(window));
   browser->refuse_navigation = path.opening == Opening::ClickRefusedHome;
@@ -517,11 +522,6 @@ class ToolbarClosedWhileOpen : public ::testing::Test {
     ToolbarConfig.BandKeyPath = key_.path();
     ToolbarConfig.SearchUrl = kDefaultSearchUrl;
     ToolbarConfig.DefaultSpeedCount = 1;
-    platform_.registry = &registry_;
-    platform_.messages = &messages_;
-    platform_.ui = &ui_;
-    platform_.clock = &clock_;
-    platform_.desktop = &desktop_;
   }
   void TearDown() override { ClearToolbarConfig(); }
 
@@ -535,12 +535,8 @@ class ToolbarClosedWhileOpen : public ::testing::Test {
 
   ScratchDir dir_;
   ScratchKey key_;
-  win32::Win32Registry registry_;
-  win32::Win32SystemMessages messages_;
-  win32::Win32UserInterface ui_;
-  win32::Win32Clock clock_;
-  win32::Win32Desktop desktop_;
-  Platform platform_;
+  Win32Ports ports_;
+  Platform& platform_ = ports_.platform;
 };
 
 TEST_F(ToolbarClosedWhileOpen, TakesTheInputBoxAlongAndTheSpeedButtonKeepsItsAddress) {

@@ -50,6 +50,7 @@ class HostBrowserAdapter : public ::testing::Test {
 
 TEST_F(HostBrowserAdapter, NavigatePassesTheAddressAndOneZeroVariantForEveryOption) {
   ASSERT_EQ(GetACP(), 1252u);
+  recorder->Expect({"Navigate"});
   host->Navigate("http://example.com/caf\xE9?q=a b");
   ASSERT_EQ(recorder->navigations.size(), 1u);
   const auto& call = recorder->navigations[0];
@@ -62,6 +63,7 @@ TEST_F(HostBrowserAdapter, NavigatePassesTheAddressAndOneZeroVariantForEveryOpti
 
 TEST_F(HostBrowserAdapter, LongAddressesAndEmptyTextPassWhole) {
   const std::string long_url = "http://example.com/?q=" + std::string(70000, 'x');
+  recorder->Expect({"Navigate", "put_StatusText"});
   host->Navigate(long_url);
   host->SetStatusText("");
   ASSERT_EQ(recorder->navigations.size(), 1u);
@@ -72,6 +74,7 @@ TEST_F(HostBrowserAdapter, LongAddressesAndEmptyTextPassWhole) {
 
 TEST_F(HostBrowserAdapter, WidthAndStatusTextReachTheBrowser) {
   recorder->width = 1234;
+  recorder->Expect({"get_Width", "put_StatusText"});
   EXPECT_EQ(host->Width(), 1234);
   host->SetStatusText("Search the web");
   ASSERT_EQ(recorder->status_texts.size(), 1u);
@@ -79,6 +82,7 @@ TEST_F(HostBrowserAdapter, WidthAndStatusTextReachTheBrowser) {
 }
 
 TEST_F(HostBrowserAdapter, ShowBrowserBarPassesIdentifierShowAndSizeAsTypedVariants) {
+  recorder->Expect({"ShowBrowserBar"});
   host->ShowBrowserBar("{239C3CF1-51CD-435E-8519-61775A6780CF}", false, 0);
   host->ShowBrowserBar("{239C3CF1-51CD-435E-8519-61775A6780CF}", true, 25);
   ASSERT_EQ(recorder->bar_calls.size(), 2u);
@@ -95,6 +99,7 @@ TEST_F(HostBrowserAdapter, ShowBrowserBarPassesIdentifierShowAndSizeAsTypedVaria
 
 TEST_F(HostBrowserAdapter, FailureCodesAreRaisedWithTheSystemsText) {
   recorder->result = E_ACCESSDENIED;
+  recorder->Expect({"Navigate", "get_Width", "put_StatusText", "ShowBrowserBar"});
   const std::string expected = SystemText(E_ACCESSDENIED);
   ASSERT_FALSE(expected.empty());
   for (const std::function<void()>& call : std::vector<std::function<void()>>{

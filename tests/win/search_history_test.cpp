@@ -16,14 +16,11 @@
 #include "fakes/fake_internet.h"
 #include "fakes/fake_toolbar_view.h"
 #include "fakes/fake_user_interface.h"
-#include "support/mouse_input.h"
 #include "support/scratch_key.h"
 #include "support/whole_files.h"
+#include "support/win32_ports.h"
 #include "toolbar/toolbar_form.h"
-#include "win32/win32_clock.h"
-#include "win32/win32_desktop.h"
-#include "win32/win32_registry.h"
-#include "win32/win32_system.h"
+#include "ui_kit/mouse_input.h"
 
 namespace pq {
 namespace {
@@ -31,8 +28,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing::ReadAll;
-using testing::WaitUntil;
 using testing::WriteAll;
+using ui_kit::WaitUntil;
 
 // The files of a directory, by name.
 std::vector<std::string> FilesIn(const std::string& dir) {
@@ -111,12 +108,9 @@ class WindowFilesTest : public ::testing::Test {
     config.ToolbarName = "My Bar";
     config.SearchUrl = "http://find.example/?q=[SEARCH]";
     config.DefaultSpeedCount = 1;
-    platform.registry = &registry;
-    platform.messages = &messages;
     platform.ui = &ui;
     platform.desktop = &desktop;
     platform.internet = &internet;
-    platform.clock = &clock;
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.path().c_str(), "InstallPath", REG_SZ,
                     dir.path().c_str(), static_cast<DWORD>(dir.path().size() + 1));
   }
@@ -145,13 +139,11 @@ class WindowFilesTest : public ::testing::Test {
 
   testing::ScratchDir dir;
   testing::ScratchKey key;
-  win32::Win32Registry registry;
-  win32::Win32SystemMessages messages;
-  win32::Win32Clock clock;
+  testing::Win32Ports real;
+  Platform& platform = real.platform;
   fakes::FakeUserInterface ui;
   fakes::FakeDesktop desktop;
   fakes::FakeInternet internet;
-  Platform platform;
   std::shared_ptr<fakes::FakeHostBrowser> host = std::make_shared<fakes::FakeHostBrowser>();
   fakes::FakeToolbarView view;
 };
@@ -202,8 +194,7 @@ TEST_F(WindowFilesTest, WindowsShareTheHistoryFileWhichIsReplacedWholeOrNotAtAll
 TEST_F(WindowFilesTest, SealedInstallDirectoryKeepsTheHistoryInTheUsersFolder) {
   // Wine's browser library lacks the protected-mode functions: the ordinary
   // per-user folder serves.
-  win32::Win32Desktop real_desktop;
-  platform.desktop = &real_desktop;
+  platform.desktop = &real.desktop;
   char local[MAX_PATH] = {};
   ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local),
             S_OK);

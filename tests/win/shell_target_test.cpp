@@ -17,14 +17,12 @@
 #include "nav/navigation.h"
 #include "support/band_dll.h"
 #include "support/dialog_answerer.h"
-#include "support/mouse_input.h"
 #include "support/owner_window.h"
 #include "support/recording_scheme.h"
 #include "support/scratch_key.h"
+#include "support/win32_ports.h"
+#include "ui_kit/mouse_input.h"
 #include "win32/about_window.h"
-#include "win32/win32_clock.h"
-#include "win32/win32_desktop.h"
-#include "win32/win32_user_interface.h"
 
 namespace pq {
 namespace {
@@ -32,7 +30,7 @@ namespace {
 using testing::DialogAnswerer;
 using testing::OwnerWindow;
 using testing::RecordingScheme;
-using testing::WaitUntil;
+using ui_kit::WaitUntil;
 
 JOBOBJECT_BASIC_ACCOUNTING_INFORMATION JobCounts() {
   static HANDLE job = [] {
@@ -98,9 +96,6 @@ class ShellTargets : public ::testing::Test {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     OwnerWindow::Get().Activate();
     (void)ProcessesStarted();
-    platform.ui = &ui;
-    platform.desktop = &desktop;
-    platform.clock = &clock;
     ToolbarConfig.ToolbarName = "SampleBar";
     ToolbarConfig.InstallPath = dir.path();
     ToolbarConfig.ToolbarFile = "SampleBar";
@@ -123,9 +118,9 @@ class ShellTargets : public ::testing::Test {
     bool hit = false;
     DialogAnswerer answerer("About SampleBar", [&](HWND box) {
       HWND link = GetDlgItem(box, win32::kAboutUrlId);
-      const POINT centre = testing::MiddleOf(link);
+      const POINT centre = ui_kit::MiddleOf(link);
       hit = WaitUntil([&] { return WindowFromPoint(centre) == link; }, 5000) &&
-            testing::ClickAt(centre);
+            ui_kit::ClickAt(centre);
     });
     ShowAboutBox(platform, false);
     ASSERT_TRUE(answerer.Finish());
@@ -135,10 +130,9 @@ class ShellTargets : public ::testing::Test {
 
   testing::ScratchDir dir;
   ScratchShare share;
-  win32::Win32UserInterface ui;
-  win32::Win32Desktop desktop;
-  win32::Win32Clock clock;
-  Platform platform;
+  testing::Win32Ports ports;
+  Platform& platform = ports.platform;
+  win32::Win32Desktop& desktop = ports.desktop;
 };
 
 // Each target, handed to the shell or to the hyperlink service, starts a

@@ -4,17 +4,13 @@
 
 #include <string>
 
+#include "fakes/hex_bytes.h"
 #include "win32/win32_signature_verifier.h"
 
 namespace pq {
 namespace {
 
-std::string Hex(const std::string& hex) {
-  std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2)
-    bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-  return bytes;
-}
+using fakes::Hex;
 
 const std::string kPoint = Hex(
     "532573d6481f01ed02e1cb1fe3f21d2598c70a5cf10fcf45428fa3bb6a68cb14b31fa039924409e42d1061f4f9292a"

@@ -12,8 +12,8 @@
 #include "support/loopback_http_server.h"
 #include "support/message_box_watcher.h"
 #include "support/scratch_key.h"
-#include "support/update_ports.h"
 #include "support/whole_files.h"
+#include "support/win32_ports.h"
 
 namespace pq {
 namespace {
@@ -35,7 +35,7 @@ std::string ProgramFileName() {
   return text.substr(text.find_last_of('\\') + 1);
 }
 
-class ConfigUpdateOverHttp : public ::testing::Test, protected testing::UpdatePorts {
+class ConfigUpdateOverHttp : public ::testing::Test, protected testing::Win32Ports {
  protected:
   ConfigUpdateOverHttp() {
     ToolbarConfig.InstallPath = dir.path();

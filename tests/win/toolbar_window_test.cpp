@@ -14,15 +14,13 @@
 
 #include "config/toolbar_config.h"
 #include "fakes/fake_user_interface.h"
+#include "support/expected_calls.h"
 #include "support/message_pump.h"
-#include "support/mouse_input.h"
 #include "support/scratch_key.h"
+#include "support/win32_ports.h"
+#include "ui_kit/mouse_input.h"
 #include "win32/item_menu.h"
 #include "win32/toolbar_window.h"
-#include "win32/win32_clock.h"
-#include "win32/win32_desktop.h"
-#include "win32/win32_registry.h"
-#include "win32/win32_system.h"
 
 namespace pq {
 namespace {
@@ -132,7 +130,7 @@ class MenuWatcher {
  private:
   void Watch() {
     HWND window = nullptr;
-    if (testing::WaitUntil(
+    if (ui_kit::WaitUntil(
             [&] { return (window = FindWindowA("#32768", nullptr)) && IsWindowVisible(window); },
             10000))
       Answer(window);
@@ -146,7 +144,7 @@ class MenuWatcher {
       if (!choose_.empty() && captions_[i].rfind(choose_, 0) == 0) chosen = static_cast<int>(i);
     RECT entry{};
     if (chosen >= 0 && GetMenuItemRect(window, menu, static_cast<UINT>(chosen), &entry))
-      testing::ClickAt(Center(entry));
+      ui_kit::ClickAt(Center(entry));
     else
       PressKey(VK_ESCAPE);
   }
@@ -159,14 +157,25 @@ class MenuWatcher {
 
 // --- the surroundings: the browser, the installation, a parent window
 
-class RecordingBrowser : public HostBrowser {
+// A hosting browser that keeps what it was asked; each call must be expected.
+class RecordingBrowser : public HostBrowser, public testing::ExpectedCalls {
  public:
+  RecordingBrowser() : ExpectedCalls("the hosting browser") {}
   std::vector<std::string> navigated, status;
   int32_t width = 1000;
-  void Navigate(const std::string& url) override { navigated.push_back(url); }
-  int32_t Width() override { return width; }
-  void SetStatusText(const std::string& text) override { status.push_back(text); }
-  void ShowBrowserBar(const std::string&, bool, int32_t) override {}
+  void Navigate(const std::string& url) override {
+    Called("Navigate");
+    navigated.push_back(url);
+  }
+  int32_t Width() override {
+    Called("Width");
+    return width;
+  }
+  void SetStatusText(const std::string& text) override {
+    Called("SetStatusText");
+    status.push_back(text);
+  }
+  void ShowBrowserBar(const std::string&, bool, int32_t) override { Called("ShowBrowserBar"); }
 };
 
 constexpr char kConfiguration[] =
@@ -224,11 +233,7 @@ class ToolbarWindowTest : public ::testing::Test {
     ToolbarConfig.SearchUrl = kDefaultSearchUrl;
     ToolbarConfig.HomePageUrl = "http://start.example/";
     ToolbarConfig.DefaultSpeedCount = 1;
-    platform_.registry = &registry_;
-    platform_.messages = &messages_;
     platform_.ui = &ui_;
-    platform_.clock = &clock_;
-    platform_.desktop = &desktop_;
     SetWindowPos(SharedParent(), nullptr, 0, 0, 1000, 120, SWP_NOZORDER | SWP_NOMOVE);
     SetForegroundWindow(SharedParent());
     window_ = std::make_unique<ToolbarWindow>(SharedParent(), platform_);
@@ -244,12 +249,9 @@ class ToolbarWindowTest : public ::testing::Test {
 
   testing::ScratchDir dir_;
   testing::ScratchKey key_;
-  win32::Win32Registry registry_;
-  win32::Win32SystemMessages messages_;
-  win32::Win32Clock clock_;
-  win32::Win32Desktop desktop_;
+  testing::Win32Ports ports_;
+  Platform& platform_ = ports_.platform;
   fakes::FakeUserInterface ui_;
-  Platform platform_;
   std::shared_ptr<RecordingBrowser> browser_ = std::make_shared<RecordingBrowser>();
   std::unique_ptr<ToolbarWindow> window_;
   HWND toolbar_ = nullptr;
@@ -305,6 +307,7 @@ TEST_F(ToolbarWindowTest, ButtonsShowTheConfiguredItemsInOrderWithTheirTooltips)
 
 // A click in a radio group also moves its check mark.
 TEST_F(ToolbarWindowTest, ClicksReachTheItemsTheBannerAndTheStatusBar) {
+  browser_->Expect({"Navigate", "SetStatusText"});
   struct Case {
     const char* button;  // null: the banner
     const char* address;
@@ -341,6 +344,8 @@ TEST_F(ToolbarWindowTest, ClicksReachTheItemsTheBannerAndTheStatusBar) {
 // A chosen entry is opened or, of the search button's menu, becomes the
 // search type that the button shows.
 TEST_F(ToolbarWindowTest, RightClickAndDropDownMenusListTheirEntriesAndTheirClicksCount) {
+  // A highlighted entry shows its address in the status bar.
+  browser_->Expect({"Navigate", "SetStatusText"});
   RECT edit{};
   GetWindowRect(window_->SearchEditControl(), &edit);
   const RECT last = Buttons(toolbar_).back().place;
@@ -399,6 +404,7 @@ LRESULT CALLBACK CountParentNotifications(HWND window, UINT message, WPARAM wpar
 }
 
 TEST_F(ToolbarWindowTest, EnterInTheSearchBoxSearchesOnce) {
+  browser_->Expect({"Navigate"});
   // A click in the box gives it the focus and tells the band through the
   // parent's notification.
   static int parent_notifications;  // outlives the window, whatever fails
@@ -425,6 +431,7 @@ TEST_F(ToolbarWindowTest, EnterInTheSearchBoxSearchesOnce) {
 }
 
 TEST_F(ToolbarWindowTest, NarrowWindowOffersTheItemsThatDoNotFitBehindTheChevron) {
+  browser_->Expect({"Navigate", "Width"});
   // The browser decides the width: its own less a margin.
   browser_->width = 520;
   SetWindowPos(window_->Handle(), nullptr, 0, 0, 700, window_->IdealHeight(),

@@ -20,10 +20,13 @@
 #include "support/band_dll.h"
 #include "support/scratch_key.h"
 #include "support/test_site.h"
-#include "support/window_finder.h"
+#include "ui_kit/window_finder.h"
 
 namespace pq::testing {
 namespace {
+
+using ui_kit::DescendantOfClass;
+using ui_kit::SearchFieldOf;
 
 const std::string kBandKey =
     "SOFTWARE\\Microsoft\\Internet Explorer\\Explorer Bars\\" + std::string(kBandId);

@@ -19,10 +19,10 @@
 #include "support/loopback_http_server.h"
 #include "support/loopback_tls_front.h"
 #include "support/message_box_watcher.h"
-#include "support/mouse_input.h"
 #include "support/scratch_key.h"
-#include "support/update_ports.h"
 #include "support/whole_files.h"
+#include "support/win32_ports.h"
+#include "ui_kit/mouse_input.h"
 
 namespace pq {
 namespace {
@@ -44,7 +44,7 @@ LoopbackHttpServer::Reply Served(const std::string& status, const std::string& b
   return reply;
 }
 
-class UpdateOnWine : public ::testing::Test, protected testing::UpdatePorts {
+class UpdateOnWine : public ::testing::Test, protected testing::Win32Ports {
  protected:
   UpdateOnWine() {
     ToolbarConfig.InstallPath = dir.path();
@@ -136,7 +136,7 @@ TEST_F(SignedUpdateOnWine, AWindowInstallsTheBytesItVerifiedWhileAnotherWindowUp
 
   bool first_installed = false;
   std::thread first_window([&] { first_installed = UpdateConfigFile(platform); });
-  const bool first_waits = testing::WaitUntil([&] { return signature_requests() == 1; }, 20000);
+  const bool first_waits = ui_kit::WaitUntil([&] { return signature_requests() == 1; }, 20000);
   if (first_waits) {
     server.SetReplyFor("/bars/toolbar.ini", Served("200 OK", forged));
     server.SetReplyFor("/bars/toolbar.ini.sig", Served("200 OK", signature));

@@ -10,17 +10,18 @@
 #include "support/dialog_answerer.h"
 #include "support/owner_window.h"
 #include "support/scratch_key.h"
-#include "support/window_finder.h"
+#include "ui_kit/mouse_input.h"
+#include "ui_kit/window_finder.h"
 #include "win32/win32_user_interface.h"
 
 namespace pq {
 namespace {
 
-using testing::ChildWithText;
 using testing::DialogAnswerer;
 using testing::OwnerWindow;
-using testing::PlaceInParent;
-using testing::TextOf;
+using ui_kit::ChildWithText;
+using ui_kit::PlaceInParent;
+using ui_kit::TextOf;
 
 // ---------------------------------------------------------------------------
 // Input box
@@ -48,14 +49,14 @@ InputBoxSeen Look(HWND box, const std::string& prompt) {
   seen.edit_text = TextOf(edit);
   SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&seen.selection_start),
                reinterpret_cast<LPARAM>(&seen.selection_end));
-  seen.focus_in_edit = edit && testing::FocusOfThreadOf(box) == edit;
+  seen.focus_in_edit = edit && ui_kit::FocusOfThreadOf(box) == edit;
   seen.prompt_text = TextOf(ChildWithText(box, prompt));
   seen.owner = GetWindow(box, GW_OWNER);
   seen.owner_enabled = IsWindowEnabled(seen.owner);
-  seen.centre = testing::MiddleOf(box);
+  seen.centre = ui_kit::MiddleOf(box);
   RECT client{};
   GetClientRect(box, &client);
-  for (HWND child : testing::ChildrenOf(box)) {
+  for (HWND child : ui_kit::ChildrenOf(box)) {
     const RECT place = PlaceInParent(child);
     ++seen.children;
     if (place.left < 0 || place.top < 0 || place.right > client.right ||
@@ -73,7 +74,7 @@ enum class Answer { EnterKey, OkButton, EscapeKey, CancelButton, CloseBox };
 
 void Give(HWND box, Answer answer) {
   if (answer == Answer::EnterKey || answer == Answer::EscapeKey)
-    testing::PressKey(box, answer == Answer::EnterKey ? VK_RETURN : VK_ESCAPE);
+    ui_kit::PressKey(box, answer == Answer::EnterKey ? VK_RETURN : VK_ESCAPE);
   else if (answer == Answer::CloseBox)
     PostMessageA(box, WM_CLOSE, 0, 0);
   else
@@ -186,7 +187,7 @@ HWND FileNameControl(HWND dialog) {
 FileDialogSeen LookAtFileDialog(HWND dialog) {
   FileDialogSeen seen;
   // The dialog fills its fields once it has shown itself.
-  testing::WaitUntil([&] { return !TextOf(FileNameControl(dialog)).empty(); }, 5000);
+  ui_kit::WaitUntil([&] { return !TextOf(FileNameControl(dialog)).empty(); }, 5000);
   seen.file_name = TextOf(FileNameControl(dialog));
   HWND types = GetDlgItem(dialog, kFileTypeCombo);
   const LRESULT count = SendMessageA(types, CB_GETCOUNT, 0, 0);
@@ -246,7 +247,7 @@ TEST_F(FileDialog, ShowsNameAndTypesAndTakesTheFileChosenWithoutFurtherQuestions
       if (c.chosen)
         PostMessageA(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
       else
-        testing::PressKey(window, VK_ESCAPE);
+        ui_kit::PressKey(window, VK_ESCAPE);
     });
 
     const bool chosen = ui_.ExecuteFileDialog(dialog);

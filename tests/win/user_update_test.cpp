@@ -12,8 +12,8 @@
 #include "support/loopback_http_server.h"
 #include "support/message_box_watcher.h"
 #include "support/scratch_key.h"
-#include "support/update_ports.h"
 #include "support/whole_files.h"
+#include "support/win32_ports.h"
 #include "win32/protected_mode.h"
 
 namespace pq {
@@ -40,7 +40,7 @@ bool Writable(const std::string& dir) {
   return true;
 }
 
-class UserUpdateOnWine : public ::testing::Test, protected testing::UpdatePorts {
+class UserUpdateOnWine : public ::testing::Test, protected testing::Win32Ports {
  protected:
   UserUpdateOnWine() {
     ToolbarConfig.InstallPath = LockedDir("install");

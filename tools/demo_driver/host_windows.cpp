@@ -5,8 +5,14 @@
 #include <algorithm>
 #include <fstream>
 
+#include "ui_kit/window_finder.h"
+
 namespace pq::demo {
 namespace {
+
+using ui_kit::ClassOf;
+using ui_kit::TopLevelWindowsOf;
+using ui_kit::WaitUntil;
 
 constexpr size_t kBufferSize = 4096;
 constexpr size_t kTextOffset = 1024;
@@ -25,20 +31,6 @@ std::string ModuleDirectory() {
 }
 
 }  // namespace
-
-std::string TextOf(HWND window) {
-  // WM_GETTEXT, unlike GetWindowText, reads a control of another process.
-  char text[1024] = {};
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                      SMTO_ABORTIFHUNG, 5000, nullptr);
-  return text;
-}
-
-std::string ClassOf(HWND window) {
-  char name[256] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
 
 std::optional<HostWindows> WaitForHost(DWORD milliseconds) {
   HostWindows host;
@@ -112,30 +104,6 @@ std::vector<ToolbarButton> RemoteToolbar::Buttons() const {
     buttons.push_back(button);
   }
   return buttons;
-}
-
-namespace {
-
-struct ProcessWindows {
-  DWORD process;
-  std::vector<HWND> found;
-};
-
-// A callback of the system's calling convention, which a lambda is not on i686.
-BOOL CALLBACK ConsiderWindow(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<ProcessWindows*>(data);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (process == search->process && IsWindowVisible(window)) search->found.push_back(window);
-  return TRUE;
-}
-
-}  // namespace
-
-std::vector<HWND> TopLevelWindowsOf(DWORD process_id) {
-  ProcessWindows search{process_id, {}};
-  EnumWindows(ConsiderWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 std::vector<HWND> OpenMenusOf(DWORD process_id) {

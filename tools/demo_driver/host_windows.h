@@ -12,20 +12,6 @@
 
 namespace pq::demo {
 
-std::string TextOf(HWND window);
-std::string ClassOf(HWND window);
-
-// Asks the condition until it holds or the time is up; true when it held.
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD milliseconds) {
-  const ULONGLONG deadline = GetTickCount64() + milliseconds;
-  for (;;) {
-    if (condition()) return true;
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(20);
-  }
-}
-
 struct ToolbarButton {
   int command = 0;
   BYTE style = 0;
@@ -69,8 +55,6 @@ class RemoteToolbar {
   char* buffer_ = nullptr;
 };
 
-// The visible top-level windows of the process, in Z order.
-std::vector<HWND> TopLevelWindowsOf(DWORD process_id);
 // Its visible popup menus ("#32768"), the one opened last first.
 std::vector<HWND> OpenMenusOf(DWORD process_id);
 

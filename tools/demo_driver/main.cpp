@@ -26,6 +26,8 @@
 
 #include "host_windows.h"
 #include "screen_shot/screen_shot.h"
+#include "ui_kit/mouse_input.h"
+#include "ui_kit/window_finder.h"
 #include "user_input.h"
 
 namespace pq::demo {
@@ -34,6 +36,12 @@ namespace {
 using tools::CaptureScreen;
 using tools::CaptureSettled;
 using tools::SaveBitmap;
+using ui_kit::Button;
+using ui_kit::ClassOf;
+using ui_kit::ClickAt;
+using ui_kit::TextOf;
+using ui_kit::TopLevelWindowsOf;
+using ui_kit::WaitUntil;
 
 // How long any one effect may take to come; generous for a loaded machine.
 constexpr DWORD kEffectTime = 15000;

@@ -1,16 +1,16 @@
 #include "support/dialog_answerer.h"
 
-#include "support/window_finder.h"
+#include "ui_kit/window_finder.h"
 
 namespace pq::testing {
 namespace {
 
-BOOL CALLBACK CloseOne(HWND window, LPARAM) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (process == GetCurrentProcessId() && IsWindowVisible(window))
+using ui_kit::WaitForWindowCaptioned;
+using ui_kit::WaitUntil;
+
+void CloseAll() {
+  for (HWND window : ui_kit::TopLevelWindowsOf(GetCurrentProcessId()))
     PostMessageA(window, WM_CLOSE, 0, 0);
-  return TRUE;
 }
 
 }  // namespace
@@ -20,14 +20,14 @@ DialogAnswerer::DialogAnswerer(std::string caption, std::function<void(HWND)> an
     : thread_([this, caption = std::move(caption), answer = std::move(answer), milliseconds] {
         HWND window = WaitForWindowCaptioned(caption, milliseconds);
         if (!window) {
-          EnumWindows(CloseOne, 0);
+          CloseAll();
           return;
         }
         found_ = true;
         answer(window);
         closed_ = WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); },
                             milliseconds);
-        if (!closed_) EnumWindows(CloseOne, 0);
+        if (!closed_) CloseAll();
       }) {}
 
 DialogAnswerer::~DialogAnswerer() { Finish(); }

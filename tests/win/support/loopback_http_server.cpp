@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "platform/text.h"
+#include "support/socket_wait.h"
 
 namespace pq::testing {
 namespace {
@@ -30,23 +31,6 @@ SOCKET BoundListener(int& port) {
   getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
   port = ntohs(address.sin_port);
   return listener;
-}
-
-// Waits up to `ms` for the socket to become readable.
-bool Readable(SOCKET socket, int ms) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(socket, &set);
-  timeval timeout{ms / 1000, (ms % 1000) * 1000};
-  return select(0, &set, nullptr, nullptr, &timeout) == 1;
-}
-
-bool Writable(SOCKET socket, int ms) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(socket, &set);
-  timeval timeout{ms / 1000, (ms % 1000) * 1000};
-  return select(0, nullptr, &set, nullptr, &timeout) == 1;
 }
 
 }  // namespace

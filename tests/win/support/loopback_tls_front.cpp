@@ -4,19 +4,13 @@
 
 #include <sstream>
 
+#include "support/socket_wait.h"
+
 namespace pq::testing {
 namespace {
 
 constexpr char kPython[] = "Z:\\usr\\bin\\python3";
 constexpr int kStartMs = 20000;
-
-bool Readable(SOCKET socket, int ms) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(socket, &set);
-  timeval timeout{ms / 1000, (ms % 1000) * 1000};
-  return select(0, &set, nullptr, nullptr, &timeout) == 1;
-}
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 

@@ -2,34 +2,13 @@
 
 #include <algorithm>
 
+#include "ui_kit/window_finder.h"
+
 namespace pq::testing {
 namespace {
 
 // The control that holds a message box's text.
 constexpr int kMessageTextId = 0xFFFF;
-
-std::string TextOf(HWND window) {
-  if (!window) return std::string();
-  std::string text(GetWindowTextLengthA(window) + 1, '\0');
-  text.resize(GetWindowTextA(window, text.data(), static_cast<int>(text.size())));
-  return text;
-}
-
-struct Search {
-  DWORD process;
-  std::vector<HWND> boxes;
-};
-
-BOOL CALLBACK Collect(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<Search*>(context);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  char class_name[16] = {};
-  GetClassNameA(window, class_name, sizeof class_name);
-  if (process == search->process && IsWindowVisible(window) && std::string(class_name) == "#32770")
-    search->boxes.push_back(window);
-  return TRUE;
-}
 
 }  // namespace
 
@@ -47,9 +26,8 @@ std::vector<SeenBox> MessageBoxWatcher::Seen() const {
 
 void MessageBoxWatcher::Watch() {
   while (!stopping_) {
-    Search search{GetCurrentProcessId(), {}};
-    EnumWindows(Collect, reinterpret_cast<LPARAM>(&search));
-    for (HWND box : search.boxes) Answer(box);
+    for (HWND window : ui_kit::TopLevelWindowsOf(GetCurrentProcessId()))
+      if (ui_kit::ClassOf(window) == "#32770") Answer(window);
     {
       // Handles of closed boxes may come back for new ones.
       std::lock_guard lock(mutex_);
@@ -65,7 +43,7 @@ void MessageBoxWatcher::Answer(HWND box) {
     // A box stays listed until its thread has handled the button.
     if (std::find(answered_.begin(), answered_.end(), box) != answered_.end()) return;
     answered_.push_back(box);
-    seen_.push_back({TextOf(box), TextOf(GetDlgItem(box, kMessageTextId))});
+    seen_.push_back({ui_kit::TextOf(box), ui_kit::TextOf(GetDlgItem(box, kMessageTextId))});
   }
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));

@@ -1,6 +1,6 @@
-#include "support/mouse_input.h"
+#include "ui_kit/mouse_input.h"
 
-namespace pq::testing {
+namespace pq::ui_kit {
 namespace {
 
 // A coordinate in the 65536ths of the virtual screen that absolute mouse
@@ -21,14 +21,16 @@ bool ClickWouldReach(HWND window, POINT point) {
   return IsWindowVisible(window) && WindowFromPoint(point) == window;
 }
 
-bool ClickAt(POINT point) {
+bool ClickAt(POINT point, Button button) {
   const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
   const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
   const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
   const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   if (width <= 0 || height <= 0) return false;
+  const DWORD down = button == Button::Left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN;
+  const DWORD up = button == Button::Left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP;
   INPUT inputs[3] = {};
-  const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+  const DWORD flags[3] = {0, down, up};
   for (int i = 0; i < 3; ++i) {
     inputs[i].type = INPUT_MOUSE;
     inputs[i].mi.dx = Normalised(point.x, left, width);
@@ -39,4 +41,4 @@ bool ClickAt(POINT point) {
   return SendInput(3, inputs, sizeof(INPUT)) == 3;
 }
 
-}  // namespace pq::testing
+}  // namespace pq::ui_kit

@@ -1,18 +1,22 @@
 #pragma once
-// Finding the windows of this process the way a user sees them: by caption,
-// by text, by class, waiting a bounded time for them to appear.
+// Finding windows the way a user sees them: by caption, by text, by class,
+// waiting a bounded time for them to appear; in this process or another.
 #include <windows.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "support/mouse_input.h"
+#include "ui_kit/wait.h"
 
-namespace pq::testing {
+namespace pq::ui_kit {
 
+// A window's text; read with WM_GETTEXT, which also reads a control of another process.
 std::string TextOf(HWND window);
 std::string ClassOf(HWND window);
+
+// The visible top-level windows of the process, in Z order.
+std::vector<HWND> TopLevelWindowsOf(DWORD process_id);
 
 // The first visible top-level window of this process that `match` accepts,
 // waited for up to `milliseconds`; null when none came.
@@ -38,4 +42,4 @@ HWND FocusOfThreadOf(HWND window);
 // thread of `window`, as keyboard input reaches it through that thread's queue.
 void PressKey(HWND window, WORD key);
 
-}  // namespace pq::testing
+}  // namespace pq::ui_kit

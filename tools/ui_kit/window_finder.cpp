@@ -1,32 +1,41 @@
-#include "support/window_finder.h"
+#include "ui_kit/window_finder.h"
 
-namespace pq::testing {
+#include <algorithm>
+
+namespace pq::ui_kit {
 namespace {
 
-struct Search {
-  const std::function<bool(HWND)>* match;
+// Long enough for a window that is busy for a moment, short enough that a
+// hung one does not hold up whoever waits on it.
+constexpr UINT kAnswerTime = 5000;
+
+struct ProcessWindows {
   DWORD process;
-  HWND found;
+  std::vector<HWND> found;
 };
 
-BOOL CALLBACK Consider(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<Search*>(context);
+// A callback of the system's calling convention, which a lambda is not on i686.
+BOOL CALLBACK ConsiderWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<ProcessWindows*>(data);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process == search->process && IsWindowVisible(window) && (*search->match)(window)) {
-    search->found = window;
-    return FALSE;
-  }
+  if (process == search->process && IsWindowVisible(window)) search->found.push_back(window);
   return TRUE;
 }
 
 }  // namespace
 
 std::string TextOf(HWND window) {
-  if (!window) return std::string();
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  DWORD_PTR length = 0;
+  if (!window ||
+      !SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTime, &length))
+    return std::string();
+  std::string text(length + 1, '\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, kAnswerTime, &copied))
+    return std::string();
+  text.resize(std::min<size_t>(copied, length));
   return text;
 }
 
@@ -37,14 +46,22 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
+std::vector<HWND> TopLevelWindowsOf(DWORD process_id) {
+  ProcessWindows search{process_id, {}};
+  EnumWindows(ConsiderWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 HWND WaitForTopLevelWindow(const std::function<bool(HWND)>& match, DWORD milliseconds) {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        Search search{&match, GetCurrentProcessId(), nullptr};
-        EnumWindows(Consider, reinterpret_cast<LPARAM>(&search));
-        found = search.found;
-        return found != nullptr;
+        for (HWND window : TopLevelWindowsOf(GetCurrentProcessId()))
+          if (match(window)) {
+            found = window;
+            return true;
+          }
+        return false;
       },
       milliseconds);
   return found;
@@ -117,4 +134,4 @@ void PressKey(HWND window, WORD key) {
   PostMessageA(focus, WM_KEYUP, key, static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
 }
 
-}  // namespace pq::testing
+}  // namespace pq::ui_kit

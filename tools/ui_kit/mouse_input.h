@@ -1,0 +1,23 @@
+#pragma once
+// Clicks as a user makes them: at a point of the screen given whole, through
+// the system's input queue, wherever the mouse stood before.
+#include <windows.h>
+
+#include "ui_kit/wait.h"
+
+namespace pq::ui_kit {
+
+enum class Button { Left, Right };
+
+// The middle of a window, in screen coordinates.
+POINT MiddleOf(HWND window);
+
+// Whether a click at the point would land on the window: it is laid out
+// there, shown, and nothing covers it.
+bool ClickWouldReach(HWND window, POINT point);
+
+// Moves the mouse to the point and presses and releases the button there;
+// false when the system refused the input.
+bool ClickAt(POINT point, Button button = Button::Left);
+
+}  // namespace pq::ui_kit
