@@ -6,7 +6,10 @@ namespace pq::ui_kit {
 namespace {
 
 // Long enough for a window that is busy for a moment, short enough that a
-// hung one does not hold up whoever waits on it.
+// hung one does not hold up whoever waits on it. The wait is by time alone:
+// the system takes a thread that has not read its queue for a few seconds
+// for hung, and a test's thread that has just waited that long on a slow
+// server is about to answer from its dialog's loop.
 constexpr UINT kAnswerTime = 5000;
 
 struct ProcessWindows {
@@ -28,12 +31,12 @@ BOOL CALLBACK ConsiderWindow(HWND window, LPARAM data) {
 std::string TextOf(HWND window) {
   DWORD_PTR length = 0;
   if (!window ||
-      !SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTime, &length))
+      !SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerTime, &length))
     return std::string();
   std::string text(length + 1, '\0');
   DWORD_PTR copied = 0;
   if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                           SMTO_ABORTIFHUNG, kAnswerTime, &copied))
+                           SMTO_NORMAL, kAnswerTime, &copied))
     return std::string();
   text.resize(std::min<size_t>(copied, length));
   return text;
