@@ -102,20 +102,24 @@ class BandHost : public ::testing::Test {
  protected:
   BandHost() { RemoveRegistration(); }
   ~BandHost() override { RemoveRegistration(); }
+  // Registers the band as an installation does.
+  static bool RegisterBand() {
+    BandDll dll;
+    return dll.module() && dll.RegisterServer() == S_OK;
+  }
+  // The host's arguments that log to the scratch folder, then `more`.
+  std::string Logged(const std::string& more) const { return "--log \"" + log + "\" " + more; }
+
   ScratchDir scratch;
+  const std::string log = scratch.File("host.log");
 };
 
 TEST_F(BandHost, HostsTheRegisteredBandFromCreationToRelease) {
   ASSERT_EQ(SHSetValueA(HKEY_LOCAL_MACHINE, kBandKey.c_str(), "Toolbar Name", REG_SZ,
                         "End To End Bar", 15),
             ERROR_SUCCESS);
-  {
-    BandDll dll;
-    ASSERT_NE(dll.module(), nullptr);
-    ASSERT_EQ(dll.RegisterServer(), S_OK);
-  }
-  const std::string log = scratch.File("host.log");
-  ASSERT_EQ(RunHost("--log \"" + log + "\" --exit-after 1500"), 0);
+  ASSERT_TRUE(RegisterBand());
+  ASSERT_EQ(RunHost(Logged("--exit-after 1500")), 0);
   const std::string id = kBandId;
   EXPECT_TRUE(InOrder(ReadLines(log), {
                                           "host: frame created",
@@ -154,12 +158,8 @@ std::string WindowText(HWND window) {
 }
 
 TEST_F(BandHost, KeystrokesReachTheBandThatTookTheFocusByAClick) {
-  {
-    BandDll dll;
-    ASSERT_EQ(dll.RegisterServer(), S_OK);
-  }
-  const std::string log = scratch.File("host.log");
-  RunningHost host("--log \"" + log + "\" --exit-after 30000");
+  ASSERT_TRUE(RegisterBand());
+  RunningHost host(Logged("--exit-after 30000"));
   ASSERT_NE(host.process(), nullptr);
   // The host waits for input only once it has loaded and laid out its bands.
   ASSERT_EQ(WaitForInputIdle(host.process(), 30000), 0u) << "the host never waited for input";
@@ -225,12 +225,8 @@ std::string Units(const std::wstring& text) {
 // characters outside ASCII and outside the system code page, typed as an
 // input method types them, reach the band as UTF-16 units and show as typed.
 TEST_F(BandHost, FramesOnThreadsOfTheirOwnBuildWholeToolbarsAndTakeUnicodeTyping) {
-  {
-    BandDll dll;
-    ASSERT_EQ(dll.RegisterServer(), S_OK);
-  }
-  const std::string log = scratch.File("host.log");
-  RunningHost host("--log \"" + log + "\" --frames 2 --exit-after 30000");
+  ASSERT_TRUE(RegisterBand());
+  RunningHost host(Logged("--frames 2 --exit-after 30000"));
   ASSERT_NE(host.process(), nullptr);
   HWND first = nullptr, second = nullptr;
   ASSERT_TRUE(WaitUntil(
@@ -303,8 +299,7 @@ TEST_F(BandHost, FramesOnThreadsOfTheirOwnBuildWholeToolbarsAndTakeUnicodeTyping
 }
 
 TEST_F(BandHost, WithNoBandRegisteredTheHostStillRunsAndSaysSo) {
-  const std::string log = scratch.File("host.log");
-  ASSERT_EQ(RunHost("--log \"" + log + "\" --exit-after 500"), 0);
+  ASSERT_EQ(RunHost(Logged("--exit-after 500")), 0);
   const std::vector<std::string> lines = ReadLines(log);
   for (const std::string& line : lines)
     EXPECT_EQ(line.find(std::string("CoCreateInstance ") + kBandId), std::string::npos) << line;
