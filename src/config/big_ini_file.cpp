@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/code_pages.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
@@ -23,79 +24,12 @@ T Converted(const std::string& text, Convert convert, T default_value) {
   if (text.empty()) return default_value;
   return convert(text, UserFormatSettings()).value_or(default_value);
 }
-constexpr size_t kDefaultBufferSize = BUFSIZ;
 
-size_t BufferSize(int32_t text_buffer_size) {
-  return text_buffer_size > 0 ? static_cast<size_t>(text_buffer_size) : kDefaultBufferSize;
+[[noreturn]] void FailOn(const char* what, const std::string& file_name) {
+  throw InOutError(std::string(what) + " \"" + file_name + "\"");
 }
-
-[[noreturn]] void FailOn(const char* what, const std::string& file_name, int error) {
-  std::string message = std::string(what) + " \"" + file_name + "\"";
-  if (error != 0) message += std::string(": ") + std::strerror(error);
-  throw InOutError(message);
-}
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
-
-// Buffered output of whole lines, in chunks of the store's buffer size.
-class LineWriter {
- public:
-  LineWriter(std::FILE* file, size_t buffer_size) : file_(file), buffer_(buffer_size) {}
-  bool Line(std::string_view text) { return Put(text) && Put("\r\n"); }
-  bool Line(std::string_view a, std::string_view b, std::string_view c) {
-    return Put(a) && Put(b) && Put(c) && Put("\r\n");
-  }
-  bool Flush() {
-    if (used_ > 0 && std::fwrite(buffer_.data(), 1, used_, file_) != used_) return false;
-    used_ = 0;
-    return true;
-  }
-
- private:
-  bool Put(std::string_view text) {
-    if (used_ + text.size() > buffer_.size()) {
-      if (!Flush()) return false;
-      if (text.size() > buffer_.size())
-        return std::fwrite(text.data(), 1, text.size(), file_) == text.size();
-    }
-    std::memcpy(buffer_.data() + used_, text.data(), text.size());
-    used_ += text.size();
-    return true;
-  }
-  std::FILE* file_;
-  std::vector<char> buffer_;
-  size_t used_ = 0;
-};
-
-// A scratch file beside the target; removed unless it was moved into place.
-class ScratchFile {
- public:
-  explicit ScratchFile(const std::string& target) {
-    for (int n = 1; n <= 1000; ++n) {
-      std::string candidate = target + (n == 1 ? ".tmp" : ".tmp" + std::to_string(n));
-      if (!Files().Exists(candidate)) {
-        path_ = std::move(candidate);
-        return;
-      }
-    }
-    FailOn("Cannot create a scratch file beside", target, 0);
-  }
-  ~ScratchFile() {
-    if (!path_.empty()) (void)Files().Remove(path_);
-  }
-  ScratchFile(const ScratchFile&) = delete;
-  ScratchFile& operator=(const ScratchFile&) = delete;
-  const std::string& path() const { return path_; }
-  void Committed() { path_.clear(); }
-
- private:
-  std::string path_;
-};
 
 // Integer syntax: leading blanks, an optional sign, then decimal digits, or
 // hexadecimal digits after "$", "x" or "X". Hexadecimal covers all 32 bits.
@@ -279,6 +213,8 @@ void TBigIniFile::SetFileName(const std::string& file_name) {
   UpdateFile();
   Clear();
   file_name_ = file_name;
+  encoding_ = TextEncoding::Utf8;
+  existing_file_ = false;
   if (!file_name_.empty()) LoadFile(file_name_);
   Modified = false;
 }
@@ -286,20 +222,34 @@ void TBigIniFile::SetFileName(const std::string& file_name) {
 void TBigIniFile::LoadFile(const std::string& file_name) {
   section_cursor_ = 0;
   if (!Files().Exists(file_name)) return;
-  errno = 0;
-  FilePtr file(std::fopen(file_name.c_str(), "rb"));
-  if (!file) FailOn("Cannot open", file_name, errno);
-  // The store does its own buffering: one read per buffer, lines handed on
-  // in place unless they span two reads.
-  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  std::string bytes;
+  if (!Files().ReadAll(file_name, bytes)) FailOn("Cannot open", file_name);
+  existing_file_ = true;
+  LoadBytes(bytes);
+}
 
-  std::vector<char> buffer(BufferSize(TextBufferSize));
-  std::string pending;  // the start of a line that continues in the next read
-  std::string scratch;
+void TBigIniFile::LoadBytes(std::string_view bytes) {
+  section_cursor_ = 0;
+  // Files are mostly ASCII or UTF-8 without a mark: those are taken in place,
+  // anything else is converted first.
+  std::string decoded;
+  std::string_view text = bytes;
+  const bool marked = (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") ||
+                      (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE");
+  if (marked || !IsValidUtf8(bytes)) {
+    DecodedText read = DecodeText(bytes);
+    decoded = std::move(read.text);
+    encoding_ = read.encoding;
+    text = decoded;
+  } else {
+    encoding_ = TextEncoding::Utf8;
+  }
+
   // The current section's lines are gathered first and copied into its list
   // together: a section of a few lines gets its buffers allocated once, at
   // their size. Long sections are passed on in batches.
   constexpr int kBatchLines = 256;
+  std::string scratch;
   TStringList* section = nullptr;
   TStringList lines;
   auto close_section = [&] {
@@ -307,61 +257,35 @@ void TBigIniFile::LoadFile(const std::string& file_name) {
     section->AddStrings(lines);
     lines.Clear();
   };
-  bool ended = false;  // a line started with Ctrl-Z
 
-  auto take_line = [&](std::string_view raw) {
-    // A CR before the LF belongs to the line end; any other CR is dropped.
-    std::string_view line = raw;
+  // Lines end at LF; a CR before the LF belongs to the line end and any other
+  // CR is dropped. A line that starts with Ctrl-Z ends the input.
+  const char* next = text.data();
+  const char* const end = next + text.size();
+  while (next < end) {
+    const char* lf = static_cast<const char*>(std::memchr(next, '\n', end - next));
+    const char* stop = lf ? lf : end;
+    std::string_view line(next, stop - next);
+    next = lf ? lf + 1 : end;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (std::memchr(line.data(), '\r', line.size())) {
       scratch.assign(line);
       scratch.erase(std::remove(scratch.begin(), scratch.end(), '\r'), scratch.end());
       line = scratch;
     }
-    if (line.empty()) return;
-    if (line.front() == kCtrlZ) {
-      ended = true;
-      return;
-    }
-    if (FlagDropComments && line.front() == ';') return;
+    if (line.empty()) continue;
+    if (line.front() == kCtrlZ) break;
+    if (FlagDropComments && line.front() == ';') continue;
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
       close_section();
       section = sections_.SectionItems(sections_.AddSection(line.substr(1, line.size() - 2)));
-      return;
+      continue;
     }
-    if (!section) return;
+    if (!section) continue;
     AddLine(lines, line);
     if (lines.Count() >= kBatchLines) close_section();
-  };
-
-  while (!ended) {
-    errno = 0;
-    const size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
-    if (got == 0) {
-      if (std::ferror(file.get())) FailOn("Cannot read", file_name, errno);
-      break;
-    }
-    const char* next = buffer.data();
-    const char* const end = next + got;
-    while (next < end && !ended) {
-      const char* lf = static_cast<const char*>(std::memchr(next, '\n', end - next));
-      if (!lf) {
-        pending.append(next, end);
-        break;
-      }
-      if (pending.empty()) {
-        take_line(std::string_view(next, lf - next));
-      } else {
-        pending.append(next, lf);
-        take_line(pending);
-        pending.clear();
-      }
-      next = lf + 1;
-    }
   }
-  if (!ended && !pending.empty()) take_line(pending);
   close_section();
-  file.reset();
 
   if (sections_.EraseDuplicateSections(OnDuplicateSection)) Modified = true;
 }
@@ -434,11 +358,19 @@ TBigIniFile::KeyPlace TBigIniFile::FindKey(std::string_view section, std::string
   // names no line.
   if (name.find('=') != std::string_view::npos) return {lines, -1};
   const size_t length = name.size();
+  const bool ascii_name = IsAscii(name);
   const int line_count = lines->Count();
   for (int i = 0; i < line_count; ++i) {
     const std::string_view line = lines->Strings(i);
     if (line.size() > length && line[length] == '=' && SameText(line.substr(0, length), name))
       return {lines, i};
+    // Some letters take more or fewer bytes in their other case (the Kelvin
+    // sign and "k"): a name outside ASCII is compared up to the line's "=".
+    if (!ascii_name) {
+      const size_t equals = line.find('=');
+      if (equals != std::string_view::npos && SameText(line.substr(0, equals), name))
+        return {lines, i};
+    }
   }
   return {lines, -1};
 }
@@ -466,27 +398,28 @@ void TBigIniFile::UpdateFile() {
 }
 
 void TBigIniFile::WriteImage() {
-  ScratchFile scratch(file_name_);
-  errno = 0;
-  FilePtr file(std::fopen(scratch.path().c_str(), "wb"));
-  if (!file) FailOn("Cannot create", file_name_, errno);
-  std::setvbuf(file.get(), nullptr, _IONBF, 0);
-  LineWriter out(file.get(), BufferSize(TextBufferSize));
-  bool ok = true;
-  for (int s = 0; s < sections_.Count() && ok; ++s) {
+  std::string image;
+  for (int s = 0; s < sections_.Count(); ++s) {
     const TStringList& lines = *sections_.SectionItems(s);
     if (lines.Empty()) continue;
-    ok = out.Line("[", sections_[s], "]");
-    for (int i = 0; i < lines.Count() && ok; ++i) ok = out.Line(lines[i]);
-    ok = ok && out.Line("");
+    image.append("[").append(sections_[s]).append("]\r\n");
+    for (int i = 0; i < lines.Count(); ++i) image.append(lines[i]).append("\r\n");
+    image.append("\r\n");
   }
-  ok = ok && out.Flush();
-  const int write_error = errno;
-  const bool closed = std::fclose(file.release()) == 0;
-  if (!ok || !closed) FailOn("Cannot write", file_name_, ok ? errno : write_error);
-  errno = 0;
-  if (!Files().Replace(scratch.path(), file_name_)) FailOn("Cannot replace", file_name_, errno);
-  scratch.Committed();
+  // A file of our own making carries a byte-order mark once it holds more
+  // than ASCII, so that editors read it right; a publisher's file keeps the
+  // encoding it came in as long as that can hold the text.
+  if (!existing_file_ && encoding_ == TextEncoding::Utf8 && !IsAscii(image))
+    encoding_ = TextEncoding::Utf8Bom;
+  const std::string bytes = EncodeText(image, encoding_);
+  std::string scratch;
+  if (WriteScratchBeside(file_name_, bytes, scratch) != FileWriteResult::Written)
+    FailOn("Cannot create", file_name_);
+  if (!Files().Replace(scratch, file_name_)) {
+    (void)Files().Remove(scratch);
+    FailOn("Cannot replace", file_name_);
+  }
+  existing_file_ = true;
 }
 
 bool TBigIniFile::SectionExists(std::string_view section) {

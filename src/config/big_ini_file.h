@@ -1,14 +1,17 @@
 #pragma once
 // The INI file store: reads a whole file into memory when it is built, answers
 // every lookup from memory and writes the whole file back only when something
-// has changed. File size and line length are unbounded; text is taken byte
-// for byte in the system code page.
+// has changed. File size and line length are unbounded. Text is UTF-8 inside;
+// a file may hold it as UTF-8 or UTF-16 with a byte-order mark, as UTF-8
+// without one, or in the system's ANSI code page, and is written back the way
+// it came as far as that can hold the text.
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "config/string_list.h"
+#include "platform/code_pages.h"
 #include "platform/date_time.h"
 
 namespace pq {
@@ -75,7 +78,8 @@ class TBigIniFile {
 
   // The in-memory image differs from the file.
   bool Modified = false;
-  // Bytes read or written at a time; 0 or less means the run-time default.
+  // Kept for callers that set it; files are read and written whole through
+  // the file-system port, which needs no buffer of ours.
   int32_t TextBufferSize = kDefaultTextBufferSize;
   DuplicateSectionHandler OnDuplicateSection;
   // Load filters and read options; all off unless a caller sets them, and the
@@ -98,6 +102,11 @@ class TBigIniFile {
   // Appends the file's sections to those held; same-named sections are then
   // reduced to one (see TSectionList::EraseDuplicateSections).
   virtual void LoadFile(const std::string& file_name);
+  // Appends sections from a file's bytes held in memory, as LoadFile would
+  // from the file.
+  void LoadBytes(std::string_view bytes);
+  // How the file held its text, and how it will be written.
+  TextEncoding Encoding() const { return encoding_; }
   virtual void Clear();
   virtual void DeleteKey(std::string_view section, std::string_view name);
   virtual void EraseSection(std::string_view section);
@@ -158,6 +167,8 @@ class TBigIniFile {
   void WriteImage();
 
   std::string file_name_;
+  TextEncoding encoding_ = TextEncoding::Utf8;
+  bool existing_file_ = false;  // the file existed when loaded or has been written
   int section_cursor_ = 0;
   TSectionList sections_;
 };

@@ -3,10 +3,15 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/code_pages.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/text.h"
 
 namespace pq {
+namespace {
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
+}  // namespace
 
 void TextToLines(std::string_view text, TStringList& lines) {
   const size_t end = std::min(text.find('\0'), text.size());
@@ -25,16 +30,25 @@ void TextToLines(std::string_view text, TStringList& lines) {
   }
 }
 
-TStringList ReadLinesFile(const std::string& file_name) {
-  std::string text;
-  if (!Files().ReadAll(file_name, text)) throw InOutError("Cannot open file " + file_name);
+TStringList ReadLinesFile(const std::string& file_name, UnmarkedText unmarked) {
+  std::string bytes;
+  if (!Files().ReadAll(file_name, bytes)) throw InOutError("Cannot open file " + file_name);
   TStringList lines;
-  TextToLines(text, lines);
+  if (bytes.compare(0, 3, kUtf8Mark) == 0) {
+    // Taken as it stands: well-formed or not, it is what was typed.
+    TextToLines(std::string_view(bytes).substr(3), lines);
+  } else if (unmarked == UnmarkedText::Ansi && bytes.compare(0, 2, "\xFF\xFE") != 0 &&
+             !IsAscii(bytes)) {
+    CodePages& code_pages = SystemCodePages();
+    TextToLines(code_pages.ToUtf8(bytes, code_pages.AnsiCodePage()), lines);
+  } else {
+    TextToLines(DecodeText(bytes).text, lines);
+  }
   return lines;
 }
 
 void WriteLinesFile(const std::string& file_name, const TStringList& entries) {
-  switch (ReplaceFileContents(file_name, entries.Text())) {
+  switch (ReplaceFileContents(file_name, kUtf8Mark + entries.Text())) {
     case FileWriteResult::Written:
       return;
     case FileWriteResult::Denied:

@@ -1,6 +1,7 @@
 #pragma once
-// Text files of one entry per line, in the system's 8-bit code page: the
-// search history, saved searches, the installation's notice.
+// Text files of one entry per line: the search history, saved searches, the
+// installation's notice. Their lines come back as UTF-8 whatever the file
+// held; files are written as UTF-8 with a byte-order mark.
 #include <string>
 #include <string_view>
 
@@ -13,11 +14,19 @@ namespace pq {
 // the last line makes no entry of its own.
 void TextToLines(std::string_view text, TStringList& lines);
 
+// What the bytes of a file without a byte-order mark are.
+enum class UnmarkedText {
+  Utf8OrAnsi,  // UTF-8 when well-formed, else the ANSI code page: any editor's file
+  Ansi,        // the ANSI code page: files this toolbar wrote before it wrote UTF-8
+};
+
 // Reads a file's lines; raises InOutError "Cannot open file NAME" when it
 // cannot be opened or read.
-TStringList ReadLinesFile(const std::string& file_name);
+TStringList ReadLinesFile(const std::string& file_name,
+                          UnmarkedText unmarked = UnmarkedText::Utf8OrAnsi);
 
-// Replaces the file by the entries, each followed by CR LF, in one step;
+// Replaces the file by the entries in UTF-8 after a byte-order mark, each
+// followed by CR LF, in one step;
 // raises InOutError "Cannot create file NAME" when that fails (as
 // FileAccessDenied when for lack of rights), and the old file stays whole.
 void WriteLinesFile(const std::string& file_name, const TStringList& entries);

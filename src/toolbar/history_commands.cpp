@@ -83,8 +83,11 @@ void TToolbarForm::miSaveSearchesClick(TComponent&) {
   FileDialogSettings& dialog = SaveDialog1->Settings;
   dialog.Title = kSaveTitle;
   if (!platform_.ui->ExecuteFileDialog(dialog)) return;
-  if (ReplaceFileContents(dialog.FileName, search_list_.Text()) != FileWriteResult::Written)
+  try {
+    WriteLinesFile(dialog.FileName, search_list_);
+  } catch (const InOutError&) {
     platform_.ui->ShowMessageBox(kFileError, kErrorCaption, kMbOk | kMbIconError);
+  }
 }
 
 void TToolbarForm::miLoadSearchesClick(TComponent&) {

@@ -110,7 +110,7 @@ void SearchHistory::Resolve() {
 bool SearchHistory::Read(bool unique, TStringList& entries) {
   Resolve();
   if (!Files().Exists(file_name_)) return false;
-  entries = SortedEntries(ReadLinesFile(file_name_), unique);
+  entries = SortedEntries(ReadLinesFile(file_name_, UnmarkedText::Ansi), unique);
   return true;
 }
 

@@ -502,6 +502,58 @@ TEST_F(BandObject, CharactersFromAUnicodeBrowserLoopShowInTheFieldAsTyped) {
   }
 }
 
+// The entries of the search field's drop-down list, as UTF-16.
+std::vector<std::wstring> HistoryListOf(HWND band_window) {
+  std::vector<std::wstring> entries;
+  HWND combo = ui_kit::DescendantOfClass(band_window, "ComboBox");
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring entry(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+    entry.resize(static_cast<size_t>(
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry.data()))));
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+// Typed in several scripts through the browser's Unicode loop, a search
+// reaches the browser as UTF-8 in the address, as search engines read it, and
+// the next window offers it from the history as typed.
+TEST_F(BandObject, ASearchInAnyScriptReachesTheBrowserAsUtf8AndStaysInTheHistory) {
+  // Without an installation the history lives beside the program.
+  const std::string program = win32::ModuleFileName(nullptr);
+  const std::string history = program.substr(0, program.rfind('\\') + 1) + "\\.txt";
+  DeleteFileA(history.c_str());
+  site.browser.Attach(new RecordingBrowser);
+  site.browser->Expect({"get_Width", "Navigate"});
+  HWND window = ShowBand();
+  ComPtr<IInputObject> input = As<IInputObject>();
+  ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
+  HWND edit = SearchFieldOf(window);
+  const std::wstring typed = L"\x0436 \x00E9 \x20AC \x4E2D";  // zhe, e acute, euro, zhong
+  for (wchar_t unit : typed + L"\r") PostMessageW(edit, WM_CHAR, unit, 1);
+  RunUnicodeBrowserLoop(*input.Get());
+  ASSERT_EQ(site.browser->navigations.size(), 1u);
+  EXPECT_EQ(site.browser->navigations[0].url,
+            L"http://www.search.example.net/search?q=%D0%B6+%C3%A9+%E2%82%AC+%E4%B8%AD");
+
+  TestSite other_site(SiteWindow());
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(dll.GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
+  ComPtr<IDeskBand> other;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&other)), S_OK);
+  ComPtr<IObjectWithSite> sited;
+  ASSERT_EQ(other.As(&sited), S_OK);
+  ASSERT_EQ(sited->SetSite(static_cast<IOleWindow*>(&other_site)), S_OK);
+  HWND other_window = ShowSitedBand(other.Get());
+  std::vector<std::string> listed;
+  for (const std::wstring& entry : HistoryListOf(other_window)) listed.push_back(Units(entry));
+  EXPECT_EQ(listed, std::vector<std::string>{Units(typed)});
+  other->CloseDW(0);
+  sited->SetSite(nullptr);
+  DeleteFileA(history.c_str());
+}
+
 TEST_F(BandObject, ItsMenuShowsTheAboutBoxAndOpensTheWebsiteAndSupport) {
   site.browser.Attach(new RecordingBrowser);
   site.browser->Expect({"get_Width", "Navigate"});

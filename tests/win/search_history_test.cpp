@@ -31,6 +31,9 @@ using testing::ReadAll;
 using testing::WriteAll;
 using ui_kit::WaitUntil;
 
+// The history file is UTF-8 after a byte-order mark.
+const std::string kMark = "\xEF\xBB\xBF";
+
 // The files of a directory, by name.
 std::vector<std::string> FilesIn(const std::string& dir) {
   std::vector<std::string> names;
@@ -157,7 +160,7 @@ TEST_F(WindowFilesTest, WindowsShareTheHistoryFileWhichIsReplacedWholeOrNotAtAll
   Search(*form, view, "first");
   Search(*other, other_view, "second");
   Search(*form, view, "third");
-  const std::string written = "first\r\nsecond\r\nthird\r\n";
+  const std::string written = kMark + "first\r\nsecond\r\nthird\r\n";
   EXPECT_EQ(ReadAll(History()), written);
   EXPECT_THAT(FilesIn(dir.path()), ElementsAre("My Bar.txt"));
   EXPECT_THAT(ui.shown, IsEmpty());
@@ -188,7 +191,7 @@ TEST_F(WindowFilesTest, WindowsShareTheHistoryFileWhichIsReplacedWholeOrNotAtAll
   }
   // Released, the next search writes what the list holds.
   Search(*form, view, "newer");
-  EXPECT_EQ(ReadAll(History()), "first\r\nnew\r\nnewer\r\nsecond\r\nthird\r\n");
+  EXPECT_EQ(ReadAll(History()), kMark + "first\r\nnew\r\nnewer\r\nsecond\r\nthird\r\n");
 }
 
 TEST_F(WindowFilesTest, SealedInstallDirectoryKeepsTheHistoryInTheUsersFolder) {
@@ -217,11 +220,40 @@ TEST_F(WindowFilesTest, SealedInstallDirectoryKeepsTheHistoryInTheUsersFolder) {
   EXPECT_THAT(ui.shown, IsEmpty());
   EXPECT_THAT(host->log, ElementsAre("navigate http://find.example/?q=typed",
                                      "navigate http://find.example/?q=more"));
-  EXPECT_EQ(ReadAll(user_history), "more\r\nold\r\ntyped\r\n");
+  EXPECT_EQ(ReadAll(user_history), kMark + "more\r\nold\r\ntyped\r\n");
   EXPECT_EQ(ReadAll(install_history), "old\r\n");
   EXPECT_EQ(form->HistoryFileName(), user_history);
   DeleteFileA(user_history.c_str());
   RemoveDirectoryA(user_folder.c_str());
+}
+
+// A history file from before UTF-8 holds the system's code page and no mark:
+// it is read so, a search typed in any script joins it, and the save rewrites
+// the whole file as UTF-8 after a mark.
+TEST_F(WindowFilesTest, AnOldHistoryInTheAnsiCodePageIsReadAndRewrittenAsUtf8) {
+  char old[32] = {};
+  BOOL lossy = FALSE;
+  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"caf\x00E9\r\nna\x00EFve\r\n",
+                                         -1, old, sizeof old, nullptr, &lossy);
+  if (length == 0 || lossy || old[3] == '\xC3')
+    GTEST_SKIP() << "the system code page (" << GetACP() << ") is not an 8-bit Latin one";
+  WriteAll(History(), old);
+  auto form = Open(view);
+  Search(*form, view, "\xD0\xB6 \xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD");  // zhe, e acute, euro, zhong
+  EXPECT_THAT(view.search_list, ElementsAre("caf\xC3\xA9", "na\xC3\xAFve",
+                                            "\xD0\xB6 \xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD"));
+  EXPECT_THAT(host->log,
+              ElementsAre("navigate http://find.example/?q=%D0%B6+%C3%A9+%E2%82%AC+%E4%B8%AD"));
+  EXPECT_EQ(ReadAll(History()),
+            "\xEF\xBB\xBF" "caf\xC3\xA9\r\nna\xC3\xAFve\r\n\xD0\xB6 \xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD\r\n");
+  // Another window reads the new file back as it was typed.
+  fakes::FakeToolbarView other_view;
+  auto other = Open(other_view);
+  Search(*other, other_view, "more");
+  EXPECT_THAT(other_view.search_list,
+              ElementsAre("caf\xC3\xA9", "more", "na\xC3\xAFve",
+                          "\xD0\xB6 \xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD"));
+  EXPECT_THAT(ui.shown, IsEmpty());
 }
 
 TEST_F(WindowFilesTest, WindowStateGoesToTheBandsKeyAsText) {
