@@ -207,8 +207,8 @@ void CheckBanner(const std::string& config_path, Findings& findings) {
 }
 
 const std::vector<std::string>& ItemKeys() {
-  static const std::vector<std::string> keys{"Name", "Parent", "Caption",    "ImageIndex",
-                                             "URL",  "Tag",    "GroupIndex", "Count"};
+  static const std::vector<std::string> keys{"Name", "Parent",     "Caption", "ImageIndex", "URL",
+                                             "Tag",  "GroupIndex", "Count",   "Encoding"};
   return keys;
 }
 
