@@ -19,21 +19,8 @@ constexpr char kEnter = '\r';
 
 size_t FindSearchPlaceholder(const std::string& url) { return LowerCase(url).find(kPlaceholder); }
 
-namespace {
-
-constexpr char kHex[] = "0123456789ABCDEF";
-
-void AppendEscaped(std::string& out, char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  out += '%';
-  out += kHex[byte >> 4];
-  out += kHex[byte & 0x0F];
-}
-
-// The code page a query part is sent in. UTF-16, UTF-32 and UTF-7 are no
-// bytes an address can carry, so a form names them in vain and goes as UTF-8,
-// as browsers send it; so do names the system does not know.
-unsigned QueryCodePage(const std::string& encoding) {
+// A form that names UTF-16, UTF-32 or UTF-7 goes as UTF-8 from a browser too.
+unsigned SearchCodePage(const std::string& encoding) {
   if (encoding.empty()) return kCodePageUtf8;
   const unsigned code_page = SystemCodePages().CodePageNamed(encoding);
   switch (code_page) {
@@ -47,6 +34,17 @@ unsigned QueryCodePage(const std::string& encoding) {
     default:
       return code_page;
   }
+}
+
+namespace {
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+void AppendEscaped(std::string& out, char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  out += '%';
+  out += kHex[byte >> 4];
+  out += kHex[byte & 0x0F];
 }
 
 // The query as it goes into an address. In the query part of an address the
@@ -103,7 +101,7 @@ void TToolbarForm::RunSearch(const std::string& template_url, const std::string&
   const std::string& url_template = template_url.empty() ? ToolbarConfig.SearchUrl : template_url;
   // "Search URL" has no encoding of its own: it is UTF-8, also where a search
   // type without an address of its own falls back on it.
-  const unsigned code_page = template_url.empty() ? kCodePageUtf8 : QueryCodePage(encoding);
+  const unsigned code_page = template_url.empty() ? kCodePageUtf8 : SearchCodePage(encoding);
   const size_t placeholder = FindSearchPlaceholder(url_template);
   const size_t question = url_template.find('?');
   const bool in_query_part =

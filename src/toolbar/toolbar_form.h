@@ -55,6 +55,10 @@ struct WindowDestroyed {};
 // Where an address template takes the query: the first "[SEARCH]", its
 // letters in any case; npos when there is none.
 size_t FindSearchPlaceholder(const std::string& url_template);
+// The code page a search's query part goes in for an item's "Encoding":
+// UTF-8 for no name, a name the system does not know, and the encodings no
+// address can carry (UTF-16, UTF-32, UTF-7).
+unsigned SearchCodePage(const std::string& encoding);
 
 class TToolbarForm {
  public:
