@@ -133,8 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             converted.compare(0, before.size(), before) == 0 &&
             converted.compare(converted.size() - after.size(), after.size(), after) == 0,
         "in another code page the query takes the same place");
-  const std::string converted_value = converted.substr(
-      before.size(), converted.size() - before.size() - after.size());
+  const std::string converted_value =
+      converted.substr(before.size(), converted.size() - before.size() - after.size());
   Check(!HasBlankOrControl(converted_value) && !HasNonAscii(converted_value),
         "in another code page the query brings no blank, control or byte beyond ASCII");
   if (!HasNonAscii(query)) Check(converted == url, "an ASCII query is the same in any code page");

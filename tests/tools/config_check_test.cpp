@@ -131,7 +131,8 @@ std::string Utf16Le(const std::string& text) {
     const auto lead = static_cast<unsigned char>(text[i]);
     const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
     uint32_t unit = length == 1 ? lead : lead & (length == 2 ? 0x1F : 0x0F);
-    for (int k = 1; k < length; ++k) unit = unit << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    for (int k = 1; k < length; ++k)
+      unit = unit << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     bytes += static_cast<char>(unit & 0xFF);
     bytes += static_cast<char>(unit >> 8);
     i += length;

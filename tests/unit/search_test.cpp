@@ -98,8 +98,7 @@ TEST_F(SearchTest, CharactersBeyondAsciiAreEscapedInTheEnginesEncoding) {
        query_part + "%93%FA%96%7B&lang=ru"},
       // Without a placeholder after a "?" the query part ends the address.
       {"http://s.example/find?q=", "", kMixed, query_part + kMixedUtf8},
-      {"http://s.example/find?q=", "koi8-r", "\xD1\x89\xD0\xB8 C++",
-       query_part + "%DD%C9+C%2B%2B"},
+      {"http://s.example/find?q=", "koi8-r", "\xD1\x89\xD0\xB8 C++", query_part + "%DD%C9+C%2B%2B"},
       // A path is UTF-8 whatever the engine, and keeps "+", "&" and "%".
       {"http://s.example/wiki/[SEARCH]", "", kMixed, path + kMixedUtf8},
       {"http://s.example/wiki/[SEARCH]", "windows-1251", kMixed, path + kMixedUtf8},
@@ -113,7 +112,7 @@ TEST_F(SearchTest, CharactersBeyondAsciiAreEscapedInTheEnginesEncoding) {
       {"http://s.example/find?q=[SEARCH]", "", "caf\xE9 \xE4\xB8", query_part + "caf%E9+%E4%B8"},
       {"http://s.example/find?q=[SEARCH]", "windows-1251", "\xFF\xD0\xB6\xED\xA0\x80",
        query_part + "%FF%E6%ED%A0%80"},
-      {"http://s.example/wiki/[SEARCH]", "", "a\x80" "b", path + "a%80b"},
+      {"http://s.example/wiki/[SEARCH]", "", "a\x80/b", path + "a%80/b"},
   };
   for (const EncodingCase& c : cases) {
     SCOPED_TRACE(std::string(c.url_template) + " " + c.encoding + " " + c.query);
@@ -122,7 +121,8 @@ TEST_F(SearchTest, CharactersBeyondAsciiAreEscapedInTheEnginesEncoding) {
 }
 
 TEST_F(SearchTest, TheConfiguredSearchAddressIsUtf8WhateverTheEncoding) {
-  EXPECT_EQ(Opened("", kMixed, "windows-1251"), std::string("http://find.example/s?q=") + kMixedUtf8);
+  EXPECT_EQ(Opened("", kMixed, "windows-1251"),
+            std::string("http://find.example/s?q=") + kMixedUtf8);
 }
 
 // Search types and search links carry their engine's encoding from the

@@ -160,9 +160,9 @@ void CheckSearchEncoding(const IniScan& scan, const std::string& key, const std:
   const int line = scan.PlaceOf(key, "Encoding");
   const unsigned code_page = SystemCodePages().CodePageNamed(*encoding);
   if (code_page == 0) {
-    findings.Add(Severity::Warning, line, "unknown-encoding",
-                 "the system knows no character set named " + Quoted(*encoding) +
-                     ": searches go in UTF-8");
+    findings.Add(
+        Severity::Warning, line, "unknown-encoding",
+        "the system knows no character set named " + Quoted(*encoding) + ": searches go in UTF-8");
     return;
   }
   if (code_page != kCodePageUtf8 && SearchCodePage(*encoding) == kCodePageUtf8) {
@@ -180,7 +180,8 @@ void CheckSearchEncoding(const IniScan& scan, const std::string& key, const std:
   } else {
     const size_t placeholder = FindSearchPlaceholder(url);
     const size_t question = url.find('?');
-    if (question == std::string::npos || (placeholder != std::string::npos && placeholder < question))
+    if (question == std::string::npos ||
+        (placeholder != std::string::npos && placeholder < question))
       why = "the search text goes into the address's path, which is always UTF-8";
   }
   if (!why.empty())
