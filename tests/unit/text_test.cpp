@@ -303,8 +303,11 @@ TEST(CaseFolding, SameTextCompareTextAndFoldedHashAgreeInEveryScript) {
     EXPECT_EQ(SameText(LowerCase(p.a), LowerCase(p.b)), p.same);
     EXPECT_EQ(LowerCase(p.a) == LowerCase(p.b), p.same);
     EXPECT_TRUE(SameText(p.a, LowerCase(p.a)));
-    if (p.same) EXPECT_EQ(FoldedHash(p.a), FoldedHash(p.b));
-    else EXPECT_NE(FoldedHash(p.a), FoldedHash(p.b));
+    if (p.same) {
+      EXPECT_EQ(FoldedHash(p.a), FoldedHash(p.b));
+    } else {
+      EXPECT_NE(FoldedHash(p.a), FoldedHash(p.b));
+    }
   }
 }
 
