@@ -436,9 +436,9 @@ const Case kCases[] = {
         "[Link]\nParent=Toolbar\nEncoding=KOI8-R\nURL=http://ru.example.org/wiki?t=[SEARCH]\n"),
      {}},
     {"EncodingTheSystemDoesNotKnow", Items("Ru=\n",
-        "[Ru]\nParent=miSearch\nTag=2\nGroupIndex=1\nEncoding=windows-9999  @encoding\n"
+        "[Ru]\nParent=miSearch\nTag=2\nGroupIndex=1\nEncoding=windows1251  @encoding\n"
         "URL=http://ru.example.org/?text=[SEARCH]\n"),
-     {{"unknown-encoding", "encoding", W}}, "no character set named \"windows-9999\""},
+     {{"unknown-encoding", "encoding", W}}, "no character set named \"windows1251\""},
     {"EncodingWithoutEffect", Items("Home=\nPath=\nNoAddress=\n",
         "[Home]\nParent=Toolbar\nEncoding=koi8-r  @home\nURL=http://a.example.org/\n"
         "[Path]\nParent=Toolbar\nEncoding=koi8-r  @path\nURL=http://a.example.org/[SEARCH]?x=1\n"

@@ -113,14 +113,14 @@ CheckResult Checker::Run() {
                       options_.system_canonical_forms ? platform_.internet : nullptr, findings_);
   CheckUpdateKey(scan, updates_url_, findings_);
 
-  Build first = Construct(platform_, text_, decoded_, entries_, {});
+  Build first = Construct(platform_, decoded_.text, entries_, {});
   std::string tree = ItemTree(first, entries_, *ini_, toolbar_name_);
   if (first.stop >= 0) {
     ReportStop(first, true, scan, entries_, findings_);
     std::vector<int> removed{first.stop};
     // The rest of the list as the toolbar would meet it once each stop is mended.
     for (;;) {
-      Build next = Construct(platform_, text_, decoded_, entries_, removed);
+      Build next = Construct(platform_, decoded_.text, entries_, removed);
       if (next.stop < 0) {
         CheckItems(next, scan, entries_, *ini_, findings_);
         break;
@@ -152,7 +152,9 @@ void Checker::Install() {
   fs::create_directory(install);
   ToolbarConfig.InstallPath = install.string();
   ToolbarConfig.ToolbarFile = stem_;
-  std::ofstream(ConfigFilePath(), std::ios::binary) << text_;
+  // The decoded text is UTF-8 without a mark, which the store reads as the
+  // same text whatever the file held, and lines can be cut from it.
+  std::ofstream(ConfigFilePath(), std::ios::binary) << decoded_.text;
 
   TStringList keys;
   ini_ = std::make_unique<TBigIniFile>(ConfigFilePath());

@@ -11,18 +11,12 @@
 
 namespace pq::check {
 
-Build Construct(Platform& platform, const std::string& bytes, const DecodedText& decoded,
-                const std::vector<Entry>& entries, const std::vector<int>& removed) {
+Build Construct(Platform& platform, const std::string& text, const std::vector<Entry>& entries,
+                const std::vector<int>& removed) {
   std::vector<int> removed_lines;
   for (int entry : removed) removed_lines.push_back(entries[entry].line);
-  std::string written = bytes;
-  if (!removed.empty()) {
-    // Lines are cut from the text, not the bytes: in UTF-16 a line end is
-    // two bytes.
-    TextEncoding encoding = decoded.encoding;
-    written = EncodeText(WithoutLines(decoded.text, removed_lines), encoding);
-  }
-  std::ofstream(ConfigFilePath(), std::ios::binary | std::ios::trunc) << written;
+  std::ofstream(ConfigFilePath(), std::ios::binary | std::ios::trunc)
+      << (removed.empty() ? text : WithoutLines(text, removed_lines));
 
   Build build;
   for (int i = 0; i < static_cast<int>(entries.size()); ++i)

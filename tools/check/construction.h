@@ -6,7 +6,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/code_pages.h"
 #include "toolbar/silent_view.h"
 #include "toolbar/toolbar_form.h"
 
@@ -51,11 +50,11 @@ struct Build {
   }
 };
 
-// Builds the toolbar from the installed configuration rewritten as `bytes`,
-// or, without the lines of the entries `removed`, as their `decoded` text
-// in the same encoding; a construction that fails before any item is thrown.
-Build Construct(Platform& platform, const std::string& bytes, const DecodedText& decoded,
-                const std::vector<Entry>& entries, const std::vector<int>& removed);
+// Builds the toolbar from the installed configuration rewritten as `text`
+// without the lines of the entries `removed`; a construction that fails
+// before any item is thrown.
+Build Construct(Platform& platform, const std::string& text, const std::vector<Entry>& entries,
+                const std::vector<int>& removed);
 
 // The entries left out for nesting too deep, each under the one whose level
 // it hangs below: that one stands right below the deepest level.
