@@ -10,14 +10,28 @@
 namespace pq {
 namespace {
 
-// As an address folded to lower case shows the placeholder.
+// The placeholder in lower case; its letters match in either case.
 constexpr char kPlaceholder[] = "[search]";
 constexpr size_t kPlaceholderLength = sizeof kPlaceholder - 1;
 constexpr char kEnter = '\r';
 
 }  // namespace
 
-size_t FindSearchPlaceholder(const std::string& url) { return LowerCase(url).find(kPlaceholder); }
+// ASCII letters alone fold here: folding the whole address would move the
+// placeholder where a character's folded form is shorter ("\u017F" to "s").
+size_t FindSearchPlaceholder(const std::string& url) {
+  for (size_t at = 0; at + kPlaceholderLength <= url.size(); ++at) {
+    size_t i = 0;
+    while (i < kPlaceholderLength) {
+      char c = url[at + i];
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      if (c != kPlaceholder[i]) break;
+      ++i;
+    }
+    if (i == kPlaceholderLength) return at;
+  }
+  return std::string::npos;
+}
 
 // A form that names UTF-16, UTF-32 or UTF-7 goes as UTF-8 from a browser too.
 unsigned SearchCodePage(const std::string& encoding) {

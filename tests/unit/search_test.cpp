@@ -37,6 +37,14 @@ TEST_F(SearchTest, QueryTakesThePlaceOfTheFirstPlaceholder) {
        "http://s.example/?q=tab%09here&lang=en"},
       {"http://s.example/?q=[Search]", "caf\xC3\xA9 ?=/", "http://s.example/?q=caf%C3%A9+?=/"},
       {"http://s.example/?a=[SEARCH]&b=[SEARCH]", "x y", "http://s.example/?a=x+y&b=[SEARCH]"},
+      // Only ASCII letters match in either case: a character whose folded
+      // form is shorter ("\u017F" folds to "s") neither matches nor moves the place.
+      {"http://s.example/\xC5\xBF/?q=[SEARCH]", "x", "http://s.example/\xC5\xBF/?q=x"},
+      {"http://s.example/?q=[\xC5\xBF"
+       "earch]",
+       "x",
+       "http://s.example/?q=[\xC5\xBF"
+       "earch]x"},
       {"http://s.example/?q=", "a+b c", "http://s.example/?q=a%2Bb+c"},
       // Elsewhere only blanks change.
       {"http://s.example/[SEARCH]/all?x=1", "C++ & 50%", "http://s.example/C+++&+50%/all?x=1"},
