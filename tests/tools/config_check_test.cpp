@@ -290,6 +290,11 @@ const Case kCases[] = {
     {"SearchTemplateWithoutPlaceholder", Items("Other=\n",
         "[Other]\nParent=miSearch\nTag=2\nGroupIndex=1\nURL=http://o.example.org/?q=  @url\n"),
      {{"search-placeholder", "url", W}}},
+    // "\u017F" folds to "s", but the toolbar matches ASCII letters alone.
+    {"PlaceholderWithALetterThatOnlyFoldsLikeOne", Items("Other=\n",
+        "[Other]\nParent=miSearch\nTag=2\nGroupIndex=1\n"
+        "URL=http://o.example.org/?q=[\xC5\xBF" "earch]  @url\n"),
+     {{"search-placeholder", "url", W}, {"implausible-url", "url", W}}},
     {"SearchTypeWithoutAddress", Items("Other=\n",
         "[Other]  @other\nParent=miSearch\nTag=2\nGroupIndex=1\n"),
      {{"no-url", "other", W}}, "search type 2 can never be chosen"},
