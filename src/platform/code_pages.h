@@ -36,6 +36,23 @@ class CodePages {
 CodePages& SystemCodePages();
 void InstallCodePages(CodePages* code_pages);
 
+// The native converters: the C library's iconv where there is one, else a
+// built-in pair that knows UTF-8 and Windows-1252 alone. The ANSI code page is
+// the one given; a test that needs another than Windows-1252 installs one of
+// these with it (and InstallCodePages(nullptr) when done).
+class NativeCodePages : public CodePages {
+ public:
+  explicit NativeCodePages(unsigned ansi_code_page = kCodePageWindows1252)
+      : ansi_code_page_(ansi_code_page) {}
+  unsigned AnsiCodePage() override { return ansi_code_page_; }
+  unsigned CodePageNamed(std::string_view name) override;
+  std::string ToUtf8(std::string_view bytes, unsigned code_page) override;
+  std::optional<std::string> FromUtf8(std::string_view text, unsigned code_page) override;
+
+ private:
+  unsigned ansi_code_page_;
+};
+
 // How a text file's bytes hold its text.
 enum class TextEncoding {
   Ansi,        // no byte-order mark, the system's ANSI code page

@@ -90,6 +90,7 @@ void TToolbarForm::BuildToolbar() {
   SearchItem->Hint.clear();
   SearchItem->Tag = 0;
   current_search_url_ = config.SearchUrl;
+  current_search_encoding_.clear();
 
   RestoreSearchType();
   view_.SetSearchText(ReadToolbarSetting(platform_, kSearchTextValue));
@@ -130,6 +131,7 @@ void TToolbarForm::BuildItem(TBigIniFile& ini, std::string_view key) {
     item->DisplayMode = nbdmImageAndText;
     item->SetName(ini.ReadString(key, "Name", key));
     item->Hint = ini.ReadString(key, "URL", "");
+    item->Encoding = ini.ReadString(key, "Encoding", "");
     item->Tag = ini.ReadInteger(key, "Tag", 0);
     item->GroupIndex = ini.ReadInteger(key, "GroupIndex", 0);
     item->AutoCheck = item->GroupIndex > 0;

@@ -43,7 +43,7 @@ void TToolbarForm::MIClick(TComponent& sender) {
     return;
   }
   if (FindSearchPlaceholder(item->Hint) != std::string::npos) {
-    RunSearch(item->Hint, view_.SearchText());
+    RunSearch(item->Hint, view_.SearchText(), item->Encoding);
     return;
   }
   const size_t bar = item->Hint.find('|');

@@ -55,6 +55,10 @@ struct WindowDestroyed {};
 // Where an address template takes the query: the first "[SEARCH]", its
 // letters in any case; npos when there is none.
 size_t FindSearchPlaceholder(const std::string& url_template);
+// The code page a search's query part goes in for an item's "Encoding":
+// UTF-8 for no name, a name the system does not know, and the encodings no
+// address can carry (UTF-16, UTF-32, UTF-7).
+unsigned SearchCodePage(const std::string& encoding);
 
 class TToolbarForm {
  public:
@@ -124,8 +128,11 @@ class TToolbarForm {
   void miClearSearchesClick(TComponent& sender);
 
   // Puts the query into the template and opens the address, after adding the
-  // search box's text to the history.
-  void RunSearch(const std::string& template_url, const std::string& query);
+  // search box's text to the history. `encoding` names the charset the
+  // template's engine expects in the query part; empty, unknown to the
+  // system, or with no template given (the configured one), UTF-8.
+  void RunSearch(const std::string& template_url, const std::string& query,
+                 const std::string& encoding = "");
   // Merges the history file into the search box's list and adds the search
   // box's text to both when it is new.
   void AddToHistory();
@@ -302,6 +309,7 @@ class TToolbarForm {
   std::unordered_map<std::string, TComponent*, FoldedHash, SameTextEqual> by_name_;
 
   std::string current_search_url_;
+  std::string current_search_encoding_;
   std::unique_ptr<SearchHistory> history_;
   TStringList search_list_;
   // The caption last written to the browser's status bar.

@@ -102,6 +102,9 @@ class TTBCustomItem : public TComponent {
 
   std::string Caption;
   std::string Hint;  // an address or a search template
+  // The charset a search template's engine expects its query in, by name
+  // ("windows-1251"); empty for UTF-8.
+  std::string Encoding;
   int32_t ImageIndex = -1;
   int32_t Tag = 0;
   int32_t GroupIndex = 0;

@@ -1,9 +1,11 @@
 // The address a search opens, from any template (a configured search type's
 // address, which an update may replace) and any query (what the user typed
 // or pasted). Input: the template, a line feed, the query. The query must
-// land in the template's placeholder, or at its end, and never bring a blank
-// or a control character into the address; in the query part of an address
-// it must decode to exactly what was typed.
+// land in the template's placeholder, or at its end, and never bring a blank,
+// a control character or a byte beyond ASCII into the address; in the query
+// part of an address it must decode to exactly what was typed. The same search
+// for an engine that expects another code page brings none of these either,
+// and gives the same address for a query of ASCII alone.
 #include <memory>
 #include <string>
 
@@ -28,6 +30,12 @@ bool IsBlankOrControl(char c) {
 bool HasBlankOrControl(std::string_view text) {
   for (char c : text)
     if (IsBlankOrControl(c)) return true;
+  return false;
+}
+
+bool HasNonAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
   return false;
 }
 
@@ -69,12 +77,12 @@ std::string FormDecoded(std::string_view value) {
   return text;
 }
 
-// Whether every byte of `text` that is neither blank nor control appears in
-// `value`, in order.
+// Whether every printable ASCII byte of `text` appears in `value`, in order
+// (bytes beyond ASCII go escaped).
 bool KeepsPrintables(std::string_view text, std::string_view value) {
   size_t at = 0;
   for (char c : text) {
-    if (IsBlankOrControl(c)) continue;
+    if (IsBlankOrControl(c) || static_cast<unsigned char>(c) >= 0x80) continue;
     at = value.find(c, at);
     if (at == std::string_view::npos) return false;
     ++at;
@@ -97,11 +105,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto host = std::make_shared<pq::fakes::FakeHostBrowser>();
   form.HostBrowser = host;
   form.RunSearch(given, query);
+  form.RunSearch(given, query, "windows-1251");
 
-  Check(host->log.size() == 1, "a search opens one address");
+  Check(host->log.size() == 2, "each search opens one address");
   const std::string prefix = "navigate ";
   Check(host->log[0].compare(0, prefix.size(), prefix) == 0, "the address goes to the browser");
   const std::string url = host->log[0].substr(prefix.size());
+  const std::string converted = host->log[1].substr(prefix.size());
 
   // The template as used: the configured one when none is given.
   const std::string& used = given.empty() ? kSearchUrl : given;
@@ -116,10 +126,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   Check(!HasBlankOrControl(value), "the query brings no blank or control character");
   if (!HasBlankOrControl(used)) Check(!HasBlankOrControl(url), "the address has none either");
+  Check(!HasNonAscii(value), "the query brings no byte beyond ASCII");
+  if (!HasNonAscii(used)) Check(!HasNonAscii(url), "the address has none either");
+
+  Check(converted.size() >= before.size() + after.size() &&
+            converted.compare(0, before.size(), before) == 0 &&
+            converted.compare(converted.size() - after.size(), after.size(), after) == 0,
+        "in another code page the query takes the same place");
+  const std::string converted_value =
+      converted.substr(before.size(), converted.size() - before.size() - after.size());
+  Check(!HasBlankOrControl(converted_value) && !HasNonAscii(converted_value),
+        "in another code page the query brings no blank, control or byte beyond ASCII");
+  if (!HasNonAscii(query)) Check(converted == url, "an ASCII query is the same in any code page");
   Check(query.empty() == value.empty(), "a query is in the address, and only a query");
   if (before.find('?') != std::string::npos)
     Check(FormDecoded(value) == query, "in the query part the value reads back as typed");
   else
-    Check(KeepsPrintables(query, value), "the query's printable characters stay in their order");
+    Check(KeepsPrintables(query, value), "the query's printable ASCII stays in its order");
   return 0;
 }

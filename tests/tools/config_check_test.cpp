@@ -107,16 +107,49 @@ struct Expected {
   Severity severity;
 };
 
+// How a case's text is written to the file.
+enum class Form { AsWritten, Utf8Bom, Utf16LeBom };
+
 struct Case {
   const char* name;
   // Lines may end with "  @X": the marker X names the line in `expected`.
   std::string text;
+  // Every case expects the note of the file's encoding, as UTF-8 unless it
+  // lists an "encoding" finding of its own.
   std::vector<Expected> expected;
   const char* message = "";              // text the first expected finding's message holds
   std::string banner = Bitmap(105, 22);  // empty: no banner file
+  Form form = Form::AsWritten;
 };
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
+// UTF-8 text of characters up to U+FFFF as UTF-16 LE with its byte-order mark.
+std::string Utf16Le(const std::string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
+    uint32_t unit = length == 1 ? lead : lead & (length == 2 ? 0x1F : 0x0F);
+    for (int k = 1; k < length; ++k)
+      unit = unit << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+    i += length;
+  }
+  return bytes;
+}
+
+std::string InForm(const std::string& text, Form form) {
+  switch (form) {
+    case Form::Utf8Bom:
+      return "\xEF\xBB\xBF" + text;
+    case Form::Utf16LeBom:
+      return Utf16Le(text);
+    default:
+      return text;
+  }
+}
 
 // The text without its markers, and the line number of each marker.
 std::string Unmarked(const std::string& text, std::map<std::string, int>& lines) {
@@ -163,13 +196,21 @@ TEST_P(ConfigCheckTable, ReportsEachProblemOnceOnItsLine) {
   const Case& c = GetParam();
   const bool own_options = c.text.starts_with("[Options]") || c.text.starts_with("Toolbar");
   std::map<std::string, int> lines;
-  const CheckResult result =
-      Check(Unmarked(own_options ? c.text : kOptionsBlock + c.text, lines), c.banner);
+  const CheckResult result = Check(
+      InForm(Unmarked(own_options ? c.text : kOptionsBlock + c.text, lines), c.form), c.banner);
 
   std::vector<std::tuple<std::string, int, Severity>> expected, found;
   for (const Expected& e : c.expected) {
     ASSERT_TRUE(*e.at == '\0' || lines.count(e.at)) << "no marker @" << e.at;
     expected.emplace_back(e.code, *e.at ? lines[e.at] : 0, e.severity);
+  }
+  if (std::none_of(c.expected.begin(), c.expected.end(),
+                   [](const Expected& e) { return std::string(e.code) == "encoding"; })) {
+    expected.emplace_back("encoding", 0, Severity::Note);
+    const auto note = std::find_if(result.findings.begin(), result.findings.end(),
+                                   [](const Finding& f) { return f.code == "encoding"; });
+    ASSERT_NE(note, result.findings.end()) << Describe(result.findings);
+    EXPECT_EQ(note->message, "encoding: UTF-8 (no byte-order mark)");
   }
   for (const Finding& f : result.findings) found.emplace_back(f.code, f.line, f.severity);
   std::sort(expected.begin(), expected.end());
@@ -249,6 +290,11 @@ const Case kCases[] = {
     {"SearchTemplateWithoutPlaceholder", Items("Other=\n",
         "[Other]\nParent=miSearch\nTag=2\nGroupIndex=1\nURL=http://o.example.org/?q=  @url\n"),
      {{"search-placeholder", "url", W}}},
+    // "\u017F" folds to "s", but the toolbar matches ASCII letters alone.
+    {"PlaceholderWithALetterThatOnlyFoldsLikeOne", Items("Other=\n",
+        "[Other]\nParent=miSearch\nTag=2\nGroupIndex=1\n"
+        "URL=http://o.example.org/?q=[\xC5\xBF" "earch]  @url\n"),
+     {{"search-placeholder", "url", W}, {"implausible-url", "url", W}}},
     {"SearchTypeWithoutAddress", Items("Other=\n",
         "[Other]  @other\nParent=miSearch\nTag=2\nGroupIndex=1\n"),
      {{"no-url", "other", W}}, "search type 2 can never be chosen"},
@@ -344,6 +390,67 @@ const Case kCases[] = {
      "[Toolbar Items]\r\nmiSearch=\r\nWeb=\r\nBad\rItem=  @cr\r\nBad Item=  @bad\r\n" +
          std::string(kSearch),
      {{"no-section", "cr", W}, {"invalid-name", "bad", E}}, "BadItem has no section"},
+    // The file's encoding. Captions here: "Жук" and "Café".
+    {"Utf8WithoutByteOrderMark", Items("Home=\n",
+        "[Home]\nParent=Toolbar\nCaption=\xD0\x96\xD1\x83\xD0\xBA\nURL=http://a.example.org/\n"),
+     {{"encoding", "", N}}, "encoding: UTF-8 (no byte-order mark)"},
+    // The mark leaves [Options] on the first line a header.
+    {"Utf8WithByteOrderMark", Items("Home=\n",
+        "[Home]\nParent=Toolbar\nCaption=\xD0\x96\xD1\x83\xD0\xBA\nURL=http://a.example.org/\n"),
+     {{"encoding", "", N}}, "encoding: UTF-8 with byte-order mark", Bitmap(105, 22), Form::Utf8Bom},
+    {"Utf8ByteOrderMarkBeforeBytesThatAreNoUtf8", Items("Home=\n",
+        "[Home]\nParent=Toolbar\nCaption=Caf\xE9  @cafe\nURL=http://a.example.org/\n"),
+     {{"invalid-utf8", "cafe", W}, {"encoding", "", N}}, "no UTF-8", Bitmap(105, 22),
+     Form::Utf8Bom},
+    // Lines keep their numbers, also where construction is run again
+    // without an entry that stops it: the item after it is still checked.
+    {"Utf16WithByteOrderMark", Items("Bad Item=  @bad\nHome=\n",
+        "[Bad Item]\nParent=Toolbar\n"
+        "[Home]\nParent=Toolbar\nCaption=\xD0\x96\xD1\x83\xD0\xBA\nImageIndex=144  @image\n"
+        "URL=http://a.example.org/\nurl=http://b.example.org/  @again\n"),
+     {{"encoding", "", N}, {"invalid-name", "bad", E}, {"image-index", "image", W},
+      {"duplicate-key", "again", W}},
+     "encoding: UTF-16 LE with byte-order mark", Bitmap(105, 22), Form::Utf16LeBom},
+    {"SystemCodePage", Items("Home=\n",
+        "[Home]\nParent=Toolbar\nCaption=Caf\xE9  @cafe\nURL=http://a.example.org/\n"
+        "[Other]  @other\nCaption=Caf\xE9 \xE0 la carte\n"),
+     {{"encoding", "", N}, {"not-utf8", "cafe", N}, {"unlisted-section", "other", N}},
+     "encoding: the system's code page, Windows-1252 (no byte-order mark)"},
+    {"SystemCodePageNamedInTheAdvice", Items("Home=\n",
+        "[Home]\nParent=Toolbar\nCaption=Caf\xE9  @cafe\nURL=http://a.example.org/\n"),
+     {{"not-utf8", "cafe", N}, {"encoding", "", N}},
+     "not UTF-8: read as the system's code page (Windows-1252); save it as UTF-8"},
+    {"BytesTheCodePageLeavesUndefined", Items("Home=\n",
+        "[Home]\nParent=Toolbar\nCaption=Caf\xE9 \x81  @first\nURL=http://a.example.org/\n"
+        "; \x8D\x8F\x90\x9D  @more\n"),
+     {{"undefined-byte", "first", W}, {"undefined-byte", "more", W}, {"not-utf8", "first", N},
+      {"encoding", "", N}},
+     "byte 0x81 that Windows-1252"},
+    {"ControlCharactersInTheCodePage", Items("Home=\n",
+        "[Home]\nParent=Toolbar\nCaption=Caf\xE9\tBar  @cafe\r\nURL=http://a.example.org/\n"
+        "; bell \x07  @bell\n; \x7F  @delete\n"),
+     {{"control-byte", "bell", W}, {"control-byte", "delete", W}, {"not-utf8", "cafe", N},
+      {"encoding", "", N}},
+     "byte 0x07 is a control character"},
+    // An item's "Encoding".
+    {"EncodingsTheSystemKnows", Items("Ru=\nJp=\nLink=\n",
+        "[Ru]\nParent=miSearch\nTag=2\nGroupIndex=1\nEncoding=windows-1251\n"
+        "URL=http://ru.example.org/?text=[SEARCH]\n"
+        "[Jp]\nParent=miSearch\nTag=3\nGroupIndex=1\nEncoding=Shift_JIS\n"
+        "URL=http://jp.example.org/search?p=[SEARCH]\n"
+        "[Link]\nParent=Toolbar\nEncoding=KOI8-R\nURL=http://ru.example.org/wiki?t=[SEARCH]\n"),
+     {}},
+    {"EncodingTheSystemDoesNotKnow", Items("Ru=\n",
+        "[Ru]\nParent=miSearch\nTag=2\nGroupIndex=1\nEncoding=windows1251  @encoding\n"
+        "URL=http://ru.example.org/?text=[SEARCH]\n"),
+     {{"unknown-encoding", "encoding", W}}, "no character set named \"windows1251\""},
+    {"EncodingWithoutEffect", Items("Home=\nPath=\nNoAddress=\n",
+        "[Home]\nParent=Toolbar\nEncoding=koi8-r  @home\nURL=http://a.example.org/\n"
+        "[Path]\nParent=Toolbar\nEncoding=koi8-r  @path\nURL=http://a.example.org/[SEARCH]?x=1\n"
+        "[NoAddress]  @none\nParent=miSearch\nTag=2\nGroupIndex=1\nEncoding=koi8-r  @fallback\n"),
+     {{"encoding-unused", "home", N}, {"encoding-unused", "path", N},
+      {"encoding-unused", "fallback", N}, {"no-url", "none", W}},
+     "Home does not search"},
     {"BannerMissing", Items(), {{"banner-missing", "", W}}, "", ""},
     {"BannerOfTheWrongSize", Items(), {{"banner-size", "", W}}, "is 100 by 20 pixels",
      Bitmap(100, 20)},
@@ -479,7 +586,8 @@ TEST_P(UpdateSourceTable, ReportsWhatTheUpdateAddressServes) {
   const CheckResult result = Check(options + Items(), Bitmap(105, 22), check);
   std::vector<std::pair<std::string, Severity>> online;
   for (const Finding& finding : result.findings) {
-    if (finding.code == "updates-unsigned") continue;  // the address's own, tested above
+    // The address's own, and the file's encoding: tested above.
+    if (finding.code == "updates-unsigned" || finding.code == "encoding") continue;
     online.emplace_back(finding.code, finding.severity);
     EXPECT_EQ(finding.line, 7) << finding.code;
   }

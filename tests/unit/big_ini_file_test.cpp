@@ -116,9 +116,9 @@ TEST_F(IniFileTest, LineWithoutEqualsStaysButIsNeverFound) {
 }
 
 TEST_F(IniFileTest, SectionsAndNamesMatchWithoutRegardToCase) {
-  auto ini = Load("[Toolbar Items]\nmiHome=1\n[\xC4pfel]\nK=v\n");
+  auto ini = Load("[Toolbar Items]\nmiHome=1\n[\xC3\x84pfel]\nK=v\n");
   EXPECT_EQ(ini->ReadString("TOOLBAR ITEMS", "MIHOME", ""), "1");
-  EXPECT_EQ(ini->ReadString("\xE4PFEL", "k", ""), "v");
+  EXPECT_EQ(ini->ReadString("\xC3\xA4PFEL", "k", ""), "v");
   EXPECT_TRUE(ini->SectionExists("toolbar items"));
   EXPECT_TRUE(ini->HasSection("toolbar items"));
 }

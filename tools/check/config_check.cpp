@@ -15,6 +15,7 @@
 #include "config/big_ini_file.h"
 #include "config/toolbar_config.h"
 #include "config/update_signature.h"
+#include "platform/code_pages.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
@@ -67,7 +68,8 @@ class Checker {
 
   const std::string path_;
   const CheckOptions options_;
-  std::string text_;
+  std::string text_;  // the file's bytes
+  DecodedText decoded_{};
   std::unique_ptr<IniScan> scan_;
   std::string stem_;
   std::vector<Entry> entries_;
@@ -98,7 +100,10 @@ CheckResult Checker::Run() {
   if (!SameText(file.extension().string(), ".ini"))
     findings_.Add(Severity::Note, 0, "file-name",
                   "the toolbar reads its configuration from a file named " + stem_ + ".ini");
-  scan_ = std::make_unique<IniScan>(text_);
+  // The lines as the toolbar reads them: decoded, without a byte-order mark.
+  decoded_ = DecodeText(text_);
+  CheckEncoding(text_, decoded_, findings_);
+  scan_ = std::make_unique<IniScan>(decoded_.text);
 
   Install();
   const IniScan& scan = *scan_;
@@ -108,14 +113,14 @@ CheckResult Checker::Run() {
                       options_.system_canonical_forms ? platform_.internet : nullptr, findings_);
   CheckUpdateKey(scan, updates_url_, findings_);
 
-  Build first = Construct(platform_, text_, entries_, {});
+  Build first = Construct(platform_, decoded_.text, entries_, {});
   std::string tree = ItemTree(first, entries_, *ini_, toolbar_name_);
   if (first.stop >= 0) {
     ReportStop(first, true, scan, entries_, findings_);
     std::vector<int> removed{first.stop};
     // The rest of the list as the toolbar would meet it once each stop is mended.
     for (;;) {
-      Build next = Construct(platform_, text_, entries_, removed);
+      Build next = Construct(platform_, decoded_.text, entries_, removed);
       if (next.stop < 0) {
         CheckItems(next, scan, entries_, *ini_, findings_);
         break;
@@ -147,7 +152,9 @@ void Checker::Install() {
   fs::create_directory(install);
   ToolbarConfig.InstallPath = install.string();
   ToolbarConfig.ToolbarFile = stem_;
-  std::ofstream(ConfigFilePath(), std::ios::binary) << text_;
+  // The decoded text is UTF-8 without a mark, which the store reads as the
+  // same text whatever the file held, and lines can be cut from it.
+  std::ofstream(ConfigFilePath(), std::ios::binary) << decoded_.text;
 
   TStringList keys;
   ini_ = std::make_unique<TBigIniFile>(ConfigFilePath());

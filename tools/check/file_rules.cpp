@@ -8,6 +8,7 @@
 #include "check/report.h"
 #include "check/rules.h"
 #include "nav/about_box.h"
+#include "platform/code_pages.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 
@@ -38,7 +39,117 @@ std::optional<fs::path> FindBeside(const fs::path& directory, const std::string&
   return std::nullopt;
 }
 
+std::string CodePageName(unsigned code_page) { return "Windows-" + std::to_string(code_page); }
+
+std::string ByteName(unsigned char byte) {
+  static const char kHex[] = "0123456789ABCDEF";
+  return std::string("0x") + kHex[byte >> 4] + kHex[byte & 0x0F];
+}
+
+// Each line of the bytes with its number, counted as the scan counts them.
+template <typename Visit>
+void ForEachRawLine(std::string_view bytes, Visit visit) {
+  int number = 0;
+  for (size_t start = 0; start < bytes.size();) {
+    const size_t lf = bytes.find('\n', start);
+    const size_t end = lf == std::string_view::npos ? bytes.size() : lf;
+    visit(++number, bytes.substr(start, end - start));
+    if (lf == std::string_view::npos) break;
+    start = lf + 1;
+  }
+}
+
+// No character: what a code page leaves undefined comes out as U+FFFD, and a
+// C1 control is no text either.
+bool IsNoCharacter(std::string_view utf8) {
+  size_t at = 0;
+  while (at < utf8.size()) {
+    const char32_t code_point = NextCodePoint(utf8, at);
+    if (code_point == kReplacementCharacter || (code_point >= 0x80 && code_point <= 0x9F))
+      return true;
+  }
+  return false;
+}
+
+// Bytes in a file read in the ANSI code page that are no text in it: control
+// characters but tab and line ends, and what the code page leaves undefined.
+// One finding of each kind for a line, at its first such byte.
+void CheckAnsiLine(CodePages& code_pages, unsigned code_page, int number, std::string_view line,
+                   Findings& findings) {
+  // Ctrl-Z that begins a line ends the file; the layout says so.
+  const size_t first = line.find_first_not_of('\r');
+  for (size_t i = 0; i < line.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(line[i]);
+    const bool control = (byte < 0x20 && byte != '\t' && byte != '\r') || byte == 0x7F;
+    if (!control || (byte == 0x1A && i == first)) continue;
+    findings.Add(Severity::Warning, number, "control-byte",
+                 "byte " + ByteName(byte) +
+                     " is a control character, not text: the toolbar shows it as it is, if at "
+                     "all");
+    break;
+  }
+  if (IsAscii(line) || !IsNoCharacter(code_pages.ToUtf8(line, code_page))) return;
+  // A byte alone names itself where the code page has one byte for each
+  // character; the line as a whole covers those that have two.
+  std::string which = "bytes";
+  for (char c : line) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80 && IsNoCharacter(code_pages.ToUtf8(std::string_view(&c, 1), code_page))) {
+      which = "byte " + ByteName(byte);
+      break;
+    }
+  }
+  findings.Add(Severity::Warning, number, "undefined-byte",
+               "this line holds " + which + " that " + CodePageName(code_page) +
+                   ", the code page it is read in, has no character for, shown as a box or "
+                   "\"?\"");
+}
+
 }  // namespace
+
+void CheckEncoding(std::string_view bytes, const DecodedText& decoded, Findings& findings) {
+  CodePages& code_pages = SystemCodePages();
+  const unsigned ansi = code_pages.AnsiCodePage();
+  std::string described;
+  switch (decoded.encoding) {
+    case TextEncoding::Utf8:
+      described = "UTF-8 (no byte-order mark)";
+      break;
+    case TextEncoding::Utf8Bom:
+      described = "UTF-8 with byte-order mark";
+      break;
+    case TextEncoding::Utf16LeBom:
+      described = "UTF-16 LE with byte-order mark";
+      break;
+    case TextEncoding::Ansi:
+      described = "the system's code page, " + CodePageName(ansi) + " (no byte-order mark)";
+      break;
+  }
+  findings.Add(Severity::Note, 0, "encoding", "encoding: " + described);
+
+  if (decoded.encoding == TextEncoding::Utf8Bom) {
+    // The mark decides, so what follows is taken for UTF-8 whatever it is.
+    ForEachRawLine(bytes.substr(3), [&](int number, std::string_view line) {
+      if (!IsValidUtf8(line))
+        findings.Add(Severity::Warning, number, "invalid-utf8",
+                     "this line holds bytes that are no UTF-8, though the file begins with "
+                     "UTF-8's byte-order mark: they show as boxes");
+    });
+    return;
+  }
+  if (decoded.encoding != TextEncoding::Ansi) return;
+  bool told = false;
+  ForEachRawLine(bytes, [&](int number, std::string_view line) {
+    if (!told && !IsValidUtf8(line)) {
+      told = true;
+      findings.Add(Severity::Note, number, "not-utf8",
+                   "not UTF-8: read as the system's code page (" + CodePageName(ansi) +
+                       "); save it as UTF-8, or its captions change with the code page of each "
+                       "user's system");
+    }
+    CheckAnsiLine(code_pages, ansi, number, line, findings);
+  });
+}
 
 void CheckLayout(const IniScan& scan, const std::vector<Entry>& entries, Findings& findings) {
   for (const IniLine& line : scan.LinesBeforeFirstSection())
@@ -207,8 +318,8 @@ void CheckBanner(const std::string& config_path, Findings& findings) {
 }
 
 const std::vector<std::string>& ItemKeys() {
-  static const std::vector<std::string> keys{"Name", "Parent", "Caption",    "ImageIndex",
-                                             "URL",  "Tag",    "GroupIndex", "Count"};
+  static const std::vector<std::string> keys{"Name", "Parent",     "Caption", "ImageIndex", "URL",
+                                             "Tag",  "GroupIndex", "Count",   "Encoding"};
   return keys;
 }
 

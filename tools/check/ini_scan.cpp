@@ -8,6 +8,7 @@ namespace pq::check {
 namespace {
 
 constexpr char kCtrlZ = '\x1A';
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // The text of one line as the store takes it: without its line end and
 // without any other CR.
@@ -45,6 +46,8 @@ std::string_view LineValue(std::string_view line) {
 }
 
 IniScan::IniScan(std::string_view text) {
+  // A byte-order mark is no part of the first line's text.
+  if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
   ForEachLine(text, [&](int number, std::string_view raw) {
     std::string line = StoredText(raw);
     if (line.empty()) return;

@@ -26,6 +26,8 @@ struct IniSection {
 
 class IniScan {
  public:
+  // `text` is UTF-8, as DecodeText gives it; a byte-order mark before it is
+  // passed over.
   explicit IniScan(std::string_view text);
 
   // Every section in file order, the dropped duplicates included.

@@ -4,6 +4,7 @@
 #include "check/report.h"
 #include "check/rules.h"
 #include "config/big_ini_file.h"
+#include "platform/code_pages.h"
 #include "platform/text.h"
 
 namespace pq::check {
@@ -150,6 +151,44 @@ void CheckSearchTypes(const Build& build, const IniScan& scan, const std::vector
   }
 }
 
+// An item's "Encoding": a name the system knows, on an item whose search text
+// goes into a query part, the only place it counts.
+void CheckSearchEncoding(const IniScan& scan, const std::string& key, const std::string& url,
+                         bool search_button, bool searches, Findings& findings) {
+  const std::optional<std::string> encoding = scan.Value(key, "Encoding");
+  if (!encoding || encoding->empty()) return;
+  const int line = scan.PlaceOf(key, "Encoding");
+  const unsigned code_page = SystemCodePages().CodePageNamed(*encoding);
+  if (code_page == 0) {
+    findings.Add(
+        Severity::Warning, line, "unknown-encoding",
+        "the system knows no character set named " + Quoted(*encoding) + ": searches go in UTF-8");
+    return;
+  }
+  if (code_page != kCodePageUtf8 && SearchCodePage(*encoding) == kCodePageUtf8) {
+    findings.Add(Severity::Note, line, "encoding-utf8",
+                 Quoted(*encoding) + " is no encoding an address can carry: searches go in UTF-8");
+    return;
+  }
+  std::string why;
+  if (search_button) {
+    why = "the search button searches with the chosen search type's address";
+  } else if (!searches && !HasPlaceholder(url)) {
+    why = key + " does not search";
+  } else if (url.empty()) {
+    why = key + " has no address of its own, and \"Search URL\" is always UTF-8";
+  } else {
+    const size_t placeholder = FindSearchPlaceholder(url);
+    const size_t question = url.find('?');
+    if (question == std::string::npos ||
+        (placeholder != std::string::npos && placeholder < question))
+      why = "the search text goes into the address's path, which is always UTF-8";
+  }
+  if (!why.empty())
+    findings.Add(Severity::Note, line, "encoding-unused",
+                 "\"Encoding\" has no effect here: " + why);
+}
+
 }  // namespace
 
 void ReportStop(const Build& build, bool first, const IniScan& scan,
@@ -234,6 +273,7 @@ void CheckItems(const Build& build, const IniScan& scan, const std::vector<Entry
 
     // The search button shows the chosen search type's image and number by now.
     const bool search_button = item == build.form->SearchItem;
+    CheckSearchEncoding(scan, key, url, search_button, searches, findings);
     const int32_t image = search_button ? ini.ReadInteger(key, "ImageIndex", -1) : item->ImageIndex;
     if (image < -1 || image >= kImageCount)
       findings.Add(Severity::Warning, scan.PlaceOf(key, "ImageIndex"), "image-index",

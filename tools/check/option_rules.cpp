@@ -59,7 +59,8 @@ void CheckConfigVersion(const IniScan& scan, bool signed_updates, Findings& find
 }  // namespace
 
 bool HasPlaceholder(std::string_view url) {
-  return LowerCase(url).find("[search]") != std::string::npos;
+  // As the toolbar finds it: ASCII letters in either case, nothing folded else.
+  return FindSearchPlaceholder(std::string(url)) != std::string::npos;
 }
 
 bool IsBlankText(std::string_view text) {

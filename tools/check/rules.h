@@ -10,6 +10,7 @@
 #include "check/construction.h"
 #include "check/ini_scan.h"
 #include "config/toolbar_config.h"
+#include "platform/code_pages.h"
 
 namespace pq {
 class Internet;
@@ -40,6 +41,10 @@ struct Findings {
 };
 
 // --- the file's lines and sections, and the files beside it
+
+// How the file holds its text: the encoding found, and bytes that no
+// encoding makes text of (`bytes` as read, `decoded` what they gave).
+void CheckEncoding(std::string_view bytes, const DecodedText& decoded, Findings& findings);
 
 // Lines the toolbar never reads, sections and keys given twice, entries
 // without a section or listed twice, and the keys of each item's section.
