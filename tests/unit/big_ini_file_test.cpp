@@ -436,9 +436,9 @@ TEST_F(IniFileTest, StripQuotesRemovesMatchingQuotesAroundTheValue) {
 }
 
 TEST_F(IniFileTest, TrimRightRemovesTrailingControlCharactersAndBlanks) {
-  auto ini = Load("[S]\nA=1 \t\x01\n\x02\x03\nB=\xA0 \n[T] \n",
+  auto ini = Load("[S]\nA=1 \t\x01\n\x02\x03\nB=\xC2\xA0 \n[T] \n",
                   [](TBigIniFile& store) { store.FlagTrimRight = true; });
-  EXPECT_EQ(SectionValues(*ini, "S"), (Lines{"A=1", "", "B=\xA0", "[T]"}))
+  EXPECT_EQ(SectionValues(*ini, "S"), (Lines{"A=1", "", "B=\xC2\xA0", "[T]"}))
       << "headers are recognised before trimming";
 }
 

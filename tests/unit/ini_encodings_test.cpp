@@ -10,6 +10,7 @@
 
 #include "config/big_ini_file.h"
 #include "platform/code_pages.h"
+#include "platform/text.h"
 #include "whole_files.h"
 
 namespace pq {

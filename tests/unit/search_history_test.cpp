@@ -68,7 +68,7 @@ class HistoryTest : public ToolbarWindowTest {
 TEST_F(HistoryTest, FirstSearchCreatesTheFileAndAKnownTextRewritesNothing) {
   Open();
   Search("Fjord");
-  EXPECT_EQ(ReadFile(HistoryPath()), "Fjord\r\n");
+  EXPECT_EQ(ReadFile(HistoryPath()), kHistoryMark + "Fjord\r\n");
   // Someone else's edit stays: a known text writes nothing.
   WriteFile(HistoryPath(), "fjord\r\nzebra\r\n");
   Search("FJORD");
@@ -87,12 +87,12 @@ TEST_F(HistoryTest, TwoWindowsShareTheFileThroughTheirNextSearch) {
   other_view.search_text = "from the second";
   char enter = '\r';
   other.SearchBoxKeyPress(enter);
-  EXPECT_EQ(ReadFile(HistoryPath()), "from the first\r\nfrom the second\r\n");
+  EXPECT_EQ(ReadFile(HistoryPath()), kHistoryMark + "from the first\r\nfrom the second\r\n");
   EXPECT_THAT(view.search_list, ElementsAre("from the first"));
   // The deleted file's entries come back from what this window last read.
   std::filesystem::remove(HistoryPath());
   Search("again");
-  EXPECT_EQ(ReadFile(HistoryPath()), "again\r\nfrom the first\r\n");
+  EXPECT_EQ(ReadFile(HistoryPath()), kHistoryMark + "again\r\nfrom the first\r\n");
 }
 
 TEST_F(HistoryTest, LongFileWithEveryLineEndLoadsSortedWithoutDuplicates) {
@@ -160,7 +160,7 @@ TEST_F(HistoryTest, ScratchFilesLeftBesideTheHistoryByACrashDoNotStopTheSearch) 
     InstallFileSystem(nullptr);
     EXPECT_THAT(Messages(), IsEmpty());
     EXPECT_EQ(host->log.size(), 1u) << "the search went on to its address";
-    EXPECT_EQ(ReadFile(HistoryPath()), "new\r\nold\r\n");
+    EXPECT_EQ(ReadFile(HistoryPath()), kHistoryMark + "new\r\nold\r\n");
     ASSERT_FALSE(files.created.empty());
     EXPECT_EQ(files.created.back(), HistoryPath() + c.used);
     EXPECT_FALSE(std::filesystem::exists(HistoryPath() + c.used)) << "moved onto the history";
@@ -195,12 +195,12 @@ TEST_F(HistoryTest, ClearAndRemoveAskFirstAndWriteTheFile) {
   view.selected_index = 1;
   Click("miRemoveSelected");
   EXPECT_THAT(view.search_list, ElementsAre("a", "c"));
-  EXPECT_EQ(ReadFile(HistoryPath()), "a\r\nc\r\n");
+  EXPECT_EQ(ReadFile(HistoryPath()), kHistoryMark + "a\r\nc\r\n");
   ui.answer = kIdYes;
   Click("miClearSearches");
   EXPECT_THAT(view.search_list, IsEmpty());
   EXPECT_EQ(view.search_text, "typed");
-  EXPECT_EQ(ReadFile(HistoryPath()), "");
+  EXPECT_EQ(ReadFile(HistoryPath()), kHistoryMark);
 }
 
 TEST_F(HistoryTest, SavedAndLoadedSearchesGoThroughTheUsersFile) {
@@ -210,14 +210,14 @@ TEST_F(HistoryTest, SavedAndLoadedSearchesGoThroughTheUsersFile) {
   Click("miSaveSearches");  // cancelled
   ui.chosen_file = chosen;
   Click("miSaveSearches");
-  EXPECT_EQ(ReadFile(chosen), "a\r\nb\r\n");
+  EXPECT_EQ(ReadFile(chosen), kHistoryMark + "a\r\nb\r\n");
   WriteFile(chosen, "z\r\n\r\nz\r\nA\r\n");
   Click("miLoadSearches");
   EXPECT_THAT(view.search_list, ElementsAre("", "A", "z", "z"));
   EXPECT_EQ(ReadFile(HistoryPath()), "b\r\na\r\n");
   // The next new search writes the union, duplicates gone.
   Search("new");
-  EXPECT_EQ(ReadFile(HistoryPath()), "\r\na\r\nb\r\nnew\r\nz\r\n");
+  EXPECT_EQ(ReadFile(HistoryPath()), kHistoryMark + "\r\na\r\nb\r\nnew\r\nz\r\n");
   ui.chosen_file = root_.path().string() + "/missing.txt";
   Click("miLoadSearches");
   ui.chosen_file = root_.path().string() + "/no folder/saved.txt";

@@ -191,7 +191,7 @@ TEST_F(SearchTest, HistoryReceivesTheTextAsTypedAndOnlyWhenThereIsOne) {
   view.search_text = "C++ & more";
   form->RunSearch("http://s.example/?q=[SEARCH]", "C++ & more");
   form->RunSearch("http://s.example/?q=[SEARCH]", "");
-  EXPECT_EQ(ReadFile(HistoryPath()), "C++ & more\r\n");
+  EXPECT_EQ(ReadFile(HistoryPath()), kHistoryMark + "C++ & more\r\n");
   EXPECT_THAT(view.search_list, ElementsAre("C++ & more"));
 }
 

@@ -47,6 +47,8 @@ class ToolbarWindowTest : public ::testing::Test, protected fakes::FakePlatform 
   static void WriteConfig(const std::string& items) {
     WriteFile(ConfigFilePath(), "[Options]\r\nToolbar Name=My Bar\r\n" + items);
   }
+  // The history file is UTF-8 after a byte-order mark.
+  static inline const std::string kHistoryMark = "\xEF\xBB\xBF";
   static std::string HistoryPath() { return ToolbarConfig.InstallPath + "\\My Bar.txt"; }
   static void WriteFile(const std::string& path, const std::string& bytes) {
     testing::WriteAll(path, bytes);

@@ -100,7 +100,7 @@ TEST_F(UserStateTest, AWindowWithoutRightsWorksWithoutAnErrorAndKeepsItsStateFor
   EXPECT_THAT(Messages(), IsEmpty());
   EXPECT_THAT(host->log, ElementsAre("navigate http://find.example/s?q=mine"));
   const std::string user_history = desktop.user_data_folder + "\\Pelliquester\\My Bar\\My Bar.txt";
-  EXPECT_EQ(ReadFile(user_history), "from the installation\r\nmine\r\n");
+  EXPECT_EQ(ReadFile(user_history), kHistoryMark + "from the installation\r\nmine\r\n");
   EXPECT_EQ(ReadFile(HistoryPath()), "from the installation\r\n");
   EXPECT_EQ(form->HistoryFileName(), user_history);
   EXPECT_THAT(other_view.search_list, ElementsAre("from the installation", "mine"));
