@@ -30,7 +30,7 @@ struct HostedBand {
   bool shown = true;
 };
 
-class HostFrame : public win32::WindowImpl<HostFrame, win32::WindowCharset::Wide> {
+class HostFrame : public win32::WindowImpl<HostFrame> {
  public:
   // `number` counts the frames of the process from 1.
   explicit HostFrame(int number);
