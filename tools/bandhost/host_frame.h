@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "win32/wide_text.h"
 #include "win32/window_impl.h"
 
 namespace pq::bandhost {
@@ -80,8 +81,6 @@ class HostFrame : public win32::WindowImpl<HostFrame> {
   HostedBand* focused_ = nullptr;
 };
 
-std::string Narrow(const wchar_t* text);
-std::wstring Widen(const std::string& text);
 std::string GuidText(const GUID& guid);
 
 }  // namespace pq::bandhost
