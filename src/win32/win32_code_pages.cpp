@@ -49,10 +49,15 @@ unsigned NumberInName(std::string_view name) {
   return 0;
 }
 
+// IMultiLanguage2's identifier, which the tool chain's libraries lack.
+constexpr IID kMultiLanguage2Id = {
+    0xDCCFC164, 0x2B38, 0x11D2, {0xB7, 0xEC, 0x00, 0xC0, 0x4F, 0x8F, 0x5D, 0x9A}};
+
 unsigned MultiLanguageCodePage(std::string_view name) {
   Microsoft::WRL::ComPtr<IMultiLanguage2> languages;
   if (FAILED(CoCreateInstance(CLSID_CMultiLanguage, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_PPV_ARGS(&languages))))
+                              kMultiLanguage2Id,
+                              reinterpret_cast<void**>(languages.GetAddressOf()))))
     return 0;
   const Bstr charset{std::string(name)};
   MIMECSETINFO info{};
