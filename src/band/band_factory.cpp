@@ -8,6 +8,7 @@
 #include "config/toolbar_config.h"
 #include "win32/modules.h"
 #include "win32/user_locale.h"
+#include "win32/wide_text.h"
 
 namespace pq::band {
 namespace {
@@ -16,13 +17,14 @@ namespace {
 std::string ServerPath(HMODULE module) {
   const std::string path = win32::ModuleFileName(module);
   if (path.find(' ') == std::string::npos) return path;
-  const DWORD size = GetShortPathNameA(path.c_str(), nullptr, 0);
+  const std::wstring wide = win32::Wide(path);
+  const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
   if (size == 0) return path;
-  std::string short_path(size, '\0');
-  const DWORD length = GetShortPathNameA(path.c_str(), short_path.data(), size);
+  std::wstring short_path(size, L'\0');
+  const DWORD length = GetShortPathNameW(wide.c_str(), short_path.data(), size);
   if (length == 0 || length >= size) return path;
   short_path.resize(length);
-  return short_path;
+  return win32::Utf8(short_path);
 }
 
 }  // namespace

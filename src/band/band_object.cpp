@@ -19,7 +19,7 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 // The window property through which the hook finds its band object.
-constexpr char kHookProperty[] = "Pelliquester.Band";
+constexpr wchar_t kHookProperty[] = L"Pelliquester.Band";
 
 constexpr int kBandHeight = 25;
 constexpr BOOL kFocusGained = -1;
@@ -238,10 +238,10 @@ STDMETHODIMP TTarnwick::InitNew() { return E_NOTIMPL; }
 STDMETHODIMP TTarnwick::QueryContextMenu(HMENU menu, UINT index, UINT first_id, UINT, UINT) {
   return Guarded([&] {
     // Each insertion at `index` pushes the earlier ones down.
-    static const char* const kTexts[kMenuItems] = {"Update Bandinfo", "About Toolbar...",
-                                                   "Toolbar Website", "Toolbar Support"};
+    static const wchar_t* const kTexts[kMenuItems] = {L"Update Bandinfo", L"About Toolbar...",
+                                                      L"Toolbar Website", L"Toolbar Support"};
     for (UINT offset = kMenuItems; offset-- > 0;)
-      InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, first_id + offset, kTexts[offset]);
+      InsertMenuW(menu, index, MF_BYPOSITION | MF_STRING, first_id + offset, kTexts[offset]);
     menu_item_count_ = kMenuItems;
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kMenuItems);
   });
@@ -314,12 +314,12 @@ void TTarnwick::NotifyFocusChange(bool gained) {
 }
 
 bool TTarnwick::InstallHook(HWND window) {
-  if (!SetPropA(window, kHookProperty, this)) return false;
+  if (!SetPropW(window, kHookProperty, this)) return false;
   SetLastError(ERROR_SUCCESS);
   const LONG_PTR previous =
-      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BandWindowProc));
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BandWindowProc));
   if (previous == 0 && GetLastError() != ERROR_SUCCESS) {
-    RemovePropA(window, kHookProperty);
+    RemovePropW(window, kHookProperty);
     return false;
   }
   saved_window_proc_ = reinterpret_cast<WNDPROC>(previous);
@@ -327,15 +327,15 @@ bool TTarnwick::InstallHook(HWND window) {
 }
 
 void TTarnwick::RemoveHook(HWND window) {
-  if (GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&BandWindowProc))
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved_window_proc_));
-  RemovePropA(window, kHookProperty);
+  if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&BandWindowProc))
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved_window_proc_));
+  RemovePropW(window, kHookProperty);
 }
 
 LRESULT CALLBACK TTarnwick::BandWindowProc(HWND window, UINT message, WPARAM wparam,
                                            LPARAM lparam) {
-  auto* band = static_cast<TTarnwick*>(GetPropA(window, kHookProperty));
-  if (!band) return DefWindowProcA(window, message, wparam, lparam);
+  auto* band = static_cast<TTarnwick*>(GetPropW(window, kHookProperty));
+  if (!band) return DefWindowProcW(window, message, wparam, lparam);
   const WNDPROC saved = band->saved_window_proc_;
   try {
     if (message == WM_PARENTNOTIFY) {
@@ -347,8 +347,8 @@ LRESULT CALLBACK TTarnwick::BandWindowProc(HWND window, UINT message, WPARAM wpa
     }
   } catch (...) {
   }
-  if (!saved) return DefWindowProcA(window, message, wparam, lparam);
-  return CallWindowProcA(saved, window, message, wparam, lparam);
+  if (!saved) return DefWindowProcW(window, message, wparam, lparam);
+  return CallWindowProcW(saved, window, message, wparam, lparam);
 }
 
 }  // namespace pq::band

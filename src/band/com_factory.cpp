@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "win32/com_support.h"
+#include "win32/wide_text.h"
 
 namespace pq::band {
 namespace {
@@ -15,7 +16,7 @@ std::string ErrorBoxText(std::string message) {
 }
 
 void ShowCreationError(const char* message) {
-  MessageBoxA(nullptr, ErrorBoxText(message).c_str(), "DAX Error",
+  MessageBoxW(nullptr, win32::Wide(ErrorBoxText(message)).c_str(), L"DAX Error",
               MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
 }
 

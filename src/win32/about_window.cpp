@@ -1,7 +1,7 @@
 #include "win32/about_window.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 #include <exception>
 #include <string>
 
@@ -11,6 +11,7 @@
 #include "win32/resource_ids.h"
 #include "win32/screen_dpi.h"
 #include "win32/this_module.h"
+#include "win32/wide_text.h"
 #include "win32/win32_system.h"
 #include "win32/window_text.h"
 
@@ -31,8 +32,8 @@ constexpr RECT kClose{397, 291, 397 + 75, 291 + 25};
 constexpr int kDefaultFontHeight = 11;  // character height, "MS Sans Serif"
 constexpr int kLargeFontHeight = 13;    // character height, "Arial"
 
-constexpr char kDefaultFace[] = "MS Sans Serif";
-constexpr char kLargeFace[] = "Arial";
+constexpr wchar_t kDefaultFace[] = L"MS Sans Serif";
+constexpr wchar_t kLargeFace[] = L"Arial";
 constexpr COLORREF kLinkColour = RGB(0, 0, 128);
 constexpr char kRightsText[] = "All rights reserved.";
 constexpr char kCloseText[] = "Close";
@@ -94,32 +95,32 @@ struct AboutState {
   }
 };
 
-int CALLBACK NoteFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
   return 0;
 }
 
-bool FaceInstalled(const char* face) {
-  LOGFONTA wanted{};
+bool FaceInstalled(const wchar_t* face) {
+  LOGFONTW wanted{};
   wanted.lfCharSet = DEFAULT_CHARSET;
-  std::strncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
+  std::wcsncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
   bool found = false;
   const WindowDc screen(nullptr);
-  EnumFontFamiliesExA(screen.get(), &wanted, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
+  EnumFontFamiliesExW(screen.get(), &wanted, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
   return found;
 }
 
-unique_hfont MakeFont(const char* face, int character_height, int weight, bool underline) {
-  return unique_hfont(CreateFontA(-character_height, 0, 0, 0, weight, FALSE, underline, FALSE,
+unique_hfont MakeFont(const wchar_t* face, int character_height, int weight, bool underline) {
+  return unique_hfont(CreateFontW(-character_height, 0, 0, 0, weight, FALSE, underline, FALSE,
                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face));
 }
 
 // The system's message font, as its dialogs use it.
-bool MessageFont(LOGFONTA& font) {
-  NONCLIENTMETRICSA metrics{};
+bool MessageFont(LOGFONTW& font) {
+  NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
-  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return false;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return false;
   font = metrics.lfMessageFont;
   return true;
 }
@@ -128,8 +129,8 @@ bool MessageFont(LOGFONTA& font) {
 unique_hfont DefaultFont(int dpi) {
   if (FaceInstalled(kDefaultFace))
     return MakeFont(kDefaultFace, ScaleForDpi(kDefaultFontHeight, dpi), FW_NORMAL, false);
-  LOGFONTA message{};
-  if (MessageFont(message)) return unique_hfont(CreateFontIndirectA(&message));
+  LOGFONTW message{};
+  if (MessageFont(message)) return unique_hfont(CreateFontIndirectW(&message));
   return unique_hfont();
 }
 
@@ -137,26 +138,26 @@ unique_hfont DefaultFont(int dpi) {
 // left to itself, the font mapper may pick a serif face for it.
 unique_hfont LargeFont(int dpi, bool underline) {
   const int height = ScaleForDpi(kLargeFontHeight, dpi);
-  LOGFONTA message{};
+  LOGFONTW message{};
   if (!FaceInstalled(kLargeFace) && MessageFont(message))
     return MakeFont(message.lfFaceName, height, FW_BOLD, underline);
   return MakeFont(kLargeFace, height, FW_BOLD, underline);
 }
 
-HWND AddControl(HWND box, const char* window_class, const std::string& text, DWORD style, int id,
-                const RECT& place, HFONT font) {
+HWND AddControl(HWND box, const wchar_t* window_class, const std::string& text, DWORD style,
+                int id, const RECT& place, HFONT font) {
   HWND control =
-      CreateWindowExA(0, window_class, text.c_str(), WS_CHILD | style, place.left, place.top,
+      CreateWindowExW(0, window_class, Wide(text).c_str(), WS_CHILD | style, place.left, place.top,
                       place.right - place.left, place.bottom - place.top, box,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
   if (!control) throw Error(Win32SystemMessages().MessageFor(GetLastError()));
-  if (font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
 }
 
 SIZE BitmapSize(HBITMAP bitmap) {
   BITMAP info{};
-  GetObjectA(bitmap, sizeof info, &info);
+  GetObjectW(bitmap, sizeof info, &info);
   return {info.bmWidth, info.bmHeight};
 }
 
@@ -202,23 +203,23 @@ void Build(HWND box, AboutState& state) {
   state.default_font = DefaultFont(state.dpi);
   state.large_font = LargeFont(state.dpi, false);
   state.link_font = LargeFont(state.dpi, true);
-  state.picture.reset(static_cast<HBITMAP>(LoadImageA(
-      ThisModule(), MAKEINTRESOURCEA(IDB_ABOUT_PICTURE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  state.picture.reset(static_cast<HBITMAP>(LoadImageW(
+      ThisModule(), MAKEINTRESOURCEW(IDB_ABOUT_PICTURE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (!content.BannerFile.empty())
     state.banner.reset(
-        static_cast<HBITMAP>(LoadImageA(nullptr, content.BannerFile.c_str(), IMAGE_BITMAP, 0, 0,
+        static_cast<HBITMAP>(LoadImageW(nullptr, Wide(content.BannerFile).c_str(), IMAGE_BITMAP, 0, 0,
                                         LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
   // A banner file that cannot be read leaves the built-in banner.
   if (!state.banner)
     state.banner.reset(
-        static_cast<HBITMAP>(LoadImageA(ThisModule(), MAKEINTRESOURCEA(IDB_BUILTIN_BANNER),
+        static_cast<HBITMAP>(LoadImageW(ThisModule(), MAKEINTRESOURCEW(IDB_BUILTIN_BANNER),
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 
   // The Close button comes first: it is first in the tab order.
-  HWND close = AddControl(box, "BUTTON", kCloseText, BS_DEFPUSHBUTTON | WS_TABSTOP, kAboutCloseId,
+  HWND close = AddControl(box, L"BUTTON", kCloseText, BS_DEFPUSHBUTTON | WS_TABSTOP, kAboutCloseId,
                           state.Scale(kClose), state.default_font.get());
   if (!content.Timed) ShowWindow(close, SW_SHOWNA);
-  SendMessageA(box, DM_SETDEFID, kAboutCloseId, 0);
+  SendMessageW(box, DM_SETDEFID, kAboutCloseId, 0);
 
   // Labels take the width of their text, up to the margin on the right.
   const WindowDc dc(box);
@@ -229,7 +230,8 @@ void Build(HWND box, AboutState& state) {
     RECT measured{0, 0, 0, 0};
     {
       const SelectedObject selected(dc.get(), font);
-      DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &measured,
+      const std::wstring wide = Wide(text);
+      DrawTextW(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &measured,
                 DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     }
     const int left = state.Scale(kTextLeft);
@@ -237,34 +239,34 @@ void Build(HWND box, AboutState& state) {
     const int height = std::max<int>(state.Scale(label.min_height), measured.bottom);
     const int right = std::min<int>(left + std::max<int>(measured.right, 1), right_limit);
     const DWORD notify = label.id == kAboutUrlId ? SS_NOTIFY : 0;
-    AddControl(box, "STATIC", text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | notify, label.id,
+    AddControl(box, L"STATIC", text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | notify, label.id,
                {left, top, right, top + height}, font);
   }
 
-  AddControl(box, "STATIC", "", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, kAboutBannerId,
+  AddControl(box, L"STATIC", "", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, kAboutBannerId,
              state.Scale(kBanner), nullptr);
   const SIZE picture = state.picture ? BitmapSize(state.picture.get()) : SIZE{0, 0};
-  AddControl(box, "STATIC", "", WS_VISIBLE | SS_OWNERDRAW, kAboutPictureId,
+  AddControl(box, L"STATIC", "", WS_VISIBLE | SS_OWNERDRAW, kAboutPictureId,
              state.Scale(RECT{kPicture.left, kPicture.top, kPicture.left + picture.cx,
                               kPicture.top + picture.cy}),
              nullptr);
 
-  HWND notice = AddControl(box, "EDIT", "",
+  HWND notice = AddControl(box, L"EDIT", "",
                            WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL,
                            kAboutNoticeId,
                            state.Scale(RECT{kMargin, kTopBandHeight, kClientWidth - kMargin,
                                             kClientHeight - kBottomBandHeight}),
                            state.default_font.get());
-  SendMessageA(notice, EM_SETLIMITTEXT, 0, 0);
-  SetWindowTextA(notice, NoticeText(content).c_str());
+  SendMessageW(notice, EM_SETLIMITTEXT, 0, 0);
+  SetWindowTextUtf8(notice, NoticeText(content));
 
   RECT frame{0, 0, state.Scale(kClientWidth), state.Scale(kClientHeight)};
-  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(box, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrA(box, GWL_EXSTYLE)));
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(box, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(box, GWL_EXSTYLE)));
   SetWindowPos(box, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CenterOnScreen(box, GetWindow(box, GW_OWNER));
-  SetWindowTextA(box, content.Caption.c_str());
+  SetWindowTextUtf8(box, content.Caption);
   if (!content.Timed) SetFocus(close);
 }
 
@@ -316,8 +318,8 @@ INT_PTR HandleMessage(HWND box, UINT message, WPARAM wparam, LPARAM lparam, Abou
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wparam) != box &&
           IsHandCursorControl(reinterpret_cast<HWND>(wparam))) {
-        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
-        SetWindowLongPtrA(box, DWLP_MSGRESULT, TRUE);
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        SetWindowLongPtrW(box, DWLP_MSGRESULT, TRUE);
         return TRUE;
       }
       return FALSE;
@@ -351,11 +353,11 @@ INT_PTR HandleMessage(HWND box, UINT message, WPARAM wparam, LPARAM lparam, Abou
 }
 
 INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* state = reinterpret_cast<AboutState*>(GetWindowLongPtrA(box, DWLP_USER));
+  auto* state = reinterpret_cast<AboutState*>(GetWindowLongPtrW(box, DWLP_USER));
   try {
     if (message == WM_INITDIALOG) {
       state = reinterpret_cast<AboutState*>(lparam);
-      SetWindowLongPtrA(box, DWLP_USER, lparam);
+      SetWindowLongPtrW(box, DWLP_USER, lparam);
       Build(box, *state);
       return state->content.Timed;  // the modal box has put the focus on Close
     }
@@ -373,7 +375,7 @@ INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam)
 // Shows the box without modality and keeps this thread's windows working
 // until the time is up, whether or not the box was closed before.
 void RunTimed(HWND owner, const DLGTEMPLATE* design, AboutState& state) {
-  const unique_hwnd box(CreateDialogIndirectParamA(ThisModule(), design, owner, AboutProc,
+  const unique_hwnd box(CreateDialogIndirectParamW(ThisModule(), design, owner, AboutProc,
                                                    reinterpret_cast<LPARAM>(&state)));
   if (!box) throw Error(Win32SystemMessages().MessageFor(GetLastError()));
   const DWORD start = GetTickCount();
@@ -416,7 +418,7 @@ void ShowAboutWindow(HWND owner, const AboutBoxContent& content) {
   const HWND focus = GetFocus();
   if (content.Timed) {
     RunTimed(owner, design.get(), state);
-  } else if (DialogBoxIndirectParamA(ThisModule(), design.get(), owner, AboutProc,
+  } else if (DialogBoxIndirectParamW(ThisModule(), design.get(), owner, AboutProc,
                                      reinterpret_cast<LPARAM>(&state)) == -1) {
     throw Error(Win32SystemMessages().MessageFor(GetLastError()));
   }

@@ -5,12 +5,12 @@
 namespace pq::win32 {
 
 ModuleActivationContext::ModuleActivationContext() {
-  ACTCTXA request{};
+  ACTCTXW request{};
   request.cbSize = sizeof request;
   request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_HMODULE_VALID;
   request.hModule = ThisModule();
-  request.lpResourceName = MAKEINTRESOURCEA(2);
-  context_ = CreateActCtxA(&request);
+  request.lpResourceName = MAKEINTRESOURCEW(2);
+  context_ = CreateActCtxW(&request);
 }
 
 ModuleActivationContext::~ModuleActivationContext() {

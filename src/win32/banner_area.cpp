@@ -8,7 +8,7 @@
 namespace pq::win32 {
 namespace {
 
-constexpr char kWindowClass[] = "PelliquesterBannerArea";
+constexpr wchar_t kWindowClass[] = L"PelliquesterBannerArea";
 constexpr int kPictureId = 1;
 
 }  // namespace
@@ -16,17 +16,17 @@ constexpr int kPictureId = 1;
 BannerArea::BannerArea(HWND parent, SIZE area, SIZE picture, std::function<void()> on_click)
     : area_(area),
       on_click_(std::move(on_click)),
-      bitmap_(static_cast<HBITMAP>(LoadImageA(ThisModule(), MAKEINTRESOURCEA(IDB_BUILTIN_BANNER),
+      bitmap_(static_cast<HBITMAP>(LoadImageW(ThisModule(), MAKEINTRESOURCEW(IDB_BUILTIN_BANNER),
                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
   if (!RegisterModuleWindowClass(kWindowClass, &BannerArea::WindowProc, COLOR_BTNFACE))
     throw Error("The banner's window class cannot be registered");
-  if (!CreateWindowOf(0, kWindowClass, "FlashToolbar",
+  if (!CreateWindowOf(0, kWindowClass, L"FlashToolbar",
                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, area.cx,
                       area.cy, parent, ThisModule()))
     throw Error("The banner area cannot be created");
   // Owner-drawn, so that the picture is stretched to the resolution; SS_NOTIFY
   // reports clicks.
-  picture_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0,
+  picture_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0,
                              0, picture.cx, picture.cy, Handle(),
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPictureId)),
                              ThisModule(), nullptr);
@@ -50,7 +50,7 @@ void BannerArea::SetPictureVisible(bool visible) {
   if (picture_) ShowWindow(picture_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-void BannerArea::UnregisterWindowClass() { UnregisterClassA(kWindowClass, ThisModule()); }
+void BannerArea::UnregisterWindowClass() { UnregisterClassW(kWindowClass, ThisModule()); }
 
 LRESULT BannerArea::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
@@ -62,7 +62,7 @@ LRESULT BannerArea::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wparam) == picture_ && LOWORD(lparam) == HTCLIENT) {
-        SetCursor(LoadCursor(nullptr, IDC_HAND));
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
       }
       break;
@@ -83,7 +83,7 @@ void BannerArea::DrawPicture(const DRAWITEMSTRUCT& draw) const {
     return;
   }
   BITMAP info{};
-  GetObjectA(bitmap_.get(), sizeof info, &info);
+  GetObjectW(bitmap_.get(), sizeof info, &info);
   const unique_hdc source(CreateCompatibleDC(draw.hDC));
   if (!source) return;
   const SelectedObject selected(source.get(), bitmap_.get());

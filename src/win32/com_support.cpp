@@ -1,24 +1,17 @@
 #include "win32/com_support.h"
 
+#include <cstdio>
 #include <exception>
 #include <new>
 
 #include "platform/error.h"
+#include "win32/wide_text.h"
 #include "win32/win32_system.h"
 
 namespace pq::win32 {
 
-std::wstring WideFromText(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int length = static_cast<int>(text.size());
-  const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(needed), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), needed);
-  return wide;
-}
-
 Bstr::Bstr(const std::string& text) {
-  const std::wstring wide = WideFromText(text);
+  const std::wstring wide = Wide(text);
   bstr_ = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
   if (!bstr_) throw std::bad_alloc();
 }
@@ -57,10 +50,10 @@ namespace {
 void TraceCaught(const char* kind, const char* what, HRESULT result) noexcept {
   try {
     char code[16];
-    wsprintfA(code, "%08lX", static_cast<unsigned long>(result));
+    std::snprintf(code, sizeof code, "%08lX", static_cast<unsigned long>(result));
     const std::string line = std::string("Pelliquester: caught ") + kind + " \"" + what +
                              "\", answering 0x" + code + "\n";
-    OutputDebugStringW(WideFromText(line).c_str());
+    OutputDebugStringW(Wide(line).c_str());
   } catch (...) {
     // Without memory for the text there is no trace.
   }

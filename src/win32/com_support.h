@@ -1,7 +1,6 @@
 #pragma once
-// Text and error conversions at the edge of COM: wide strings and BSTRs from
-// the system code page, failure HRESULTs raised as errors with the system's
-// text, and errors turned back into HRESULTs where they meet a COM boundary.
+// Text and error conversions at the edge of COM: BSTRs from UTF-8, failure
+// HRESULTs raised as errors with the system's text, and errors turned back into HRESULTs where they meet a COM boundary.
 #include <windows.h>
 // after windows.h, which it needs
 #include <oleauto.h>
@@ -10,11 +9,9 @@
 #include <string>
 
 #include "platform/error.h"
+#include "win32/wide_text.h"
 
 namespace pq::win32 {
-
-// Converts text in the system code page to UTF-16, embedded NULs included.
-std::wstring WideFromText(const std::string& text);
 
 // Owns one BSTR.
 class Bstr {

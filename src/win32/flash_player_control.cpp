@@ -24,12 +24,12 @@ using Microsoft::WRL::ComPtr;
 // The player control's class, and the events it publishes.
 constexpr CLSID kPlayerClassId = {
     0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-constexpr char kPlayerClassText[] = "{D27CDB6E-AE6D-11cf-96B8-444553540000}";
+constexpr wchar_t kPlayerClassText[] = L"{D27CDB6E-AE6D-11cf-96B8-444553540000}";
 constexpr IID kPlayerEventsId = {
     0xD27CDB6D, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 constexpr DISPID kMovieDispId = 102;
 
-constexpr char kHostWindowClass[] = "AtlAxWin";
+constexpr wchar_t kHostWindowClass[] = L"AtlAxWin";
 
 // The control hosting of atl.dll, which Windows and Wine both ship. It stays
 // loaded for the rest of the process once loaded: the window class it
@@ -50,7 +50,7 @@ Fn Export(HMODULE module, const char* name) {
 const AtlHosting& Atl() {
   static const AtlHosting hosting = [] {
     AtlHosting loaded;
-    HMODULE module = LoadSystemLibrary("atl.dll");
+    HMODULE module = LoadSystemLibrary(L"atl.dll");
     if (!module) {
       loaded.load_error = GetLastError();
       return loaded;
@@ -67,14 +67,9 @@ const AtlHosting& Atl() {
   throw Error(Win32SystemMessages().MessageFor(code));
 }
 
-// A BSTR in the system code page.
+// A BSTR as UTF-8, NULs inside it included.
 std::string TextFromBstr(BSTR wide) {
-  const int length = static_cast<int>(SysStringLen(wide));
-  if (length == 0) return std::string();
-  const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(needed), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide, length, text.data(), needed, nullptr, nullptr);
-  return text;
+  return Utf8(std::wstring_view(wide, SysStringLen(wide)));
 }
 
 // Makes the host window class known to this thread's windows.
@@ -83,9 +78,9 @@ void RegisterHostClass() {
   if (atl.load_error) RaiseSystemError(atl.load_error);
   // Some versions refuse a second registration of the class, and say so
   // with FALSE; the class is there all the same.
-  WNDCLASSEXA known{};
+  WNDCLASSEXW known{};
   known.cbSize = sizeof known;
-  if (!atl.WinInit() && !GetClassInfoExA(GetModuleHandleA(nullptr), kHostWindowClass, &known))
+  if (!atl.WinInit() && !GetClassInfoExW(GetModuleHandleW(nullptr), kHostWindowClass, &known))
     RaiseSystemError(GetLastError());
 }
 
@@ -168,7 +163,7 @@ class Win32FlashPlayer final : public FlashPlayer {
     RegisterHostClass();
     // Hidden until the banner asks for it; the host creates the control
     // named by its window text.
-    host_.reset(CreateWindowExA(0, kHostWindowClass, kPlayerClassText,
+    host_.reset(CreateWindowExW(0, kHostWindowClass, kPlayerClassText,
                                 WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, Scale(105),
                                 Scale(22), banner_area, nullptr, ThisModule(), nullptr));
     ComPtr<IUnknown> control;
@@ -293,7 +288,7 @@ HRESULT EventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* paramet
   } catch (const std::exception& error) {
     if (exception) {
       *exception = EXCEPINFO{};
-      const std::wstring description = WideFromText(error.what());
+      const std::wstring description = Wide(error.what());
       exception->bstrDescription =
           SysAllocStringLen(description.data(), static_cast<UINT>(description.size()));
     }

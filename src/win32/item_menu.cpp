@@ -1,6 +1,7 @@
 #include "win32/item_menu.h"
 
 #include "platform/error.h"
+#include "win32/wide_text.h"
 
 namespace pq::win32 {
 namespace {
@@ -51,13 +52,13 @@ std::string KeyName(unsigned key) {
       return "Del";
   }
   // Keys of the user's keyboard layout: its own name for the key.
-  const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
-  std::string name(64, '\0');
-  const int length = scan ? GetKeyNameTextA(static_cast<LONG>(scan << 16), name.data(),
+  const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+  std::wstring name(64, L'\0');
+  const int length = scan ? GetKeyNameTextW(static_cast<LONG>(scan << 16), name.data(),
                                             static_cast<int>(name.size()))
                           : 0;
   name.resize(length > 0 ? static_cast<size_t>(length) : 0);
-  return name;
+  return Utf8(name);
 }
 
 }  // namespace
@@ -93,7 +94,7 @@ void ItemMenu::Fill(HMENU menu, const std::vector<TTBCustomItem*>& items) {
       continue;
     }
     if (item->Kind() == TTBItemKind::Control) continue;
-    if (separator_due) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    if (separator_due) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     separator_due = false;
     if (item->Kind() == TTBItemKind::Submenu && !item->Items().empty())
       AppendSubmenu(menu, *item);
@@ -107,19 +108,20 @@ void ItemMenu::AppendCommand(HMENU menu, TTBCustomItem& item) {
   std::string text = item.Caption;
   const std::string shortcut = ShortCutText(item.ShortCut);
   if (!shortcut.empty()) text += "\t" + shortcut;
-  MENUITEMINFOA entry{};
+  std::wstring wide = Wide(text);
+  MENUITEMINFOW entry{};
   entry.cbSize = sizeof entry;
   entry.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_DATA;
   entry.fType = MFT_STRING | (item.GroupIndex > 0 ? MFT_RADIOCHECK : 0);
   entry.fState = (item.Checked() ? MFS_CHECKED : 0) | (item.Enabled ? 0 : MFS_GRAYED);
   entry.wID = static_cast<UINT>(commands_.size());
-  entry.dwTypeData = text.data();
+  entry.dwTypeData = wide.data();
   entry.dwItemData = item.ImageIndex >= 0 ? static_cast<ULONG_PTR>(item.ImageIndex) : kNoImage;
   if (item.ImageIndex >= 0) {
     entry.fMask |= MIIM_BITMAP;
     entry.hbmpItem = HBMMENU_CALLBACK;
   }
-  InsertMenuItemA(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &entry);
+  InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &entry);
 }
 
 void ItemMenu::AppendSubmenu(HMENU menu, TTBCustomItem& item) {
@@ -128,15 +130,15 @@ void ItemMenu::AppendSubmenu(HMENU menu, TTBCustomItem& item) {
   const auto* split = dynamic_cast<const TTBSubmenuItem*>(&item);
   if (split && split->DropdownCombo) {
     AppendCommand(submenu.get(), item);
-    if (GetMenuItemCount(submenu.get()) > 0) AppendMenuA(submenu.get(), MF_SEPARATOR, 0, nullptr);
+    if (GetMenuItemCount(submenu.get()) > 0) AppendMenuW(submenu.get(), MF_SEPARATOR, 0, nullptr);
   }
   Fill(submenu.get(), item.Items());
-  MENUITEMINFOA entry{};
+  MENUITEMINFOW entry{};
   entry.cbSize = sizeof entry;
   entry.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU | MIIM_DATA;
   entry.fType = MFT_STRING;
   entry.fState = item.Enabled ? 0 : MFS_GRAYED;
-  std::string text = item.Caption;
+  std::wstring text = Wide(item.Caption);
   entry.dwTypeData = text.data();
   entry.hSubMenu = submenu.get();
   entry.dwItemData = item.ImageIndex >= 0 ? static_cast<ULONG_PTR>(item.ImageIndex) : kNoImage;
@@ -145,7 +147,7 @@ void ItemMenu::AppendSubmenu(HMENU menu, TTBCustomItem& item) {
     entry.hbmpItem = HBMMENU_CALLBACK;
   }
   // The menu destroys its submenus with itself.
-  if (InsertMenuItemA(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &entry))
+  if (InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &entry))
     submenu.release();
 }
 

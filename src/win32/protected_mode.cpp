@@ -5,6 +5,7 @@
 
 #include "win32/com_support.h"
 #include "win32/modules.h"
+#include "win32/wide_text.h"
 
 namespace pq::win32 {
 namespace {
@@ -21,17 +22,9 @@ constexpr GUID kLocalAppDataLow = {
 template <typename Function>
 Function BrowserFunction(const char* name) {
   // Loaded once and kept: the functions taken from it stay valid.
-  static const HMODULE browser = LoadSystemLibrary("ieframe.dll");
+  static const HMODULE browser = LoadSystemLibrary(L"ieframe.dll");
   if (!browser) return nullptr;
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(browser, name)));
-}
-
-std::string TextFromWide(const wchar_t* wide) {
-  const int length = static_cast<int>(wcslen(wide));
-  const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(needed), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide, length, text.data(), needed, nullptr, nullptr);
-  return text;
 }
 
 }  // namespace
@@ -47,17 +40,17 @@ std::string WriteableUserDataFolder() {
     if (const auto folder = BrowserFunction<WriteableFolderFn>("IEGetWriteableFolderPath")) {
       LPWSTR path = nullptr;
       if (SUCCEEDED(folder(kLocalAppDataLow, &path)) && path) {
-        std::string text = TextFromWide(path);
+        std::string text = Utf8(path);
         CoTaskMemFree(path);
         return text;
       }
     }
   }
-  char path[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
                               SHGFP_TYPE_CURRENT, path)))
     return std::string();
-  return path;
+  return Utf8(path);
 }
 
 HKEY WriteableUserKey() {

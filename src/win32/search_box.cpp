@@ -3,50 +3,34 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/error.h"
 #include "win32/this_module.h"
+#include "win32/wide_text.h"
+#include "win32/window_text.h"
 
 namespace pq::win32 {
 namespace {
 
 constexpr UINT_PTR kEditSubclass = 1;
 
-std::string ToCodePage(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string converted(static_cast<size_t>(std::max(size, 0)), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), converted.data(), size,
-                      nullptr, nullptr);
-  return converted;
-}
-
-std::wstring WindowTextW(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 }  // namespace
 
 SearchBox::SearchBox(HWND parent, int width, int visible_entries, HFONT font, Events events)
     : events_(std::move(events)) {
-  // A Unicode control, so that a character typed in any language shows as
-  // typed and its edit field counts selections in UTF-16 units on every
-  // system; the text crosses in the system code page all the same, through
-  // the A functions.
+  // A Unicode control: a character typed in any language shows as typed and
+  // reaches the toolbar whole.
   combo_ = CreateWindowExW(
       0, L"COMBOBOX", L"",
       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 0, width,
       200, parent, nullptr, ThisModule(), nullptr);
   if (!combo_) throw Error("The search box cannot be created");
-  SendMessageA(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageW(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   COMBOBOXINFO info{};
   info.cbSize = sizeof info;
   if (GetComboBoxInfo(combo_, &info)) edit_ = info.hwndItem;
-  if (!edit_) edit_ = FindWindowExA(combo_, nullptr, "EDIT", nullptr);
+  if (!edit_) edit_ = FindWindowExW(combo_, nullptr, L"EDIT", nullptr);
   if (!edit_ || !SetWindowSubclass(edit_, &SearchBox::EditProc, kEditSubclass,
                                    reinterpret_cast<DWORD_PTR>(this))) {
     DestroyWindow(combo_);
@@ -54,10 +38,10 @@ SearchBox::SearchBox(HWND parent, int width, int visible_entries, HFONT font, Ev
   }
   // The drop-down height counts from the closed box's; version 6 of the
   // controls takes the number of entries instead.
-  const int entry_height = static_cast<int>(SendMessageA(combo_, CB_GETITEMHEIGHT, 0, 0));
+  const int entry_height = static_cast<int>(SendMessageW(combo_, CB_GETITEMHEIGHT, 0, 0));
   SetWindowPos(combo_, nullptr, 0, 0, width, Size().cy + visible_entries * entry_height + 2,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  SendMessageA(combo_, CB_SETMINVISIBLE, static_cast<WPARAM>(visible_entries), 0);
+  SendMessageW(combo_, CB_SETMINVISIBLE, static_cast<WPARAM>(visible_entries), 0);
 }
 
 SearchBox::~SearchBox() {
@@ -72,15 +56,11 @@ SIZE SearchBox::Size() const {
 }
 
 std::string SearchBox::Text() const {
-  if (!combo_) return {};
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(combo_)) + 1, '\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextA(combo_, text.data(), static_cast<int>(text.size()))));
-  return text;
+  return combo_ ? WindowText(combo_) : std::string();
 }
 
 void SearchBox::SetText(const std::string& text) {
-  if (combo_) SetWindowTextA(combo_, text.c_str());
+  if (combo_) SetWindowTextUtf8(combo_, text);
 }
 
 std::string SearchBox::Selection() const {
@@ -90,47 +70,49 @@ std::string SearchBox::Selection() const {
   const std::wstring text = WindowTextW(edit_);
   start = std::min<DWORD>(start, static_cast<DWORD>(text.size()));
   end = std::clamp<DWORD>(end, start, static_cast<DWORD>(text.size()));
-  return ToCodePage(text.substr(start, end - start));
+  return Utf8(std::wstring_view(text).substr(start, end - start));
 }
 
 void SearchBox::SelectAll() {
-  if (combo_) SendMessageA(combo_, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+  if (combo_) SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
 }
 
 int SearchBox::SelectedIndex() const {
-  return combo_ ? static_cast<int>(SendMessageA(combo_, CB_GETCURSEL, 0, 0)) : -1;
+  return combo_ ? static_cast<int>(SendMessageW(combo_, CB_GETCURSEL, 0, 0)) : -1;
 }
 
 void SearchBox::ShowList(const TStringList& entries) {
   if (!combo_) return;
   const std::string text = Text();
-  SendMessageA(combo_, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(combo_, CB_RESETCONTENT, 0, 0);
+  SendMessageW(combo_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
+  std::vector<std::wstring> wide;
+  wide.reserve(static_cast<size_t>(entries.Count()));
   size_t bytes = 0;
-  for (int i = 0; i < entries.Count(); ++i) bytes += entries[i].size() + 1;
+  for (int i = 0; i < entries.Count(); ++i) {
+    wide.push_back(Wide(entries[i]));
+    bytes += (wide.back().size() + 1) * sizeof(wchar_t);
+  }
   // Room for all entries at once, then each appended in order: the list
   // grows in linear time, however long the history.
-  SendMessageA(combo_, CB_INITSTORAGE, static_cast<WPARAM>(entries.Count()),
+  SendMessageW(combo_, CB_INITSTORAGE, static_cast<WPARAM>(entries.Count()),
                static_cast<LPARAM>(bytes));
-  std::string entry;
-  for (int i = 0; i < entries.Count(); ++i) {
-    entry.assign(entries[i]);
-    SendMessageA(combo_, CB_INSERTSTRING, static_cast<WPARAM>(i),
-                 reinterpret_cast<LPARAM>(entry.c_str()));
-  }
-  SendMessageA(combo_, WM_SETREDRAW, TRUE, 0);
+  for (size_t i = 0; i < wide.size(); ++i)
+    SendMessageW(combo_, CB_INSERTSTRING, static_cast<WPARAM>(i),
+                 reinterpret_cast<LPARAM>(wide[i].c_str()));
+  SendMessageW(combo_, WM_SETREDRAW, TRUE, 0);
   SetText(text);
 }
 
 void SearchBox::InsertEntry(int index, std::string_view text) {
   if (!combo_) return;
-  const std::string entry(text);
-  SendMessageA(combo_, CB_INSERTSTRING, static_cast<WPARAM>(index),
+  const std::wstring entry = Wide(text);
+  SendMessageW(combo_, CB_INSERTSTRING, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(entry.c_str()));
 }
 
 void SearchBox::DeleteEntry(int index) {
-  if (combo_) SendMessageA(combo_, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+  if (combo_) SendMessageW(combo_, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
 LRESULT CALLBACK SearchBox::EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -153,24 +135,16 @@ LRESULT CALLBACK SearchBox::EditProc(HWND window, UINT message, WPARAM wparam, L
 LRESULT SearchBox::OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CHAR: {
-      // The field is a Unicode window: its characters arrive in UTF-16.
+      // The field is a Unicode window: its characters arrive in UTF-16 and
+      // stay in the field whole. The toolbar looks at the keys that are
+      // control characters and ASCII (Enter above all); a character beyond
+      // ASCII, or half of a surrogate pair, is the field's alone.
       const wchar_t typed = static_cast<wchar_t>(wparam);
-      char key = 0;
-      if (!events_.key_press) break;
-      BOOL substituted = FALSE;
-      if (typed < 0x80)
-        key = static_cast<char>(typed);
-      else if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &typed, 1, &key, 1, nullptr,
-                                   &substituted) != 1 ||
-               substituted)
-        break;  // no single character of the code page: the field alone handles it
-      const char typed_key = key;
+      if (!events_.key_press || typed >= 0x80) break;
+      char key = static_cast<char>(typed);
       events_.key_press(key);
       if (key == 0) return 0;
-      if (key != typed_key) {
-        wchar_t replaced = 0;
-        if (MultiByteToWideChar(CP_ACP, 0, &key, 1, &replaced, 1) == 1) wparam = replaced;
-      }
+      if (static_cast<unsigned char>(key) < 0x80) wparam = static_cast<unsigned char>(key);
       break;
     }
     case WM_CONTEXTMENU:

@@ -16,8 +16,9 @@ namespace pq::win32 {
 class SearchBox {
  public:
   struct Events {
-    // A character typed into the edit field, in the system code page; set to
-    // 0 to keep it from the field.
+    // A control character or ASCII character typed into the edit field; set
+    // to 0 to keep it from the field. Other characters go to the field
+    // unreported: the text they make is read whole, as UTF-8.
     std::function<void(char& key)> key_press;
     // The edit field's context menu is asked for at a point of the screen
     // (-1, -1 from the keyboard).

@@ -11,7 +11,7 @@ namespace pq::win32 {
 
 inline HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
-// Registers a window class of this module with the arrow cursor and a
+// Registers a Unicode window class of this module with the arrow cursor and a
 // background of a system colour; true when the class exists afterwards, also
 // when another window of it registered it before.
 //
@@ -19,17 +19,17 @@ inline HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase)
 // registration is not atomic everywhere: under Wine a thread told that the
 // class exists may not find it yet while another thread's registration is
 // under way. One registration at a time keeps "exists" meaning usable.
-inline bool RegisterModuleWindowClass(const char* name, WNDPROC procedure, int background) {
+inline bool RegisterModuleWindowClass(const wchar_t* name, WNDPROC procedure, int background) {
   static std::mutex registering;
   const std::lock_guard<std::mutex> hold(registering);
-  WNDCLASSEXA window_class{};
+  WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
   window_class.lpfnWndProc = procedure;
   window_class.hInstance = ThisModule();
-  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background + 1));
   window_class.lpszClassName = name;
-  return RegisterClassExA(&window_class) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return RegisterClassExW(&window_class) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace pq::win32

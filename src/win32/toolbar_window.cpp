@@ -11,11 +11,12 @@
 #include "win32/item_menu.h"
 #include "win32/resource_ids.h"
 #include "win32/this_module.h"
+#include "win32/wide_text.h"
 
 namespace pq::win32 {
 namespace {
 
-constexpr char kWindowClass[] = "PelliquesterToolbar";
+constexpr wchar_t kWindowClass[] = L"PelliquesterToolbar";
 constexpr UINT_PTR kToolbarSubclass = 1;
 constexpr int kFirstCommand = 100;
 
@@ -36,7 +37,7 @@ constexpr int kImageCount = 144;
 // 32-bit picture it should be.
 HBITMAP ScaledStrip(HBITMAP strip, int size) {
   DIBSECTION source{};
-  if (GetObjectA(strip, sizeof source, &source) != sizeof source || !source.dsBm.bmBits ||
+  if (GetObjectW(strip, sizeof source, &source) != sizeof source || !source.dsBm.bmBits ||
       source.dsBm.bmBitsPixel != 32 || source.dsBm.bmHeight != kImageSize)
     return nullptr;
   const int images = source.dsBm.bmWidth / kImageSize;
@@ -66,8 +67,8 @@ HBITMAP ScaledStrip(HBITMAP strip, int size) {
 // The image list at the window's resolution: the 16-pixel images as they
 // are at 96 dots per inch, scaled with the text above it.
 unique_himagelist LoadIconStrip(int dpi) {
-  unique_hbitmap strip(static_cast<HBITMAP>(LoadImageA(
-      ThisModule(), MAKEINTRESOURCEA(IDB_TOOLBAR_ICONS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  unique_hbitmap strip(static_cast<HBITMAP>(LoadImageW(
+      ThisModule(), MAKEINTRESOURCEW(IDB_TOOLBAR_ICONS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (!strip) throw Error("The toolbar's images cannot be loaded");
   int size = ScaleToDpi(kImageSize, dpi);
   if (size != kImageSize) {
@@ -91,13 +92,13 @@ RECT ScreenRect(HWND window, RECT area) {
 // toolbar, in their order.
 std::vector<std::pair<TBBUTTON, RECT>> ShownButtons(HWND toolbar) {
   std::vector<std::pair<TBBUTTON, RECT>> shown;
-  const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+  const int count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
   for (int index = 0; index < count; ++index) {
     TBBUTTON button{};
-    SendMessageA(toolbar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
+    SendMessageW(toolbar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
     if (button.fsState & TBSTATE_HIDDEN) continue;
     RECT place{};
-    SendMessageA(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place));
+    SendMessageW(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place));
     shown.emplace_back(button, place);
   }
   return shown;
@@ -112,7 +113,7 @@ ToolbarWindow::ToolbarWindow(HWND parent, Platform& platform) : platform_(platfo
     throw Error("The toolbar's window class cannot be registered");
   RECT parent_area{};
   GetClientRect(parent, &parent_area);
-  if (!CreateWindowOf(0, kWindowClass, "", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+  if (!CreateWindowOf(0, kWindowClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
                       parent_area.right, 0, parent, ThisModule()))
     throw Error("The toolbar window cannot be created");
   try {
@@ -143,7 +144,7 @@ ToolbarWindow::~ToolbarWindow() {
 }
 
 void ToolbarWindow::UnregisterWindowClasses() {
-  UnregisterClassA(kWindowClass, ThisModule());
+  UnregisterClassW(kWindowClass, ThisModule());
   BannerArea::UnregisterWindowClass();
 }
 
@@ -154,29 +155,29 @@ void ToolbarWindow::CreateControls() {
   InitCommonControlsEx(&classes);
   images_ = LoadIconStrip(dpi_);
 
-  rebar_ = CreateWindowExA(0, REBARCLASSNAMEA, "",
+  rebar_ = CreateWindowExW(0, REBARCLASSNAMEW, L"",
                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
                                RBS_VARHEIGHT | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE,
                            0, 0, 0, 0, Handle(), nullptr, ThisModule(), nullptr);
   if (!rebar_) throw Error("The toolbar's dock cannot be created");
   REBARINFO bar{};
   bar.cbSize = sizeof bar;
-  SendMessageA(rebar_, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&bar));
+  SendMessageW(rebar_, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&bar));
 
-  toolbar_ = CreateWindowExA(
-      0, TOOLBARCLASSNAMEA, "Toolbar",
+  toolbar_ = CreateWindowExW(
+      0, TOOLBARCLASSNAMEW, L"Toolbar",
       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_LIST |
           TBSTYLE_TOOLTIPS | TBSTYLE_TRANSPARENT | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
       0, 0, 0, 0, rebar_, nullptr, ThisModule(), nullptr);
   if (!toolbar_) throw Error("The toolbar cannot be created");
-  SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   // Clicks, drop-downs and tooltips are the window's to handle, not the dock's.
-  SendMessageA(toolbar_, TB_SETPARENT, reinterpret_cast<WPARAM>(Handle()), 0);
-  SendMessageA(toolbar_, TB_SETEXTENDEDSTYLE, 0,
+  SendMessageW(toolbar_, TB_SETPARENT, reinterpret_cast<WPARAM>(Handle()), 0);
+  SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0,
                TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS | TBSTYLE_EX_HIDECLIPPEDBUTTONS);
-  SendMessageA(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
-  SendMessageA(toolbar_, TB_SETPADDING, 0,
+  SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
+  SendMessageW(toolbar_, TB_SETPADDING, 0,
                MAKELPARAM(Scale(kButtonPaddingX), Scale(kButtonPaddingY)));
   SetWindowSubclass(toolbar_, &ToolbarWindow::ToolbarProc, kToolbarSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
@@ -195,13 +196,13 @@ void ToolbarWindow::CreateControls() {
   search_ = std::make_unique<SearchBox>(toolbar_, Scale(kSearchBoxWidth), kSearchListEntries,
                                         font_.get(), std::move(events));
 
-  REBARBANDINFOA band{};
-  band.cbSize = REBARBANDINFOA_V6_SIZE;
+  REBARBANDINFOW band{};
+  band.cbSize = REBARBANDINFOW_V6_SIZE;
   band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_IDEALSIZE;
   band.fStyle = RBBS_NOGRIPPER | RBBS_USECHEVRON | RBBS_CHILDEDGE;
   band.hwndChild = toolbar_;
   band.cx = 0x7FFF;
-  if (!SendMessageA(rebar_, RB_INSERTBANDA, static_cast<WPARAM>(-1),
+  if (!SendMessageW(rebar_, RB_INSERTBANDW, static_cast<WPARAM>(-1),
                     reinterpret_cast<LPARAM>(&band)))
     throw Error("The toolbar cannot be docked");
 }
@@ -226,6 +227,9 @@ void ToolbarWindow::ShowItems() {
   const std::vector<TTBCustomItem*>& items = form_->Toolbar->Items.Items();
   std::vector<TBBUTTON> buttons;
   buttons.reserve(items.size());
+  // The toolbar copies the captions; they live until it has.
+  std::vector<std::wstring> captions;
+  captions.reserve(items.size());
   for (TTBCustomItem* item : items) {
     TBBUTTON button{};
     button.idCommand = kFirstCommand + static_cast<int>(buttons_.size());
@@ -256,7 +260,8 @@ void ToolbarWindow::ShowItems() {
           button.fsStyle |= BTNS_DROPDOWN;
         else if (submenu && item->Options.Contains(tboDropdownArrow))
           button.fsStyle |= BTNS_WHOLEDROPDOWN;
-        button.iString = reinterpret_cast<INT_PTR>(item->Caption.c_str());
+        captions.push_back(Wide(item->Caption));
+        button.iString = reinterpret_cast<INT_PTR>(captions.back().c_str());
         break;
       }
     }
@@ -265,9 +270,9 @@ void ToolbarWindow::ShowItems() {
     buttons.push_back(button);
   }
   if (!buttons.empty())
-    SendMessageA(toolbar_, TB_ADDBUTTONSA, buttons.size(),
+    SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(),
                  reinterpret_cast<LPARAM>(buttons.data()));
-  natural_button_height_ = HIWORD(SendMessageA(toolbar_, TB_GETBUTTONSIZE, 0, 0));
+  natural_button_height_ = HIWORD(SendMessageW(toolbar_, TB_GETBUTTONSIZE, 0, 0));
   Layout();
 }
 
@@ -278,9 +283,9 @@ void ToolbarWindow::Layout() {
   int row = natural_button_height_;
   if (search_) row = std::max<int>(row, search_->Size().cy);
   if (banner_) row = std::max<int>(row, banner_->Size().cy);
-  const DWORD size = static_cast<DWORD>(SendMessageA(toolbar_, TB_GETBUTTONSIZE, 0, 0));
+  const DWORD size = static_cast<DWORD>(SendMessageW(toolbar_, TB_GETBUTTONSIZE, 0, 0));
   if (HIWORD(size) != row)
-    SendMessageA(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(LOWORD(size), row));
+    SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(LOWORD(size), row));
 
   int full_width = 0;
   for (const auto& [button, place] : ShownButtons(toolbar_)) {
@@ -295,15 +300,15 @@ void ToolbarWindow::Layout() {
                  0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  REBARBANDINFOA band{};
-  band.cbSize = REBARBANDINFOA_V6_SIZE;
+  REBARBANDINFOW band{};
+  band.cbSize = REBARBANDINFOW_V6_SIZE;
   band.fMask = RBBIM_CHILDSIZE | RBBIM_IDEALSIZE;
   band.cxMinChild = 0;
   band.cyMinChild = static_cast<UINT>(row);
   band.cyChild = static_cast<UINT>(row);
   band.cyMaxChild = static_cast<UINT>(row);
   band.cxIdeal = static_cast<UINT>(full_width);
-  SendMessageA(rebar_, RB_SETBANDINFOA, 0, reinterpret_cast<LPARAM>(&band));
+  SendMessageW(rebar_, RB_SETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
   PlaceDock();
 }
 
@@ -315,7 +320,7 @@ void ToolbarWindow::PlaceDock() {
 }
 
 int ToolbarWindow::IdealHeight() const {
-  return rebar_ ? static_cast<int>(SendMessageA(rebar_, RB_GETBARHEIGHT, 0, 0)) : 0;
+  return rebar_ ? static_cast<int>(SendMessageW(rebar_, RB_GETBARHEIGHT, 0, 0)) : 0;
 }
 
 void ToolbarWindow::SetHostBrowser(HostBrowserRef browser) {
@@ -392,6 +397,10 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<const NMHDR*>(lparam));
+    case WM_NOTIFYFORMAT:
+      // The controls' notifications, tooltips' requests among them, in UTF-16.
+      if (lparam == NF_QUERY) return NFR_UNICODE;
+      break;
     case WM_CONTEXTMENU:
       ShowContextMenu(reinterpret_cast<HWND>(wparam),
                       {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))});
@@ -412,29 +421,19 @@ LRESULT ToolbarWindow::OnNotify(const NMHDR& header) {
   switch (header.code) {
     case TBN_DROPDOWN:
       if (header.hwndFrom != toolbar_) break;
-      ShowButtonMenu(reinterpret_cast<const NMTOOLBARA&>(header).iItem);
+      ShowButtonMenu(reinterpret_cast<const NMTOOLBARW&>(header).iItem);
       return TBDDRET_DEFAULT;
     case RBN_CHEVRONPUSHED:
       if (header.hwndFrom != rebar_) break;
       ShowChevronMenu(reinterpret_cast<const NMREBARCHEVRON&>(header).rc);
       return 0;
-    case TTN_GETDISPINFOA:
     case TTN_GETDISPINFOW: {
       // Only items that ask for it show their hint.
       const TTBCustomItem* item = ItemOfCommand(static_cast<int>(header.idFrom));
-      tooltip_ = item && item->Options.Contains(tboShowHint) ? item->Hint : std::string();
-      if (header.code == TTN_GETDISPINFOA) {
-        auto& info = const_cast<NMTTDISPINFOA&>(reinterpret_cast<const NMTTDISPINFOA&>(header));
-        info.hinst = nullptr;
-        info.lpszText = tooltip_.data();
-      } else {
-        auto& info = const_cast<NMTTDISPINFOW&>(reinterpret_cast<const NMTTDISPINFOW&>(header));
-        const int size = MultiByteToWideChar(CP_ACP, 0, tooltip_.c_str(), -1, nullptr, 0);
-        tooltip_wide_.assign(static_cast<size_t>(std::max(size, 1)), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, tooltip_.c_str(), -1, tooltip_wide_.data(), size);
-        info.hinst = nullptr;
-        info.lpszText = tooltip_wide_.data();
-      }
+      tooltip_ = item && item->Options.Contains(tboShowHint) ? Wide(item->Hint) : std::wstring();
+      auto& info = const_cast<NMTTDISPINFOW&>(reinterpret_cast<const NMTTDISPINFOW&>(header));
+      info.hinst = nullptr;
+      info.lpszText = tooltip_.data();
       return 0;
     }
   }
@@ -488,13 +487,13 @@ void ToolbarWindow::ShowButtonMenu(int command) {
   TTBCustomItem* item = ItemOfCommand(command);
   if (!item || item->Items().empty()) return;
   RECT button{};
-  SendMessageA(toolbar_, TB_GETRECT, static_cast<WPARAM>(command),
+  SendMessageW(toolbar_, TB_GETRECT, static_cast<WPARAM>(command),
                reinterpret_cast<LPARAM>(&button));
   const RECT place = ScreenRect(toolbar_, button);
   const ItemMenu menu(item->Items());
-  SendMessageA(toolbar_, TB_PRESSBUTTON, static_cast<WPARAM>(command), TRUE);
+  SendMessageW(toolbar_, TB_PRESSBUTTON, static_cast<WPARAM>(command), TRUE);
   TTBCustomItem* chosen = TrackMenu(menu, {place.left, place.bottom}, &place);
-  if (toolbar_) SendMessageA(toolbar_, TB_PRESSBUTTON, static_cast<WPARAM>(command), FALSE);
+  if (toolbar_) SendMessageW(toolbar_, TB_PRESSBUTTON, static_cast<WPARAM>(command), FALSE);
   Chosen(chosen);
 }
 
@@ -544,7 +543,7 @@ void ToolbarWindow::Chosen(TTBCustomItem* item) {
 // --- ToolbarView
 
 void ToolbarWindow::SetCaption(const std::string& caption) {
-  if (Handle()) SetWindowTextA(Handle(), caption.c_str());
+  if (Handle()) SetWindowTextW(Handle(), Wide(caption).c_str());
 }
 
 int32_t ToolbarWindow::Width() {
@@ -554,8 +553,8 @@ int32_t ToolbarWindow::Width() {
 }
 
 bool ToolbarWindow::LoadBannerPicture(const std::string& file_name) {
-  unique_hbitmap picture(static_cast<HBITMAP>(LoadImageA(
-      nullptr, file_name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+  unique_hbitmap picture(static_cast<HBITMAP>(LoadImageW(
+      nullptr, Wide(file_name).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
   if (!picture || !banner_) return false;
   banner_->SetPicture(std::move(picture));
   return true;
@@ -574,11 +573,11 @@ TTBCustomItem* ToolbarWindow::ItemAt(int32_t x, int32_t y) {
   if (!toolbar_) return nullptr;
   POINT at{x, y};
   const int index =
-      static_cast<int>(SendMessageA(toolbar_, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&at)));
+      static_cast<int>(SendMessageW(toolbar_, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&at)));
   // Separators and the places of the controls give negative indexes.
   if (index < 0) return nullptr;
   TBBUTTON button{};
-  if (!SendMessageA(toolbar_, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button)))
+  if (!SendMessageW(toolbar_, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button)))
     return nullptr;
   return reinterpret_cast<TTBCustomItem*>(button.dwData);
 }
@@ -586,17 +585,17 @@ TTBCustomItem* ToolbarWindow::ItemAt(int32_t x, int32_t y) {
 void ToolbarWindow::ItemChanged(const TTBCustomItem& item) {
   const auto found = commands_.find(&item);
   if (found == commands_.end() || !toolbar_) return;
-  TBBUTTONINFOA info{};
+  TBBUTTONINFOW info{};
   info.cbSize = sizeof info;
   info.dwMask = TBIF_STATE;
   info.fsState = ButtonState(item);
-  std::string caption = item.Caption;
+  std::wstring caption = Wide(item.Caption);
   if (item.Kind() != TTBItemKind::Control && item.Kind() != TTBItemKind::Separator) {
     info.dwMask |= TBIF_TEXT | TBIF_IMAGE;
     info.pszText = caption.data();
     info.iImage = item.ImageIndex >= 0 ? item.ImageIndex : I_IMAGENONE;
   }
-  SendMessageA(toolbar_, TB_SETBUTTONINFOA, static_cast<WPARAM>(found->second),
+  SendMessageW(toolbar_, TB_SETBUTTONINFOW, static_cast<WPARAM>(found->second),
                reinterpret_cast<LPARAM>(&info));
   // A new caption or a shown or hidden button moves what follows.
   Layout();

@@ -149,8 +149,7 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   int natural_button_height_ = 0;
   bool closing_steps_run_ = false;
   // What the tooltip shows, alive until it asks again.
-  std::string tooltip_;
-  std::wstring tooltip_wide_;
+  std::wstring tooltip_;
 
   static std::atomic<long> window_count_;
 };

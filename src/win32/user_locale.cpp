@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "win32/wide_text.h"
+
 namespace pq::win32 {
 namespace {
 
@@ -12,26 +14,27 @@ template <typename Fill>
 std::optional<std::string> SizedText(Fill fill) {
   const int size = fill(nullptr, 0);
   if (size <= 0) return std::nullopt;
-  std::string text(static_cast<size_t>(size), '\0');
+  std::wstring text(static_cast<size_t>(size), L'\0');
   const int written = fill(text.data(), size);
   if (written <= 0) return std::nullopt;
   text.resize(static_cast<size_t>(written - 1));
-  return text;
+  return Utf8(text);
 }
 
 std::optional<std::string> LocaleText(LCID locale, LCTYPE type) {
   return SizedText(
-      [&](char* buffer, int size) { return GetLocaleInfoA(locale, type, buffer, size); });
+      [&](wchar_t* buffer, int size) { return GetLocaleInfoW(locale, type, buffer, size); });
 }
 
 void TakeText(LCID locale, LCTYPE type, std::string& into) {
   if (std::optional<std::string> text = LocaleText(locale, type)) into = *text;
 }
 
-// The pictures take one character for a separator.
+// The pictures take one byte for a separator: an ASCII one.
 void TakeSeparator(LCID locale, LCTYPE type, char& into) {
   std::optional<std::string> text = LocaleText(locale, type);
-  if (text && !text->empty()) into = text->front();
+  if (text && !text->empty() && static_cast<unsigned char>(text->front()) < 0x80)
+    into = text->front();
 }
 
 }  // namespace
@@ -50,8 +53,8 @@ std::string ShortDateText(int days) {
   time.dwHighDateTime = ticks.HighPart;
   SYSTEMTIME day;
   FileTimeToSystemTime(&time, &day);
-  return SizedText([&](char* buffer, int size) {
-           return GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &day, nullptr, buffer, size);
+  return SizedText([&](wchar_t* buffer, int size) {
+           return GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &day, nullptr, buffer, size);
          })
       .value_or(std::string());
 }

@@ -13,7 +13,7 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 constexpr wchar_t kBrowserProgId[] = L"InternetExplorer.Application";
-constexpr char kBrowserFrameClass[] = "IEFrame";
+constexpr wchar_t kBrowserFrameClass[] = L"IEFrame";
 
 // A failure of a call on the browser object, or of reaching its server; a
 // disconnection means the browser is gone for good.
@@ -54,14 +54,9 @@ class DispatchBrowser final : public AutomationBrowser {
       // The server's own description says more than the generic code.
       if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
       std::string message;
-      if (exception.bstrDescription) {
-        const int length = SysStringLen(exception.bstrDescription);
-        const int needed = WideCharToMultiByte(CP_ACP, 0, exception.bstrDescription, length,
-                                               nullptr, 0, nullptr, nullptr);
-        message.resize(static_cast<size_t>(needed));
-        WideCharToMultiByte(CP_ACP, 0, exception.bstrDescription, length, message.data(), needed,
-                            nullptr, nullptr);
-      }
+      if (exception.bstrDescription)
+        message = Utf8(std::wstring_view(exception.bstrDescription,
+                                         SysStringLen(exception.bstrDescription)));
       const HRESULT code = exception.scode ? exception.scode : hr;
       SysFreeString(exception.bstrSource);
       SysFreeString(exception.bstrDescription);
@@ -90,7 +85,7 @@ std::unique_ptr<AutomationBrowser> Win32Desktop::CreateBrowser() {
 }
 
 WindowId Win32Desktop::FindBrowserFrame() {
-  return reinterpret_cast<WindowId>(FindWindowA(kBrowserFrameClass, nullptr));
+  return reinterpret_cast<WindowId>(FindWindowW(kBrowserFrameClass, nullptr));
 }
 
 void Win32Desktop::BringToFront(WindowId window) {
@@ -101,18 +96,18 @@ void Win32Desktop::HyperlinkNavigate(const std::string& url) {
   // urlmon exports the service; it is taken from the system directory only.
   // Two browser windows may ask at once on threads of their own.
   std::call_once(urlmon_loaded_,
-                 [this]() noexcept { urlmon_.reset(LoadSystemLibrary("urlmon.dll")); });
+                 [this]() noexcept { urlmon_.reset(LoadSystemLibrary(L"urlmon.dll")); });
   if (!urlmon_) return;
   using NavigateString = HRESULT(WINAPI*)(IUnknown*, LPCWSTR);
   FARPROC proc = GetProcAddress(urlmon_.get(), "HlinkNavigateString");
   if (!proc) return;
   auto navigate = reinterpret_cast<NavigateString>(reinterpret_cast<void (*)()>(proc));
-  const std::wstring target = WideFromText(url);
+  const std::wstring target = Wide(url);
   navigate(nullptr, target.c_str());
 }
 
 void Win32Desktop::OpenWithShell(const std::string& target) {
-  ShellExecuteA(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, nullptr, Wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 std::string Win32Desktop::WindowsDirectory() { return win32::WindowsDirectory(); }

@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "win32/handles.h"
 #include "win32/modules.h"
+#include "win32/wide_text.h"
 
 namespace pq::win32 {
 namespace {
@@ -20,7 +21,7 @@ void SetTimeouts(HINTERNET handle, const InternetTimeouts& timeouts) {
                               {INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.receive_ms}};
   for (const auto& option : options) {
     DWORD value = option[1];
-    InternetSetOptionA(handle, option[0], &value, sizeof value);
+    InternetSetOptionW(handle, option[0], &value, sizeof value);
   }
 }
 
@@ -60,15 +61,16 @@ class Win32Resource final : public InternetResource {
  private:
   // A response header's value; none when the response has no such header.
   std::optional<std::string> Header(DWORD level) {
-    std::string text(64, '\0');
+    std::wstring text(64, L'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
-      DWORD size = static_cast<DWORD>(text.size());
-      if (HttpQueryInfoA(request_.get(), level, text.data(), &size, nullptr)) {
-        text.resize(size);
-        return text;
+      // Sizes count bytes.
+      DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+      if (HttpQueryInfoW(request_.get(), level, text.data(), &size, nullptr)) {
+        text.resize(size / sizeof(wchar_t));
+        return Utf8(text);
       }
       if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-      text.assign(static_cast<size_t>(size) + 1, '\0');
+      text.assign(size / sizeof(wchar_t) + 1, L'\0');
     }
     return std::nullopt;
   }
@@ -84,50 +86,51 @@ class Win32Session final : public InternetSession {
       : session_(std::move(session)), timeouts_(timeouts) {}
 
   std::unique_ptr<InternetResource> OpenAddress(const std::string& address) override {
-    URL_COMPONENTSA parts{};
+    const std::wstring wide = Wide(address);
+    URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUserNameLength =
         parts.dwPasswordLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
-    if (InternetCrackUrlA(address.c_str(), 0, 0, &parts) &&
+    if (InternetCrackUrlW(wide.c_str(), 0, 0, &parts) &&
         (parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS))
       return OpenHttp(parts);
     // Other schemes get what the session's timeouts give them.
-    unique_hinternet request(InternetOpenUrlA(session_.get(), address.c_str(), nullptr, 0,
+    unique_hinternet request(InternetOpenUrlW(session_.get(), wide.c_str(), nullptr, 0,
                                               INTERNET_FLAG_RESYNCHRONIZE, 0));
     if (!request) return nullptr;
     return std::make_unique<Win32Resource>(unique_hinternet(), std::move(request));
   }
 
  private:
-  static std::string Part(const char* text, DWORD length) {
-    return text ? std::string(text, length) : std::string();
+  static std::wstring Part(const wchar_t* text, DWORD length) {
+    return text ? std::wstring(text, length) : std::wstring();
   }
 
   // The steps of opening an HTTP address, taken one by one so that the request
   // gets its timeouts before it is sent: a session's send and receive timeouts
   // do not reach the requests that opening an address whole makes everywhere.
-  std::unique_ptr<InternetResource> OpenHttp(const URL_COMPONENTSA& parts) {
-    const std::string host = Part(parts.lpszHostName, parts.dwHostNameLength);
-    const std::string user = Part(parts.lpszUserName, parts.dwUserNameLength);
-    const std::string password = Part(parts.lpszPassword, parts.dwPasswordLength);
-    std::string object = Part(parts.lpszUrlPath, parts.dwUrlPathLength) +
-                         Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-    if (object.empty()) object = "/";
+  std::unique_ptr<InternetResource> OpenHttp(const URL_COMPONENTSW& parts) {
+    const std::wstring host = Part(parts.lpszHostName, parts.dwHostNameLength);
+    const std::wstring user = Part(parts.lpszUserName, parts.dwUserNameLength);
+    const std::wstring password = Part(parts.lpszPassword, parts.dwPasswordLength);
+    std::wstring object = Part(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                          Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (object.empty()) object = L"/";
     const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
 
-    unique_hinternet connection(InternetConnectA(
+    unique_hinternet connection(InternetConnectW(
         session_.get(), host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
         password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return nullptr;
-    const char* accept[] = {"*/*", nullptr};
+    const wchar_t* accept[] = {L"*/*", nullptr};
     // Over HTTPS the server's certificate is checked as Windows checks it; no
     // flag or option lets an untrusted, expired or misnamed one pass.
     unique_hinternet request(
-        HttpOpenRequestA(connection.get(), "GET", object.c_str(), nullptr, nullptr, accept,
+        HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr, nullptr, accept,
                          INTERNET_FLAG_RESYNCHRONIZE | (secure ? INTERNET_FLAG_SECURE : 0), 0));
     if (!request) return nullptr;
     SetTimeouts(request.get(), timeouts_);
-    if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) return nullptr;
+    if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return nullptr;
     return std::make_unique<Win32Resource>(std::move(connection), std::move(request));
   }
 
@@ -146,7 +149,7 @@ std::string Win32Internet::AgentName() {
 std::unique_ptr<InternetSession> Win32Internet::OpenSession(const std::string& agent,
                                                             const InternetTimeouts& timeouts) {
   unique_hinternet session(
-      InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+      InternetOpenW(Wide(agent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return nullptr;
   SetTimeouts(session.get(), timeouts);
   return std::make_unique<Win32Session>(std::move(session), timeouts);
@@ -156,21 +159,48 @@ uint32_t Win32Internet::Canonicalize(const std::string& address, std::string& ca
   // Decoding never lengthens an address, but canonical forms may gain a few
   // characters ("http://host" becomes "http://host/"); the system names the
   // size it needs when that is not enough.
-  std::string buffer(address.size() + 16, '\0');
+  // Decoded escapes come back from the wide call as one UTF-16 unit each,
+  // where the address means bytes: UTF-8 ones, most likely. The address goes
+  // in as ASCII, its other bytes escaped (decoding gives them back), and
+  // every unit of the answer is one byte again.
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::wstring wide;
+  wide.reserve(address.size());
+  for (const char c : address) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      wide.push_back(static_cast<wchar_t>(byte));
+    } else {
+      wide.push_back(L'%');
+      wide.push_back(static_cast<wchar_t>(kHex[byte >> 4]));
+      wide.push_back(static_cast<wchar_t>(kHex[byte & 0xF]));
+    }
+  }
+  std::wstring buffer(wide.size() + 16, L'\0');
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD length = static_cast<DWORD>(buffer.size());
-    if (InternetCanonicalizeUrlA(address.c_str(), buffer.data(), &length,
+    if (InternetCanonicalizeUrlW(wide.c_str(), buffer.data(), &length,
                                  ICU_DECODE | ICU_NO_ENCODE)) {
       buffer.resize(length < buffer.size() ? length : buffer.size());
-      const size_t end = buffer.find('\0');
-      if (end != std::string::npos) buffer.resize(end);
-      canonical = std::move(buffer);
+      const size_t end = buffer.find(L'\0');
+      if (end != std::wstring::npos) buffer.resize(end);
+      std::string bytes;
+      bytes.reserve(buffer.size());
+      for (const wchar_t unit : buffer) {
+        if (unit > 0xFF) {
+          // Not from an escape: a character the system put in itself.
+          bytes = Utf8(buffer);
+          break;
+        }
+        bytes.push_back(static_cast<char>(unit));
+      }
+      canonical = std::move(bytes);
       return 0;
     }
     const DWORD error = GetLastError();
     if (error != ERROR_INSUFFICIENT_BUFFER) return error;
     const size_t needed = static_cast<size_t>(length) + 1;
-    buffer.assign(needed > buffer.size() ? needed : buffer.size() * 2, '\0');
+    buffer.assign(needed > buffer.size() ? needed : buffer.size() * 2, L'\0');
   }
   return ERROR_INSUFFICIENT_BUFFER;
 }

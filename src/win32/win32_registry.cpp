@@ -3,7 +3,10 @@
 #include <shlwapi.h>
 #include <windows.h>
 
+#include <cstring>
+
 #include "win32/protected_mode.h"
+#include "win32/wide_text.h"
 
 namespace pq::win32 {
 namespace {
@@ -43,47 +46,64 @@ DWORD TypeTo(RegType type) {
   return REG_NONE;
 }
 
+// The registry keeps text in UTF-16, also what the A functions wrote; the
+// toolbar reads and writes it as UTF-8. Other types cross as their bytes.
+bool IsText(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
 class Win32Key final : public RegistryKey {
  public:
   explicit Win32Key(unique_hkey key) : key_(std::move(key)) {}
 
   std::optional<RegValueInfo> QueryValue(const std::string& name) override {
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key_.get(), Wide(name).c_str(), nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
       return std::nullopt;
     return RegValueInfo{TypeFrom(type), static_cast<int64_t>(size)};
   }
 
   std::optional<std::string> ReadValue(const std::string& name) override {
+    const std::wstring wide_name = Wide(name);
     // The size may change between the two calls; ask again until it fits.
     for (int attempt = 0; attempt < 8; ++attempt) {
-      DWORD size = 0;
-      if (RegQueryValueExA(key_.get(), name.c_str(), nullptr, nullptr, nullptr, &size) !=
+      DWORD type = 0, size = 0;
+      if (RegQueryValueExW(key_.get(), wide_name.c_str(), nullptr, &type, nullptr, &size) !=
           ERROR_SUCCESS)
         return std::nullopt;
       std::string data(size + 2, '\0');
       DWORD got = static_cast<DWORD>(data.size());
-      LONG status = RegQueryValueExA(key_.get(), name.c_str(), nullptr, nullptr,
+      LONG status = RegQueryValueExW(key_.get(), wide_name.c_str(), nullptr, &type,
                                      reinterpret_cast<BYTE*>(data.data()), &got);
       if (status == ERROR_MORE_DATA) continue;
       if (status != ERROR_SUCCESS) return std::nullopt;
       data.resize(got < data.size() ? got : data.size());
-      return data;
+      if (!IsText(type)) return data;
+      // An odd last byte is no UTF-16 unit; a terminator stays as stored.
+      std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+      std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+      return Utf8(text);
     }
     return std::nullopt;
   }
 
   uint32_t WriteValue(const std::string& name, RegType type, const std::string& data) override {
-    std::string bytes = data;
+    const DWORD stored = TypeTo(type);
+    if (!IsText(stored))
+      return static_cast<uint32_t>(RegSetValueExW(key_.get(), Wide(name).c_str(), 0, stored,
+                                                  reinterpret_cast<const BYTE*>(data.data()),
+                                                  static_cast<DWORD>(data.size())));
+    std::wstring text = Wide(data);
     // Text is stored with its terminator.
-    if (type == RegType::String || type == RegType::ExpandString) bytes.push_back('\0');
-    return static_cast<uint32_t>(RegSetValueExA(key_.get(), name.c_str(), 0, TypeTo(type),
-                                                reinterpret_cast<const BYTE*>(bytes.data()),
-                                                static_cast<DWORD>(bytes.size())));
+    if (type == RegType::String || type == RegType::ExpandString) text.push_back(L'\0');
+    return static_cast<uint32_t>(RegSetValueExW(
+        key_.get(), Wide(name).c_str(), 0, stored, reinterpret_cast<const BYTE*>(text.data()),
+        static_cast<DWORD>(text.size() * sizeof(wchar_t))));
   }
 
   uint32_t DeleteValue(const std::string& name) override {
-    return static_cast<uint32_t>(RegDeleteValueA(key_.get(), name.c_str()));
+    return static_cast<uint32_t>(RegDeleteValueW(key_.get(), Wide(name).c_str()));
   }
 
  private:
@@ -108,7 +128,7 @@ HKEY Win32Registry::Root(RegRoot root) const {
 
 std::unique_ptr<RegistryKey> Win32Registry::OpenReadOnly(RegRoot root, const std::string& path) {
   unique_hkey key;
-  if (RegOpenKeyExA(Root(root), path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(Root(root), Wide(path).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
     return nullptr;
   return std::make_unique<Win32Key>(std::move(key));
 }
@@ -117,7 +137,7 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenExisting(RegRoot root, const std
                                                          uint32_t& error) {
   unique_hkey key;
   error = static_cast<uint32_t>(
-      RegOpenKeyExA(Root(root), path.c_str(), 0, KEY_READ | KEY_WRITE, key.put()));
+      RegOpenKeyExW(Root(root), Wide(path).c_str(), 0, KEY_READ | KEY_WRITE, key.put()));
   if (error != ERROR_SUCCESS) return nullptr;
   return std::make_unique<Win32Key>(std::move(key));
 }
@@ -125,7 +145,7 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenExisting(RegRoot root, const std
 std::unique_ptr<RegistryKey> Win32Registry::OpenOrCreate(RegRoot root, const std::string& path,
                                                          uint32_t& error) {
   unique_hkey key;
-  error = static_cast<uint32_t>(RegCreateKeyExA(Root(root), path.c_str(), 0, nullptr,
+  error = static_cast<uint32_t>(RegCreateKeyExW(Root(root), Wide(path).c_str(), 0, nullptr,
                                                 REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
                                                 nullptr, key.put(), nullptr));
   if (error != ERROR_SUCCESS) return nullptr;
@@ -133,11 +153,11 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenOrCreate(RegRoot root, const std
 }
 
 uint32_t Win32Registry::DeleteTree(RegRoot root, const std::string& path) {
-  return static_cast<uint32_t>(SHDeleteKeyA(Root(root), path.c_str()));
+  return static_cast<uint32_t>(SHDeleteKeyW(Root(root), Wide(path).c_str()));
 }
 
 uint32_t Win32Registry::DeleteKey(RegRoot root, const std::string& path) {
-  return static_cast<uint32_t>(RegDeleteKeyA(Root(root), path.c_str()));
+  return static_cast<uint32_t>(RegDeleteKeyW(Root(root), Wide(path).c_str()));
 }
 
 }  // namespace pq::win32

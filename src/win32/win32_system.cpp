@@ -7,17 +7,18 @@
 #include <algorithm>
 
 #include "win32/handles.h"
+#include "win32/wide_text.h"
 
 namespace pq::win32 {
 
 std::string Win32SystemMessages::MessageFor(uint32_t code) {
-  char* buffer = nullptr;
-  DWORD length = FormatMessageA(
+  wchar_t* buffer = nullptr;
+  DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::string text;
   if (buffer) {
-    text.assign(buffer, length);
+    text = Utf8(std::wstring_view(buffer, length));
     LocalFree(buffer);
   }
   // The system ends its texts with a line break; messages shown in a box don't need it.
@@ -30,28 +31,28 @@ std::string Win32SystemMessages::MessageFor(uint32_t code) {
 uint32_t Win32SystemMessages::LastError() { return GetLastError(); }
 
 bool Win32FileSystem::Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool Win32FileSystem::Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool Win32FileSystem::Remove(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
 
 bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
-  return MoveFileA(from.c_str(), to.c_str()) != 0;
+  return MoveFileW(Wide(from).c_str(), Wide(to).c_str()) != 0;
 }
 
 bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(),
+  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool Win32FileSystem::Copy(const std::string& from, const std::string& to) {
-  return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+  return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), FALSE) != 0;
 }
 
 bool Win32FileSystem::ReadAll(const std::string& path, std::string& contents) {
   // Other readers may look at the file meanwhile; a writer may not change it
   // under our feet.
-  unique_file file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  unique_file file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return false;
   LARGE_INTEGER size;
@@ -70,7 +71,8 @@ bool Win32FileSystem::ReadAll(const std::string& path, std::string& contents) {
 }
 
 FileWriteResult Win32FileSystem::WriteNew(const std::string& path, std::string_view contents) {
-  unique_file file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  const std::wstring name = Wide(path);
+  unique_file file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     switch (GetLastError()) {
@@ -96,18 +98,18 @@ FileWriteResult Win32FileSystem::WriteNew(const std::string& path, std::string_v
   // in the place of a whole one.
   ok = ok && FlushFileBuffers(file.get());
   file.reset();
-  if (!ok) DeleteFileA(path.c_str());
+  if (!ok) DeleteFileW(Wide(path).c_str());
   return ok ? FileWriteResult::Written : FileWriteResult::Failed;
 }
 
 bool Win32FileSystem::CreateFolder(const std::string& path) {
-  const int result = SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
+  const int result = SHCreateDirectoryExW(nullptr, Wide(path).c_str(), nullptr);
   return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS || result == ERROR_FILE_EXISTS;
 }
 
 std::optional<int64_t> Win32FileSystem::ModifiedTime(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
   return static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                               data.ftLastWriteTime.dwLowDateTime);
 }

@@ -6,11 +6,13 @@
 
 #include <atomic>
 #include <cstring>
+#include <cwchar>
 
 #include "platform/error.h"
 #include "win32/about_window.h"
 #include "win32/handles.h"
 #include "win32/input_box.h"
+#include "win32/wide_text.h"
 
 namespace pq::win32 {
 namespace {
@@ -65,7 +67,7 @@ ModalCall::ModalCall(Kind kind, INT_PTR cancelled)
   // the owner it was given: seen as it is made, it can be ended with the
   // toolbar window. Menus are ended without their window.
   if (kind_ == Kind::Dialog && toolbar_)
-    hook_ = SetWindowsHookExA(WH_CBT, &ModalCall::WatchCreation, nullptr, GetCurrentThreadId());
+    hook_ = SetWindowsHookExW(WH_CBT, &ModalCall::WatchCreation, nullptr, GetCurrentThreadId());
 }
 
 ModalCall::~ModalCall() {
@@ -77,7 +79,7 @@ ModalCall::~ModalCall() {
 LRESULT CALLBACK ModalCall::WatchCreation(int code, WPARAM wparam, LPARAM lparam) {
   ModalCall* call = innermost_call;
   if (code == HCBT_CREATEWND && call && call->hook_ && !call->dialog_) {
-    const CREATESTRUCTA& made = *reinterpret_cast<const CBT_CREATEWNDA*>(lparam)->lpcs;
+    const CREATESTRUCTW& made = *reinterpret_cast<const CBT_CREATEWNDW*>(lparam)->lpcs;
     if (!(made.style & WS_CHILD) && made.hwndParent == call->owner_)
       call->dialog_ = reinterpret_cast<HWND>(wparam);
   }
@@ -99,65 +101,70 @@ long ModalCallsUnderWay() { return calls_under_way.load(); }
 int Win32UserInterface::ShowMessageBox(const std::string& text, const std::string& caption,
                                        uint32_t style) {
   const ModalCall call(ModalCall::Kind::Dialog, IDCANCEL);
-  return MessageBoxA(call.Owner(), text.c_str(), caption.c_str(), style);
+  return MessageBoxW(call.Owner(), Wide(text).c_str(), Wide(caption).c_str(), style);
 }
 
 bool Win32UserInterface::ExecuteFileDialog(FileDialogSettings& dialog) {
   // "Text files (*.txt)|*.txt|..." becomes the dialog's list of NUL-ended
   // pairs, with one more NUL at its end.
-  std::string filter = dialog.Filter;
-  for (char& c : filter)
-    if (c == '|') c = '\0';
-  filter.append(2, '\0');
-  std::string file(kFileNameRoom, '\0');
-  dialog.FileName.copy(file.data(), std::min(dialog.FileName.size(), kFileNameRoom - 1));
-  const std::string extension = !dialog.DefaultExt.empty() && dialog.DefaultExt[0] == '.'
-                                    ? dialog.DefaultExt.substr(1)
-                                    : dialog.DefaultExt;
+  std::wstring filter = Wide(dialog.Filter);
+  for (wchar_t& c : filter)
+    if (c == L'|') c = L'\0';
+  filter.append(2, L'\0');
+  std::wstring file(kFileNameRoom, L'\0');
+  const std::wstring name = Wide(dialog.FileName);
+  name.copy(file.data(), std::min(name.size(), kFileNameRoom - 1));
+  const std::wstring extension = Wide(!dialog.DefaultExt.empty() && dialog.DefaultExt[0] == '.'
+                                          ? dialog.DefaultExt.substr(1)
+                                          : dialog.DefaultExt);
+  const std::wstring title = Wide(dialog.Title);
   // Ended with its window, the dialog answers as when cancelled.
   const ModalCall call(ModalCall::Kind::Dialog, FALSE);
-  OPENFILENAMEA settings{};
+  OPENFILENAMEW settings{};
   settings.lStructSize = sizeof settings;
   settings.hwndOwner = call.Owner();
   settings.lpstrFilter = filter.c_str();
   settings.nFilterIndex = 1;
   settings.lpstrFile = file.data();
   settings.nMaxFile = static_cast<DWORD>(file.size());
-  settings.lpstrTitle = dialog.Title.empty() ? nullptr : dialog.Title.c_str();
+  settings.lpstrTitle = title.empty() ? nullptr : title.c_str();
   settings.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
   // No read-only box; the open dialog takes names of files that do not exist
   // yet, and the save dialog replaces a file without asking.
   settings.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING;
-  const BOOL chosen = dialog.kind == FileDialogSettings::Kind::Open ? GetOpenFileNameA(&settings)
-                                                                    : GetSaveFileNameA(&settings);
+  const BOOL chosen = dialog.kind == FileDialogSettings::Kind::Open ? GetOpenFileNameW(&settings)
+                                                                    : GetSaveFileNameW(&settings);
   if (!chosen) return false;
-  dialog.FileName = file.c_str();
+  dialog.FileName = Utf8(file.c_str());
   return true;
 }
 
 void Win32UserInterface::SetClipboardText(const std::string& text) {
-  unique_hglobal memory(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
+  const std::wstring wide = Wide(text);
+  const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  unique_hglobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
   if (!memory) throw Error("Out of memory");
-  char* data = static_cast<char*>(GlobalLock(memory.get()));
+  auto* data = static_cast<wchar_t*>(GlobalLock(memory.get()));
   if (!data) throw Error("Out of memory");
-  std::memcpy(data, text.c_str(), text.size() + 1);
+  std::memcpy(data, wide.c_str(), bytes);
   GlobalUnlock(memory.get());
   OpenClipboardScope clipboard;
   EmptyClipboard();
-  // The clipboard owns the memory once it takes it.
-  if (SetClipboardData(CF_TEXT, memory.get())) memory.release();
+  // The clipboard owns the memory once it takes it; it offers the text in
+  // the other text formats itself.
+  if (SetClipboardData(CF_UNICODETEXT, memory.get())) memory.release();
 }
 
 std::optional<std::string> Win32UserInterface::ClipboardText() {
-  if (!IsClipboardFormatAvailable(CF_TEXT)) return std::nullopt;
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) return std::nullopt;
   OpenClipboardScope clipboard;
-  HANDLE memory = GetClipboardData(CF_TEXT);
+  HANDLE memory = GetClipboardData(CF_UNICODETEXT);
   if (!memory) return std::nullopt;
-  const char* data = static_cast<const char*>(GlobalLock(memory));
+  const auto* data = static_cast<const wchar_t*>(GlobalLock(memory));
   if (!data) return std::nullopt;
   // The text ends at its NUL, or at the end of the memory block at the latest.
-  const size_t room = GlobalSize(memory);
-  std::string text(data, strnlen(data, room));
+  const size_t room = GlobalSize(memory) / sizeof(wchar_t);
+  std::string text = Utf8(std::wstring_view(data, wcsnlen(data, room)));
   GlobalUnlock(memory);
   return text;
 }

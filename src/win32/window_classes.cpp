@@ -13,9 +13,9 @@ namespace {
 
 // The dock, the toolbar and its tips; the banner; the search box and the
 // parts of its list; the dialogs' controls.
-const char* const kClasses[] = {REBARCLASSNAMEA, TOOLBARCLASSNAMEA, TOOLTIPS_CLASSA, "Static",
-                                "ComboBox",      "ComboLBox",       "Edit",          "ListBox",
-                                "Button",        "ScrollBar"};
+const wchar_t* const kClasses[] = {REBARCLASSNAMEW, TOOLBARCLASSNAMEW, TOOLTIPS_CLASSW, L"Static",
+                                   L"ComboBox",     L"ComboLBox",      L"Edit",         L"ListBox",
+                                   L"Button",       L"ScrollBar"};
 
 }  // namespace
 
@@ -30,10 +30,10 @@ void PrepareSystemWindowClasses() {
   INITCOMMONCONTROLSEX common{sizeof common, ICC_BAR_CLASSES | ICC_COOL_CLASSES};
   InitCommonControlsEx(&common);
   // Asking for a class registers it when the system registers it on demand.
-  for (const char* name : kClasses) {
-    WNDCLASSEXA known{};
+  for (const wchar_t* name : kClasses) {
+    WNDCLASSEXW known{};
     known.cbSize = sizeof known;
-    GetClassInfoExA(nullptr, name, &known);
+    GetClassInfoExW(nullptr, name, &known);
   }
   prepared = true;
 }

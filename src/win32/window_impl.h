@@ -7,24 +7,15 @@
 //   void OnWindowGone();      the window is destroyed, its handle forgotten
 //   LRESULT OnMessageFailed(HWND, UINT, WPARAM, LPARAM);  OnMessage raised:
 //       called inside the handler, so `throw;` tells what it was
-// A window class registered with the A functions takes WindowCharset::Ansi,
-// one registered with the W functions WindowCharset::Wide: the procedure must
-// hand on messages in the form they were sent in.
+// The windows are Unicode windows, their classes registered with the W
+// functions: messages carry UTF-16 text and are handed on as such.
 #include <windows.h>
-
-#include <type_traits>
 
 namespace pq::win32 {
 
-enum class WindowCharset { Ansi, Wide };
-
-template <typename T, WindowCharset Charset = WindowCharset::Ansi>
+template <typename T>
 class WindowImpl {
-  static constexpr bool kWide = Charset == WindowCharset::Wide;
-
  public:
-  using Char = std::conditional_t<kWide, wchar_t, char>;
-
   // Null before the window is made and once it is destroyed.
   HWND Handle() const { return window_; }
 
@@ -41,13 +32,12 @@ class WindowImpl {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_NCCREATE) {
       auto* base =
-          static_cast<WindowImpl*>(reinterpret_cast<CREATESTRUCT*>(lparam)->lpCreateParams);
+          static_cast<WindowImpl*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
       base->window_ = window;
       SetLongPtr(window, base);
       static_cast<T*>(base)->OnWindowAttached();
     }
-    auto* base = reinterpret_cast<WindowImpl*>(kWide ? GetWindowLongPtrW(window, GWLP_USERDATA)
-                                                     : GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* base = reinterpret_cast<WindowImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!base) return DefaultProc(window, message, wparam, lparam);
     T* self = static_cast<T*>(base);
     if (message == WM_NCDESTROY) {
@@ -65,20 +55,16 @@ class WindowImpl {
   }
 
   // Creates the window, with this object as its creation parameter.
-  HWND CreateWindowOf(DWORD ex_style, const Char* window_class, const Char* title, DWORD style,
-                      int x, int y, int width, int height, HWND parent, HINSTANCE instance) {
+  HWND CreateWindowOf(DWORD ex_style, const wchar_t* window_class, const wchar_t* title,
+                      DWORD style, int x, int y, int width, int height, HWND parent,
+                      HINSTANCE instance) {
     void* const self = static_cast<WindowImpl*>(this);
-    if constexpr (kWide)
-      return CreateWindowExW(ex_style, window_class, title, style, x, y, width, height, parent,
-                             nullptr, instance, self);
-    else
-      return CreateWindowExA(ex_style, window_class, title, style, x, y, width, height, parent,
-                             nullptr, instance, self);
+    return CreateWindowExW(ex_style, window_class, title, style, x, y, width, height, parent,
+                           nullptr, instance, self);
   }
 
   static LRESULT DefaultProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return kWide ? DefWindowProcW(window, message, wparam, lparam)
-                 : DefWindowProcA(window, message, wparam, lparam);
+    return DefWindowProcW(window, message, wparam, lparam);
   }
   LRESULT DefaultProc(UINT message, WPARAM wparam, LPARAM lparam) const {
     return DefaultProc(window_, message, wparam, lparam);
@@ -93,11 +79,7 @@ class WindowImpl {
 
  private:
   static void SetLongPtr(HWND window, WindowImpl* self) {
-    const auto value = reinterpret_cast<LONG_PTR>(self);
-    if constexpr (kWide)
-      SetWindowLongPtrW(window, GWLP_USERDATA, value);
-    else
-      SetWindowLongPtrA(window, GWLP_USERDATA, value);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
 
   HWND window_ = nullptr;

@@ -16,7 +16,7 @@ int WindowDpi(HWND window) {
   // Windows 10 and later know each window's resolution; older systems have one.
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
   static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
   if (get_dpi_for_window && window) {
     const UINT dpi = get_dpi_for_window(window);
     if (dpi > 0) return static_cast<int>(dpi);
@@ -25,15 +25,15 @@ int WindowDpi(HWND window) {
 }
 
 unique_hfont MessageFont(int dpi) {
-  NONCLIENTMETRICSA metrics{};
+  NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
-  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-    return unique_hfont(CreateFontA(-ScaleToDpi(12, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                    DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg"));
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    return unique_hfont(CreateFontW(-ScaleToDpi(12, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                    DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Shell Dlg"));
   // The system gives the font at the screen's resolution.
-  LOGFONTA font = metrics.lfMessageFont;
+  LOGFONTW font = metrics.lfMessageFont;
   font.lfHeight = MulDiv(font.lfHeight, dpi, ScreenDpi());
-  return unique_hfont(CreateFontIndirectA(&font));
+  return unique_hfont(CreateFontIndirectW(&font));
 }
 
 }  // namespace pq::win32

@@ -3,14 +3,24 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
+
+#include "win32/wide_text.h"
 
 namespace pq::win32 {
 
-inline std::string WindowText(HWND window) {
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+inline std::wstring WindowTextW(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
   text.resize(
-      static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return text;
+}
+
+// As UTF-8.
+inline std::string WindowText(HWND window) { return Utf8(WindowTextW(window)); }
+
+inline bool SetWindowTextUtf8(HWND window, std::string_view text) {
+  return SetWindowTextW(window, Wide(text).c_str()) != 0;
 }
 
 // Moves a top-level window to the middle of the monitor that shows `beside`
@@ -18,7 +28,7 @@ inline std::string WindowText(HWND window) {
 inline void CenterOnScreen(HWND window, HWND beside) {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  if (!GetMonitorInfoA(MonitorFromWindow(beside, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+  if (!GetMonitorInfoW(MonitorFromWindow(beside, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
   RECT frame{};
   GetWindowRect(window, &frame);
   const RECT& screen = monitor.rcMonitor;

@@ -169,8 +169,8 @@ TEST_F(AboutWindow, ShowsTheContentScaledWithItsBannerAndEnterOrEscapeCloseItFor
   const Case cases[] = {
       {VK_RETURN, Bitmap(RGB(255, 0, 0)), RGB(255, 0, 0), std::nullopt, nullptr},
       {VK_ESCAPE, "not a bitmap", built_in,
-       std::vector<std::string>{"First line \xA9", "", "Third line"},
-       "First line \xA9\r\n\r\nThird line"},
+       std::vector<std::string>{"First line \xC2\xA9", "", "Third line"},
+       "First line \xC2\xA9\r\n\r\nThird line"},
       {VK_ESCAPE, "", built_in, std::nullopt, nullptr},
   };
   for (const Case& c : cases) {

@@ -141,7 +141,7 @@ TEST_F(FlashPlayerControl, MovieStopAndPlayReachTheControlReadyStatesComeBackAnd
     };
 
     player->Stop();
-    player->SetMovie("http://127.0.0.1/banner \xE9t\xE9.swf");
+    player->SetMovie("http://127.0.0.1/banner \xC3\xA9t\xC3\xA9.swf");
     ASSERT_TRUE(testing::PumpMessagesUntil(
         [&] { return !states.empty() && states.back() == kFlashReadyStateComplete; }, kEventWait))
         << "states seen: " << states.size();
@@ -149,7 +149,7 @@ TEST_F(FlashPlayerControl, MovieStopAndPlayReachTheControlReadyStatesComeBackAnd
 
     EXPECT_EQ(states, (std::vector<int32_t>{3, kFlashReadyStateComplete}));
     EXPECT_EQ(sender, player.get());
-    EXPECT_TRUE(stand_in_.Logged({"advise", "stop", "movie http://127.0.0.1/banner \xE9t\xE9.swf",
+    EXPECT_TRUE(stand_in_.Logged({"advise", "stop", "movie http://127.0.0.1/banner \xC3\xA9t\xC3\xA9.swf",
                                   "fired 3", "fired 4", "play"}));
     EXPECT_EQ(static_cast<bool>(stand_in_.Logged({"events asked"})),
               c.options != STAND_IN_NO_CLASS_INFO)

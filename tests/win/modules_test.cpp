@@ -1,5 +1,6 @@
 // Module file names and system DLLs loaded from the system directory only.
 #include "win32/modules.h"
+#include "win32/wide_text.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -10,23 +11,25 @@
 namespace pq::win32 {
 namespace {
 
-std::string Lower(std::string text) {
-  CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+std::wstring Lower(std::wstring text) {
+  CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
   return text;
 }
+
+std::string Lower(const std::string& text) { return Utf8(Lower(Wide(text))); }
 
 // A loader that records what it was asked, as "name flags", and refuses
 // LOAD_LIBRARY_SEARCH_SYSTEM32 with the error it is told.
 std::vector<std::string> loader_calls;
 DWORD refuse_with = 0;
 
-HMODULE WINAPI ScriptedLoader(LPCSTR name, HANDLE, DWORD flags) {
-  loader_calls.push_back(Lower(name) + " " + std::to_string(flags));
+HMODULE WINAPI ScriptedLoader(LPCWSTR name, HANDLE, DWORD flags) {
+  loader_calls.push_back(Utf8(Lower(std::wstring(name))) + " " + std::to_string(flags));
   if ((flags & LOAD_LIBRARY_SEARCH_SYSTEM32) && refuse_with != 0) {
     SetLastError(refuse_with);
     return nullptr;
   }
-  return LoadLibraryExA(name, nullptr, flags);
+  return LoadLibraryExW(name, nullptr, flags);
 }
 
 // Where a module is found also shows that SystemDirectory() names the
@@ -50,7 +53,7 @@ TEST(SystemLibrary, IsLoadedFromTheSystemDirectoryWithOrWithoutTheSearchFlag) {
     SCOPED_TRACE(c.loader);
     loader_calls.clear();
     refuse_with = c.refusal;
-    HMODULE module = LoadSystemLibrary("urlmon.dll", &ScriptedLoader);
+    HMODULE module = LoadSystemLibrary(L"urlmon.dll", &ScriptedLoader);
     EXPECT_EQ(loader_calls, c.asked);
     if (c.refusal == ERROR_MOD_NOT_FOUND) {
       EXPECT_EQ(module, nullptr);
@@ -64,10 +67,10 @@ TEST(SystemLibrary, IsLoadedFromTheSystemDirectoryWithOrWithoutTheSearchFlag) {
 }
 
 TEST(ModuleFileName, IsTheWholeNameOfTheProgramAndOfALoadedDll) {
-  for (HMODULE module : {HMODULE(nullptr), GetModuleHandleA("kernel32.dll")}) {
-    char expected[MAX_PATH * 4] = {};
-    ASSERT_GT(GetModuleFileNameA(module, expected, sizeof expected), 0u);
-    EXPECT_EQ(ModuleFileName(module), expected);
+  for (HMODULE module : {HMODULE(nullptr), GetModuleHandleW(L"kernel32.dll")}) {
+    wchar_t expected[MAX_PATH * 4] = {};
+    ASSERT_GT(GetModuleFileNameW(module, expected, MAX_PATH * 4), 0u);
+    EXPECT_EQ(ModuleFileName(module), Utf8(expected));
   }
 }
 

@@ -51,7 +51,7 @@ class HostBrowserAdapter : public ::testing::Test {
 TEST_F(HostBrowserAdapter, NavigatePassesTheAddressAndOneZeroVariantForEveryOption) {
   ASSERT_EQ(GetACP(), 1252u);
   recorder->Expect({"Navigate"});
-  host->Navigate("http://example.com/caf\xE9?q=a b");
+  host->Navigate("http://example.com/caf\xC3\xA9?q=a b");
   ASSERT_EQ(recorder->navigations.size(), 1u);
   const auto& call = recorder->navigations[0];
   EXPECT_EQ(call.url, L"http://example.com/caf\u00e9?q=a b");

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+#include <string>
+
 #include "platform/error.h"
 #include "support/scratch_key.h"
 #include "win32/win32_registry.h"
@@ -63,6 +66,36 @@ TEST_F(RealRegistryStore, TextWithoutTerminatorOrOfOddLengthIsReadSafely) {
   const std::string odd = VariantToText(Read("Odd"));
   EXPECT_EQ(odd.substr(0, 2), "xy") << "the whole characters survive";
   EXPECT_LE(odd.size(), 3u);
+}
+
+// Text is written as the registry keeps it, UTF-16, and comes back as the
+// same UTF-8.
+TEST_F(RealRegistryStore, TextInAnyScriptIsStoredAsUtf16AndReadBackExactly) {
+  const struct {
+    const char* name;
+    std::string text;
+    std::wstring stored;
+  } cases[] = {
+      {"SpeedBtn1", "http://mine.example/Caf\xC3\xA9/\xE6\x9D\xB1\xE4\xBA\xAC",
+       L"http://mine.example/Caf\u00E9/\u6771\u4EAC"},
+      {"Search", "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8 \xF0\x9F\x98\x80",
+       L"\u041D\u043E\u0432\u043E\u0441\u0442\u0438 \U0001F600"},
+      {"Plain", "two words", L"two words"},
+      {"Empty", "", L""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetRegistryData(platform, RegRoot::LocalMachine, scratch.path(), c.name, c.text, rvkText);
+    wchar_t stored[64] = {};
+    DWORD type = 0, size = sizeof stored;
+    ASSERT_EQ(RegQueryValueExW(key, std::wstring(c.name, c.name + strlen(c.name)).c_str(),
+                               nullptr, &type, reinterpret_cast<BYTE*>(stored), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(size, (c.stored.size() + 1) * sizeof(wchar_t)) << "with its terminator";
+    EXPECT_EQ(std::wstring(stored), c.stored);
+    EXPECT_EQ(Read(c.name), RegVariant(c.text));
+  }
 }
 
 TEST_F(RealRegistryStore, WritingCreatesMissingKeys) {

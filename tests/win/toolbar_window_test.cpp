@@ -8,6 +8,8 @@
 #include <atomic>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +23,7 @@
 #include "ui_kit/mouse_input.h"
 #include "win32/item_menu.h"
 #include "win32/toolbar_window.h"
+#include "win32/wide_text.h"
 
 namespace pq {
 namespace {
@@ -75,17 +78,17 @@ struct Button {
 
 std::vector<Button> Buttons(HWND toolbar) {
   std::vector<Button> buttons;
-  const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+  const int count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
   for (int index = 0; index < count; ++index) {
     TBBUTTON button{};
-    SendMessageA(toolbar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
-    char caption[128] = {};  // separators have none, and leave it empty
-    SendMessageA(toolbar, TB_GETBUTTONTEXTA, button.idCommand, reinterpret_cast<LPARAM>(caption));
+    SendMessageW(toolbar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
+    wchar_t caption[128] = {};  // separators have none, and leave it empty
+    SendMessageW(toolbar, TB_GETBUTTONTEXTW, button.idCommand, reinterpret_cast<LPARAM>(caption));
     RECT place{};
-    SendMessageA(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place));
+    SendMessageW(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place));
     MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&place), 2);
     buttons.push_back(
-        {caption, button.fsStyle, button.fsState, button.iBitmap, button.idCommand, place});
+        {win32::Utf8(caption), button.fsStyle, button.fsState, button.iBitmap, button.idCommand, place});
   }
   return buttons;
 }
@@ -100,14 +103,14 @@ Button Find(HWND toolbar, const std::string& caption) {
 std::vector<std::string> MenuCaptions(HMENU menu) {
   std::vector<std::string> captions;
   for (int position = 0; position < GetMenuItemCount(menu); ++position) {
-    char caption[128] = {};
-    MENUITEMINFOA entry{};
+    wchar_t caption[128] = {};
+    MENUITEMINFOW entry{};
     entry.cbSize = sizeof entry;
     entry.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_STATE;
     entry.dwTypeData = caption;
-    entry.cch = sizeof caption;
-    GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &entry);
-    std::string text = caption;
+    entry.cch = static_cast<UINT>(std::size(caption));
+    GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &entry);
+    std::string text = win32::Utf8(caption);
     if (entry.fType & MFT_SEPARATOR) text = "-";
     if (entry.fState & MFS_CHECKED) text = "(*) " + text;
     captions.push_back(text);
@@ -131,13 +134,13 @@ class MenuWatcher {
   void Watch() {
     HWND window = nullptr;
     if (ui_kit::WaitUntil(
-            [&] { return (window = FindWindowA("#32768", nullptr)) && IsWindowVisible(window); },
+            [&] { return (window = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(window); },
             10000))
       Answer(window);
     done_ = true;
   }
   void Answer(HWND window) {
-    const auto menu = reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0));
+    const auto menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
     captions_ = MenuCaptions(menu);
     int chosen = -1;
     for (size_t i = 0; i < captions_.size(); ++i)
@@ -204,28 +207,53 @@ constexpr char kConfiguration[] =
 // One top-level window for every test: making one under Wine is slow.
 HWND SharedParent() {
   static HWND parent = [] {
-    WNDCLASSEXA window_class{};
+    WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = DefWindowProcA;
-    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.hInstance = GetModuleHandleW(nullptr);
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    window_class.lpszClassName = "ToolbarWindowTestParent";
-    RegisterClassExA(&window_class);
-    HWND made = CreateWindowExA(0, window_class.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0,
+    window_class.lpszClassName = L"ToolbarWindowTestParent";
+    RegisterClassExW(&window_class);
+    HWND made = CreateWindowExW(0, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0,
                                 1000, 120, nullptr, nullptr, window_class.hInstance, nullptr);
     return made;
   }();
   return parent;
 }
 
+void SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
+  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+// A string value as the registry holds it, in UTF-16; none when missing.
+std::optional<std::wstring> StoredString(const std::string& key_path, const wchar_t* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, win32::Wide(key_path).c_str(), 0, KEY_READ, &key) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  DWORD type = 0, size = 0;
+  std::optional<std::wstring> value;
+  if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+      type == REG_SZ) {
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
+                         &size) == ERROR_SUCCESS)
+      value = text.c_str();  // up to the stored terminator
+  }
+  RegCloseKey(key);
+  return value;
+}
+
 class ToolbarWindowTest : public ::testing::Test {
  protected:
+  virtual std::string Configuration() const { return kConfiguration; }
+  virtual std::wstring SpeedAddress() const { return L"http://mine/"; }
   void SetUp() override {
-    std::ofstream(dir_.File("Bar.ini"), std::ios::binary) << kConfiguration;
+    std::ofstream(dir_.File("Bar.ini"), std::ios::binary) << Configuration();
     HKEY key = key_.Open();
-    RegSetValueExA(key, "SpeedBtn1", 0, REG_SZ, reinterpret_cast<const BYTE*>("http://mine/"), 13);
-    RegSetValueExA(key, "InstallPath", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(dir_.path().c_str()), dir_.path().size() + 1);
+    SetString(key, L"SpeedBtn1", SpeedAddress());
+    SetString(key, L"InstallPath", win32::Wide(dir_.path()));
     RegCloseKey(key);
     ToolbarConfig.InstallPath = dir_.path();
     ToolbarConfig.ToolbarFile = ToolbarConfig.ToolbarName = "Bar";
@@ -288,12 +316,12 @@ TEST_F(ToolbarWindowTest, ButtonsShowTheConfiguredItemsInOrderWithTheirTooltips)
       EXPECT_EQ(buttons[i].image, expected[i].image);
     }
     if (expected[i].tip) {
-      NMTTDISPINFOA info{};
-      info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageA(toolbar_, TB_GETTOOLTIPS, 0, 0));
+      NMTTDISPINFOW info{};
+      info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(toolbar_, TB_GETTOOLTIPS, 0, 0));
       info.hdr.idFrom = static_cast<UINT_PTR>(buttons[i].command);
-      info.hdr.code = TTN_GETDISPINFOA;
-      SendMessageA(window_->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
-      EXPECT_STREQ(info.lpszText ? info.lpszText : info.szText, expected[i].tip);
+      info.hdr.code = TTN_GETDISPINFOW;
+      SendMessageW(window_->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+      EXPECT_EQ(win32::Utf8(info.lpszText ? info.lpszText : info.szText), expected[i].tip);
     }
   }
   // The banner and the search box sit over their places.
@@ -416,13 +444,13 @@ TEST_F(ToolbarWindowTest, EnterInTheSearchBoxSearchesOnce) {
   Click(Center(edit), window_->SearchEditControl());
   ASSERT_TRUE(WaitFor([&] { return GetFocus() == window_->SearchEditControl(); }));
   EXPECT_GT(parent_notifications, 0);
-  SetWindowTextA(window_->SearchBoxControl(), "two words");
+  SetWindowTextW(window_->SearchBoxControl(), L"two words");
   PressKey(VK_RETURN);
   ASSERT_TRUE(WaitFor([&] { return !browser_->navigated.empty(); }));
   // Whatever else arrives in the meantime is a second search.
   WaitFor([] { return false; }, 300);
   EXPECT_EQ(browser_->navigated, std::vector<std::string>{"http://web.example/?q=two+words"});
-  EXPECT_EQ(SendMessageA(window_->SearchBoxControl(), CB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(SendMessageW(window_->SearchBoxControl(), CB_GETCOUNT, 0, 0), 1);
   RemoveWindowSubclass(window_->Handle(), CountParentNotifications, 2);
   // Focus on the window goes to the search box.
   SetFocus(nullptr);
@@ -440,7 +468,7 @@ TEST_F(ToolbarWindowTest, NarrowWindowOffersTheItemsThatDoNotFitBehindTheChevron
   GetClientRect(window_->Handle(), &area);
   EXPECT_EQ(area.right, 500);
   MenuWatcher watcher("B");
-  SendMessageA(window_->DockControl(), RB_PUSHCHEVRON, 0, 0);
+  SendMessageW(window_->DockControl(), RB_PUSHCHEVRON, 0, 0);
   ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
   const std::vector<std::string> captions = watcher.Captions();
   ASSERT_FALSE(captions.empty());
@@ -475,7 +503,7 @@ LRESULT CALLBACK RecordFill(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 
 TEST_F(ToolbarWindowTest, LongHistoryFillsTheListInOrderInLinearTime) {
   const HWND box = window_->SearchBoxControl();
-  EXPECT_FALSE(GetWindowLongA(box, GWL_STYLE) & CBS_SORT);
+  EXPECT_FALSE(GetWindowLongW(box, GWL_STYLE) & CBS_SORT);
   window_->SetSearchText("kept");
   for (const int count : {10000, 100000}) {
     SCOPED_TRACE(count);
@@ -496,12 +524,12 @@ TEST_F(ToolbarWindowTest, LongHistoryFillsTheListInOrderInLinearTime) {
     EXPECT_EQ(record.reserved, static_cast<WPARAM>(count));
     EXPECT_EQ(record.appended, count);
     EXPECT_EQ(record.elsewhere, 0);
-    EXPECT_EQ(SendMessageA(box, CB_GETCOUNT, 0, 0), count);
+    EXPECT_EQ(SendMessageW(box, CB_GETCOUNT, 0, 0), count);
     for (int index : {0, count / 2, count - 1}) {
-      char text[16] = {};
-      SendMessageA(box, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+      wchar_t text[16] = {};
+      SendMessageW(box, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
       std::snprintf(entry, sizeof entry, "entry %06d", index);
-      EXPECT_STREQ(text, entry);
+      EXPECT_EQ(win32::Utf8(text), entry);
     }
   }
   EXPECT_EQ(window_->SearchText(), "kept");
@@ -509,8 +537,8 @@ TEST_F(ToolbarWindowTest, LongHistoryFillsTheListInOrderInLinearTime) {
 
 TEST_F(ToolbarWindowTest, ParentDestroyedFirstStillSavesTheSearchState) {
   window_.reset();
-  HWND holder = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 1000, 40,
-                                SharedParent(), nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 1000, 40,
+                                SharedParent(), nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(holder, nullptr);
   auto window = std::make_unique<ToolbarWindow>(holder, platform_);
   window->SetSearchText("kept");
@@ -519,11 +547,101 @@ TEST_F(ToolbarWindowTest, ParentDestroyedFirstStillSavesTheSearchState) {
   EXPECT_EQ(window->Handle(), nullptr);
   EXPECT_EQ(ToolbarWindow::WindowCount(), 0);
   window.reset();
-  char saved[16] = {};
-  DWORD size = sizeof saved;
-  RegGetValueA(HKEY_LOCAL_MACHINE, key_.path().c_str(), "Search", RRF_RT_REG_SZ, nullptr, saved,
-               &size);
-  EXPECT_STREQ(saved, "kept");
+  EXPECT_EQ(StoredString(key_.path(), L"Search"), std::wstring(L"kept"));
+}
+
+// Captions in three scripts, written as UTF-8 without a byte-order mark, as
+// publishers save them today.
+constexpr char kUtf8Configuration[] =
+    "[Toolbar Items]\r\nmiSearch=\r\nLatin=\r\nJapanese=\r\nNewsSubMenu=\r\nTokyo=\r\n"
+    "SpeedBtn1=\r\n"
+    "[miSearch]\r\nParent=Toolbar\r\nCaption=Search\r\nImageIndex=8\r\nCount=2\r\n"
+    "[Latin]\r\nParent=miSearch\r\nCaption=Caf\xC3\xA9\r\nImageIndex=9\r\nTag=1\r\n"
+    "GroupIndex=1\r\nURL=http://web.example/?q=[SEARCH]\r\n"
+    "[Japanese]\r\nParent=miSearch\r\nCaption=\xE6\x9D\xB1\xE4\xBA\xAC\r\nImageIndex=10\r\n"
+    "Tag=2\r\nGroupIndex=1\r\nURL=http://jp.example/?q=[SEARCH]\r\n"
+    "[NewsSubMenu]\r\nParent=Toolbar\r\n"
+    "Caption=\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8\r\nImageIndex=0\r\n"
+    "URL=http://news.example/\r\n"
+    "[Tokyo]\r\nParent=NewsSubMenu\r\nCaption=\xE6\x9D\xB1\xE4\xBA\xAC Caf\xC3\xA9\r\n"
+    "URL=http://news.example/tokyo\r\n"
+    "[SpeedBtn1]\r\nParent=Toolbar\r\nCaption=\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8"
+    "\r\nImageIndex=1\r\nTag=111\r\nURL=http://speed.example/\r\n";
+
+class Utf8ToolbarWindowTest : public ToolbarWindowTest {
+ protected:
+  std::string Configuration() const override { return kUtf8Configuration; }
+  // The speed button's address of the user's own, in the registry's UTF-16.
+  std::wstring SpeedAddress() const override { return L"http://mine.example/Caf\u00E9/\u6771\u4EAC"; }
+  // The mouse leaves the toolbar's place: the next window there would hear
+  // of it.
+  void TearDown() override {
+    MoveMouse({GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1});
+    ToolbarWindowTest::TearDown();
+  }
+};
+
+constexpr char kCafe[] = "Caf\xC3\xA9";
+constexpr char kTokyo[] = "\xE6\x9D\xB1\xE4\xBA\xAC";
+constexpr char kNews[] = "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8";
+
+// Every surface that shows a caption shows it whole: the buttons, their
+// tooltips, their menus and the status bar.
+TEST_F(Utf8ToolbarWindowTest, CaptionsInEveryScriptReadBackExactly) {
+  browser_->Expect({"Navigate", "SetStatusText"});
+  const std::vector<Button> buttons = Buttons(toolbar_);
+  std::vector<std::string> captions;
+  for (const Button& button : buttons)
+    if (!(button.style & BTNS_SEP)) captions.push_back(button.caption);
+  EXPECT_EQ(captions, (std::vector<std::string>{kCafe, kNews, kNews}));
+
+  // The speed button's tooltip is its address, as the registry holds it.
+  const Button speed = buttons.back();
+  NMTTDISPINFOW info{};
+  info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(toolbar_, TB_GETTOOLTIPS, 0, 0));
+  info.hdr.idFrom = static_cast<UINT_PTR>(speed.command);
+  info.hdr.code = TTN_GETDISPINFOW;
+  SendMessageW(window_->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(std::wstring(info.lpszText ? info.lpszText : info.szText), SpeedAddress());
+
+  const auto arrow = [&](const char* caption) {
+    const RECT place = Find(toolbar_, caption).place;
+    return POINT{place.right - 3, Center(place).y};
+  };
+  struct Case {
+    const char* button;
+    std::vector<std::string> captions;
+    std::string choose;
+  };
+  const Case cases[] = {
+      {kNews, {std::string(kTokyo) + " " + kCafe}, ""},
+      {kCafe, {std::string("(*) ") + kCafe, kTokyo}, kTokyo},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button);
+    MenuWatcher watcher(c.choose);
+    Click(arrow(c.button), toolbar_);
+    ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
+    EXPECT_EQ(watcher.Captions(), c.captions);
+  }
+  // The search type chosen from the menu is the button's caption now.
+  EXPECT_TRUE(WaitFor([&] { return Buttons(toolbar_)[3].caption == kTokyo; }));
+
+  // The status bar names the button under the mouse.
+  RECT news = Find(toolbar_, kNews).place;
+  MapWindowPoints(nullptr, toolbar_, reinterpret_cast<POINT*>(&news), 2);
+  SendMessageW(toolbar_, WM_MOUSEMOVE, 0, MAKELPARAM(news.left + 2, Center(news).y));
+  ASSERT_FALSE(browser_->status.empty());
+  EXPECT_EQ(browser_->status.back(), kNews);
+}
+
+// Typed text and the last search reach the registry whole, as UTF-16.
+TEST_F(Utf8ToolbarWindowTest, TheLastSearchIsStoredAsUtf16) {
+  const std::wstring typed = L"\u6771\u4EAC \u041D\u043E\u0432\u043E\u0441\u0442\u0438 Caf\u00E9";
+  SetWindowTextW(window_->SearchBoxControl(), typed.c_str());
+  EXPECT_EQ(window_->SearchText(), win32::Utf8(typed));
+  window_.reset();
+  EXPECT_EQ(StoredString(key_.path(), L"Search"), typed);
 }
 
 TEST(ShortCutText, NamesTheKeysAsMenusShowThem) {

@@ -12,6 +12,7 @@
 #include "support/scratch_key.h"
 #include "ui_kit/mouse_input.h"
 #include "ui_kit/window_finder.h"
+#include "win32/wide_text.h"
 #include "win32/win32_user_interface.h"
 
 namespace pq {
@@ -29,7 +30,7 @@ using ui_kit::TextOf;
 constexpr char kCaption[] = "SpeedButton URL";
 constexpr char kPrompt[] = "Enter this Speedbutton's new URL";
 
-HWND EditOf(HWND box) { return FindWindowExA(box, nullptr, "Edit", nullptr); }
+HWND EditOf(HWND box) { return FindWindowExW(box, nullptr, L"Edit", nullptr); }
 
 // What the box showed when it opened.
 struct InputBoxSeen {
@@ -47,7 +48,7 @@ InputBoxSeen Look(HWND box, const std::string& prompt) {
   InputBoxSeen seen;
   HWND edit = EditOf(box);
   seen.edit_text = TextOf(edit);
-  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&seen.selection_start),
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&seen.selection_start),
                reinterpret_cast<LPARAM>(&seen.selection_end));
   seen.focus_in_edit = edit && ui_kit::FocusOfThreadOf(box) == edit;
   seen.prompt_text = TextOf(ChildWithText(box, prompt));
@@ -107,8 +108,8 @@ TEST(InputBox, ReturnsTheTypedTextOnOkAndTheInitialTextOtherwiseLaidOutOverItsOw
     Answer answer;
     std::string expected;
   } cases[] = {
-      {"Enter takes the typed text", kPrompt, old, "http://new.example/\xE9t\xE9", Answer::EnterKey,
-       "http://new.example/\xE9t\xE9"},
+      {"Enter takes the typed text", kPrompt, old, "http://new.example/\xC3\xA9t\xC3\xA9 \xE6\x9D\xB1",
+       Answer::EnterKey, "http://new.example/\xC3\xA9t\xC3\xA9 \xE6\x9D\xB1"},
       {"OK takes the typed text", "Save & go", old, "http://b.example/", Answer::OkButton,
        "http://b.example/"},
       {"OK without typing keeps the text", long_prompt, old, "", Answer::OkButton, old},
@@ -129,8 +130,7 @@ TEST(InputBox, ReturnsTheTypedTextOnOkAndTheInitialTextOtherwiseLaidOutOverItsOw
     InputBoxSeen seen;
     DialogAnswerer answerer(kCaption, [&](HWND box) {
       seen = Look(box, c.prompt);
-      for (char typed : c.typed)
-        PostMessageA(EditOf(box), WM_CHAR, static_cast<unsigned char>(typed), 1);
+      for (wchar_t typed : win32::Wide(c.typed)) PostMessageW(EditOf(box), WM_CHAR, typed, 1);
       Give(box, c.answer);
     });
 
@@ -305,7 +305,7 @@ bool RunOtherProgram(const std::string& test) {
 TEST(Clipboard, TextComesBackAsItWasPutAndOnlyTextIsText) {
   win32::Win32UserInterface ui;
   for (const std::string& text :
-       {std::string("search words"), std::string(), std::string("caf\xE9 \xFC\xDF \xA3 \x80"),
+       {std::string("search words"), std::string(), std::string("caf\xC3\xA9 \xC3\xBC\xC3\x9F \xC2\xA3 \xE2\x82\xAC \xF0\x9F\x98\x80"),
         std::string("two\r\nlines"), std::string(100000, 'z')}) {
     SCOPED_TRACE(text.substr(0, 20));
     ui.SetClipboardText(text);
@@ -322,7 +322,7 @@ TEST(Clipboard, TextComesBackAsItWasPutAndOnlyTextIsText) {
     const char* test;
     std::optional<std::string> expected;
   } programs[] = {{"DISABLED_PutsAPicture", std::nullopt},
-                  {"DISABLED_PutsUnicodeText", std::string("caf\xE9")}};
+                  {"DISABLED_PutsUnicodeText", std::string("caf\xC3\xA9")}};
   for (const auto& other : programs) {
     SCOPED_TRACE(other.test);
     ui.SetClipboardText("ours");

@@ -7,19 +7,21 @@
 
 #include <string>
 
+#include "win32/wide_text.h"
+
 namespace pq::win32 {
 namespace {
 
 std::string Reported(LCID locale, LCTYPE type) {
-  char text[128] = {};
-  EXPECT_GT(GetLocaleInfoA(locale, type, text, sizeof text), 0) << type;
-  return text;
+  wchar_t text[128] = {};
+  EXPECT_GT(GetLocaleInfoW(locale, type, text, 128), 0) << type;
+  return Utf8(text);
 }
 
 std::string PlatformDate(LCID locale, const SYSTEMTIME& day) {
-  char text[128] = {};
-  GetDateFormatA(locale, DATE_SHORTDATE, &day, nullptr, text, sizeof text);
-  return text;
+  wchar_t text[128] = {};
+  GetDateFormatW(locale, DATE_SHORTDATE, &day, nullptr, text, 128);
+  return Utf8(text);
 }
 
 // Each setting is what the locale reports; dates and times write as the
@@ -61,9 +63,9 @@ TEST(LocaleFormatSettings, TakesTheLocalesFormsWhichWriteAsThePlatformsAndReadBa
     EXPECT_EQ(FloatToStr(2.5, settings), two_and_a_half);
     EXPECT_EQ(StrToFloat(two_and_a_half, settings), 2.5);
     EXPECT_EQ(DateToStr(date, settings), PlatformDate(l.locale, moment));
-    char platform_time[128] = {};
-    GetTimeFormatA(l.locale, 0, &moment, nullptr, platform_time, sizeof platform_time);
-    EXPECT_EQ(TimeToStr(time, settings), platform_time);
+    wchar_t platform_time[128] = {};
+    GetTimeFormatW(l.locale, 0, &moment, nullptr, platform_time, 128);
+    EXPECT_EQ(TimeToStr(time, settings), Utf8(platform_time));
     EXPECT_EQ(StrToDate(DateToStr(date, settings), settings), date);
     EXPECT_EQ(StrToTime(TimeToStr(time, settings), settings), time);
   }

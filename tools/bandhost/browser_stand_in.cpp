@@ -18,7 +18,7 @@ std::string VariantText(const VARIANT* value) {
     case VT_I4:
       return "VT_I4 " + std::to_string(value->lVal);
     case VT_BSTR:
-      return "VT_BSTR " + Narrow(value->bstrVal);
+      return "VT_BSTR " + win32::Utf8(value->bstrVal);
     default:
       return "VT " + std::to_string(value->vt);
   }
@@ -27,7 +27,7 @@ std::string VariantText(const VARIANT* value) {
 // An out-parameter string for the caller to free; E_OUTOFMEMORY when none
 // could be made.
 HRESULT ReturnText(const std::string& text, BSTR* value) {
-  const std::wstring wide = Widen(text);
+  const std::wstring wide = win32::Wide(text);
   *value = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
   return *value ? S_OK : E_OUTOFMEMORY;
 }
@@ -43,7 +43,7 @@ HRESULT BrowserStandIn::NotImplemented(const char* method) {
 
 STDMETHODIMP BrowserStandIn::Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* post_data,
                                       VARIANT* headers) {
-  const std::string address = Narrow(url);
+  const std::string address = win32::Utf8(url);
   Log("browser: Navigate " + address + " flags=" + VariantText(flags) + " target=" +
       VariantText(target) + " post=" + VariantText(post_data) + " headers=" + VariantText(headers));
   if (attached_) frame_.ShowAddress(address);
@@ -56,7 +56,7 @@ STDMETHODIMP BrowserStandIn::Navigate2(VARIANT* url, VARIANT* flags, VARIANT* ta
     Log("browser: Navigate2 " + VariantText(url) + " (not an address)");
     return E_INVALIDARG;
   }
-  Log("browser: Navigate2 " + Narrow(url->bstrVal));
+  Log("browser: Navigate2 " + win32::Utf8(url->bstrVal));
   return Navigate(url->bstrVal, flags, target, post_data, headers);
 }
 
@@ -70,7 +70,7 @@ STDMETHODIMP BrowserStandIn::get_Width(LONG* value) {
 }
 
 STDMETHODIMP BrowserStandIn::put_StatusText(BSTR value) {
-  const std::string text = Narrow(value);
+  const std::string text = win32::Utf8(value);
   Log("browser: put_StatusText " + text);
   if (attached_) frame_.SetStatusText(text);
   return S_OK;

@@ -16,7 +16,7 @@ using Microsoft::WRL::ComPtr;
 
 constexpr wchar_t kFrameClass[] = L"IEFrame";
 constexpr wchar_t kBandAreaClass[] = L"BandHostBands";
-constexpr char kToolbarListKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
+constexpr wchar_t kToolbarListKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
 constexpr int kAddressHeight = 24;
 constexpr SIZE kFrameSize = {1000, 360};
 constexpr UINT_PTR kCloseTimer = 1;
@@ -27,31 +27,13 @@ std::string Result(HRESULT result) { return " -> " + Hex(result); }
 
 }  // namespace
 
-std::string Narrow(const wchar_t* text) {
-  if (!text || !*text) return std::string();
-  const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string narrow(size > 0 ? size : 1, '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), size, nullptr, nullptr);
-  narrow.resize(narrow.find('\0'));
-  return narrow;
-}
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(size > 0 ? size : 1, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
-  wide.resize(wide.find(L'\0'));
-  return wide;
-}
-
 std::string GuidText(const GUID& guid) {
   if (IsEqualGUID(guid, SID_SWebBrowserApp)) return "SID_SWebBrowserApp";
   if (IsEqualGUID(guid, IID_IWebBrowser2)) return "IID_IWebBrowser2";
   if (IsEqualGUID(guid, CGID_DeskBand)) return "CGID_DeskBand";
   wchar_t text[40] = {};
   StringFromGUID2(guid, text, 40);
-  return Narrow(text);
+  return win32::Utf8(text);
 }
 
 HostFrame::HostFrame(int number) : number_(number), browser_(new BrowserStandIn(*this)) {
@@ -114,25 +96,25 @@ bool HostFrame::Create() {
 
 void HostFrame::LoadBands() {
   win32::unique_hkey key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kToolbarListKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kToolbarListKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
     Log("host: no toolbar list");
     SetStatusText("No toolbars are registered.");
     return;
   }
   std::vector<std::string> names;
   for (DWORD index = 0;; ++index) {
-    char name[256];
-    DWORD length = sizeof name;
-    if (RegEnumValueA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+    wchar_t name[256];
+    DWORD length = 256;  // in characters
+    if (RegEnumValueW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS)
       break;
-    names.emplace_back(name, length);
+    names.push_back(win32::Utf8(std::wstring_view(name, length)));
   }
   key.reset();
   for (const std::string& name : names) {
     CLSID id{};
     // The list holds other settings too; only class identifiers name bands.
-    if (name.empty() || name[0] != '{' || FAILED(CLSIDFromString(Widen(name).c_str(), &id))) {
+    if (name.empty() || name[0] != '{' || FAILED(CLSIDFromString(win32::Wide(name).c_str(), &id))) {
       continue;
     }
     LoadBand(name, id);
@@ -242,12 +224,12 @@ void HostFrame::BandInfoChanged(HostedBand& band) {
 
 void HostFrame::ShowAddress(const std::string& address) {
   address_ = address;
-  SetWindowTextW(address_line_, Widen(address).c_str());
+  SetWindowTextW(address_line_, win32::Wide(address).c_str());
 }
 
 void HostFrame::SetStatusText(const std::string& text) {
   status_text_ = text;
-  const std::wstring wide = Widen(text);
+  const std::wstring wide = win32::Wide(text);
   SendMessageW(status_bar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "win32/wide_text.h"
 #include "win32/window_impl.h"
 
 namespace pq::bandhost {
@@ -30,7 +31,7 @@ struct HostedBand {
   bool shown = true;
 };
 
-class HostFrame : public win32::WindowImpl<HostFrame, win32::WindowCharset::Wide> {
+class HostFrame : public win32::WindowImpl<HostFrame> {
  public:
   // `number` counts the frames of the process from 1.
   explicit HostFrame(int number);
@@ -80,8 +81,6 @@ class HostFrame : public win32::WindowImpl<HostFrame, win32::WindowCharset::Wide
   HostedBand* focused_ = nullptr;
 };
 
-std::string Narrow(const wchar_t* text);
-std::wstring Widen(const std::string& text);
 std::string GuidText(const GUID& guid);
 
 }  // namespace pq::bandhost

@@ -73,8 +73,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--log") == 0 && i + 1 < argc) {
       if (!HostLog::Instance().Open(argv[++i])) {
-        MessageBoxA(nullptr, ("Can't open the log file " + std::string(argv[i])).c_str(),
-                    "Band host", MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, pq::win32::Wide("Can't open the log file " + std::string(argv[i])).c_str(),
+                    L"Band host", MB_OK | MB_ICONERROR);
         return 2;
       }
     } else if (std::strcmp(argv[i], "--exit-after") == 0 && i + 1 < argc) {
@@ -82,11 +82,11 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
       frames = std::atoi(argv[++i]);
       if (frames < 1 || frames > kMostFrames) {
-        MessageBoxA(nullptr, kUsage, "Band host", MB_OK | MB_ICONINFORMATION);
+        MessageBoxW(nullptr, pq::win32::Wide(kUsage).c_str(), L"Band host", MB_OK | MB_ICONINFORMATION);
         return 2;
       }
     } else {
-      MessageBoxA(nullptr, kUsage, "Band host", MB_OK | MB_ICONINFORMATION);
+      MessageBoxW(nullptr, pq::win32::Wide(kUsage).c_str(), L"Band host", MB_OK | MB_ICONINFORMATION);
       return 2;
     }
   }

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "ui_kit/window_finder.h"
+#include "win32/wide_text.h"
 
 namespace pq::demo {
 namespace {
@@ -19,15 +20,15 @@ constexpr size_t kTextOffset = 1024;
 constexpr char kNavigateLine[] = "browser: Navigate ";
 constexpr char kNavigateEnd[] = " flags=";
 
-HWND Child(HWND parent, const char* window_class) {
-  return parent ? FindWindowExA(parent, nullptr, window_class, nullptr) : nullptr;
+HWND Child(HWND parent, const wchar_t* window_class) {
+  return parent ? FindWindowExW(parent, nullptr, window_class, nullptr) : nullptr;
 }
 
-std::string ModuleDirectory() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string directory(path, length);
-  return directory.substr(0, directory.find_last_of("\\/") + 1);
+std::wstring ModuleDirectory() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring directory(path, length);
+  return directory.substr(0, directory.find_last_of(L"\\/") + 1);
 }
 
 }  // namespace
@@ -36,11 +37,11 @@ std::optional<HostWindows> WaitForHost(DWORD milliseconds) {
   HostWindows host;
   const bool found = WaitUntil(
       [&] {
-        host.frame = FindWindowA("IEFrame", nullptr);
-        host.address_line = Child(host.frame, "Edit");
-        host.band = Child(Child(host.frame, "BandHostBands"), "PelliquesterToolbar");
-        host.toolbar = Child(Child(host.band, "ReBarWindow32"), "ToolbarWindow32");
-        host.search_field = Child(Child(host.toolbar, "ComboBox"), "Edit");
+        host.frame = FindWindowW(L"IEFrame", nullptr);
+        host.address_line = Child(host.frame, L"Edit");
+        host.band = Child(Child(host.frame, L"BandHostBands"), L"PelliquesterToolbar");
+        host.toolbar = Child(Child(host.band, L"ReBarWindow32"), L"ToolbarWindow32");
+        host.search_field = Child(Child(host.toolbar, L"ComboBox"), L"Edit");
         return host.address_line && host.search_field && IsWindowVisible(host.band) &&
                IsWindowVisible(host.search_field);
       },
@@ -77,11 +78,11 @@ std::optional<ToolbarButton> RemoteToolbar::Button(int command) const {
 std::vector<ToolbarButton> RemoteToolbar::Buttons() const {
   std::vector<ToolbarButton> buttons;
   if (!ok()) return buttons;
-  const int count = static_cast<int>(SendMessageA(toolbar_, TB_BUTTONCOUNT, 0, 0));
+  const int count = static_cast<int>(SendMessageW(toolbar_, TB_BUTTONCOUNT, 0, 0));
   for (int index = 0; index < count; ++index) {
     // The toolbar writes its answers into the memory lent in its process.
     TBBUTTON raw{};
-    if (!SendMessageA(toolbar_, TB_GETBUTTON, static_cast<WPARAM>(index),
+    if (!SendMessageW(toolbar_, TB_GETBUTTON, static_cast<WPARAM>(index),
                       reinterpret_cast<LPARAM>(buffer_)) ||
         !Read(0, &raw, sizeof raw))
       return {};
@@ -89,14 +90,18 @@ std::vector<ToolbarButton> RemoteToolbar::Buttons() const {
     button.command = raw.idCommand;
     button.style = raw.fsStyle;
     button.state = raw.fsState;
+    // The caption in UTF-16 units; they and the terminator must fit.
     const LRESULT length =
-        SendMessageA(toolbar_, TB_GETBUTTONTEXTA, static_cast<WPARAM>(raw.idCommand),
-                     reinterpret_cast<LPARAM>(buffer_ + kTextOffset));
-    if (length > 0 && static_cast<size_t>(length) < kBufferSize - kTextOffset) {
-      button.caption.resize(static_cast<size_t>(length));
-      if (!Read(kTextOffset, button.caption.data(), button.caption.size())) button.caption.clear();
+        SendMessageW(toolbar_, TB_GETBUTTONTEXTW, static_cast<WPARAM>(raw.idCommand), 0);
+    if (length > 0 &&
+        (static_cast<size_t>(length) + 1) * sizeof(wchar_t) <= kBufferSize - kTextOffset &&
+        SendMessageW(toolbar_, TB_GETBUTTONTEXTW, static_cast<WPARAM>(raw.idCommand),
+                     reinterpret_cast<LPARAM>(buffer_ + kTextOffset)) == length) {
+      std::wstring caption(static_cast<size_t>(length), L'\0');
+      if (Read(kTextOffset, caption.data(), caption.size() * sizeof(wchar_t)))
+        button.caption = win32::Utf8(caption);
     }
-    if (!SendMessageA(toolbar_, TB_GETRECT, static_cast<WPARAM>(raw.idCommand),
+    if (!SendMessageW(toolbar_, TB_GETRECT, static_cast<WPARAM>(raw.idCommand),
                       reinterpret_cast<LPARAM>(buffer_)) ||
         !Read(0, &button.place, sizeof button.place))
       return {};
@@ -114,15 +119,15 @@ std::vector<HWND> OpenMenusOf(DWORD process_id) {
 }
 
 MenuReader::MenuReader(DWORD host_thread) {
-  const std::string probe_path = ModuleDirectory() + "demo_menu_probe.dll";
-  probe_ = LoadLibraryA(probe_path.c_str());
+  const std::wstring probe_path = ModuleDirectory() + L"demo_menu_probe.dll";
+  probe_ = LoadLibraryW(probe_path.c_str());
   if (!probe_) {
-    failure_ = "cannot load " + probe_path;
+    failure_ = "cannot load " + win32::Utf8(probe_path);
     return;
   }
   const auto procedure = reinterpret_cast<HOOKPROC>(
       reinterpret_cast<void*>(GetProcAddress(probe_, kProbeHookProcedure)));
-  mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+  mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                 sizeof(MenuReport), ReportName(GetCurrentProcessId()).c_str());
   if (mapping_)
     report_ = static_cast<MenuReport*>(
@@ -131,9 +136,9 @@ MenuReader::MenuReader(DWORD host_thread) {
     failure_ = "the menu probe cannot be set up";
     return;
   }
-  hook_ = SetWindowsHookExA(WH_CALLWNDPROC, procedure, probe_, host_thread);
+  hook_ = SetWindowsHookExW(WH_CALLWNDPROC, procedure, probe_, host_thread);
   if (!hook_) failure_ = "the menu probe cannot be hooked into the host";
-  message_ = RegisterWindowMessageA(kProbeMessage);
+  message_ = RegisterWindowMessageW(kProbeMessage);
 }
 
 MenuReader::~MenuReader() {
@@ -147,7 +152,7 @@ std::optional<std::vector<MenuEntry>> MenuReader::Entries(HWND menu_window) cons
   if (!hook_) return std::nullopt;
   InterlockedExchange(&report_->filled, 0);
   DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutA(menu_window, message_, GetCurrentProcessId(), 0, SMTO_ABORTIFHUNG, 5000,
+  if (!SendMessageTimeoutW(menu_window, message_, GetCurrentProcessId(), 0, SMTO_ABORTIFHUNG, 5000,
                            &answer) ||
       !report_->filled)
     return std::nullopt;

@@ -28,6 +28,7 @@
 #include "screen_shot/screen_shot.h"
 #include "ui_kit/mouse_input.h"
 #include "ui_kit/window_finder.h"
+#include "win32/wide_text.h"
 #include "user_input.h"
 
 namespace pq::demo {
@@ -83,25 +84,30 @@ void Require(bool condition, const std::string& what) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-std::string ProfileString(const std::string& file, const std::string& section, const char* key) {
-  char value[2048] = {};
-  GetPrivateProfileStringA(section.c_str(), key, "", value, sizeof value, file.c_str());
-  return value;
+std::string ProfileString(const std::string& file, const std::string& section,
+                          const wchar_t* key) {
+  wchar_t value[2048] = {};
+  GetPrivateProfileStringW(win32::Wide(section).c_str(), key, L"", value, 2048,
+                           win32::Wide(file).c_str());
+  return win32::Utf8(value);
 }
 
 std::vector<ConfigItem> ReadItems(const std::string& file) {
-  std::vector<char> section(65536, '\0');
-  const DWORD length = GetPrivateProfileSectionA("Toolbar Items", section.data(),
-                                                 static_cast<DWORD>(section.size()), file.c_str());
+  const std::wstring wide_file = win32::Wide(file);
+  std::vector<wchar_t> section(65536, L'\0');
+  const DWORD length = GetPrivateProfileSectionW(L"Toolbar Items", section.data(),
+                                                 static_cast<DWORD>(section.size()),
+                                                 wide_file.c_str());
   std::vector<ConfigItem> items;
-  for (const char* line = section.data(); line < section.data() + length && *line;
-       line += std::strlen(line) + 1) {
+  for (const wchar_t* line = section.data(); line < section.data() + length && *line;
+       line += std::wcslen(line) + 1) {
     ConfigItem item;
-    item.key = std::string(line).substr(0, std::string(line).find('='));
-    item.parent = ProfileString(file, item.key, "Parent");
-    item.caption = ProfileString(file, item.key, "Caption");
-    item.url = ProfileString(file, item.key, "URL");
-    item.tag = GetPrivateProfileIntA(item.key.c_str(), "Tag", 0, file.c_str());
+    const std::wstring entry(line);
+    item.key = win32::Utf8(entry.substr(0, entry.find(L'=')));
+    item.parent = ProfileString(file, item.key, L"Parent");
+    item.caption = ProfileString(file, item.key, L"Caption");
+    item.url = ProfileString(file, item.key, L"URL");
+    item.tag = GetPrivateProfileIntW(win32::Wide(item.key).c_str(), L"Tag", 0, wide_file.c_str());
     items.push_back(item);
   }
   return items;
@@ -360,7 +366,7 @@ class Session {
 
   void CloseHost() {
     step_ = "closing the browser window";
-    PostMessageA(host_.frame, WM_CLOSE, 0, 0);
+    PostMessageW(host_.frame, WM_CLOSE, 0, 0);
     Require(WaitUntil([&] { return !IsWindow(host_.frame); }, kEffectTime),
             "the browser window did not close");
     report_.Line("closed the browser window");
@@ -475,7 +481,7 @@ class Session {
   void Picture(const std::string& name) {
     // The host has handled all that was sent to it before the picture.
     DWORD_PTR answer = 0;
-    SendMessageTimeoutA(host_.frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kEffectTime, &answer);
+    SendMessageTimeoutW(host_.frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kEffectTime, &answer);
     const auto picture = CaptureSettled(PictureArea(), kSettleTime);
     Require(picture.has_value(), "the screen could not be read for the picture " + name);
     const std::string path = options_.shots + "\\" + name + ".bmp";

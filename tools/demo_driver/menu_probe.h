@@ -13,12 +13,12 @@
 
 namespace pq::demo {
 
-inline constexpr char kProbeMessage[] = "Pelliquester demo: menu entries";
+inline constexpr wchar_t kProbeMessage[] = L"Pelliquester demo: menu entries";
 inline constexpr char kProbeHookProcedure[] = "MenuProbeHook";
 inline constexpr int kMaxMenuEntries = 64;
 
 struct MenuEntry {
-  char text[128];  // the caption, without a shortcut after a tab
+  char text[128];  // the caption in UTF-8, without a shortcut after a tab
   RECT place;      // on the screen
   UINT type;       // MFT_ flags
   UINT state;      // MFS_ flags
@@ -30,8 +30,8 @@ struct MenuReport {
   MenuEntry entries[kMaxMenuEntries];
 };
 
-inline std::string ReportName(DWORD driver_process) {
-  return "Local\\PelliquesterDemoMenu." + std::to_string(driver_process);
+inline std::wstring ReportName(DWORD driver_process) {
+  return L"Local\\PelliquesterDemoMenu." + std::to_wstring(driver_process);
 }
 
 }  // namespace pq::demo

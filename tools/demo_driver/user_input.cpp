@@ -7,7 +7,7 @@ INPUT Key(WORD key, bool up) {
   INPUT input{};
   input.type = INPUT_KEYBOARD;
   input.ki.wVk = key;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
   input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
   return input;
 }

@@ -9,6 +9,7 @@
 
 #include "screen_shot/screen_shot.h"
 #include "win32/gdi_handles.h"
+#include "win32/wide_text.h"
 #include "win32/win32_user_interface.h"
 
 namespace {
@@ -19,7 +20,7 @@ constexpr DWORD kWait = 30000;
 HWND WaitForWindow(const std::string& caption) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < kWait) {
-    HWND window = FindWindowA(nullptr, caption.c_str());
+    HWND window = FindWindowW(nullptr, pq::win32::Wide(caption).c_str());
     if (window && IsWindowVisible(window)) return window;
     Sleep(20);
   }
@@ -38,12 +39,12 @@ void Photograph(const std::string& caption, const std::string& path, bool* saved
   // Drawn now, by its own thread, before the picture is taken.
   RedrawWindow(window, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  SendMessageA(window, WM_NULL, 0, 0);
+  SendMessageW(window, WM_NULL, 0, 0);
   RECT area{};
   GetWindowRect(window, &area);
   InflateRect(&area, kMargin, kMargin);
   *saved = SaveScreen(area, path);
-  PostMessageA(window, WM_CLOSE, 0, 0);
+  PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "win32/win32_internet.h"
 #include "win32/win32_registry.h"
 #include "win32/win32_system.h"
+#include "win32/wide_text.h"
 #include "win32/win32_user_interface.h"
 
 namespace {
@@ -36,7 +37,7 @@ HWND g_parent = nullptr;
 int g_ticks = 0;
 
 bool MenuOpen() {
-  HWND menu = FindWindowA("#32768", nullptr);
+  HWND menu = FindWindowW(L"#32768", nullptr);
   return menu && IsWindowVisible(menu);
 }
 
@@ -61,7 +62,7 @@ void CALLBACK Capture(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcA(window, message, wparam, lparam);
+  return DefWindowProcW(window, message, wparam, lparam);
 }
 
 void ClickAt(POINT at) {
@@ -75,16 +76,18 @@ void ClickAt(POINT at) {
 
 // The button whose caption is this, as a rectangle of the screen.
 RECT ButtonRect(HWND toolbar, const std::string& caption) {
-  const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+  const int count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
   for (int index = 0; index < count; ++index) {
     TBBUTTON button{};
-    SendMessageA(toolbar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
-    std::string text(256, '\0');
-    const int length = static_cast<int>(SendMessageA(toolbar, TB_GETBUTTONTEXTA, button.idCommand,
-                                                     reinterpret_cast<LPARAM>(text.data())));
-    if (length < 0 || text.substr(0, static_cast<size_t>(length)) != caption) continue;
+    SendMessageW(toolbar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
+    const int length = static_cast<int>(SendMessageW(toolbar, TB_GETBUTTONTEXTW, button.idCommand, 0));
+    if (length < 0) continue;
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(toolbar, TB_GETBUTTONTEXTW, button.idCommand, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    if (pq::win32::Utf8(text) != caption) continue;
     RECT place{};
-    SendMessageA(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place));
+    SendMessageW(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place));
     MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&place), 2);
     return place;
   }
@@ -123,16 +126,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   pq::ToolbarConfig.BandKeyPath = "Software\\Pelliquester Preview";
   pq::ToolbarConfig.SearchUrl = pq::kDefaultSearchUrl;
 
-  WNDCLASSEXA parent_class{};
+  WNDCLASSEXW parent_class{};
   parent_class.cbSize = sizeof parent_class;
   parent_class.lpfnWndProc = ParentProc;
   parent_class.hInstance = instance;
-  parent_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  parent_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   parent_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-  parent_class.lpszClassName = "ToolbarPreviewParent";
-  RegisterClassExA(&parent_class);
+  parent_class.lpszClassName = L"ToolbarPreviewParent";
+  RegisterClassExW(&parent_class);
   const int width = g_scene == "chevron" ? kNarrowWidth : kWideWidth;
-  g_parent = CreateWindowExA(0, parent_class.lpszClassName, "Toolbar preview",
+  g_parent = CreateWindowExW(0, parent_class.lpszClassName, L"Toolbar preview",
                              WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20, width, kParentHeight,
                              nullptr, nullptr, instance, nullptr);
   pq::win32::ToolbarWindow toolbar(g_parent, platform);
@@ -141,14 +144,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   SetTimer(g_parent, kCaptureTimer, 100, Capture);
   if (g_scene == "chevron") {
-    PostMessageA(toolbar.DockControl(), RB_PUSHCHEVRON, 0, 0);
+    PostMessageW(toolbar.DockControl(), RB_PUSHCHEVRON, 0, 0);
   } else if (g_scene == "submenu") {
     const RECT search = ButtonRect(toolbar.ToolbarControl(), toolbar.Form().SearchItem->Caption);
     ClickAt({search.right - 4, (search.top + search.bottom) / 2});
   } else if (g_scene == "search") {
     RECT box{};
     GetWindowRect(toolbar.SearchEditControl(), &box);
-    PostMessageA(toolbar.SearchEditControl(), WM_CONTEXTMENU,
+    PostMessageW(toolbar.SearchEditControl(), WM_CONTEXTMENU,
                  reinterpret_cast<WPARAM>(toolbar.SearchEditControl()),
                  MAKELPARAM(box.left + 10, box.bottom - 2));
   }

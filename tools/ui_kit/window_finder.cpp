@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "win32/wide_text.h"
+
 namespace pq::ui_kit {
 namespace {
 
@@ -31,22 +33,22 @@ BOOL CALLBACK ConsiderWindow(HWND window, LPARAM data) {
 std::string TextOf(HWND window) {
   DWORD_PTR length = 0;
   if (!window ||
-      !SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerTime, &length))
+      !SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerTime, &length))
     return std::string();
-  std::string text(length + 1, '\0');
+  std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                            SMTO_NORMAL, kAnswerTime, &copied))
     return std::string();
   text.resize(std::min<size_t>(copied, length));
-  return text;
+  return win32::Utf8(text);
 }
 
 std::string ClassOf(HWND window) {
-  std::string name(256, '\0');  // window class names are at most 256 characters
+  std::wstring name(256, L'\0');  // window class names are at most 256 characters
   name.resize(
-      static_cast<size_t>(GetClassNameA(window, name.data(), static_cast<int>(name.size()))));
-  return name;
+      static_cast<size_t>(GetClassNameW(window, name.data(), static_cast<int>(name.size()))));
+  return win32::Utf8(name);
 }
 
 std::vector<HWND> TopLevelWindowsOf(DWORD process_id) {
@@ -112,7 +114,7 @@ HWND DescendantOfClass(HWND ancestor, const std::string& class_name) {
 
 HWND SearchFieldOf(HWND ancestor) {
   HWND combo = DescendantOfClass(ancestor, "ComboBox");
-  return combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
+  return combo ? FindWindowExW(combo, nullptr, L"Edit", nullptr) : nullptr;
 }
 
 RECT PlaceInParent(HWND window) {
@@ -132,9 +134,9 @@ HWND FocusOfThreadOf(HWND window) {
 void PressKey(HWND window, WORD key) {
   HWND focus = FocusOfThreadOf(window);
   if (!focus) focus = window;
-  const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
-  PostMessageA(focus, WM_KEYDOWN, key, static_cast<LPARAM>(1 | (scan << 16)));
-  PostMessageA(focus, WM_KEYUP, key, static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
+  const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+  PostMessageW(focus, WM_KEYDOWN, key, static_cast<LPARAM>(1 | (scan << 16)));
+  PostMessageW(focus, WM_KEYUP, key, static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
 }
 
 }  // namespace pq::ui_kit

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "win32/wide_text.h"
+
 namespace {
 
 // The player's published events; what the stand-in answers when it does not
@@ -51,10 +53,7 @@ void Log(const std::string& entry) {
 
 std::string Narrow(const wchar_t* wide, int length) {
   if (!wide || length <= 0) return std::string();
-  const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(needed), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide, length, text.data(), needed, nullptr, nullptr);
-  return text;
+  return pq::win32::Utf8(std::wstring_view(wide, static_cast<size_t>(length)));
 }
 
 LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
