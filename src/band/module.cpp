@@ -22,6 +22,7 @@
 #include "win32/win32_internet.h"
 #include "win32/win32_registry.h"
 #include "win32/win32_signature_verifier.h"
+#include "win32/win32_code_pages.h"
 #include "win32/win32_system.h"
 #include "win32/win32_user_interface.h"
 
@@ -32,6 +33,7 @@ struct ModuleState {
   win32::Win32Registry registry;
   win32::Win32SystemMessages messages;
   win32::Win32FileSystem files;
+  win32::Win32CodePages code_pages;
   win32::Win32Internet internet;
   win32::Win32UserInterface ui;
   win32::Win32Clock clock;
@@ -68,12 +70,14 @@ ModuleState* Load() noexcept {
     // Typed INI values are read and written in the user's regional forms.
     UserFormatSettings() = win32::LocaleFormatSettings(LOCALE_USER_DEFAULT);
     InstallFileSystem(&loaded->files);
+    InstallCodePages(&loaded->code_pages);
     loaded->server = std::make_unique<ComServer>(module_handle);
     LoadToolbarConfig(loaded->platform);
     loaded->factory = std::make_unique<TTarnwickFactory>(*loaded->server, loaded->platform);
     return loaded.release();
   } catch (...) {
     InstallFileSystem(nullptr);
+    InstallCodePages(nullptr);
     ClearToolbarConfig();
     return nullptr;
   }
@@ -106,6 +110,7 @@ void Unload() {
     delete loaded;
   }
   InstallFileSystem(nullptr);
+  InstallCodePages(nullptr);
   win32::ToolbarWindow::UnregisterWindowClasses();
 }
 

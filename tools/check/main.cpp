@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 
 #ifdef _WIN32
+#include "win32/win32_code_pages.h"
 #include "win32/win32_internet.h"
 #include "win32/win32_system.h"
 #else
@@ -53,6 +54,8 @@ int main(int argc, char** argv) {
   // The DLL's own file system and Internet: canonical forms as it makes them.
   static pq::win32::Win32FileSystem files;
   pq::InstallFileSystem(&files);
+  static pq::win32::Win32CodePages code_pages;
+  pq::InstallCodePages(&code_pages);
   pq::win32::Win32Internet internet;
   options.internet = &internet;
   options.system_canonical_forms = true;

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "config/big_ini_file.h"
 #include "host_windows.h"
 #include "screen_shot/screen_shot.h"
 #include "ui_kit/mouse_input.h"
@@ -84,30 +85,20 @@ void Require(bool condition, const std::string& what) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-std::string ProfileString(const std::string& file, const std::string& section,
-                          const wchar_t* key) {
-  wchar_t value[2048] = {};
-  GetPrivateProfileStringW(win32::Wide(section).c_str(), key, L"", value, 2048,
-                           win32::Wide(file).c_str());
-  return win32::Utf8(value);
-}
-
+// The items as the toolbar reads them: with its own store, so that captions
+// in any script and file encoding come out as the toolbar shows them.
 std::vector<ConfigItem> ReadItems(const std::string& file) {
-  const std::wstring wide_file = win32::Wide(file);
-  std::vector<wchar_t> section(65536, L'\0');
-  const DWORD length = GetPrivateProfileSectionW(L"Toolbar Items", section.data(),
-                                                 static_cast<DWORD>(section.size()),
-                                                 wide_file.c_str());
+  TBigIniFile ini(file);
+  TStringList keys;
+  ini.ReadSection("Toolbar Items", keys);
   std::vector<ConfigItem> items;
-  for (const wchar_t* line = section.data(); line < section.data() + length && *line;
-       line += std::wcslen(line) + 1) {
+  for (int i = 0; i < keys.Count(); ++i) {
     ConfigItem item;
-    const std::wstring entry(line);
-    item.key = win32::Utf8(entry.substr(0, entry.find(L'=')));
-    item.parent = ProfileString(file, item.key, L"Parent");
-    item.caption = ProfileString(file, item.key, L"Caption");
-    item.url = ProfileString(file, item.key, L"URL");
-    item.tag = GetPrivateProfileIntW(win32::Wide(item.key).c_str(), L"Tag", 0, wide_file.c_str());
+    item.key = std::string(keys[i]);
+    item.parent = ini.ReadString(item.key, "Parent", "");
+    item.caption = ini.ReadString(item.key, "Caption", "");
+    item.url = ini.ReadString(item.key, "URL", "");
+    item.tag = ini.ReadInteger(item.key, "Tag", 0);
     items.push_back(item);
   }
   return items;
