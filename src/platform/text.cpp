@@ -261,21 +261,30 @@ char32_t FoldCodePoint(char32_t code_point) {
   return static_cast<char32_t>(static_cast<int32_t>(code_point) + range->delta);
 }
 
+// CompareText from the code point that holds byte `at` on, where the texts
+// are alike before it but for the case of ASCII letters; out of line, to keep
+// the common case's loop lean.
+[[gnu::noinline]] static int CompareTextFrom(std::string_view a, std::string_view b, size_t at) {
+  // When one text is the other's start but for case and ends after an ASCII
+  // byte, the longer goes on.
+  if (at == std::min(a.size(), b.size()) && (at == 0 || Byte(a, at - 1) < 0x80))
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+  const size_t start = CodePointStart(a, at);
+  return CompareFolded(a, start, b, start);
+}
+
 int CompareText(std::string_view a, std::string_view b) {
   const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    const unsigned char x = Byte(a, i);
-    const unsigned char y = Byte(b, i);
-    if (x == y) continue;
-    if ((x | y) >= 0x80) return CompareFolded(a, CodePointStart(a, i), b, CodePointStart(a, i));
-    const int d = kAsciiFold[x] - kAsciiFold[y];
-    if (d != 0) return d < 0 ? -1 : 1;
+  size_t i = 0;
+  while (i + 8 <= n && Load8(a.data() + i) == Load8(b.data() + i)) i += 8;  // alike at once
+  for (; i < n; ++i) {
+    // kAsciiFold leaves bytes from 0x80 on as they are, so that bytes that
+    // fold alike are ASCII letters alike but for case, or the same byte.
+    const int x = kAsciiFold[Byte(a, i)];
+    const int y = kAsciiFold[Byte(b, i)];
+    if (x != y) return (x | y) >= 0x80 ? CompareTextFrom(a, b, i) : x - y;
   }
-  if (a.size() == b.size()) return 0;
-  // One text is the other's start but for case: decode the rest from the
-  // code point that holds the last common byte, which may go on.
-  const size_t start = CodePointStart(a, n);
-  return CompareFolded(a, start, b, start);
+  return a.size() == b.size() ? 0 : CompareTextFrom(a, b, n);
 }
 
 // SameText from the code point that holds byte `at` on, where the texts are
@@ -289,6 +298,15 @@ int CompareText(std::string_view a, std::string_view b) {
 // SameText of texts of other lengths: folding changes the length of a few
 // characters (U+212A KELVIN SIGN is three bytes, its k one).
 [[gnu::noinline]] static bool SameTextOtherLengths(std::string_view a, std::string_view b) {
+  if (a.empty() || b.empty()) return false;
+  // Texts that end in ASCII characters of their own are not alike. (The one
+  // ASCII letters that a character of another length folds to are k and s.)
+  const unsigned char last_a = kAsciiFold[Byte(a, a.size() - 1)];
+  const unsigned char last_b = kAsciiFold[Byte(b, b.size() - 1)];
+  if (last_a != last_b && (last_a | last_b) < 0x80) return false;
+  // Folding maps code points one to one, and a text of n bytes holds at most
+  // n code points: an ASCII text (n code points) equals no shorter one.
+  if (IsAscii(a.size() > b.size() ? a : b)) return false;
   const size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
     const unsigned char x = Byte(a, i);
@@ -305,28 +323,24 @@ int CompareText(std::string_view a, std::string_view b) {
 bool SameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return SameTextOtherLengths(a, b);
   const size_t n = a.size();
-  for (size_t i = 0; i < n; ++i) {
+  size_t i = 0;
+  while (i + 8 <= n && Load8(a.data() + i) == Load8(b.data() + i)) i += 8;  // alike at once
+  for (; i < n; ++i) {
     const unsigned char x = Byte(a, i);
     const unsigned char y = Byte(b, i);
-    if (x == y) continue;
-    if ((x | y) >= 0x80) return SameTextFrom(a, b, i);
-    if (kAsciiFold[x] != kAsciiFold[y]) return false;
+    if (x != y && kAsciiFold[x] != kAsciiFold[y])
+      return (x | y) >= 0x80 ? SameTextFrom(a, b, i) : false;
   }
   return true;
 }
 
-uint64_t FoldedHash(std::string_view text) {
+[[gnu::noinline]] static uint64_t FoldedHashOfUnicode(std::string_view text) {
   // The FNV-1a hash of the folded text's UTF-8; an ill-formed byte hashes as
   // itself followed by 0xFF, a byte that UTF-8 never holds.
   uint64_t hash = kFnvOffset;
   const size_t n = text.size();
-  const char* p = text.data();
   size_t i = 0;
   while (i < n) {
-    // Eight ASCII bytes at a time, without looking at each for a high bit.
-    for (; i + 8 <= n && (Load8(p + i) & kHighBits) == 0; i += 8)
-      for (size_t k = 0; k < 8; ++k) hash = HashByte(hash, kAsciiFold[Byte(text, i + k)]);
-    if (i == n) break;
     const unsigned char c = Byte(text, i);
     if (c < 0x80) {
       hash = HashByte(hash, kAsciiFold[c]);
@@ -363,6 +377,19 @@ uint64_t FoldedHash(std::string_view text) {
     for (size_t k = 0; k < length; ++k) hash = HashByte(hash, static_cast<unsigned char>(folded[k]));
   }
   return hash;
+}
+
+uint64_t FoldedHash(std::string_view text) {
+  // ASCII folds byte by byte; a text that turns out to hold more is hashed
+  // again by code points, as the same hash of its folded UTF-8.
+  uint64_t hash = kFnvOffset;
+  unsigned char seen = 0;
+  for (char byte : text) {
+    const unsigned char c = static_cast<unsigned char>(byte);
+    seen |= c;
+    hash = HashByte(hash, kAsciiFold[c]);
+  }
+  return seen < 0x80 ? hash : FoldedHashOfUnicode(text);
 }
 
 std::string LowerCase(std::string_view text) {

@@ -311,6 +311,44 @@ TEST(CaseFolding, SameTextCompareTextAndFoldedHashAgreeInEveryScript) {
   }
 }
 
+// The comparisons skip eight alike bytes at a time and decode from the start
+// of the code point where the texts first differ: differences on either side
+// of the eighth byte, in a character that straddles it, and at the end of
+// texts of other lengths.
+TEST(CaseFolding, LongTextsDifferingAnywhere) {
+  const struct {
+    std::string a, b;
+    bool same;
+  } pairs[] = {
+      {"1234567Ä", "1234567ä", true},            // Ä straddles the eighth byte
+      {"1234567Ä", "1234567Å", false},
+      {"1234567Äbcdefgh", "1234567äBCDEFGH", true},
+      {"12345678Ä", "12345678ä", true},
+      {"abcdefgh\xC3", "abcdefgh\xC3\xA4", false},
+      {"abcdefghijklmnopqrstuvwxyzKelvin K", "ABCDEFGHIJKLMNOPQRSTUVWXYZkelvin \xE2\x84\xAA", true},
+      {"abcdefghijklmnopqrstuvwxyz long s", "ABCDEFGHIJKLMNOPQRSTUVWXYZ LONG \xC5\xBF", true},
+      {"abcdefghijklmnopqrstuvwxyz", "abcdefghijklmnopqrstuvwxyzz", false},
+      {"abcdefghijklmnopqrstuvwxyz", "abcdefghijklmnopqrstuvwxyZ", true},
+      {"Ωmega ΣΊΣΥΦΟΣ twelve", "ωMEGA σίσυφος TWELVE", true},
+      {"𐐀𐐁𐐂𐐃𐐄𐐅", "𐐨𐐩𐐪𐐫𐐬𐐭", true},
+      {"𐐀𐐁𐐂𐐃𐐄𐐅", "𐐨𐐩𐐪𐐫𐐬𐐮", false},
+  };
+  for (const auto& p : pairs) {
+    SCOPED_TRACE(p.a + " | " + p.b);
+    EXPECT_EQ(SameText(p.a, p.b), p.same);
+    EXPECT_EQ(SameText(p.b, p.a), p.same);
+    EXPECT_EQ(CompareText(p.a, p.b) == 0, p.same);
+    EXPECT_EQ((CompareText(p.a, p.b) < 0), (CompareText(p.b, p.a) > 0));
+    EXPECT_EQ(LowerCase(p.a) == LowerCase(p.b), p.same);
+    if (p.same) {
+      EXPECT_EQ(FoldedHash(p.a), FoldedHash(p.b));
+    }
+  }
+  EXPECT_LT(CompareText("1234567Ä", "1234567Å"), 0);
+  EXPECT_LT(CompareText("abcdefgh", "ABCDEFGHI"), 0);
+  EXPECT_LT(CompareText("abcdefgh\xC3\xA4", "ABCDEFGH\xC3"), 0) << "ä before an ill-formed byte";
+}
+
 TEST(CaseFolding, OrdersByFoldedCodePoints) {
   EXPECT_LT(CompareText("Zebra", "Äpfel"), 0) << "code point order, not a locale's";
   EXPECT_LT(CompareText("äpfel", "ÄPFELN"), 0);
