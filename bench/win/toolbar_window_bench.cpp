@@ -262,8 +262,15 @@ struct HandBuilt {
 
 constexpr wchar_t kHandBuiltClass[] = L"HandBuiltToolbarWindow";
 
+// The toolbar follows the window's width, as the band's does.
 LRESULT CALLBACK HandBuiltProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NOTIFYFORMAT && lparam == NF_QUERY) return NFR_UNICODE;
+  if (message == WM_SIZE) {
+    if (HWND toolbar = FindWindowExW(window, nullptr, TOOLBARCLASSNAMEW, nullptr))
+      SetWindowPos(toolbar, nullptr, 0, 0, LOWORD(lparam), HIWORD(lparam),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+  }
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
@@ -295,14 +302,19 @@ HandBuilt BuildHandBuilt(HWND parent, const std::wstring& banner_file) {
   ImageList_Add(built.images, strip, nullptr);
   DeleteObject(strip);
 
+  // Made across the frame, as the band makes its window: the frame moves it
+  // to the band's place afterwards.
+  RECT frame_area{};
+  GetClientRect(parent, &frame_area);
   built.window = CreateWindowExW(0, kHandBuiltClass, L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0,
-                                 kFrameWidth, kBandHeight, parent, nullptr,
+                                 frame_area.right, kBandHeight, parent, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
   HWND toolbar = CreateWindowExW(
       0, TOOLBARCLASSNAMEW, L"",
       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_LIST |
           TBSTYLE_TOOLTIPS | TBSTYLE_TRANSPARENT | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
-      0, 0, kFrameWidth, kBandHeight, built.window, nullptr, GetModuleHandleW(nullptr), nullptr);
+      0, 0, frame_area.right, kBandHeight, built.window, nullptr, GetModuleHandleW(nullptr),
+      nullptr);
   SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageW(toolbar, TB_SETEXTENDEDSTYLE, 0,
                TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS | TBSTYLE_EX_HIDECLIPPEDBUTTONS);
