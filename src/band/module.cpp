@@ -14,6 +14,7 @@
 #include "platform/date_time.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
+#include "win32/activation_context.h"
 #include "win32/com_support.h"
 #include "win32/toolbar_window.h"
 #include "win32/user_locale.h"
@@ -112,6 +113,7 @@ void Unload() {
   InstallFileSystem(nullptr);
   InstallCodePages(nullptr);
   win32::ToolbarWindow::UnregisterWindowClasses();
+  win32::ModuleActivationContext::ReleaseShared();
 }
 
 // Writes (true) or removes (false) the server's registry entries.

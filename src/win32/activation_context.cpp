@@ -1,16 +1,40 @@
 #include "win32/activation_context.h"
 
+#include <mutex>
+
 #include "win32/this_module.h"
 
 namespace pq::win32 {
+namespace {
+
+// The manifest is read once for the process: each frame's thread takes a
+// reference on the same context.
+std::mutex shared_lock;
+HANDLE shared_context = INVALID_HANDLE_VALUE;
+
+}  // namespace
 
 ModuleActivationContext::ModuleActivationContext() {
-  ACTCTXW request{};
-  request.cbSize = sizeof request;
-  request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_HMODULE_VALID;
-  request.hModule = ThisModule();
-  request.lpResourceName = MAKEINTRESOURCEW(2);
-  context_ = CreateActCtxW(&request);
+  const std::lock_guard<std::mutex> hold(shared_lock);
+  if (shared_context == INVALID_HANDLE_VALUE) {
+    ACTCTXW request{};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_HMODULE_VALID;
+    request.hModule = ThisModule();
+    request.lpResourceName = MAKEINTRESOURCEW(2);
+    // A failure is tried again by the next window.
+    shared_context = CreateActCtxW(&request);
+  }
+  if (shared_context == INVALID_HANDLE_VALUE) return;
+  AddRefActCtx(shared_context);
+  context_ = shared_context;
+}
+
+void ModuleActivationContext::ReleaseShared() {
+  const std::lock_guard<std::mutex> hold(shared_lock);
+  if (shared_context == INVALID_HANDLE_VALUE) return;
+  ReleaseActCtx(shared_context);
+  shared_context = INVALID_HANDLE_VALUE;
 }
 
 ModuleActivationContext::~ModuleActivationContext() {

@@ -2,7 +2,8 @@
 // The module's own manifest (resource 2, which asks for version 6 of the
 // common controls) made active around the calls that create common controls.
 // A DLL's manifest applies only where its code activates it; a module
-// without that resource works with whatever the process has.
+// without that resource works with whatever the process has. The manifest
+// is read once; every object refers to the same context.
 #include <windows.h>
 
 namespace pq::win32 {
@@ -28,6 +29,10 @@ class ModuleActivationContext {
   };
 
   bool Loaded() const { return context_ != INVALID_HANDLE_VALUE; }
+
+  // Gives up the process's own reference; contexts still held stay valid.
+  // Called when the module is unloaded.
+  static void ReleaseShared();
 
  private:
   HANDLE context_ = INVALID_HANDLE_VALUE;
