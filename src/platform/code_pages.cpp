@@ -77,7 +77,9 @@ bool StartsWith(std::string_view text, std::string_view start) {
   return text.substr(0, start.size()) == start;
 }
 
-unsigned CodePageOfName(std::string_view name) {
+}  // namespace
+
+unsigned CodePageOfWellKnownName(std::string_view name) {
   while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
   while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
   const std::string lower = LowerAscii(name);
@@ -101,6 +103,8 @@ unsigned CodePageOfName(std::string_view name) {
   }
   return 0;
 }
+
+namespace {
 
 // ---- The built-in converters: UTF-8 and Windows-1252 ----
 
@@ -239,7 +243,9 @@ std::atomic<CodePages*> installed_code_pages{nullptr};
 
 }  // namespace
 
-unsigned NativeCodePages::CodePageNamed(std::string_view name) { return CodePageOfName(name); }
+unsigned NativeCodePages::CodePageNamed(std::string_view name) {
+  return CodePageOfWellKnownName(name);
+}
 
 std::string NativeCodePages::ToUtf8(std::string_view bytes, unsigned code_page) {
   if (code_page == kCodePageUtf8) return ValidUtf8(bytes);

@@ -31,6 +31,11 @@ class CodePages {
   virtual std::optional<std::string> FromUtf8(std::string_view text, unsigned code_page) = 0;
 };
 
+// The code page of a name that needs no table of the system's: those that
+// carry their number ("windows-1251", "cp866", "x-cp1250", "iso-8859-5") and
+// the common ones ("utf-8", "koi8-r", "shift_jis", "big5", ...); 0 for others.
+unsigned CodePageOfWellKnownName(std::string_view name);
+
 // The process's code pages; the native converters until an adapter is
 // installed, again after InstallCodePages(nullptr).
 CodePages& SystemCodePages();

@@ -21,34 +21,6 @@ bool TakesNoFlags(unsigned code_page) {
          (code_page >= 57002 && code_page <= 57011);
 }
 
-// Decimal digits alone, as a number of a code page; 0 for anything else.
-unsigned Number(std::string_view digits) {
-  if (digits.empty() || digits.size() > 5) return 0;
-  unsigned value = 0;
-  for (const char c : digits) {
-    if (c < '0' || c > '9') return 0;
-    value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  return value;
-}
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
-}
-
-// The names that need no MLang.
-unsigned NumberInName(std::string_view name) {
-  const std::string lower = Lower(name);
-  const std::string_view text(lower);
-  if (text == "utf-8" || text == "utf8") return kCodePageUtf8;
-  for (const std::string_view prefix : {std::string_view("windows-"), std::string_view("cp")})
-    if (text.substr(0, prefix.size()) == prefix) return Number(text.substr(prefix.size()));
-  return 0;
-}
-
 // IMultiLanguage2's identifier, which the tool chain's libraries lack.
 constexpr IID kMultiLanguage2Id = {
     0xDCCFC164, 0x2B38, 0x11D2, {0xB7, 0xEC, 0x00, 0xC0, 0x4F, 0x8F, 0x5D, 0x9A}};
@@ -73,7 +45,7 @@ unsigned Win32CodePages::AnsiCodePage() { return GetACP(); }
 unsigned Win32CodePages::CodePageNamed(std::string_view name) {
   if (name.empty()) return 0;
   if (const unsigned code_page = MultiLanguageCodePage(name)) return code_page;
-  return NumberInName(name);
+  return CodePageOfWellKnownName(name);
 }
 
 std::string Win32CodePages::ToUtf8(std::string_view bytes, unsigned code_page) {
