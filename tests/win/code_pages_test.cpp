@@ -40,16 +40,16 @@ TEST_F(CodePagesTest, CharsetNamesGiveTheirCodePages) {
   }
 }
 
-// A thread without COM has no MLang: the names that carry their number still
-// work, the others are unknown.
+// A thread without COM has no MLang: the names that carry their number and
+// the common ones still work, the others are unknown.
 TEST(CodePagesWithoutMultiLanguage, NamesWithTheirNumberStillWork) {
   const struct {
     const char* name;
     unsigned code_page;
   } cases[] = {
       {"windows-1251", 1251}, {"Windows-932", 932}, {"CP1252", 1252},
-      {"UTF-8", 65001},       {"koi8-r", 0},        {"windows-", 0},
-      {"cp12x", 0},
+      {"UTF-8", 65001},       {"koi8-r", 20866},    {"windows-", 0},
+      {"cp12x", 0},           {"x-mac-cyrillic", 0},
   };
   std::thread([&] {
     Win32CodePages pages;
