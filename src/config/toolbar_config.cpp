@@ -572,8 +572,9 @@ bool RefreshConfigFile(Platform& platform, uint64_t budget_ms) {
     std::lock_guard<std::mutex> lock(running_lock);
     job = running_job.lock();
     if (job) {
+      // A cancelled update installs nothing: a window after it asks anew.
       std::lock_guard<std::mutex> job_lock(job->mutex);
-      if (job->done) job.reset();
+      if (job->done || job->Cancelled()) job.reset();
     }
     if (!job) {
       job = NewJob(platform, std::move(*address), true);

@@ -233,6 +233,25 @@ TEST_F(WindowBudget, ACancelledUpdateInstallsNothing) {
   EXPECT_EQ(internet.open_resources, 0);
 }
 
+TEST_F(WindowBudget, AWindowAfterACancelStartsAnUpdateOfItsOwn) {
+  WriteAll(ConfigFilePath(), kOldConfig);
+  internet.responses[kUpdateAddress] = Body(kNewConfig);
+  Gate gate;
+  internet.on_open[kUpdateAddress] = gate.Hold();
+  EXPECT_TRUE(RefreshConfigFile(platform, 20));
+  ASSERT_TRUE(gate.Entered());
+  CancelConfigUpdate();
+
+  EXPECT_TRUE(RefreshConfigFile(platform, 10000));
+
+  EXPECT_EQ(background.started, 2);
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kNewConfig) << "the new update, in the same window";
+  gate.Release();
+  background.JoinAll();
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kNewConfig);
+  EXPECT_EQ(ReadAll(BackupConfigFilePath()), kOldConfig) << "the cancelled one touched nothing";
+}
+
 TEST_F(WindowBudget, WithoutAThreadTheUpdateRunsInTheWindowAsBefore) {
   background.refuse = true;
   WriteAll(ConfigFilePath(), kOldConfig);
