@@ -17,6 +17,7 @@
 #include "win32/activation_context.h"
 #include "win32/com_support.h"
 #include "win32/toolbar_window.h"
+#include "win32/win32_background.h"
 #include "win32/user_locale.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_desktop.h"
@@ -40,6 +41,7 @@ struct ModuleState {
   win32::Win32Clock clock;
   win32::Win32Desktop desktop;
   win32::Win32SignatureVerifier verifier;
+  win32::Win32Background background;
   Platform platform;
   std::unique_ptr<ComServer> server;
   std::unique_ptr<TTarnwickFactory> factory;
@@ -68,6 +70,7 @@ ModuleState* Load() noexcept {
     loaded->platform.clock = &loaded->clock;
     loaded->platform.desktop = &loaded->desktop;
     loaded->platform.verifier = &loaded->verifier;
+    loaded->platform.background = &loaded->background;
     // Typed INI values are read and written in the user's regional forms.
     UserFormatSettings() = win32::LocaleFormatSettings(LOCALE_USER_DEFAULT);
     InstallFileSystem(&loaded->files);
@@ -170,7 +173,15 @@ STDAPI DllCanUnloadNow() {
     // A toolbar window's code lives in this module: it must stay loaded while
     // one exists, even one whose band was released without closing it.
     if (pq::win32::ToolbarWindow::WindowCount() > 0) return S_FALSE;
-    return !server || server->CanUnload() ? S_OK : S_FALSE;
+    const bool unused = !server || server->CanUnload();
+    // An update in the background keeps the module loaded by itself; once no
+    // one else uses the module, it is told to stop instead of finishing a
+    // download whose configuration no window will read.
+    if (pq::win32::Win32Background::Running() > 0) {
+      if (unused) pq::CancelConfigUpdate();
+      return S_FALSE;
+    }
+    return unused ? S_OK : S_FALSE;
   });
 }
 

@@ -23,6 +23,7 @@ struct ToolbarConfigRecord {
   std::string SearchUrl;     // [Options] "Search URL"
   std::string UpdatesUrl;    // [Options] "Updates URL"; empty switches updating off
   std::string UpdateKey;     // [Options] "Update Key": updates must be signed with it
+  uint64_t UpdateIntervalMinutes = 0;  // [Options] "Update Interval"; 0: every window asks
   std::string InstallPath;   // registry "InstallPath", without a trailing "\"
   std::string BandKeyPath;   // the band's key under HKEY_LOCAL_MACHINE
   std::string ToolbarFile;   // registry "Toolbar File": base name of the configuration
@@ -62,6 +63,7 @@ enum class Option {
   UpdatesUrl,
   UpdateKey,
   ConfigVersion,
+  UpdateInterval,
 };
 struct OptionSpec {
   Option option;
@@ -84,6 +86,8 @@ inline constexpr OptionSpec kOptionTable[] = {
     {Option::UpdateKey, "Update Key", nullptr, "the key updates must be signed with"},
     {Option::ConfigVersion, "Config Version", nullptr,
      "a whole number that grows with every signed update"},
+    {Option::UpdateInterval, "Update Interval", "0",
+     "minutes a fetch serves the windows built after it; 0: every window asks"},
 };
 constexpr const OptionSpec& OptionKey(Option option) {
   return kOptionTable[static_cast<size_t>(option)];
@@ -95,10 +99,13 @@ std::string ConfigFilePath();            // ".ini": the installed configuration
 std::string DownloadedConfigFilePath();  // " Internet.ini": the last refused download
 std::string BackupConfigFilePath();      // " Default.ini": what the last update replaced
 std::string BannerFilePath();            // ".bmp": the banner picture
+// " Update.ini": what the last fetch learnt of the update beside it.
+std::string UpdateStateFilePath();
 // The same names in the user's own folder; empty without one.
 std::string UserConfigFilePath();
 std::string UserDownloadedConfigFilePath();
 std::string UserBackupConfigFilePath();
+std::string UserUpdateStateFilePath();
 
 // The configuration that is read: the user's copy when it is valid and newer
 // than the installed one (by "Config Version" where both have one, else by
@@ -108,6 +115,15 @@ std::string ConfigFileInForce();
 // [Options] "Config Version": a whole number, "1" or more digits with blanks
 // around; none when absent or anything else.
 std::optional<uint64_t> ParseConfigVersion(std::string_view text);
+
+// [Options] "Update Interval" in minutes: a whole number as "Config Version"
+// is, at most kMaxUpdateIntervalMinutes; 0 (every window asks) for anything
+// else.
+inline constexpr uint64_t kMaxUpdateIntervalMinutes = 1000000;
+uint64_t ParseUpdateInterval(std::string_view text);
+
+// FNV-1a, 64 bits: tells whether a file is still the one an update installed.
+uint64_t Fnv1a64(std::string_view bytes);
 
 // Reads the installation's registry values and the configuration's [Options].
 // A configuration file that exists but cannot be read throws InOutError and
@@ -123,9 +139,33 @@ void ClearToolbarConfig();
 // neither can be written, the configuration in force stays, as when the server
 // is unreachable. True when a valid configuration is in force afterwards;
 // shows the configuration error when none is.
+//
+// The request is conditional (If-None-Match, If-Modified-Since) while the
+// configuration in force is still the one whose ETag and Last-Modified the
+// update state file beside it keeps; a 304 changes nothing. Within "Update
+// Interval" minutes of the last fetch, nothing is asked at all. Runs on the
+// caller's thread.
 bool UpdateConfigFile(Platform& platform);
 
-// Limits of one download: it runs on the browser's thread, which waits for it.
+// How long a window waits for the update it starts in the background.
+inline constexpr uint64_t kUpdateBudgetMs = 300;
+
+// UpdateConfigFile for a window being built: the fetch and the installation
+// run in the platform's background (on the caller's thread without one), and
+// the caller waits at most `budget_ms` for them. An update that completes in
+// time is in force on return, and what it raised is raised here; one that
+// completes later is installed then, without a word, for the windows built
+// afterwards. A window that comes while an update is still under way waits
+// for that one instead of starting another. The configuration error shows
+// when no valid configuration is in force on return.
+bool RefreshConfigFile(Platform& platform, uint64_t budget_ms);
+
+// Asks the update under way in the background, if any, to stop: it installs
+// nothing and ends at its next step; a network call already waiting ends
+// within its timeouts.
+void CancelConfigUpdate();
+
+// Limits of one download.
 inline constexpr InternetTimeouts kDownloadTimeouts{5000, 5000, 5000};
 inline constexpr uint64_t kDownloadDeadlineMs = 15000;
 inline constexpr uint64_t kDownloadSizeLimit = 16u << 20;

@@ -1,5 +1,6 @@
 #pragma once
-// Today's date, and a steady count of milliseconds for deadlines.
+// Today's date, a steady count of milliseconds for deadlines, and the time
+// of day as every process on the machine reads it.
 #include <cstdint>
 
 #include "platform/date_time.h"
@@ -13,6 +14,9 @@ class Clock {
   virtual TDateTime Today() = 0;
   // Milliseconds since an arbitrary start; never goes back.
   virtual uint64_t Milliseconds() = 0;
+  // Seconds since 1 January 1970, UTC: comparable across processes, but the
+  // user may set the clock back.
+  virtual int64_t SecondsSince1970() = 0;
 };
 
 }  // namespace pq

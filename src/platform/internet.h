@@ -6,8 +6,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace pq {
+
+// Header lines of a request: name, then value, each without CR or LF.
+using RequestHeaders = std::vector<std::pair<std::string, std::string>>;
 
 // Limits of one network operation, in milliseconds.
 struct InternetTimeouts {
@@ -22,6 +27,10 @@ class InternetResource {
   virtual ~InternetResource() = default;
   // The body's length as the server announced it (Content-Length), when it did.
   virtual std::optional<uint64_t> AnnouncedLength() = 0;
+  // The HTTP status code of the response; 0 for addresses of other schemes.
+  virtual uint32_t StatusCode() = 0;
+  // A header of the response by its name, in any case; none when absent.
+  virtual std::optional<std::string> ResponseHeader(const std::string& name) = 0;
   // Replaces `piece` with the next bytes of the body, at most `capacity` of them,
   // waiting no longer than the receive timeout for them to arrive. An empty piece
   // is the end of the body; false is a failed read.
@@ -32,9 +41,13 @@ class InternetResource {
 class InternetSession {
  public:
   virtual ~InternetSession() = default;
-  // Opens an address, having any cached copy revalidated with the server. Every
-  // response the server gives counts, whatever its status. None on failure.
-  virtual std::unique_ptr<InternetResource> OpenAddress(const std::string& address) = 0;
+  // Opens an address with the headers given added to the request. The
+  // request goes to the server past any cache, with no conditions but the
+  // ones given, and nothing of the response is cached: a 304 comes back as
+  // a 304. Every response the server gives counts, whatever its status.
+  // None on failure.
+  virtual std::unique_ptr<InternetResource> OpenAddress(const std::string& address,
+                                                        const RequestHeaders& headers) = 0;
 };
 
 class Internet {

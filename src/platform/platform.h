@@ -12,6 +12,7 @@ class UserInterface;      // platform/user_interface.h: message boxes and the ot
 class Clock;              // platform/clock.h: today's date and the user's date format
 class Desktop;            // platform/desktop.h: separate browser, frame windows, hyperlinks, shell
 class SignatureVerifier;  // platform/signature_verifier.h: signed configuration updates
+class Background;         // platform/background.h: work on threads of its own
 
 struct Platform {
   Registry* registry = nullptr;
@@ -21,6 +22,8 @@ struct Platform {
   Clock* clock = nullptr;
   Desktop* desktop = nullptr;
   SignatureVerifier* verifier = nullptr;
+  // Null: what would run in the background runs on the caller's thread.
+  Background* background = nullptr;
 };
 
 }  // namespace pq

@@ -55,7 +55,9 @@ bool NestsTooDeep(const TToolbarForm& form, TBigIniFile& ini, std::string_view k
 
 void TToolbarForm::BuildToolbar() {
   const ToolbarConfigRecord& config = ToolbarConfig;
-  (void)UpdateConfigFile(platform_);
+  // The network never holds the window longer than the budget: a later
+  // update serves the windows built after it.
+  (void)RefreshConfigFile(platform_, kUpdateBudgetMs);
 
   const std::string banner = BannerFilePath();
   // A picture that cannot be read leaves the built-in one; the items matter more.

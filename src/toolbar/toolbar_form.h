@@ -95,7 +95,8 @@ class TToolbarForm {
 
   // --- What the events do. These raise their errors to the caller.
 
-  // Builds the configured items after refreshing the configuration file,
+  // Builds the configured items after refreshing the configuration file
+  // (waiting for the refresh no longer than kUpdateBudgetMs),
   // makes sure the search button exists, and restores the search type and
   // the search text of the last window. An item whose name is not an
   // identifier or is taken already stops construction with an Error; the

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/text.h"
@@ -14,6 +15,10 @@ namespace pq::win32 {
 namespace {
 
 using unique_hinternet = unique_handle<HINTERNET, &InternetCloseHandle>;
+
+// Past the cache both ways: the server's own answer reaches us (a 304 as a
+// 304), no condition but ours is added, and nothing is kept for later.
+constexpr DWORD kNoCache = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
 
 void SetTimeouts(HINTERNET handle, const InternetTimeouts& timeouts) {
   const DWORD options[][2] = {{INTERNET_OPTION_CONNECT_TIMEOUT, timeouts.connect_ms},
@@ -40,6 +45,33 @@ class Win32Resource final : public InternetResource {
       return std::nullopt;
     // Too many digits saturate, which is past any limit.
     return std::strtoull(length->c_str(), nullptr, 10);
+  }
+
+  uint32_t StatusCode() override {
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoW(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                        &size, nullptr))
+      return 0;
+    return status;
+  }
+
+  std::optional<std::string> ResponseHeader(const std::string& name) override {
+    // HTTP_QUERY_CUSTOM takes the name in the buffer and gives the value back there.
+    const std::wstring wide = Wide(name);
+    std::wstring text = wide;
+    text.resize(std::max<size_t>(wide.size() + 1, 64), L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+      if (HttpQueryInfoW(request_.get(), HTTP_QUERY_CUSTOM, text.data(), &size, nullptr)) {
+        text.resize(size / sizeof(wchar_t));
+        return Utf8(text);
+      }
+      if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+      text = wide;
+      text.resize(std::max<size_t>(size / sizeof(wchar_t) + 1, wide.size() + 1), L'\0');
+    }
+    return std::nullopt;
   }
 
   bool ReadPiece(size_t capacity, std::string& piece) override {
@@ -85,18 +117,22 @@ class Win32Session final : public InternetSession {
   Win32Session(unique_hinternet session, const InternetTimeouts& timeouts)
       : session_(std::move(session)), timeouts_(timeouts) {}
 
-  std::unique_ptr<InternetResource> OpenAddress(const std::string& address) override {
+  std::unique_ptr<InternetResource> OpenAddress(const std::string& address,
+                                                const RequestHeaders& headers) override {
     const std::wstring wide = Wide(address);
+    std::wstring lines;
+    for (const auto& [name, value] : headers) lines += Wide(name) + L": " + Wide(value) + L"\r\n";
     URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUserNameLength =
         parts.dwPasswordLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
     if (InternetCrackUrlW(wide.c_str(), 0, 0, &parts) &&
         (parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS))
-      return OpenHttp(parts);
+      return OpenHttp(parts, lines);
     // Other schemes get what the session's timeouts give them.
-    unique_hinternet request(InternetOpenUrlW(session_.get(), wide.c_str(), nullptr, 0,
-                                              INTERNET_FLAG_RESYNCHRONIZE, 0));
+    unique_hinternet request(InternetOpenUrlW(session_.get(), wide.c_str(),
+                                              lines.empty() ? nullptr : lines.c_str(),
+                                              static_cast<DWORD>(lines.size()), kNoCache, 0));
     if (!request) return nullptr;
     return std::make_unique<Win32Resource>(unique_hinternet(), std::move(request));
   }
@@ -109,7 +145,8 @@ class Win32Session final : public InternetSession {
   // The steps of opening an HTTP address, taken one by one so that the request
   // gets its timeouts before it is sent: a session's send and receive timeouts
   // do not reach the requests that opening an address whole makes everywhere.
-  std::unique_ptr<InternetResource> OpenHttp(const URL_COMPONENTSW& parts) {
+  std::unique_ptr<InternetResource> OpenHttp(const URL_COMPONENTSW& parts,
+                                             const std::wstring& lines) {
     const std::wstring host = Part(parts.lpszHostName, parts.dwHostNameLength);
     const std::wstring user = Part(parts.lpszUserName, parts.dwUserNameLength);
     const std::wstring password = Part(parts.lpszPassword, parts.dwPasswordLength);
@@ -127,10 +164,12 @@ class Win32Session final : public InternetSession {
     // flag or option lets an untrusted, expired or misnamed one pass.
     unique_hinternet request(
         HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr, nullptr, accept,
-                         INTERNET_FLAG_RESYNCHRONIZE | (secure ? INTERNET_FLAG_SECURE : 0), 0));
+                         kNoCache | (secure ? INTERNET_FLAG_SECURE : 0), 0));
     if (!request) return nullptr;
     SetTimeouts(request.get(), timeouts_);
-    if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return nullptr;
+    if (!HttpSendRequestW(request.get(), lines.empty() ? nullptr : lines.c_str(),
+                          static_cast<DWORD>(lines.size()), nullptr, 0))
+      return nullptr;
     return std::make_unique<Win32Resource>(std::move(connection), std::move(request));
   }
 

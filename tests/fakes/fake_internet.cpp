@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
+
 namespace pq::fakes {
 
 class FakeResource : public InternetResource {
@@ -13,6 +15,12 @@ class FakeResource : public InternetResource {
   ~FakeResource() override { --owner_.open_resources; }
 
   std::optional<uint64_t> AnnouncedLength() override { return response_.announced; }
+  uint32_t StatusCode() override { return response_.status; }
+  std::optional<std::string> ResponseHeader(const std::string& name) override {
+    for (const auto& [key, value] : response_.headers)
+      if (SameText(key, name)) return value;
+    return std::nullopt;
+  }
 
   bool ReadPiece(size_t capacity, std::string& piece) override {
     ++owner_.reads;
@@ -48,8 +56,10 @@ class FakeSession : public InternetSession {
   explicit FakeSession(FakeInternet& owner) : owner_(owner) { ++owner_.open_sessions; }
   ~FakeSession() override { --owner_.open_sessions; }
 
-  std::unique_ptr<InternetResource> OpenAddress(const std::string& address) override {
+  std::unique_ptr<InternetResource> OpenAddress(const std::string& address,
+                                                const RequestHeaders& headers) override {
     owner_.opened.push_back(address);
+    owner_.request_headers.push_back(headers);
     if (auto meanwhile = owner_.on_open.extract(address)) meanwhile.mapped()();
     auto found = owner_.responses.find(address);
     if (found == owner_.responses.end()) return nullptr;

@@ -1,7 +1,8 @@
 #pragma once
 // An Internet of scripted responses: each known address answers with its body,
 // delivered piece by piece, and ends as the script says. What was asked of it
-// is recorded.
+// is recorded. A test that lets an update run in the background reads the
+// record only once that update has ended, or from inside `on_open`.
 #include <functional>
 #include <map>
 #include <optional>
@@ -21,6 +22,8 @@ struct FakeResponse {
   Ending ending = Ending::Complete;
   size_t piece_limit = 0;    // largest piece the server hands out at once; 0: no limit
   uint64_t ms_per_read = 0;  // how long each read takes, on the fake clock
+  uint32_t status = 200;
+  std::map<std::string, std::string> headers{};  // response headers, by name
 };
 
 class FakeInternet : public Internet {
@@ -52,6 +55,7 @@ class FakeInternet : public Internet {
   std::vector<InternetTimeouts> session_timeouts;
   std::vector<std::string> canonicalized;
   std::vector<std::string> opened;  // every address asked for, opened or not
+  std::vector<RequestHeaders> request_headers;  // what each of them was asked with
   int reads = 0;
   int connect_attempts = 0;
   int open_resources = 0;  // resources not yet closed

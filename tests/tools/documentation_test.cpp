@@ -179,6 +179,13 @@ TEST(Documentation, EveryOptionHasItsRowWithItsDefault) {
   }
 }
 
+TEST(Documentation, TheUpdatesSectionNamesTheWindowsBudget) {
+  const std::string text = ReadText(PQ_SOURCE_DIR "/docs/configuration.md");
+  const std::string updates = text.substr(text.find("## Updates"));
+  EXPECT_NE(updates.find("at most " + std::to_string(kUpdateBudgetMs) + " milliseconds"),
+            std::string::npos);
+}
+
 TEST(Documentation, ReservedNamesAreTheToolbarsOwn) {
   Platform platform;
   SilentView view;

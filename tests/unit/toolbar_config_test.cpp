@@ -402,8 +402,11 @@ TEST_F(ConfigUpdate, ReplacementGoesAheadWhenTheBackupCannotBeMade) {
 
   EXPECT_EQ(ReadAll(ConfigFilePath()), kNewConfig);
   EXPECT_FALSE(Exists(BackupConfigFilePath()));
-  EXPECT_EQ(files.moves, std::vector<std::string>{"replace " + ConfigFilePath() + ".tmp -> " +
-                                                  ConfigFilePath()});
+  // The update state file beside it is written the same way, after it.
+  EXPECT_EQ(files.moves,
+            (std::vector<std::string>{
+                "replace " + ConfigFilePath() + ".tmp -> " + ConfigFilePath(),
+                "replace " + UpdateStateFilePath() + ".tmp -> " + UpdateStateFilePath()}));
 }
 
 TEST_F(ConfigUpdate, NoConfigurationAnywhereShowsTheConfigurationError) {

@@ -108,6 +108,51 @@ TEST_F(ConfigUpdateOverHttp, EveryUpdateAsksTheServerEvenWhenItsAnswerMayBeCache
   EXPECT_EQ(ReadAll(BackupConfigFilePath()), kOldConfig);
 }
 
+// The server's 304 reaches the toolbar as a 304, and the request carries the
+// toolbar's conditions and no others of the Internet library's own.
+TEST_F(ConfigUpdateOverHttp, A304LeavesTheInstalledFileAndItsBackupUntouched) {
+  WriteAll(ConfigFilePath(), kOldConfig);
+  LoopbackHttpServer::Reply reply;
+  reply.headers = "ETag: \"v1\"\r\nCache-Control: max-age=3600\r\n";
+  reply.body = kNewConfig;
+  server.SetReply(reply);
+  ASSERT_TRUE(UpdateConfigFile(platform));
+  ASSERT_EQ(ReadAll(BackupConfigFilePath()), kOldConfig);
+  WriteAll(BackupConfigFilePath(), "the backup as it stands");
+  LoopbackHttpServer::Reply not_modified;
+  not_modified.status = "304 Not Modified";
+  server.SetReply(not_modified);
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  ASSERT_EQ(server.Requests().size(), 2u);
+  EXPECT_EQ(testing::HeaderValue(server.Requests()[0], "If-None-Match"), "");
+  EXPECT_EQ(testing::HeaderValue(server.Requests()[1], "If-None-Match"), "\"v1\"");
+  EXPECT_EQ(testing::HeaderValue(server.Requests()[1], "If-Modified-Since"), "");
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kNewConfig);
+  EXPECT_EQ(ReadAll(BackupConfigFilePath()), "the backup as it stands");
+  EXPECT_FALSE(Exists(DownloadedConfigFilePath()));
+  EXPECT_TRUE(watcher.Seen().empty());
+}
+
+TEST_F(ConfigUpdateOverHttp, AnInstalledFileReplacedByHandIsFetchedUnconditionally) {
+  LoopbackHttpServer::Reply reply;
+  reply.headers = "ETag: \"v1\"\r\nLast-Modified: Mon, 01 Jan 2024 00:00:00 GMT\r\n";
+  reply.body = kNewConfig;
+  server.SetReply(reply);
+  ASSERT_TRUE(UpdateConfigFile(platform));
+  ASSERT_TRUE(Exists(UpdateStateFilePath()));
+  WriteAll(ConfigFilePath(), kOldConfig);
+
+  EXPECT_TRUE(UpdateConfigFile(platform));
+
+  ASSERT_EQ(server.Requests().size(), 2u);
+  EXPECT_EQ(testing::HeaderValue(server.Requests()[1], "If-None-Match"), "");
+  EXPECT_EQ(testing::HeaderValue(server.Requests()[1], "If-Modified-Since"), "");
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kNewConfig);
+  EXPECT_EQ(ReadAll(BackupConfigFilePath()), kOldConfig);
+}
+
 TEST_F(ConfigUpdateOverHttp, ErrorPageStaysUnderTheDownloadNameUntilTheNextUpdate) {
   WriteAll(ConfigFilePath(), kOldConfig);
   LoopbackHttpServer::Reply reply;

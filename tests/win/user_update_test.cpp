@@ -52,7 +52,7 @@ class UserUpdateOnWine : public ::testing::Test, protected testing::Win32Ports {
   }
   ~UserUpdateOnWine() override {
     if (!ToolbarConfig.UserConfigFolder.empty()) {
-      for (const char* suffix : {".ini", " Default.ini", " Internet.ini"})
+      for (const char* suffix : {".ini", " Default.ini", " Internet.ini", " Update.ini"})
         DeleteFileA((ToolbarConfig.UserConfigFolder + "\\MyBar" + suffix).c_str());
       RemoveDirectoryA(ToolbarConfig.UserConfigFolder.c_str());
     }

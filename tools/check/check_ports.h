@@ -77,6 +77,10 @@ class SteadyClock : public Clock {
     return static_cast<uint64_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
   }
+  int64_t SecondsSince1970() override {
+    using namespace std::chrono;
+    return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+  }
 };
 
 class PlainMessages : public SystemMessages {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "config/toolbar_config.h"
+#include "platform/text.h"
 
 namespace pq::check {
 namespace {
@@ -13,9 +14,28 @@ namespace {
 // session's limits, and then handed out piece by piece.
 class CurlResource final : public InternetResource {
  public:
-  CurlResource(std::string body, std::optional<uint64_t> length)
-      : body_(std::move(body)), length_(length) {}
+  CurlResource(std::string body, std::optional<uint64_t> length, uint32_t status,
+               std::string head)
+      : body_(std::move(body)), length_(length), status_(status), head_(std::move(head)) {}
   std::optional<uint64_t> AnnouncedLength() override { return length_; }
+  uint32_t StatusCode() override { return status_; }
+  // The last response's header lines (after redirects, the final one's).
+  std::optional<std::string> ResponseHeader(const std::string& name) override {
+    std::optional<std::string> found;
+    size_t at = 0;
+    while (at < head_.size()) {
+      size_t end = head_.find("\r\n", at);
+      if (end == std::string::npos) end = head_.size();
+      const std::string line = head_.substr(at, end - at);
+      at = end + 2;
+      if (line.starts_with("HTTP/")) found.reset();  // a new response begins
+      const size_t colon = line.find(':');
+      if (colon == std::string::npos || !SameText(line.substr(0, colon), name)) continue;
+      const size_t value = line.find_first_not_of(" \t", colon + 1);
+      found = value == std::string::npos ? std::string() : line.substr(value);
+    }
+    return found;
+  }
   bool ReadPiece(size_t capacity, std::string& piece) override {
     const size_t size = std::min(capacity, body_.size() - at_);
     piece.assign(body_, at_, size);
@@ -26,8 +46,15 @@ class CurlResource final : public InternetResource {
  private:
   std::string body_;
   std::optional<uint64_t> length_;
+  uint32_t status_;
+  std::string head_;
   size_t at_ = 0;
 };
+
+size_t AppendHead(char* data, size_t size, size_t count, void* head) {
+  static_cast<std::string*>(head)->append(data, size * count);
+  return size * count;
+}
 
 // Past the toolbar's own limits the answer is of no use: the transfer ends.
 size_t Append(char* data, size_t size, size_t count, void* body) {
@@ -42,10 +69,17 @@ class CurlSession final : public InternetSession {
   CurlSession(std::string agent, const InternetTimeouts& timeouts)
       : agent_(std::move(agent)), timeouts_(timeouts) {}
 
-  std::unique_ptr<InternetResource> OpenAddress(const std::string& address) override {
+  std::unique_ptr<InternetResource> OpenAddress(const std::string& address,
+                                                const RequestHeaders& headers) override {
     CURL* curl = curl_easy_init();
     if (!curl) return nullptr;
-    std::string body;
+    std::string body, head;
+    curl_slist* lines = nullptr;
+    for (const auto& [name, value] : headers)
+      lines = curl_slist_append(lines, (name + ": " + value).c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, lines);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, AppendHead);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &head);
     curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
     curl_easy_setopt(curl, CURLOPT_USERAGENT, agent_.c_str());
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -61,11 +95,15 @@ class CurlSession final : public InternetSession {
     const CURLcode result = curl_easy_perform(curl);
     curl_off_t length = -1;
     curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
+    curl_slist_free_all(lines);
     if (result != CURLE_OK) return nullptr;
     return std::make_unique<CurlResource>(
         std::move(body),
-        length >= 0 ? std::optional<uint64_t>(static_cast<uint64_t>(length)) : std::nullopt);
+        length >= 0 ? std::optional<uint64_t>(static_cast<uint64_t>(length)) : std::nullopt,
+        static_cast<uint32_t>(status), std::move(head));
   }
 
  private:

@@ -56,6 +56,18 @@ void CheckConfigVersion(const IniScan& scan, bool signed_updates, Findings& find
                           : ": an update is compared by it once you sign updates"));
 }
 
+// An interval the toolbar cannot read is no interval: every window asks.
+void CheckUpdateInterval(const IniScan& scan, Findings& findings) {
+  const std::optional<std::string> minutes = scan.Value(kOptions, kUpdateInterval);
+  if (!minutes || ParseUpdateInterval(*minutes) != 0) return;
+  const std::optional<uint64_t> number = ParseConfigVersion(*minutes);
+  if (number && *number == 0) return;
+  findings.Add(Severity::Warning, scan.PlaceOf(kOptions, kUpdateInterval), "update-interval",
+               "\"Update Interval\" is not a whole number of minutes from 0 to " +
+                   std::to_string(kMaxUpdateIntervalMinutes) +
+                   ": the toolbar takes it as 0, and every window asks for the update");
+}
+
 }  // namespace
 
 bool HasPlaceholder(std::string_view url) {
@@ -184,6 +196,7 @@ void CheckUpdatesAddress(const IniScan& scan, const std::string& updates_url,
 // An update key that is no key refuses every update; updates that come
 // neither signed nor over HTTPS can be replaced by anyone on the way.
 void CheckUpdateKey(const IniScan& scan, const std::string& updates_url, Findings& findings) {
+  CheckUpdateInterval(scan, findings);
   const std::optional<std::string> key = scan.Value(kOptions, kUpdateKey);
   if (key && RequiresSignature(*key) && !ParseUpdateKey(*key)) {
     findings.Add(

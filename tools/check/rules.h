@@ -30,6 +30,7 @@ inline constexpr const char* kSearchUrl = OptionName(Option::SearchUrl);
 inline constexpr const char* kUpdatesUrl = OptionName(Option::UpdatesUrl);
 inline constexpr const char* kUpdateKey = OptionName(Option::UpdateKey);
 inline constexpr const char* kConfigVersion = OptionName(Option::ConfigVersion);
+inline constexpr const char* kUpdateInterval = OptionName(Option::UpdateInterval);
 
 // What the rules found, in the order they found it.
 struct Findings {

@@ -164,6 +164,20 @@ void LoopbackHttpServer::Respond(SOCKET client, const Reply& reply) {
       }
       break;
     }
+    case Behaviour::Trickle: {
+      const std::string whole =
+          Head(reply, "Content-Length: " + std::to_string(reply.body.size()) + "\r\n") + reply.body;
+      size_t sent = 0;
+      bool open = true;
+      for (; open && sent < reply.slow_bytes && sent < whole.size(); ++sent) {
+        open = SendAll(client, whole.substr(sent, 1));
+        const auto next = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (open && !Stopping() && std::chrono::steady_clock::now() < next)
+          if (Readable(client, 50) && recv(client, buffer, sizeof buffer, 0) <= 0) open = false;
+      }
+      if (open) SendAll(client, whole.substr(sent));
+      break;
+    }
     case Behaviour::EndlessTrickle: {
       if (!SendAll(client, Head(reply, "") + reply.body)) break;
       while (!Stopping() && SendAll(client, "x\r\n")) {

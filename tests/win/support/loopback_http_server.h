@@ -22,12 +22,14 @@ class LoopbackHttpServer {
     HalfThenClose,   // announce the body's length, send half of it, close
     EndlessFast,     // a body without end, as fast as the client takes it
     EndlessTrickle,  // a body without end, a few bytes at a time
+    Trickle,         // the first `slow_bytes` of the response one a second, then the rest
   };
   struct Reply {
     Behaviour behaviour = Behaviour::Respond;
     std::string status = "200 OK";
     std::string headers;  // extra header lines, each ending with CR LF
     std::string body;
+    size_t slow_bytes = 0;  // Trickle only
     // When set, the request is answered only once this is ready, on a thread
     // of its own, while the server goes on answering other connections.
     std::shared_future<void> held_until;
