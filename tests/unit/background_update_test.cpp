@@ -12,6 +12,7 @@
 #include "config/toolbar_config.h"
 #include "fakes/fake_platform.h"
 #include "fakes/thread_background.h"
+#include "update_texts.h"
 #include "whole_files.h"
 
 namespace pq {
@@ -22,12 +23,11 @@ using fakes::FakeResponse;
 using testing::ReadAll;
 using testing::WriteAll;
 
-const std::string kUpdates = "http://updates.example.net/bar";
-const std::string kUpdateAddress = kUpdates + "/toolbar.ini";
-const std::string kOldConfig = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=Old\r\n";
-const std::string kNewConfig = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=New\r\n";
-const std::string kConfigError =
-    "Error Loading Configuration File! MyBar.ini! Please contact Pendleworth, Inc.";
+using testing::kConfigError;
+using testing::kNewConfig;
+using testing::kOldConfig;
+using testing::kUpdateAddress;
+using testing::kUpdates;
 constexpr auto kNeverLonger = std::chrono::seconds(20);
 
 FakeResponse Body(const std::string& body, std::map<std::string, std::string> headers = {}) {

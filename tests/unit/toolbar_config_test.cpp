@@ -13,6 +13,7 @@
 #include "fakes/forwarding_file_system.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "update_texts.h"
 #include "whole_files.h"
 
 namespace pq {
@@ -22,12 +23,11 @@ namespace fs = std::filesystem;
 using fakes::FakeResponse;
 
 const std::string kBandKey = std::string(kExplorerBarsKey) + "\\" + kBandClassId;
-const std::string kUpdates = "http://updates.example.net/bar";
-const std::string kUpdateAddress = kUpdates + "/toolbar.ini";
-const std::string kOldConfig = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=Old\r\n";
-const std::string kNewConfig = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=New\r\n";
-const std::string kConfigError =
-    "Error Loading Configuration File! MyBar.ini! Please contact Pendleworth, Inc.";
+using testing::kConfigError;
+using testing::kNewConfig;
+using testing::kOldConfig;
+using testing::kUpdateAddress;
+using testing::kUpdates;
 
 using testing::ReadAll;
 using testing::WriteAll;

@@ -51,23 +51,6 @@ std::string Configuration(const std::string& updates_url, const std::string& but
          "\r\nURL=http://www.example.com/" + button + "\r\nParent=Toolbar\r\n";
 }
 
-std::vector<std::string> ButtonCaptions(HWND band_window) {
-  std::vector<std::string> captions;
-  HWND toolbar = DescendantOfClass(band_window, TOOLBARCLASSNAMEA);
-  if (!toolbar) return captions;
-  const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
-  for (int index = 0; index < count; ++index) {
-    TBBUTTON button{};
-    SendMessageA(toolbar, TB_GETBUTTON, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&button));
-    char text[256] = {};
-    SendMessageA(toolbar, TB_GETBUTTONTEXTA, static_cast<WPARAM>(button.idCommand),
-                 reinterpret_cast<LPARAM>(text));
-    captions.emplace_back(text);
-  }
-  return captions;
-}
-
 bool Has(const std::vector<std::string>& captions, const std::string& caption) {
   return std::find(captions.begin(), captions.end(), caption) != captions.end();
 }
@@ -148,7 +131,7 @@ class BackgroundUpdate : public ::testing::Test {
     EXPECT_EQ(band.As(&with_site), S_OK);
     EXPECT_EQ(with_site->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
     HWND window = ShowSitedBand(band.Get());
-    shown.captions = ButtonCaptions(window);
+    shown.captions = ui_kit::ToolbarCaptionsOf(window);
     shown.took = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
     band->CloseDW(0);
     with_site->SetSite(nullptr);

@@ -47,23 +47,6 @@ struct Frame {
   std::vector<std::string> captions;
 };
 
-std::vector<std::string> ButtonCaptions(HWND band_window) {
-  std::vector<std::string> captions;
-  HWND toolbar = DescendantOfClass(band_window, TOOLBARCLASSNAMEA);
-  if (!toolbar) return captions;
-  const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
-  for (int index = 0; index < count; ++index) {
-    TBBUTTON button{};
-    SendMessageA(toolbar, TB_GETBUTTON, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&button));
-    char text[256] = {};
-    SendMessageA(toolbar, TB_GETBUTTONTEXTA, static_cast<WPARAM>(button.idCommand),
-                 reinterpret_cast<LPARAM>(text));
-    captions.emplace_back(text);
-  }
-  return captions;
-}
-
 // Holds each thread that arrives until `count` have: then all go at once.
 // (This tool chain's std::latch was seen to miss its wake-up.)
 class StartLine {
@@ -117,7 +100,7 @@ void RunFrame(Frame& frame, StartLine* start) {
       RunQueue();
       frame.window_of_this_thread =
           window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
-      frame.captions = ButtonCaptions(window);
+      frame.captions = ui_kit::ToolbarCaptionsOf(window);
       frame.has_field = SearchFieldOf(window) != nullptr;
       frame.closed = band->CloseDW(0);
       with_site->SetSite(nullptr);

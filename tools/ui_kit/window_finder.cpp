@@ -1,5 +1,7 @@
 #include "ui_kit/window_finder.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "win32/wide_text.h"
@@ -110,6 +112,23 @@ HWND DescendantOfClass(HWND ancestor, const std::string& class_name) {
   ClassSearch search{&class_name, nullptr};
   EnumChildWindows(ancestor, ConsiderClass, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+std::vector<std::string> ToolbarCaptionsOf(HWND ancestor) {
+  std::vector<std::string> captions;
+  HWND toolbar = DescendantOfClass(ancestor, "ToolbarWindow32");
+  if (!toolbar) return captions;
+  const int count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) {
+    TBBUTTON button{};
+    SendMessageW(toolbar, TB_GETBUTTON, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&button));
+    wchar_t text[256] = {};
+    SendMessageW(toolbar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button.idCommand),
+                 reinterpret_cast<LPARAM>(text));
+    captions.push_back(win32::Utf8(text));
+  }
+  return captions;
 }
 
 HWND SearchFieldOf(HWND ancestor) {

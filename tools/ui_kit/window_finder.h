@@ -29,6 +29,9 @@ std::vector<HWND> ChildrenOf(HWND parent);
 HWND ChildWithText(HWND parent, const std::string& text);
 // The first window below `ancestor`, at any depth, of this class; null when none.
 HWND DescendantOfClass(HWND ancestor, const std::string& class_name);
+// The captions of the buttons of the first toolbar below `ancestor`, in their
+// order; none without a toolbar.
+std::vector<std::string> ToolbarCaptionsOf(HWND ancestor);
 // The toolbar's search field: the edit of the combo box below `ancestor`.
 HWND SearchFieldOf(HWND ancestor);
 
