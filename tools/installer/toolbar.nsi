@@ -191,6 +191,7 @@ Section "Uninstall"
   ; What updates of the configuration leave beside it.
   Delete "$INSTDIR\${TOOLBAR_FILE} Internet.ini"
   Delete "$INSTDIR\${TOOLBAR_FILE} Default.ini"
+  Delete "$INSTDIR\${TOOLBAR_FILE} Update.ini"
   ${If} $Purge == 1
     Delete "$INSTDIR\${TOOLBAR_NAME}.txt"
     SetShellVarContext current
