@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -316,6 +317,20 @@ Verdict JudgeDownload(UpdateJob& job, const std::string& update, TBigIniFile& in
 
 enum class Installed { No, Yes, Unchanged };
 
+// A window that reads the configuration holds the file open for a moment, and
+// a file that is open cannot be replaced: an update that finishes then tries
+// again a few times before it gives up until the next window.
+constexpr int kReplaceTries = 4;
+constexpr auto kReplacePause = std::chrono::milliseconds(50);
+
+bool PutInForce(UpdateJob& job, const std::string& scratch, const std::string& config) {
+  for (int attempt = 0; attempt < kReplaceTries && !job.Cancelled(); ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(kReplacePause);
+    if (Files().Replace(scratch, config)) return true;
+  }
+  return false;
+}
+
 // Writes the downloaded bytes to a file of this update's own, judges that
 // file and, when it may, puts exactly those bytes in force: two windows that
 // update at once never install each other's download. The installed file
@@ -348,7 +363,7 @@ Installed InstallUpdate(UpdateJob& job, const std::string& update) {
     }
     if (files.Exists(place.backup)) (void)files.Remove(place.backup);
     (void)files.Copy(place.config, place.backup);  // nothing to copy before the first install
-    if (files.Replace(scratch, place.config)) return Installed::Yes;
+    if (PutInForce(job, scratch, place.config)) return Installed::Yes;
     (void)files.Remove(scratch);
     return Installed::No;
   }

@@ -53,6 +53,10 @@ class ScriptedFileSystem : public fakes::ForwardingFileSystem {
   }
   bool Replace(const std::string& from, const std::string& to) override {
     moves.push_back("replace " + from + " -> " + to);
+    if (to == refused_target && refusals_left > 0) {
+      --refusals_left;
+      return false;
+    }
     return !fail_replace && real_.Replace(from, to);
   }
   bool Copy(const std::string& from, const std::string& to) override {
@@ -61,6 +65,9 @@ class ScriptedFileSystem : public fakes::ForwardingFileSystem {
 
   bool fail_replace = false;
   bool fail_copy = false;
+  // Refuses this many replacements of this file first, as while a reader holds it.
+  std::string refused_target;
+  int refusals_left = 0;
   // Said to exist, but nothing stands there to be opened.
   std::string unreadable;
   std::vector<std::string> moves;
@@ -388,6 +395,31 @@ TEST_F(ConfigUpdate, FailedReplacementLeavesTheInstalledFileInPlace) {
   for (const std::string& move : files.moves)
     EXPECT_EQ(move.rfind("rename " + ConfigFilePath(), 0), std::string::npos)
         << "the installed file is never moved away: " << move;
+}
+
+// A window reading the configuration holds it open for a moment: an update
+// finished then goes in at a later try; one held for longer waits for the next
+// window, and the installed file still serves.
+TEST_F(ConfigUpdate, AnUpdateGoesInOnceAReaderLetsGoOfTheInstalledFile) {
+  const struct {
+    int refusals;
+    bool installed;
+  } cases[] = {{1, true}, {3, true}, {4, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.refusals);
+    ScriptedFileSystem files(Files());
+    files.refused_target = ConfigFilePath();
+    files.refusals_left = c.refusals;
+    InstallFileSystem(&files);
+    WriteAll(ConfigFilePath(), kOldConfig);
+    internet.responses[kUpdateAddress] = Body(kNewConfig);
+
+    EXPECT_TRUE(UpdateConfigFile(platform));
+
+    EXPECT_EQ(ReadAll(ConfigFilePath()), c.installed ? kNewConfig : kOldConfig);
+    EXPECT_TRUE(ui.shown.empty());
+    InstallFileSystem(nullptr);
+  }
 }
 
 TEST_F(ConfigUpdate, ReplacementGoesAheadWhenTheBackupCannotBeMade) {
