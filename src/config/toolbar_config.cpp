@@ -291,13 +291,16 @@ Verdict JudgeDownload(UpdateJob& job, const std::string& update, TBigIniFile& in
   if (!NamesToolbar(ini)) return Verdict::Refuse;
   const std::string in_force = ChooseConfigFile(job.config);
   std::string current;
-  if (Files().Exists(in_force) && Files().ReadAll(in_force, current) && current == update)
-    return Verdict::Unchanged;
+  const bool read = Files().Exists(in_force) && Files().ReadAll(in_force, current);
+  if (read && current == update) return Verdict::Unchanged;
 
   std::string key = job.config.UpdateKey;
   std::optional<uint64_t> version_in_force;
   {
-    TBigIniFile installed(in_force);
+    // Judged by the bytes just compared; a file that is there but cannot be
+    // read raises as any configuration does.
+    TBigIniFile installed(read ? std::string() : in_force);
+    if (read) installed.LoadBytes(current);
     if (NamesToolbar(installed)) {
       key = ReadOption(installed, Option::UpdateKey);
       version_in_force = VersionOf(installed);
