@@ -234,9 +234,7 @@ void TBigIniFile::LoadBytes(std::string_view bytes) {
   // anything else is converted first.
   std::string decoded;
   std::string_view text = bytes;
-  const bool marked = (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") ||
-                      (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE");
-  if (marked || !IsValidUtf8(bytes)) {
+  if (MarkedEncoding(bytes) || !IsValidUtf8(bytes)) {
     DecodedText read = DecodeText(bytes);
     decoded = std::move(read.text);
     encoding_ = read.encoding;

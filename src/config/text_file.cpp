@@ -9,9 +9,6 @@
 #include "platform/text.h"
 
 namespace pq {
-namespace {
-const std::string kUtf8Mark = "\xEF\xBB\xBF";
-}  // namespace
 
 void TextToLines(std::string_view text, TStringList& lines) {
   const size_t end = std::min(text.find('\0'), text.size());
@@ -34,11 +31,11 @@ TStringList ReadLinesFile(const std::string& file_name, UnmarkedText unmarked) {
   std::string bytes;
   if (!Files().ReadAll(file_name, bytes)) throw InOutError("Cannot open file " + file_name);
   TStringList lines;
-  if (bytes.compare(0, 3, kUtf8Mark) == 0) {
+  const std::optional<TextEncoding> marked = MarkedEncoding(bytes);
+  if (marked == TextEncoding::Utf8Bom) {
     // Taken as it stands: well-formed or not, it is what was typed.
     TextToLines(std::string_view(bytes).substr(3), lines);
-  } else if (unmarked == UnmarkedText::Ansi && bytes.compare(0, 2, "\xFF\xFE") != 0 &&
-             !IsAscii(bytes)) {
+  } else if (unmarked == UnmarkedText::Ansi && !marked && !IsAscii(bytes)) {
     CodePages& code_pages = SystemCodePages();
     TextToLines(code_pages.ToUtf8(bytes, code_pages.AnsiCodePage()), lines);
   } else {
@@ -48,7 +45,8 @@ TStringList ReadLinesFile(const std::string& file_name, UnmarkedText unmarked) {
 }
 
 void WriteLinesFile(const std::string& file_name, const TStringList& entries) {
-  switch (ReplaceFileContents(file_name, kUtf8Mark + entries.Text())) {
+  TextEncoding encoding = TextEncoding::Utf8Bom;
+  switch (ReplaceFileContents(file_name, EncodeText(entries.Text(), encoding))) {
     case FileWriteResult::Written:
       return;
     case FileWriteResult::Denied:

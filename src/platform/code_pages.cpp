@@ -305,9 +305,17 @@ const char* EncodingName(TextEncoding encoding) {
   return "unknown";
 }
 
+std::optional<TextEncoding> MarkedEncoding(std::string_view bytes) {
+  if (bytes.substr(0, 3) == kUtf8Bom) return TextEncoding::Utf8Bom;
+  if (bytes.substr(0, 2) == kUtf16LeBom) return TextEncoding::Utf16LeBom;
+  return std::nullopt;
+}
+
 DecodedText DecodeText(std::string_view bytes) {
-  if (bytes.substr(0, 3) == kUtf8Bom) return {ValidUtf8(bytes.substr(3)), TextEncoding::Utf8Bom};
-  if (bytes.substr(0, 2) == kUtf16LeBom) {
+  const std::optional<TextEncoding> marked = MarkedEncoding(bytes);
+  if (marked == TextEncoding::Utf8Bom)
+    return {ValidUtf8(bytes.substr(3)), TextEncoding::Utf8Bom};
+  if (marked == TextEncoding::Utf16LeBom) {
     const std::string_view units = bytes.substr(2);
     std::u16string utf16;
     utf16.reserve(units.size() / 2);

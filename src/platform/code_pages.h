@@ -73,6 +73,9 @@ struct DecodedText {
   TextEncoding encoding;
 };
 
+// The encoding a byte-order mark at the start names; none without one.
+std::optional<TextEncoding> MarkedEncoding(std::string_view bytes);
+
 // A byte-order mark decides; without one, bytes that are well-formed UTF-8
 // are UTF-8, anything else is the system's ANSI code page.
 DecodedText DecodeText(std::string_view bytes);
