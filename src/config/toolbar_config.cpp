@@ -454,7 +454,8 @@ std::weak_ptr<UpdateJob> running_job;
 
 // The canonical update address; shows the system's message when there is none.
 std::optional<std::string> UpdateAddress(Platform& platform) {
-  const std::string canonical = CanonicalizeUrl(platform, ToolbarConfig.UpdatesUrl + kUpdateFile);
+  const std::string canonical =
+      CanonicalizeUrl(platform, UpdateBaseInForce(ToolbarConfig) + kUpdateFile);
   if (!IsPlausibleURL(canonical)) return std::nullopt;
   return canonical;
 }
@@ -502,6 +503,11 @@ std::string UserBackupConfigFilePath() { return UserSideFile(ToolbarConfig, " De
 std::string UpdateStateFilePath() { return SideFile(" Update.ini"); }
 std::string UserUpdateStateFilePath() { return UserSideFile(ToolbarConfig, " Update.ini"); }
 std::string ConfigFileInForce() { return ChooseConfigFile(ToolbarConfig); }
+
+std::string UpdateBaseInForce(const ToolbarConfigRecord& config) {
+  if (!UpdatesAllowed(config.Policy)) return std::string();
+  return UpdatesUrlInForce(config.Policy, config.UpdatesUrl);
+}
 
 std::optional<uint64_t> ParseConfigVersion(std::string_view text) {
   while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
@@ -557,6 +563,7 @@ void LoadToolbarConfig(Platform& platform) {
     loaded.UpdateKey = ReadOption(ini, Option::UpdateKey);
     loaded.UpdateIntervalMinutes = ParseUpdateInterval(ReadOption(ini, Option::UpdateInterval));
   }
+  loaded.Policy = ReadToolbarPolicy(*platform.registry, loaded.ToolbarName);
   loaded.CopyrightText =
       kCopyrightLead + FourDigitYear(platform.clock->Today()) + " " + kProductDomain;
 
@@ -569,7 +576,7 @@ void LoadToolbarConfig(Platform& platform) {
 void ClearToolbarConfig() { ToolbarConfig = ToolbarConfigRecord{}; }
 
 bool UpdateConfigFile(Platform& platform) {
-  if (IsBlank(ToolbarConfig.UpdatesUrl)) return false;
+  if (IsBlank(UpdateBaseInForce(ToolbarConfig))) return false;
   bool result = false;
   if (std::optional<std::string> address = UpdateAddress(platform)) {
     const std::shared_ptr<UpdateJob> job = NewJob(platform, std::move(*address), false);
@@ -580,7 +587,7 @@ bool UpdateConfigFile(Platform& platform) {
 
 bool RefreshConfigFile(Platform& platform, uint64_t budget_ms) {
   if (!platform.background) return UpdateConfigFile(platform);
-  if (IsBlank(ToolbarConfig.UpdatesUrl)) return false;
+  if (IsBlank(UpdateBaseInForce(ToolbarConfig))) return false;
   // The address is made canonical here: its error is the window's to show.
   std::optional<std::string> address = UpdateAddress(platform);
   if (!address) return ConcludeUpdate(platform, false);
@@ -746,7 +753,7 @@ Fetched FetchUpdate(UpdateJob& job, const RequestHeaders& conditions) {
 // The signature of the update. Where nothing may be shown, an address that
 // has no canonical form is simply no signature.
 std::optional<std::string> FetchSignature(UpdateJob& job) {
-  const std::string address = job.config.UpdatesUrl + kUpdateFile + kSignatureSuffix;
+  const std::string address = UpdateBaseInForce(job.config) + kUpdateFile + kSignatureSuffix;
   std::string canonical;
   if (job.platform.ui) {
     canonical = CanonicalizeUrl(job.platform, address);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "config/toolbar_policy.h"
 #include "platform/internet.h"
 #include "platform/platform.h"
 
@@ -22,6 +23,9 @@ struct ToolbarConfigRecord {
   std::string ContactEmail;  // [Options] "Contact E-Mail"
   std::string SearchUrl;     // [Options] "Search URL"
   std::string UpdatesUrl;    // [Options] "Updates URL"; empty switches updating off
+  // The administrator's policies, read with the configuration; they rank above
+  // it (see UpdateBaseInForce).
+  ToolbarPolicy Policy;
   std::string UpdateKey;     // [Options] "Update Key": updates must be signed with it
   uint64_t UpdateIntervalMinutes = 0;  // [Options] "Update Interval"; 0: every window asks
   std::string InstallPath;   // registry "InstallPath", without a trailing "\"
@@ -125,15 +129,20 @@ uint64_t ParseUpdateInterval(std::string_view text);
 // FNV-1a, 64 bits: tells whether a file is still the one an update installed.
 uint64_t Fnv1a64(std::string_view bytes);
 
-// Reads the installation's registry values and the configuration's [Options].
+// The base address updates are fetched from: none while a policy switches
+// updates off, else the address a policy pins, else "Updates URL".
+std::string UpdateBaseInForce(const ToolbarConfigRecord& config);
+
+// Reads the installation's registry values, the configuration's [Options] and
+// the policies.
 // A configuration file that exists but cannot be read throws InOutError and
 // leaves ToolbarConfig as it was.
 void LoadToolbarConfig(Platform& platform);
 void ClearToolbarConfig();
 
-// Fetches UpdatesUrl + "/toolbar.ini" and installs it when it is a toolbar
+// Fetches UpdateBaseInForce + "/toolbar.ini" and installs it when it is a toolbar
 // configuration and, while the configuration in force names an "Update Key",
-// when UpdatesUrl + "/toolbar.ini.sig" is its signature made with that key, its
+// when the base + "/toolbar.ini.sig" is its signature made with that key, its
 // "Config Version" is greater than the one in force and it names a key of its
 // own. It goes into the install directory, else into the user's folder; where
 // neither can be written, the configuration in force stays, as when the server

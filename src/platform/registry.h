@@ -43,6 +43,12 @@ class Registry {
   virtual ~Registry() = default;
   // Read access; none when the key does not exist or cannot be opened.
   virtual std::unique_ptr<RegistryKey> OpenReadOnly(RegRoot root, const std::string& path) = 0;
+  // Read access to a key that administrators write: the user's own hive
+  // (never the key a low-rights process is given in its place) and the
+  // system's native view of the machine's, where Group Policy writes.
+  virtual std::unique_ptr<RegistryKey> OpenPolicyKey(RegRoot root, const std::string& path) {
+    return OpenReadOnly(root, path);
+  }
   // Write access to an existing key, without creating it.
   virtual std::unique_ptr<RegistryKey> OpenExisting(RegRoot root, const std::string& path,
                                                     uint32_t& error) = 0;

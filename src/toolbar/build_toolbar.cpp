@@ -95,7 +95,10 @@ void TToolbarForm::BuildToolbar() {
   current_search_encoding_.clear();
 
   RestoreSearchType();
-  view_.SetSearchText(ReadToolbarSetting(platform_, kSearchTextValue));
+  // The last search is history too: where a policy forbids history, a text
+  // saved before it came is not shown.
+  if (HistoryAllowed(config.Policy))
+    view_.SetSearchText(ReadToolbarSetting(platform_, kSearchTextValue));
   search_state_restored_ = true;
 }
 

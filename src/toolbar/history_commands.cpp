@@ -24,6 +24,9 @@ constexpr char kLoadTitle[] = "Load Searches From File";
 }  // namespace
 
 void TToolbarForm::LoadHistory() {
+  // Without history the file is neither read nor written, and the commands
+  // that work on it stay disabled.
+  if (!HistoryAllowed(ToolbarConfig.Policy)) return;
   // Made first: once the start-up reached the history, its commands are ready.
   history_ = std::make_unique<SearchHistory>();
   // The box's list is empty at start: it becomes the history as read.
@@ -47,7 +50,9 @@ void TToolbarForm::SaveSearchState() {
   // window saved stays.
   if (!search_state_restored_ || !SearchItem) return;
   WriteSetting(kSearchTypeValue, std::to_string(SearchItem->Tag));
-  WriteSetting(kSearchTextValue, view_.SearchText());
+  // Without history the text saved before the policy came goes too.
+  WriteSetting(kSearchTextValue,
+               HistoryAllowed(ToolbarConfig.Policy) ? view_.SearchText() : std::string());
 }
 
 void TToolbarForm::SetSearchList(TStringList entries) {

@@ -1,6 +1,7 @@
 #include "toolbar/toolbar_form.h"
 
 #include <utility>
+#include <vector>
 
 #include "config/registry_store.h"
 #include "config/toolbar_config.h"
@@ -246,7 +247,12 @@ void TToolbarForm::DisableUnreadyCommands() {
   // Without the history the commands that work on its file have nothing to
   // work on; saving and loading the box's own list still make sense.
   if (history_) return;
-  for (TTBItem* command : {miEditHistory, miRefreshSearches, miRemoveSelected, miClearSearches}) {
+  std::vector<TTBItem*> commands{miEditHistory, miRefreshSearches, miRemoveSelected,
+                                 miClearSearches};
+  // Where a policy forbids history, lists of searches are not kept in files either.
+  if (!HistoryAllowed(ToolbarConfig.Policy))
+    commands.insert(commands.end(), {miSaveSearches, miLoadSearches});
+  for (TTBItem* command : commands) {
     command->Enabled = false;
     view_.ItemChanged(*command);
   }

@@ -133,6 +133,19 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenReadOnly(RegRoot root, const std
   return std::make_unique<Win32Key>(std::move(key));
 }
 
+std::unique_ptr<RegistryKey> Win32Registry::OpenPolicyKey(RegRoot root, const std::string& path) {
+  // A 32-bit browser on 64-bit Windows would otherwise read the machine's
+  // policies from the 32-bit view, which Group Policy never writes.
+  const HKEY parent = root == RegRoot::CurrentUser    ? HKEY_CURRENT_USER
+                      : root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE
+                                                      : HKEY_CLASSES_ROOT;
+  unique_hkey key;
+  if (RegOpenKeyExW(parent, Wide(path).c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put()) !=
+      ERROR_SUCCESS)
+    return nullptr;
+  return std::make_unique<Win32Key>(std::move(key));
+}
+
 std::unique_ptr<RegistryKey> Win32Registry::OpenExisting(RegRoot root, const std::string& path,
                                                          uint32_t& error) {
   unique_hkey key;

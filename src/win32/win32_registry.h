@@ -16,6 +16,7 @@ class Win32Registry : public Registry {
   Win32Registry& operator=(const Win32Registry&) = delete;
 
   std::unique_ptr<RegistryKey> OpenReadOnly(RegRoot root, const std::string& path) override;
+  std::unique_ptr<RegistryKey> OpenPolicyKey(RegRoot root, const std::string& path) override;
   std::unique_ptr<RegistryKey> OpenExisting(RegRoot root, const std::string& path,
                                             uint32_t& error) override;
   std::unique_ptr<RegistryKey> OpenOrCreate(RegRoot root, const std::string& path,
