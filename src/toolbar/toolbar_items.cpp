@@ -1,6 +1,7 @@
 #include "toolbar/toolbar_items.h"
 
 #include "platform/error.h"
+#include "platform/text.h"
 #include "toolbar/toolbar_form.h"
 
 namespace pq {
@@ -10,6 +11,24 @@ bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= '
 bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
 
 }  // namespace
+
+size_t CaptionLength(const std::string& caption) {
+  size_t count = 0;
+  for (size_t at = 0; at < caption.size(); ++count) (void)NextCodePoint(caption, at);
+  return count;
+}
+
+std::string ButtonCaption(const std::string& caption) {
+  if (caption.size() <= kMaxButtonCaption) return caption;  // no more characters than bytes
+  size_t at = 0;
+  for (size_t kept = 0; kept + 1 < kMaxButtonCaption && at < caption.size(); ++kept)
+    (void)NextCodePoint(caption, at);
+  if (at >= caption.size()) return caption;
+  size_t rest = at;
+  (void)NextCodePoint(caption, rest);
+  if (rest >= caption.size()) return caption;  // exactly the most it shows
+  return caption.substr(0, at) + "\u2026";
+}
 
 bool IsValidIdent(const std::string& name) {
   if (name.empty() || !IsIdentStart(name[0])) return false;

@@ -75,6 +75,16 @@ enum class TTBItemKind { Plain, Submenu, Separator, Control, Root };
 // keeps every walk through the items short whatever a file holds.
 inline constexpr int kMaxItemDepth = 32;
 
+// The most characters a button on the toolbar shows of its caption: a longer
+// caption would push the buttons after it into the chevron menu. Menus show
+// captions whole.
+inline constexpr size_t kMaxButtonCaption = 40;
+// The caption as a toolbar button shows it: a longer one cut to its first
+// kMaxButtonCaption - 1 characters and "\u2026".
+std::string ButtonCaption(const std::string& caption);
+// Characters (code points; a byte that is no part of UTF-8 counts as one).
+size_t CaptionLength(const std::string& caption);
+
 enum TTBDisplayMode { nbdmDefault, nbdmImageAndText };
 
 enum TTBItemOption : unsigned {

@@ -260,7 +260,7 @@ void ToolbarWindow::ShowItems() {
           button.fsStyle |= BTNS_DROPDOWN;
         else if (submenu && item->Options.Contains(tboDropdownArrow))
           button.fsStyle |= BTNS_WHOLEDROPDOWN;
-        captions.push_back(Wide(item->Caption));
+        captions.push_back(Wide(ButtonCaption(item->Caption)));
         button.iString = reinterpret_cast<INT_PTR>(captions.back().c_str());
         break;
       }
@@ -589,7 +589,7 @@ void ToolbarWindow::ItemChanged(const TTBCustomItem& item) {
   info.cbSize = sizeof info;
   info.dwMask = TBIF_STATE;
   info.fsState = ButtonState(item);
-  std::wstring caption = Wide(item.Caption);
+  std::wstring caption = Wide(ButtonCaption(item.Caption));
   if (item.Kind() != TTBItemKind::Control && item.Kind() != TTBItemKind::Separator) {
     info.dwMask |= TBIF_TEXT | TBIF_IMAGE;
     info.pszText = caption.data();
