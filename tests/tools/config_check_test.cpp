@@ -16,6 +16,8 @@
 #include <thread>
 
 #include "check/curl_internet.h"
+#include "check/rules.h"
+#include "toolbar/toolbar_items.h"
 
 namespace pq::check {
 namespace {
@@ -468,6 +470,37 @@ const Case kCases[] = {
      "\x89PNG\r\n\x1a\n not a bitmap at all"},
     {"BannerCutShort", Items(), {{"banner-unreadable", "", W}}, "cut short",
      Bitmap(105, 22).substr(0, 200)},
+    {"MistypedKeyNamesTheNearestKnown", Items("Home=\n",
+        "[Home]\nParent=Toolbar\nimageindx=3  @typo\nURL=http://a.example.org/\n"),
+     {{"unknown-key", "typo", W}}, "; did you mean \"ImageIndex\"?"},
+    {"MistypedOptionNamesTheNearestKnown", WithOptions({"Update URL=  @typo"}),
+     {{"unknown-key", "typo", W}}, "; did you mean \"Updates URL\"?"},
+    {"SubmenuLeftEmptyByAnUnlistedEntry", Items("MoreSubMenu=\n",
+        "[MoreSubMenu]  @menu\nParent=Toolbar\nCaption=More\n"
+        "[Child]  @child\nParent=MoreSubMenu\nURL=http://a.example.org/\n"),
+     {{"empty-submenu", "menu", W}, {"unlisted-section", "child", N}},
+     "MoreSubMenu opens an empty menu: [Child] names it as \"Parent\" but is not listed"},
+    {"CaptionLongerThanAButtonShows", Items("Home=\n",
+        "[Home]\nParent=Toolbar\nURL=http://a.example.org/\n"
+        "Caption=" + std::string(kMaxButtonCaption + 1, 'x') + "  @caption\n"),
+     {{"long-caption", "caption", W}},
+     "has 41 characters; a toolbar button shows at most 40, so it shows as "
+     "\"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\u2026\""},
+    {"SearchTypeCaptionLongerThanTheSearchButtonShows", Items("Long=\n",
+        "[Long]\nParent=miSearch\nTag=2\nGroupIndex=1\nURL=http://find.example.org/?q=[SEARCH]\n"
+        "Caption=" + std::string(kMaxButtonCaption + 5, 's') + "  @caption\n"),
+     {{"long-caption", "caption", W}}, "the search button shows it, once chosen, as"},
+    // Characters count, not bytes; menus show captions whole.
+    {"CaptionsAButtonShowsWhole", Items("Home=\nMoreSubMenu=\nInside=\n",
+        "[Home]\nParent=Toolbar\nURL=http://a.example.org/\nCaption=" +
+        std::string(kMaxButtonCaption, 'x') + "\n"
+        "[MoreSubMenu]\nParent=Toolbar\nCaption=" + [] {
+          std::string cyrillic;
+          for (size_t i = 0; i < kMaxButtonCaption; ++i) cyrillic += "\u0416";
+          return cyrillic;
+        }() + "\n"
+        "[Inside]\nParent=MoreSubMenu\nURL=http://b.example.org/\nCaption=" +
+        std::string(3 * kMaxButtonCaption, 'm') + "\n"), {}},
 };
 // clang-format on
 

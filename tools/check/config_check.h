@@ -43,6 +43,18 @@ struct CheckResult {
 // the names the toolbar gives them.
 CheckResult CheckConfiguration(const std::string& config_path, const CheckOptions& options);
 
+// "1 error, 2 warnings, 0 notes".
+std::string CountsLine(const CheckResult& result);
+// 1 with errors, and with warnings too when `strict` (a publisher's CI); else 0.
+int ExitStatus(const CheckResult& result, bool strict);
+
+// The code page in which a terminal of this locale character set
+// (nl_langinfo(CODESET)) shows text; UTF-8 where the locale names none of its
+// own (the C locale's ASCII) or one the system does not know.
+unsigned TerminalCodePage(const char* codeset);
+// UTF-8 text as such a terminal shows it: characters it cannot hold as "?".
+std::string ForTerminal(const std::string& text, unsigned code_page);
+
 // "FILE:LINE: severity: message [code]", or without the line for the file as a whole.
 std::string FormatFinding(const std::string& file_label, const Finding& finding);
 const char* SeverityName(Severity severity);

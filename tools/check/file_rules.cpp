@@ -251,6 +251,45 @@ void CheckLayout(const IniScan& scan, const std::vector<Entry>& entries, Finding
   }
 }
 
+namespace {
+
+// Optimal string alignment distance: insertions, deletions, substitutions and
+// swaps of neighbours, each one edit.
+size_t EditDistance(const std::u32string& a, const std::u32string& b) {
+  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); ++i)
+    for (size_t j = 1; j <= b.size(); ++j) {
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                          d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  return d[a.size()][b.size()];
+}
+
+std::u32string FoldedCodePoints(std::string_view text) {
+  const std::string lower = LowerCase(text);
+  std::u32string points;
+  for (size_t at = 0; at < lower.size();) points.push_back(NextCodePoint(lower, at));
+  return points;
+}
+
+}  // namespace
+
+std::optional<std::string> NearestKey(std::string_view name, const std::vector<std::string>& known) {
+  const std::u32string folded = FoldedCodePoints(name);
+  const size_t allowed = folded.size() <= 4 ? 1 : 2;
+  std::optional<std::string> nearest;
+  size_t best = allowed + 1;
+  for (const std::string& key : known) {
+    const size_t distance = EditDistance(folded, FoldedCodePoints(key));
+    if (distance < best) best = distance, nearest = key;
+  }
+  return nearest;
+}
+
 void CheckSectionKeys(const IniSection& section, const std::vector<std::string>& known,
                       const std::vector<std::string>& ignored, const char* whose,
                       Findings& findings) {
@@ -271,8 +310,10 @@ void CheckSectionKeys(const IniSection& section, const std::vector<std::string>&
           Severity::Note, line.number, "ignored-key",
           Quoted(*name) + " has no effect on " + whose + ", which reads only Name and Parent");
     } else {
+      const std::optional<std::string> meant = NearestKey(*name, known);
       findings.Add(Severity::Warning, line.number, "unknown-key",
-                   Quoted(*name) + " is not a key the toolbar reads in [" + section.name + "]");
+                   Quoted(*name) + " is not a key the toolbar reads in [" + section.name + "]" +
+                       (meant ? "; did you mean " + Quoted(*meant) + "?" : ""));
     }
   }
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -189,6 +190,49 @@ void CheckSearchEncoding(const IniScan& scan, const std::string& key, const std:
                  "\"Encoding\" has no effect here: " + why);
 }
 
+// A caption longer than a toolbar button shows: on the toolbar itself, and on
+// the search button, which takes the chosen search type's caption.
+void CheckCaptionLength(const Build& build, const IniScan& scan, const std::string& key,
+                        const TTBCustomItem& item, bool search_type, Findings& findings) {
+  const bool on_toolbar = item.Parent() == &build.form->Toolbar->Items;
+  if (!on_toolbar && !search_type) return;
+  const std::optional<std::string> caption = scan.Value(key, "Caption");
+  if (!caption || CaptionLength(*caption) <= kMaxButtonCaption) return;
+  findings.Add(Severity::Warning, scan.PlaceOf(key, "Caption"), "long-caption",
+               "the caption has " + std::to_string(CaptionLength(*caption)) +
+                   " characters; a toolbar button shows at most " +
+                   std::to_string(kMaxButtonCaption) + ", so " +
+                   (search_type ? "the search button shows it, once chosen, as "
+                                : "it shows as ") +
+                   Quoted(ButtonCaption(*caption)));
+}
+
+// A drop-down or submenu left empty because the entries meant for it have
+// their sections but are not listed: it opens an empty menu.
+void CheckEmptyMenu(const IniScan& scan, const std::vector<Entry>& entries,
+                    const std::string& key, const TTBCustomItem& item, Findings& findings) {
+  if (item.Kind() != TTBItemKind::Submenu || !item.Items().empty() || !item.Parent()) return;
+  std::vector<std::string> unlisted;
+  if (!item.Name().empty()) {
+    for (const IniSection& section : scan.Sections()) {
+      if (section.dropped_for >= 0) continue;
+      const std::optional<std::string> parent = scan.Value(section.name, "Parent");
+      if (!parent || !SameText(*parent, item.Name())) continue;
+      const bool listed = std::any_of(entries.begin(), entries.end(), [&](const Entry& entry) {
+        return SameText(entry.key, section.name);
+      });
+      if (!listed) unlisted.push_back("[" + section.name + "]");
+    }
+  }
+  // A menu meant to stay empty is the publisher's choice; one whose entries
+  // were forgotten is not.
+  if (unlisted.empty()) return;
+  findings.Add(Severity::Warning, scan.HeaderLine(key), "empty-submenu",
+               key + " opens an empty menu: " + NameList(unlisted) +
+                   (unlisted.size() == 1 ? " names" : " name") + " it as \"Parent\" but " +
+                   (unlisted.size() == 1 ? "is" : "are") + " not listed in [Toolbar Items]");
+}
+
 }  // namespace
 
 void ReportStop(const Build& build, bool first, const IniScan& scan,
@@ -273,6 +317,8 @@ void CheckItems(const Build& build, const IniScan& scan, const std::vector<Entry
 
     // The search button shows the chosen search type's image and number by now.
     const bool search_button = item == build.form->SearchItem;
+    CheckCaptionLength(build, scan, key, *item, searches, findings);
+    if (!search_button) CheckEmptyMenu(scan, entries, key, *item, findings);
     CheckSearchEncoding(scan, key, url, search_button, searches, findings);
     const int32_t image = search_button ? ini.ReadInteger(key, "ImageIndex", -1) : item->ImageIndex;
     if (image < -1 || image >= kImageCount)

@@ -1,5 +1,6 @@
 // pqcheck: checks a toolbar configuration the way the toolbar reads it.
-//   pqcheck [--online] CONFIG.ini      findings and the item tree; exit 1 on errors
+//   pqcheck [--online] [--strict] CONFIG.ini  findings and the item tree; exit 1 on
+//                                             errors, with --strict on warnings too
 //   pqcheck --toolbar-name CONFIG.ini  the toolbar's name as the toolbar reads it
 #include <cstdio>
 #include <cstring>
@@ -15,13 +16,17 @@
 #include "win32/win32_internet.h"
 #include "win32/win32_system.h"
 #else
+#include <langinfo.h>
+
+#include <clocale>
+
 #include "check/curl_internet.h"
 #endif
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: pqcheck [--online] CONFIG.ini\n"
+    "usage: pqcheck [--online] [--strict] CONFIG.ini\n"
     "       pqcheck --toolbar-name CONFIG.ini\n";
 
 int Usage() {
@@ -33,11 +38,13 @@ int Usage() {
 
 int main(int argc, char** argv) {
   using namespace pq::check;
-  bool online = false, name_only = false;
+  bool online = false, name_only = false, strict = false;
   std::string config;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--online") == 0) {
       online = true;
+    } else if (std::strcmp(argv[i], "--strict") == 0) {
+      strict = true;
     } else if (std::strcmp(argv[i], "--toolbar-name") == 0) {
       name_only = true;
     } else if (argv[i][0] == '-' || !config.empty()) {
@@ -46,7 +53,7 @@ int main(int argc, char** argv) {
       config = argv[i];
     }
   }
-  if (config.empty() || (online && name_only)) return Usage();
+  if (config.empty() || ((online || strict) && name_only)) return Usage();
 
   CheckOptions options;
   options.online = online;
@@ -79,11 +86,18 @@ int main(int argc, char** argv) {
     std::printf("%s\n", result.toolbar_name.c_str());
     return 0;
   }
-  if (!result.tree.empty()) std::printf("%s\n", result.tree.c_str());
-  for (const Finding& finding : result.findings)
-    std::printf("%s\n", FormatFinding(config, finding).c_str());
-  const int errors = result.Count(Severity::Error);
-  std::printf("%s%d errors, %d warnings, %d notes\n", result.findings.empty() ? "" : "\n", errors,
-              result.Count(Severity::Warning), result.Count(Severity::Note));
-  return errors ? 1 : 0;
+  // The report is UTF-8, whatever the file's encoding; a terminal of another
+  // character set gets it in that one.
+#ifdef _WIN32
+  const unsigned terminal = pq::kCodePageUtf8;
+#else
+  std::setlocale(LC_CTYPE, "");
+  const unsigned terminal = TerminalCodePage(nl_langinfo(CODESET));
+#endif
+  std::string report;
+  if (!result.tree.empty()) report += result.tree + "\n";
+  for (const Finding& finding : result.findings) report += FormatFinding(config, finding) + "\n";
+  report += (result.findings.empty() ? "" : "\n") + CountsLine(result) + "\n";
+  std::fputs(ForTerminal(report, terminal).c_str(), stdout);
+  return ExitStatus(result, strict);
 }

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "check/config_check.h"
+#include "platform/code_pages.h"
 #include "platform/text.h"
 
 namespace pq::check {
@@ -122,6 +123,50 @@ std::string ItemTree(const Build& build, const std::vector<Entry>& entries, TBig
 int CheckResult::Count(Severity severity) const {
   return static_cast<int>(std::count_if(findings.begin(), findings.end(),
                                         [&](const Finding& f) { return f.severity == severity; }));
+}
+
+namespace {
+
+std::string Counted(int count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string CountsLine(const CheckResult& result) {
+  return Counted(result.Count(Severity::Error), "error", "errors") + ", " +
+         Counted(result.Count(Severity::Warning), "warning", "warnings") + ", " +
+         Counted(result.Count(Severity::Note), "note", "notes");
+}
+
+int ExitStatus(const CheckResult& result, bool strict) {
+  if (result.Count(Severity::Error) > 0) return 1;
+  return strict && result.Count(Severity::Warning) > 0 ? 1 : 0;
+}
+
+unsigned TerminalCodePage(const char* codeset) {
+  if (!codeset || !*codeset) return kCodePageUtf8;
+  const std::string name = LowerCase(codeset);
+  // The C locale's character set says only that nothing was chosen.
+  if (name == "ansi_x3.4-1968" || name == "ascii" || name == "us-ascii" || name == "646")
+    return kCodePageUtf8;
+  const unsigned code_page = SystemCodePages().CodePageNamed(name);
+  return code_page ? code_page : kCodePageUtf8;
+}
+
+std::string ForTerminal(const std::string& text, unsigned code_page) {
+  if (code_page == kCodePageUtf8) return text;
+  if (const std::optional<std::string> whole = SystemCodePages().FromUtf8(text, code_page))
+    return *whole;
+  std::string shown;
+  for (size_t at = 0; at < text.size();) {
+    const size_t start = at;
+    (void)NextCodePoint(text, at);
+    const std::optional<std::string> one =
+        SystemCodePages().FromUtf8(std::string_view(text).substr(start, at - start), code_page);
+    shown += one ? *one : "?";
+  }
+  return shown;
 }
 
 const char* SeverityName(Severity severity) {

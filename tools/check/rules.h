@@ -2,6 +2,7 @@
 // The check's rules: each reads what it is given and adds what it finds.
 // The file's lines and sections and the files beside it are checked in
 // file_rules.cpp, [Options] in option_rules.cpp, the items in item_rules.cpp.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,11 @@ void CheckLayout(const IniScan& scan, const std::vector<Entry>& entries, Finding
 void CheckSectionKeys(const IniSection& section, const std::vector<std::string>& known,
                       const std::vector<std::string>& ignored, const char* whose,
                       Findings& findings);
+// Of `known`, the key a mistyped `name` most likely meant: the nearest by
+// edit distance (letter case aside, two letters swapped counting one), when
+// it is close enough to be a slip: one edit for names of up to four
+// characters, two for longer ones. The first of equally near keys.
+std::optional<std::string> NearestKey(std::string_view name, const std::vector<std::string>& known);
 // The banner and the notice file the toolbar looks for beside its configuration.
 void CheckBanner(const std::string& config_path, Findings& findings);
 
