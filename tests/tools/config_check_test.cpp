@@ -16,6 +16,8 @@
 #include <thread>
 
 #include "check/curl_internet.h"
+#include "check/openssl_verifier.h"
+#include "config/update_signature.h"
 #include "check/rules.h"
 #include "toolbar/toolbar_items.h"
 
@@ -661,6 +663,117 @@ const OnlineCase kOnlineCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Online, UpdateSourceTable, ::testing::ValuesIn(kOnlineCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A key made with ./run keygen's openssl, and its signature over kSignedBody
+// as ./run sign writes it.
+constexpr char kVectorKey[] =
+    "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAErVeUTgJOmF4RfoC+zryCBZ8dc4W5uuvvV1YXQwAsQbRtHyJonTsoMYCb"
+    "O1tePVCCmknlQe06b5WjfDcGcegFhQ==";
+const std::string kSignedBody = "[Options]\r\nToolbar Name=Test Bar\r\n";
+const std::string kVectorSignature = [] {
+  const std::string hex =
+      "3046022100f36b9e8e18a655bd2b1ad4e4d854650e769bf107dcbdba652614b3d2710177f4022100ef5ba2fe5d"
+      "706b52ce3851d072c3faa2496ea89174dd55193bfd2ed6f4130ffc";
+  std::string bytes;
+  for (size_t i = 0; i < hex.size(); i += 2)
+    bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return bytes;
+}();
+
+TEST(OpenSslVerifier, VerifiesOnlyTheSignatureOfTheseBytesWithThisKey) {
+  const std::string point = *ParseUpdateKey(kVectorKey);
+  const std::string raw = *RawSignatureFromDer(kVectorSignature);
+  std::string other_point = point;
+  other_point[40] ^= 1;
+  std::string other_raw = raw;
+  other_raw[63] ^= 1;
+  const struct {
+    const char* what;
+    std::string key, message, signature;
+    bool verifies;
+  } cases[] = {
+      {"the signed bytes", point, kSignedBody, raw, true},
+      {"one byte more", point, kSignedBody + " ", raw, false},
+      {"another signature", point, kSignedBody, other_raw, false},
+      {"another key (no point of the curve)", other_point, kSignedBody, raw, false},
+      {"another key", *ParseUpdateKey(kKey), kSignedBody, raw, false},
+      {"a short signature", point, kSignedBody, raw.substr(1), false},
+      {"a short key", point.substr(1), kSignedBody, raw, false},
+  };
+  OpenSslVerifier verifier;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(verifier.VerifyP256(c.key, c.message, c.signature), c.verifies);
+  }
+}
+
+// Answers each path with its own response, anything else with 404.
+class PathServer {
+ public:
+  explicit PathServer(std::map<std::string, std::string> responses)
+      : responses_(std::move(responses)), listener_(Loopback(port_, true)), thread_([this] {
+          for (int client; (client = accept(listener_, nullptr, nullptr)) >= 0; close(client)) {
+            char request[4096] = {};
+            (void)!read(client, request, sizeof request - 1);
+            std::istringstream line(request);
+            std::string method, path;
+            line >> method >> path;
+            const auto found = responses_.find(path);
+            const std::string response =
+                found == responses_.end() ? HttpResponse("404 Not Found", "") : found->second;
+            (void)!write(client, response.data(), response.size());
+          }
+        }) {}
+  ~PathServer() {
+    shutdown(listener_, SHUT_RDWR);
+    close(listener_);
+    thread_.join();
+  }
+  int port() const { return port_; }
+
+ private:
+  std::map<std::string, std::string> responses_;
+  int port_ = 0;
+  int listener_;
+  std::thread thread_;
+};
+
+TEST(ConfigCheckOnline, SaysWhetherTheServedSignatureVerifiesWithTheKey) {
+  const struct {
+    const char* what;
+    const char* key;  // the checked file's "Update Key"
+    std::string served;
+    std::vector<std::pair<std::string, Severity>> findings;
+  } cases[] = {
+      {"the signature of the served file", kVectorKey, kSignedBody,
+       {{"update-ok", N}, {"update-signed", N}}},
+      {"a signature of other bytes", kVectorKey, kSignedBody + "[Toolbar Items]\r\n",
+       {{"update-ok", N}, {"update-signature", E}}},
+      {"a signature made with another key", kKey, kSignedBody,
+       {{"update-ok", N}, {"update-signature", E}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    PathServer server({{"/bar/toolbar.ini", HttpResponse("200 OK", c.served)},
+                       {"/bar/toolbar.ini.sig", HttpResponse("200 OK", kVectorSignature)}});
+    std::string options = kOptionsBlock;
+    options.insert(options.size() - 1, "Updates URL=http://127.0.0.1:" +
+                                           std::to_string(server.port()) + "/bar\nUpdate Key=" +
+                                           c.key + "\nConfig Version=5\n");
+    CurlInternet internet;
+    OpenSslVerifier verifier;
+    CheckOptions check;
+    check.internet = &internet;
+    check.online = true;
+    check.verifier = &verifier;
+    const CheckResult result = Check(options + Items(), Bitmap(105, 22), check);
+    std::vector<std::pair<std::string, Severity>> online;
+    for (const Finding& finding : result.findings)
+      if (finding.code.starts_with("update-") && finding.code != "updates-unsigned")
+        online.emplace_back(finding.code, finding.severity);
+    EXPECT_EQ(online, c.findings) << Describe(result.findings);
+  }
+}
 
 }  // namespace
 }  // namespace pq::check

@@ -255,12 +255,24 @@ void Checker::CheckOnline() {
   const std::string signature_address = address + kSignatureSuffix;
   const std::optional<std::string> signature =
       DownloadText(platform_, signature_address, kSignatureSizeLimit);
-  if (!signature || !RawSignatureFromDer(*signature))
+  if (!signature || !RawSignatureFromDer(*signature)) {
     findings_.Add(
         Severity::Error, line, "update-signature",
         Quoted(signature_address) +
             (signature ? " serves no signature made by ./run sign" : " gives no whole answer") +
             ": with an \"Update Key\" the toolbar refuses the update");
+  } else if (options_.verifier) {
+    if (JudgeUpdate(options_.verifier, *key, body, signature) == UpdateTrust::Signed)
+      findings_.Add(Severity::Note, line, "update-signed",
+                    Quoted(signature_address) +
+                        " verifies: it is the signature of the served file made with this "
+                        "\"Update Key\"");
+    else
+      findings_.Add(Severity::Error, line, "update-signature",
+                    Quoted(signature_address) +
+                        " does not verify with this \"Update Key\": it was made with another "
+                        "key or over other bytes, and the toolbar refuses the update");
+  }
 }
 
 }  // namespace

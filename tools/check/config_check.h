@@ -8,6 +8,7 @@
 
 namespace pq {
 class Internet;
+class SignatureVerifier;
 }
 
 namespace pq::check {
@@ -30,6 +31,9 @@ struct CheckOptions {
   bool system_canonical_forms = false;
   // Fetch the configuration the update address serves.
   bool online = false;
+  // Checks the served signature with the "Update Key"; without one only its
+  // form is checked.
+  SignatureVerifier* verifier = nullptr;
 };
 
 struct CheckResult {

@@ -14,6 +14,7 @@
 #ifdef _WIN32
 #include "win32/win32_code_pages.h"
 #include "win32/win32_internet.h"
+#include "win32/win32_signature_verifier.h"
 #include "win32/win32_system.h"
 #else
 #include <langinfo.h>
@@ -21,6 +22,7 @@
 #include <clocale>
 
 #include "check/curl_internet.h"
+#include "check/openssl_verifier.h"
 #endif
 
 namespace {
@@ -66,7 +68,11 @@ int main(int argc, char** argv) {
   pq::win32::Win32Internet internet;
   options.internet = &internet;
   options.system_canonical_forms = true;
+  pq::win32::Win32SignatureVerifier verifier;
+  options.verifier = &verifier;
 #else
+  OpenSslVerifier verifier;
+  options.verifier = &verifier;
   std::unique_ptr<CurlInternet> internet;
   if (online) {
     internet = std::make_unique<CurlInternet>();
