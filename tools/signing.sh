@@ -2,10 +2,12 @@
 # The publisher's signing key for configuration updates, and the signatures
 # made with it, with Debian's openssl.
 #   signing.sh [--from DIR] keygen [KEY.pem]
-#       makes a P-256 private key (default update-key.pem), refusing to
-#       overwrite one, and prints the "Update Key=" line for [Options]
+#       makes a P-256 private key (default update-key.pem) and prints the
+#       "Update Key=" line for [Options]; a key that exists is kept, and its
+#       line printed
 #   signing.sh [--from DIR] sign CONFIG.ini [--key KEY.pem]
-#       writes CONFIG.ini.sig: the DER ECDSA signature of the file's SHA-256;
+#       writes CONFIG.ini.sig: the DER ECDSA signature of the file's SHA-256,
+#       and says under which addresses to publish the two files;
 #       refuses a file without a whole-number "Config Version", and one whose
 #       version is not greater than what its "Updates URL" serves
 # File names are taken relative to DIR (default: the current directory).
@@ -33,8 +35,13 @@ keygen() {
   local key=${1:-$default_key}
   [[ $# -le 1 ]] || usage
   if [[ -e $key ]]; then
-    echo "$key exists; it is not overwritten" >&2
-    exit 1
+    # Run again, it names the key it keeps and its line, which is what a
+    # publisher who lost the line needs.
+    local line
+    line=$(update_key "$key" 2>/dev/null) || { echo "$key exists and is no private key; it is not overwritten" >&2; exit 1; }
+    echo "Update Key=$line"
+    echo "$key exists and is kept (not overwritten): the line above is its \"Update Key=\"" >&2
+    return 0
   fi
   (umask 077 && openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out "$key" 2>/dev/null)
   echo "Update Key=$(update_key "$key")"
@@ -134,6 +141,17 @@ sign() {
   openssl dgst -sha256 -verify <(openssl pkey -in "$key" -pubout 2>/dev/null) \
     -signature "$config.sig" "$config" >/dev/null
   echo "$config.sig"
+  local updates
+  updates=$(option "$config" 'Updates URL')
+  # The toolbar asks for these two names, whatever the file is called here.
+  echo "Publish both, unchanged and side by side:"
+  if [[ -n $updates ]]; then
+    echo "  $config      as $updates/toolbar.ini"
+    echo "  $config.sig  as $updates/toolbar.ini.sig"
+  else
+    echo "  $config      as toolbar.ini, at the \"Updates URL\" of the installed configuration"
+    echo "  $config.sig  as toolbar.ini.sig, beside it"
+  fi
   local own named
   own=$(update_key "$key")
   named=$(option "$config" 'Update Key')
