@@ -2,13 +2,17 @@
 # A picture of a configured toolbar as the DLL draws it: the configuration,
 # its banner and notice file are installed into a Wine prefix of their own,
 # the DLL is registered there, the band host shows the toolbar on a virtual
-# display, and the host's window is saved as a PNG.
-#   preview.sh [--from DIR] CONFIG.ini OUT.png [--dpi N]
+# display, and the host's window is saved as a PNG. With --open, --about or
+# --width the toolbar window is shown alone, as wide as asked, with the
+# drop-down or submenu of the item named NAME open (the menus above it too)
+# or its About box, and the picture holds them.
+#   preview.sh [--from DIR] CONFIG.ini OUT.png [--dpi N] [--width N]
+#              [--open NAME | --about]
 # File names are taken relative to DIR (default: the current directory).
 # Called by `./run preview` after the win64 build.
 set -euo pipefail
 usage() {
-  echo "usage: ./run preview CONFIG.ini OUT.png [--dpi N]" >&2
+  echo "usage: ./run preview CONFIG.ini OUT.png [--dpi N] [--width N] [--open NAME | --about]" >&2
   exit 2
 }
 caller=$PWD
@@ -20,13 +24,27 @@ fi
 cd "$(dirname "$0")/.."
 root=$PWD
 
-config= out= dpi=
+config= out= dpi= width= open= about=
 while (($#)); do
   case $1 in
     --dpi)
       [[ $# -ge 2 && $2 =~ ^[1-9][0-9]*$ ]] || usage
       dpi=$2
       shift 2
+      ;;
+    --width)
+      [[ $# -ge 2 && $2 =~ ^[1-9][0-9]{2,4}$ ]] || usage
+      width=$2
+      shift 2
+      ;;
+    --open)
+      [[ $# -ge 2 && -n $2 ]] || usage
+      open=$2
+      shift 2
+      ;;
+    --about)
+      about=1
+      shift
       ;;
     -*) usage ;;
     *)
@@ -36,6 +54,7 @@ while (($#)); do
   esac
 done
 [[ -n $config && -n $out ]] || usage
+[[ -z $open || -z $about ]] || usage
 absolute() { if [[ $1 == /* ]]; then echo "$1"; else echo "$caller/$1"; fi; }
 config=$(absolute "$config")
 out=$(absolute "$out")
@@ -46,7 +65,8 @@ build=$root/build/win64
 dll=$build/src/band/Pelliquester.dll
 host=$build/tools/bandhost/bandhost.exe
 check=$build/tools/check/pqcheck.exe
-for file in "$dll" "$host" "$check"; do
+alone=$build/tools/toolbar_preview/toolbar_preview.exe
+for file in "$dll" "$host" "$check" "$alone"; do
   [[ -f $file ]] || { echo "preview: $file is missing; build the win64 preset first" >&2; exit 1; }
 done
 
@@ -99,6 +119,29 @@ if [[ -n $dpi ]]; then
 fi
 wine_run regsvr32 /s "$install_dir\\Pelliquester.dll" ||
   { echo "preview: regsvr32 failed to register Pelliquester.dll" >&2; exit 1; }
+
+# A menu or the About box: the toolbar window alone, in a process that opens
+# them and pictures the screen around it, menus and dialogs included.
+if [[ -n $open || -n $about || -n $width ]]; then
+  scene=normal
+  [[ -n $open ]] && scene=open
+  [[ -n $about ]] && scene=about
+  args=(--installed)
+  [[ -n $width ]] && args+=(--width "$width")
+  [[ -n $open ]] && args+=(--open "$open")
+  echo "preview: showing $name${open:+ with $open open}${about:+ with its About box}${width:+, $width pixels wide}${dpi:+ at $dpi DPI}"
+  status=0
+  timeout 90 "$root/cmake/wine-run" "$prefix" "$alone" "$scene" "$install_dir" "$stem" \
+    "$(windows_path "$work/shot.bmp")" "${args[@]}" || status=$?
+  [[ -f $work/shot.bmp ]] || { echo "preview: no picture was taken" >&2; exit 1; }
+  convert "$work/shot.bmp" "$out"
+  if ((status != 0)); then
+    echo "preview: the toolbar did not show what was asked; the screen as it was is in $out" >&2
+    exit 1
+  fi
+  echo "preview: $(identify -format '%w by %h pixels' "$out"): $out"
+  exit 0
+fi
 
 # The picture is taken once the band is shown and three shots in a row are
 # alike (the window has finished painting). The host would close itself after

@@ -1,14 +1,20 @@
 // Shows the toolbar window of a configuration in one state and saves the
 // screen around it as a bitmap file:
-//   toolbar_preview SCENE INSTALL_DIR TOOLBAR_FILE OUT.bmp
+//   toolbar_preview SCENE INSTALL_DIR TOOLBAR_FILE OUT.bmp [--width N] [--open NAME]
+//                   [--installed]
 // SCENE is normal, chevron (a narrow window with its chevron menu open),
-// submenu (the search button's menu open) or search (the search box's
-// context menu open).
+// submenu (the search button's menu open), search (the search box's context
+// menu open), open (the drop-down or submenu of the item named NAME open,
+// with the menus above it) or about (the About box). --width sets the
+// window's width; --installed reads the installation's registry values and
+// the configuration's [Options] as the DLL does (the About box shows them).
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -31,10 +37,17 @@ constexpr int kParentHeight = 360;
 constexpr int kMenuRoom = 200;
 constexpr UINT_PTR kCaptureTimer = 1;
 
+constexpr UINT kShowAbout = WM_APP + 1;
+
 std::string g_scene;
 std::string g_out;
 HWND g_parent = nullptr;
 int g_ticks = 0;
+pq::win32::ToolbarWindow* g_toolbar = nullptr;
+// For the open scene: how many entries down (separators aside) each menu
+// below the first opens its submenu, and how many of them are open by now.
+std::vector<int> g_path;
+size_t g_opened = 0;
 
 bool MenuOpen() {
   HWND menu = FindWindowW(L"#32768", nullptr);
@@ -46,8 +59,94 @@ bool SaveScreen(const RECT& area, const std::string& file) {
   return picture && pq::tools::SaveBitmap(*picture, file);
 }
 
+// The visible top-level windows of this process: the parent, its menus and
+// dialogs.
+std::vector<HWND> OwnWindows() {
+  std::vector<HWND> windows;
+  EnumWindows(
+      [](HWND window, LPARAM found) -> BOOL {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window))
+          reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+size_t OpenMenuCount() {
+  size_t count = 0;
+  wchar_t name[16];
+  for (HWND window : OwnWindows())
+    if (GetClassNameW(window, name, 16) && std::wcscmp(name, L"#32768") == 0) ++count;
+  return count;
+}
+
+HWND OwnDialog() {
+  for (HWND window : OwnWindows())
+    if (window != g_parent && GetWindow(window, GW_OWNER) != nullptr) return window;
+  for (HWND window : OwnWindows()) {
+    wchar_t name[16];
+    if (window != g_parent && GetClassNameW(window, name, 16) && std::wcscmp(name, L"#32768"))
+      return window;
+  }
+  return nullptr;
+}
+
+void PressKey(WORD key) {
+  INPUT input[2]{};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = key;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+// Everything the scene shows: the parent with every menu and dialog of ours.
+RECT SceneArea() {
+  RECT area{};
+  GetWindowRect(g_parent, &area);
+  for (HWND window : OwnWindows()) {
+    RECT place{};
+    GetWindowRect(window, &place);
+    UnionRect(&area, &area, &place);
+  }
+  return area;
+}
+
+// The open and about scenes: each menu of the path opened from the one
+// before with the keyboard, as a user would; the picture once all are open.
+bool SceneReady() {
+  if (g_scene == "about") return OwnDialog() != nullptr;
+  const size_t open = OpenMenuCount();
+  if (open == 0) return false;
+  if (g_opened < g_path.size() && open == g_opened + 1) {
+    for (int i = 0; i <= g_path[g_opened]; ++i) PressKey(VK_DOWN);
+    PressKey(VK_RIGHT);
+    ++g_opened;
+    return false;
+  }
+  return open == g_path.size() + 1;
+}
+
 void CALLBACK Capture(HWND, UINT, UINT_PTR, DWORD) {
   ++g_ticks;
+  if (g_scene == "open" || g_scene == "about") {
+    static int ready_ticks = 0;
+    if (g_ticks < 3) return;
+    if (g_ticks == 3 && g_scene == "about") PostMessageW(g_parent, kShowAbout, 0, 0);
+    ready_ticks = SceneReady() ? ready_ticks + 1 : 0;
+    // A few ticks for the last window to paint; a scene that never comes is
+    // pictured as it is, for the caller to see why.
+    if (ready_ticks < 3 && g_ticks < 100) return;
+    KillTimer(g_parent, kCaptureTimer);
+    if (!SaveScreen(SceneArea(), g_out)) std::fprintf(stderr, "cannot write %s\n", g_out.c_str());
+    if (ready_ticks < 3) std::fprintf(stderr, "the scene did not come; pictured as it is\n");
+    // A menu's or a dialog's modal loop under Wine keeps the quit message to
+    // itself; the picture is all this process is for.
+    std::fflush(stderr);
+    ExitProcess(ready_ticks < 3 ? 1 : 0);
+  }
   const bool wants_menu = g_scene != "normal" && g_scene != "dpi";
   // A few ticks for painting; a menu scene waits for its menu.
   if (g_ticks < 3 || (wants_menu && !MenuOpen() && g_ticks < 50)) return;
@@ -62,6 +161,13 @@ void CALLBACK Capture(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  // The About box is modal: it is opened from the queue, where the capture's
+  // timer keeps ticking inside its loop.
+  if (message == kShowAbout && g_toolbar) {
+    pq::TToolbarForm& form = g_toolbar->Form();
+    form.Click(*form.miAbout);
+    return 0;
+  }
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
@@ -94,6 +200,66 @@ RECT ButtonRect(HWND toolbar, const std::string& caption) {
   return {};
 }
 
+// The place of the item's own button, by the item the toolbar keeps with it.
+RECT ButtonRectOf(HWND toolbar, const pq::TTBCustomItem& item) {
+  const int count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) {
+    TBBUTTON button{};
+    SendMessageW(toolbar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
+    if (button.dwData != reinterpret_cast<DWORD_PTR>(&item)) continue;
+    RECT place{};
+    SendMessageW(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place));
+    MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&place), 2);
+    return place;
+  }
+  return {};
+}
+
+// Where an item stands in the menu its parent opens, counted as the arrow
+// keys count: shown entries, separators and controls aside.
+int MenuIndexOf(const pq::TTBCustomItem& item) {
+  int index = 0;
+  for (const pq::TTBCustomItem* sibling : item.Parent()->Items()) {
+    if (sibling == &item) return index;
+    if (sibling->Visible && sibling->Kind() != pq::TTBItemKind::Separator &&
+        sibling->Kind() != pq::TTBItemKind::Control)
+      ++index;
+  }
+  return -1;
+}
+
+// Opens the toolbar button the named item hangs from and notes the way down
+// to the item's own menu; false, with the reason, when it opens none.
+bool StartOpening(pq::win32::ToolbarWindow& toolbar, const std::string& name) {
+  pq::TToolbarForm& form = toolbar.Form();
+  auto* item = dynamic_cast<pq::TTBCustomItem*>(form.FindComponent(name));
+  if (!item || item->Items().empty()) {
+    std::fprintf(stderr, "%s is no item that opens a menu\n", name.c_str());
+    return false;
+  }
+  const pq::TTBCustomItem* top = item;
+  std::vector<int> path;
+  while (top->Parent() && top->Parent() != &form.Toolbar->Items) {
+    if (!top->Visible) break;
+    path.insert(path.begin(), MenuIndexOf(*top));
+    top = top->Parent();
+  }
+  if (top->Parent() != &form.Toolbar->Items || !top->Visible) {
+    std::fprintf(stderr, "%s is not shown on the toolbar\n", name.c_str());
+    return false;
+  }
+  const RECT place = ButtonRectOf(toolbar.ToolbarControl(), *top);
+  if (place.right <= place.left) {
+    std::fprintf(stderr, "%s stands in the chevron menu: give a larger --width\n", name.c_str());
+    return false;
+  }
+  g_path = std::move(path);
+  const auto* submenu = dynamic_cast<const pq::TTBSubmenuItem*>(top);
+  const bool split = submenu && submenu->DropdownCombo;
+  ClickAt({split ? place.right - 4 : (place.left + place.right) / 2, (place.top + place.bottom) / 2});
+  return true;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -103,6 +269,26 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   g_scene = __argv[1];
   g_out = __argv[4];
+  int width = g_scene == "chevron" ? kNarrowWidth : kWideWidth;
+  std::string open;
+  bool installed = false;
+  for (int i = 5; i < __argc; ++i) {
+    if (std::strcmp(__argv[i], "--width") == 0 && i + 1 < __argc) {
+      width = std::atoi(__argv[++i]);
+    } else if (std::strcmp(__argv[i], "--open") == 0 && i + 1 < __argc) {
+      open = __argv[++i];
+    } else if (std::strcmp(__argv[i], "--installed") == 0) {
+      installed = true;
+    } else {
+      std::fprintf(stderr, "unknown option %s\n", __argv[i]);
+      return 2;
+    }
+  }
+  if (width < 100 || (g_scene == "open") != !open.empty()) {
+    std::fprintf(stderr, "the open scene, and it alone, names an item with --open; "
+                         "--width is 100 or more\n");
+    return 2;
+  }
   // Drawn at the screen's resolution, as the browser draws.
   SetProcessDPIAware();
   static pq::win32::Win32FileSystem files;
@@ -120,11 +306,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   platform.clock = &clock;
   platform.internet = &internet;
   platform.desktop = &desktop;
+  // The installation's values and [Options], as the DLL reads them; the
+  // settings a window writes go to a key of the preview's own.
+  if (installed) pq::LoadToolbarConfig(platform);
   pq::ToolbarConfig.InstallPath = __argv[2];
   pq::ToolbarConfig.ToolbarFile = __argv[3];
-  pq::ToolbarConfig.ToolbarName = __argv[3];
+  if (!installed) {
+    pq::ToolbarConfig.ToolbarName = __argv[3];
+    pq::ToolbarConfig.SearchUrl = pq::kDefaultSearchUrl;
+  }
   pq::ToolbarConfig.BandKeyPath = "Software\\Pelliquester Preview";
-  pq::ToolbarConfig.SearchUrl = pq::kDefaultSearchUrl;
 
   WNDCLASSEXW parent_class{};
   parent_class.cbSize = sizeof parent_class;
@@ -134,16 +325,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   parent_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
   parent_class.lpszClassName = L"ToolbarPreviewParent";
   RegisterClassExW(&parent_class);
-  const int width = g_scene == "chevron" ? kNarrowWidth : kWideWidth;
   g_parent = CreateWindowExW(0, parent_class.lpszClassName, L"Toolbar preview",
                              WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20, width, kParentHeight,
                              nullptr, nullptr, instance, nullptr);
   pq::win32::ToolbarWindow toolbar(g_parent, platform);
+  g_toolbar = &toolbar;
   SetForegroundWindow(g_parent);
   UpdateWindow(g_parent);
 
   SetTimer(g_parent, kCaptureTimer, 100, Capture);
-  if (g_scene == "chevron") {
+  if (g_scene == "open") {
+    if (!StartOpening(toolbar, open)) return 1;
+  } else if (g_scene == "chevron") {
     PostMessageW(toolbar.DockControl(), RB_PUSHCHEVRON, 0, 0);
   } else if (g_scene == "submenu") {
     const RECT search = ButtonRect(toolbar.ToolbarControl(), toolbar.Form().SearchItem->Caption);
@@ -157,9 +350,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   MSG message;
   // Read in the wide form, as the browser reads its queue.
+  int status = 0;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  return 0;
+  if (message.message == WM_QUIT) status = static_cast<int>(message.wParam);
+  g_toolbar = nullptr;
+  return status;
 }
