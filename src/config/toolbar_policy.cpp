@@ -37,13 +37,13 @@ std::optional<bool> SwitchValue(RegistryKey& key, const char* name) {
 }
 
 // The first place's setting wins.
-std::optional<bool> FirstSwitch(PolicyPlaces& places, const char* name) {
+std::optional<bool> FirstSwitch(const PolicyPlaces& places, const char* name) {
   for (const auto& place : places)
     if (const std::optional<bool> on = SwitchValue(*place, name)) return on;
   return std::nullopt;
 }
 
-std::optional<std::string> FirstText(PolicyPlaces& places, const char* name) {
+std::optional<std::string> FirstText(const PolicyPlaces& places, const char* name) {
   for (const auto& place : places) {
     std::optional<std::string> text = TextValue(*place, name);
     if (text && !text->empty()) return text;

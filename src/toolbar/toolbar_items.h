@@ -82,7 +82,7 @@ inline constexpr size_t kMaxButtonCaption = 40;
 // The caption as a toolbar button shows it: a longer one cut to its first
 // kMaxButtonCaption - 1 characters and "\u2026".
 std::string ButtonCaption(const std::string& caption);
-// Characters (code points; a byte that is no part of UTF-8 counts as one).
+// Characters (code points; a stray byte outside UTF-8 counts as one).
 size_t CaptionLength(const std::string& caption);
 
 enum TTBDisplayMode { nbdmDefault, nbdmImageAndText };
