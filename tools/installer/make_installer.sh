@@ -81,10 +81,14 @@ fi
 if [[ -z $name ]]; then
   check=$root/build/native/tools/check/pqcheck
   [[ -x $check ]] || { echo "installer: $check is missing; build the native preset first" >&2; exit 1; }
-  if ! "$check" "$config" >&2; then
+  echo "Checking $(basename "$config")" >&2
+  # The findings and their count are shown; the item tree too when there are errors.
+  if ! findings=$("$check" "$config"); then
+    printf '%s\n' "$findings" >&2
     echo "installer: the configuration has errors; no installer was made" >&2
     exit 1
   fi
+  printf '%s\n' "$findings" | grep -E ': (error|warning|note): |^[0-9]+ errors, ' | sed 's/^/  /' >&2
   while IFS='=' read -r key value; do
     case $key in
       "Toolbar Name") name=$value ;;
@@ -102,7 +106,7 @@ banner=$(find "$config_dir" -maxdepth 1 -iname "$stem.bmp" -print -quit)
 notice=$(find "$config_dir" -maxdepth 1 -iname "Copyrights.txt" -print -quit)
 # A file name without blanks passes through scripts and command lines unquoted.
 file_name=$(printf '%s' "$name" | tr -s '[:blank:]' '-')
-if ((msi)); then kind=msi; default_output=$file_name.msi; else kind=nsis; default_output=$file_name-setup.exe; fi
+if ((msi)); then default_output=$file_name.msi; else default_output=$file_name-setup.exe; fi
 [[ -n $output ]] || output=$root/build/installer/$default_output
 output=$(absolute "$output")
 mkdir -p "$(dirname "$output")"
@@ -185,7 +189,7 @@ else
   package=$work/setup.exe
 fi
 if [[ -n $cert ]]; then
-  echo "Signing the $kind package" >&2
+  echo "Signing the installer" >&2
   sign "$package" "$output"
 else
   mv "$package" "$output"
