@@ -73,6 +73,9 @@ done
   fail "signing changed the build's DLL"
 
 "$root/cmake/wine-run" "$prefix" "$test_exe" "--dir=$(windows_path "$trust")" || failures=$((failures + 1))
+# The uninstaller that the NSIS installer writes was signed inside it.
+"$root/cmake/wine-run" "$prefix" "$(windows_path "$work/nsis/setup.exe")" /S
+verify "$prefix/drive_c/Program Files/SampleBar/Uninstall.exe" test.pem || fail "Uninstall.exe does not verify"
 if ((failures)); then
   echo "$failures failures" >&2
   exit 1
