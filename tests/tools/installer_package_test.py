@@ -76,14 +76,16 @@ class Source(unittest.TestCase):
             with open(os.path.join(self.folder, name), "wb") as f:
                 f.write(b"x" * size)
 
-    def write(self, name, version=None):
-        args = ["--name", name, "--file", "My [Bar]", "--company", 'A & "B" {C}',
+    def write(self, name, version=None, file="My [Bar]", company='A & "B" {C}', check=True):
+        args = ["--name", name, "--file", file, "--company", company,
                 "--config", "a.ini", "--dll64", "a64.dll", "--dll32", "a32.dll",
                 "--icon", "a.ico", "--output", "toolbar.wxs", "--queries", "queries.sql"]
         if version:
             args += ["--version", version]
-        subprocess.run([sys.executable, os.path.join(ROOT, "tools/installer/toolbar_wxs.py")] + args,
-                       check=True, cwd=self.folder)
+        done = subprocess.run([sys.executable, os.path.join(ROOT, "tools/installer/toolbar_wxs.py")]
+                              + args, check=check, cwd=self.folder, capture_output=True, text=True)
+        if not check:
+            return done
         return ElementTree.parse(os.path.join(self.folder, "toolbar.wxs")).getroot()
 
     def test_text_of_the_configuration_is_taken_as_itself(self):
@@ -98,9 +100,15 @@ class Source(unittest.TestCase):
                 # Brackets and braces in formatted columns are escaped.
                 self.assertEqual(values[(view, "Toolbar Name")], "My [\\[]Bar[\\]] [\\{]1[\\}]")
                 self.assertEqual(values[(view, "Toolbar File")], "My [\\[]Bar[\\]]")
-                # The install directory without a trailing backslash.
+                # The install directory without a trailing backslash; the
+                # property holds the name as it is (a property's value is not
+                # formatted again).
                 self.assertEqual(values[(view, "InstallPath")],
-                                 "[ProgramFiles64Folder]My [\\[]Bar[\\]] [\\{]1[\\}]")
+                                 "[ProgramFiles64Folder][ToolbarFolderName]")
+        properties = {p.get("Id"): p.get("Value") for p in root.iter(WIX + "Property")}
+        self.assertEqual(properties["ToolbarFolderName"], "My [Bar] {1}")
+        directories = {d.get("Id"): d.get("Name") for d in root.iter(WIX + "Directory")}
+        self.assertEqual(directories["ToolbarDirectory"], "My [Bar] {1}")
 
     def test_an_older_or_equal_package_is_replaced_and_a_newer_one_refuses(self):
         root = self.write("Bar", version="7")
@@ -115,6 +123,15 @@ class Source(unittest.TestCase):
         condition = root.find(WIX + "Product").find(WIX + "Condition")
         self.assertEqual(condition.text, "NOT NEWER_FOUND")
 
+    def test_text_wixl_cannot_store_is_refused(self):
+        for name, file, company in [("Новости", "Bar", "A"), ("Bar", "Новости", "A"),
+                                    ("Bar", "Bar", "Издатель")]:
+            with self.subTest(name=name, file=file, company=company):
+                done = self.write(name, file=file, company=company, check=False)
+                self.assertEqual(done.returncode, 1)
+                self.assertIn("beyond ASCII", done.stderr)
+                self.assertFalse(os.path.exists(os.path.join(self.folder, "toolbar.wxs")))
+
     def test_the_size_in_the_list_of_programs_is_that_of_the_files(self):
         root = self.write("Bar")
         size = {p.get("Id"): p.get("Value") for p in root.iter(WIX + "Property")}["ARPSIZE"]
@@ -123,7 +140,10 @@ class Source(unittest.TestCase):
     @unittest.skipUnless(shutil.which("wixl") and shutil.which("msibuild") and shutil.which("msiinfo"),
                          "wixl and msitools are not installed")
     def test_wixl_builds_the_package(self):
-        self.write("My [Bar] {1}", version="3")
+        self.check_package("My [Bar] {1}")
+
+    def check_package(self, name):
+        self.write(name, version="3")
         subprocess.run(["wixl", "-a", "x64", "-o", "p.msi", "toolbar.wxs"], check=True,
                        cwd=self.folder, capture_output=True)
         with open(os.path.join(self.folder, "queries.sql"), encoding="utf-8") as f:
@@ -137,9 +157,9 @@ class Source(unittest.TestCase):
             return [line.split("\t") for line in text.splitlines()[3:]]
 
         properties = dict(row[:2] for row in table("Property"))
-        self.assertEqual(properties["ProductName"], "My [Bar] {1}")
+        self.assertEqual(properties["ProductName"], name)
         self.assertEqual(properties["ProductVersion"], "0.0.3")
-        self.assertEqual(properties["UpgradeCode"], toolbar_wxs.upgrade_code("My [Bar] {1}"))
+        self.assertEqual(properties["UpgradeCode"], toolbar_wxs.upgrade_code(name))
         self.assertEqual(properties["ALLUSERS"], "1")
         self.assertEqual(sorted(row[2] for row in table("RemoveFile")),
                          ["My [Bar] Default.ini", "My [Bar] Internet.ini", "My [Bar] Update.ini"])

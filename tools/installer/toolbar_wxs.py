@@ -55,13 +55,21 @@ def attr(text):
 
 
 def wxs(a):
+    # wixl (0.101) stores text beyond ASCII in the package's tables as empty
+    # text: such a package would install a toolbar without a name.
+    for what, text in [("name", a.name), ("file name", a.file), ("company", a.company)]:
+        if not text.isascii():
+            raise ValueError(f"the toolbar's {what} \"{text}\" has letters beyond ASCII, which wixl "
+                             "cannot put into a package; ./run installer can install it")
     version = product_version(a.version)
     next_version = product_version(int(a.version or 0) + 1)
     name = formatted(a.name)
     # The band reads the directory without a trailing backslash, which no
     # directory property of Windows Installer gives; the directory is fixed
-    # below Program Files for that reason.
-    install_path = "[ProgramFiles64Folder]" + name
+    # below Program Files for that reason. Its name comes from a property:
+    # wixl 0.101 crashes on some values with letters beyond ASCII after a
+    # property reference.
+    install_path = "[ProgramFiles64Folder][ToolbarFolderName]"
     files = [("Config", a.file + ".ini", a.config)]
     if a.banner:
         files.append(("Banner", a.file + ".bmp", a.banner))
@@ -118,6 +126,7 @@ def wxs(a):
 
     <Icon Id="ToolbarIcon" SourceFile={attr(a.icon)}/>
     <Property Id="ARPPRODUCTICON" Value="ToolbarIcon"/>
+    <Property Id="ToolbarFolderName" Value={attr(a.name)}/>
     <Property Id="ARPNOMODIFY" Value="1"/>
     <Property Id="ARPNOREPAIR" Value="1"/>
     <Property Id="ARPCONTACT" Value={attr(a.company)}/>
