@@ -66,9 +66,9 @@ def wxs(a):
     name = formatted(a.name)
     # The band reads the directory without a trailing backslash, which no
     # directory property of Windows Installer gives; the directory is fixed
-    # below Program Files for that reason. Its name comes from a property:
-    # wixl 0.101 crashes on some values with letters beyond ASCII after a
-    # property reference.
+    # below Program Files for that reason. Its name comes from a property,
+    # whose value is taken as it is. (wixl 0.101 crashed on the name written
+    # out after the reference when it had letters beyond ASCII.)
     install_path = "[ProgramFiles64Folder][ToolbarFolderName]"
     files = [("Config", a.file + ".ini", a.config)]
     if a.banner:
