@@ -40,7 +40,8 @@ class InstallerTest : public ::testing::Test {
 };
 
 TEST_F(InstallerTest, PutsTheFilesInPlaceWritesBothRegistryViewsAndRegistersEachDll) {
-  for (const char* file : {"Pelliquester.dll", "Pelliquester32.dll", "Pelliquester.ico", "Uninstall.exe"})
+  for (const char* file :
+       {"Pelliquester.dll", "Pelliquester32.dll", "Pelliquester.ico", "Uninstall.exe"})
     EXPECT_TRUE(Exists(InstallDir() + "\\" + file)) << file;
   for (const char* file : {"SampleBar.ini", "SampleBar.bmp", "Copyrights.txt"})
     EXPECT_EQ(ReadFile(InstallDir() + "\\" + file), ReadFile(source + "\\" + file)) << file;

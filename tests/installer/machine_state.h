@@ -32,7 +32,7 @@ const View kViews[] = {{"64-bit view", KEY_WOW64_64KEY, "Pelliquester.dll"},
                        {"32-bit view", KEY_WOW64_32KEY, "Pelliquester32.dll"}};
 
 inline std::optional<std::string> RegText(HKEY root, const std::string& path, const char* name,
-                                   REGSAM view) {
+                                          REGSAM view) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
     return std::nullopt;
@@ -85,7 +85,7 @@ inline bool KeyExists(HKEY root, const std::string& path, REGSAM view) {
 }
 
 inline void PutText(HKEY root, const std::string& path, const char* name, const std::string& text,
-             REGSAM view) {
+                    REGSAM view) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key,
                             nullptr),

@@ -77,9 +77,9 @@ TEST_F(MsiTest, PutsTheFilesInPlaceWritesBothRegistryViewsAndRegistersEachDll) {
     EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kToolbarListKey, kBandId, view.access), kName);
     EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kBarsKey, kBandId, view.access), "");
     // Written by DllRegisterServer only: each DLL registered itself.
-    EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", "ThreadingModel",
-                      view.access),
-              "Apartment");
+    EXPECT_EQ(
+        RegText(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", "ThreadingModel", view.access),
+        "Apartment");
     EXPECT_TRUE(RegText(HKEY_LOCAL_MACHINE, kBandKey, "Date", view.access).has_value());
     const auto server = RegText(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", "", view.access);
     ASSERT_TRUE(server.has_value());
@@ -115,7 +115,8 @@ TEST_F(MsiTest, RemovingItLeavesTheUsersStateAndNothingElse) {
   LeaveUserState();
   // What updates of the configuration leave beside it, and what the toolbar
   // keeps of its searches.
-  for (const char* file : {"SampleBar Default.ini", "SampleBar Internet.ini", "SampleBar Update.ini"})
+  for (const char* file :
+       {"SampleBar Default.ini", "SampleBar Internet.ini", "SampleBar Update.ini"})
     std::ofstream(InstallDir() + "\\" + file, std::ios::binary) << "[Options]\n";
   PutText(HKEY_LOCAL_MACHINE, kBandKey + "\\MRUKeywords", "1", "a keyword", KEY_WOW64_64KEY);
   const std::vector<std::string> products = InstalledProducts();
@@ -126,8 +127,9 @@ TEST_F(MsiTest, RemovingItLeavesTheUsersStateAndNothingElse) {
   EXPECT_TRUE(InstalledProducts().empty());
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey(products[0]), KEY_WOW64_64KEY));
   for (const char* file :
-       {"Pelliquester.dll", "Pelliquester32.dll", "SampleBar.ini", "SampleBar.bmp", "Copyrights.txt",
-        "Pelliquester.ico", "SampleBar Default.ini", "SampleBar Internet.ini", "SampleBar Update.ini"})
+       {"Pelliquester.dll", "Pelliquester32.dll", "SampleBar.ini", "SampleBar.bmp",
+        "Copyrights.txt", "Pelliquester.ico", "SampleBar Default.ini", "SampleBar Internet.ini",
+        "SampleBar Update.ini"})
     EXPECT_FALSE(Exists(InstallDir() + "\\" + file)) << file;
   for (const View& view : kViews) {
     SCOPED_TRACE(view.name);

@@ -55,6 +55,7 @@ TEST(TrustTest, TellsSignedFilesFromUnsignedAndChangedOnes) {
     const char* file;
     LONG expected;
   } cases[] = {
+      // clang-format off
       {"Pelliquester.dll", self_signed},
       {"Pelliquester32.dll", self_signed},
       {"pqcheck.exe", self_signed},
@@ -63,9 +64,9 @@ TEST(TrustTest, TellsSignedFilesFromUnsignedAndChangedOnes) {
       {"unsigned.dll", TRUST_E_NOSIGNATURE},
       {"unsigned.msi", TRUST_E_NOSIGNATURE},
       {"tampered.dll", TRUST_E_BAD_DIGEST},
+      // clang-format on
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(VerifyTrust(dir + "\\" + c.file), c.expected) << c.file;
+  for (const auto& c : cases) EXPECT_EQ(VerifyTrust(dir + "\\" + c.file), c.expected) << c.file;
 }
 
 }  // namespace
