@@ -112,7 +112,7 @@ output=$(absolute "$output")
 mkdir -p "$(dirname "$output")"
 
 work=$(mktemp -d)
-trap '[[ -n ${PQ_KEEP_WORK:-} ]] || rm -rf "$work"' EXIT
+trap 'rm -rf "$work"' EXIT
 # What is shipped carries no debugging information.
 mkdir -p "$work/x86_64" "$work/i686"
 x86_64-w64-mingw32-strip -o "$work/x86_64/Pelliquester.dll" "$dll64"
