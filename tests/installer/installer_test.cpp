@@ -4,120 +4,19 @@
 // all away again, with or without the user's state.
 //   installer_test --installer=SETUP.exe --bandhost=bandhost.exe --source=DIR [gtest flags]
 // DIR holds the files the installer was made from.
-#include <gtest/gtest.h>
-#include <shlobj.h>
-#include <windows.h>
-
 #include <cstring>
-#include <fstream>
-#include <optional>
-#include <sstream>
 #include <string>
+
+#include "machine_state.h"
 
 namespace {
 
+using namespace pq_installer_test;
+
 std::string installer, bandhost, source;
 
-constexpr char kBandId[] = "{239C3CF1-51CD-435E-8519-61775A6780CF}";
-const std::string kBandKey =
-    std::string("SOFTWARE\\Microsoft\\Internet Explorer\\Explorer Bars\\") + kBandId;
-constexpr char kBarsKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Explorer Bars";
-constexpr char kToolbarListKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
-const std::string kClassKey = std::string("CLSID\\") + kBandId;
 const std::string kUninstallKey =
     std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pelliquester ") + kBandId;
-const std::string kName = "SampleBar";
-// An installer or uninstaller that takes longer has hung.
-constexpr DWORD kProgramTimeoutMs = 90000;
-
-struct View {
-  const char* name;
-  REGSAM access;
-  const char* dll;  // the DLL a browser of this view loads
-};
-const View kViews[] = {{"64-bit view", KEY_WOW64_64KEY, "Pelliquester.dll"},
-                       {"32-bit view", KEY_WOW64_32KEY, "Pelliquester32.dll"}};
-
-std::optional<std::string> RegText(HKEY root, const std::string& path, const char* name,
-                                   REGSAM view) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
-    return std::nullopt;
-  DWORD type = 0, size = 0;
-  LONG result = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
-  std::string data(size, '\0');
-  if (result == ERROR_SUCCESS)
-    result =
-        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-  RegCloseKey(key);
-  if (result != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
-  return data.substr(0, data.find('\0'));
-}
-
-bool KeyExists(HKEY root, const std::string& path, REGSAM view) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-void PutText(HKEY root, const std::string& path, const char* name, const std::string& text,
-             REGSAM view) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key,
-                            nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
-}
-
-std::string Folder(int id) {
-  char path[MAX_PATH] = {};
-  return SUCCEEDED(SHGetFolderPathA(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
-}
-std::string InstallDir() { return Folder(CSIDL_PROGRAM_FILES) + "\\" + kName; }
-std::string UserFolder() { return Folder(CSIDL_LOCAL_APPDATA) + "\\Pelliquester"; }
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-std::string LongPath(const std::string& path) {
-  char long_path[MAX_PATH] = {};
-  return GetLongPathNameA(path.c_str(), long_path, MAX_PATH) ? long_path : path;
-}
-
-// Runs a program to its end; its exit code, or a message why there is none.
-std::string RunProgram(std::string command_line) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return "cannot start " + command_line;
-  std::string outcome;
-  if (WaitForSingleObject(process.hProcess, kProgramTimeoutMs) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 1);
-    outcome = "timed out: " + command_line;
-  } else {
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    outcome = "exit code " + std::to_string(code);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return outcome;
-}
-
-const std::string kSuccess = "exit code 0";
 
 class InstallerTest : public ::testing::Test {
  protected:
@@ -138,25 +37,11 @@ class InstallerTest : public ::testing::Test {
               kSuccess);
     DeleteFileA(copy.c_str());
   }
-
-  // What the toolbar keeps as it is used: values in both views of the machine's
-  // key and in the user's, a history file in the install directory and one in
-  // the user's folder.
-  static void LeaveUserState() {
-    for (const View& view : kViews)
-      PutText(HKEY_LOCAL_MACHINE, kBandKey, "Search", std::string("kept in the ") + view.name,
-              view.access);
-    PutText(HKEY_CURRENT_USER, kBandKey, "Search", "the user's own", 0);
-    std::ofstream(InstallDir() + "\\" + kName + ".txt", std::ios::binary) << "shared search\n";
-    CreateDirectoryA(UserFolder().c_str(), nullptr);
-    CreateDirectoryA((UserFolder() + "\\" + kName).c_str(), nullptr);
-    std::ofstream(UserFolder() + "\\" + kName + "\\" + kName + ".txt", std::ios::binary)
-        << "own search\n";
-  }
 };
 
 TEST_F(InstallerTest, PutsTheFilesInPlaceWritesBothRegistryViewsAndRegistersEachDll) {
-  for (const char* file : {"Pelliquester.dll", "Pelliquester32.dll", "Uninstall.exe"})
+  for (const char* file :
+       {"Pelliquester.dll", "Pelliquester32.dll", "Pelliquester.ico", "Uninstall.exe"})
     EXPECT_TRUE(Exists(InstallDir() + "\\" + file)) << file;
   for (const char* file : {"SampleBar.ini", "SampleBar.bmp", "Copyrights.txt"})
     EXPECT_EQ(ReadFile(InstallDir() + "\\" + file), ReadFile(source + "\\" + file)) << file;
@@ -175,29 +60,29 @@ TEST_F(InstallerTest, PutsTheFilesInPlaceWritesBothRegistryViewsAndRegistersEach
   }
   EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", KEY_WOW64_64KEY),
             "\"" + InstallDir() + "\\Uninstall.exe\"");
+  // The entry in the list of installed programs: the configuration's company
+  // and version, the toolbar's icon, and the size of what was installed.
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", KEY_WOW64_64KEY),
+            "Example Publishing");
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", KEY_WOW64_64KEY), "1");
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon", KEY_WOW64_64KEY),
+            InstallDir() + "\\Pelliquester.ico");
+  const auto size = RegNumber(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", KEY_WOW64_64KEY);
+  ASSERT_TRUE(size.has_value());
+  // Both DLLs alone are above a megabyte each; the whole is below twenty.
+  EXPECT_GT(*size, 2000u);
+  EXPECT_LT(*size, 20000u);
 }
 
 TEST_F(InstallerTest, TheBandHostHostsTheInstalledToolbar) {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  const std::string log = std::string(temp) + "pq-installed-host.log";
-  DeleteFileA(log.c_str());
-  ASSERT_EQ(RunProgram("\"" + bandhost + "\" --exit-after 2000 --log \"" + log + "\""), kSuccess);
-  std::string text = ReadFile(log);
-  std::erase(text, '\r');
-  for (const std::string& line :
-       {"host: CoCreateInstance " + std::string(kBandId) + " -> 0x00000000",
-        std::string("site: IOleWindow::GetWindow"), std::string("host: SetSite -> 0x00000000"),
-        std::string("host: GetWindow -> 0x00000000"),
-        std::string("host: ShowDW(TRUE) -> 0x00000000")})
-    EXPECT_NE(text.find(line + "\n"), std::string::npos) << line << "\nin the log:\n" << text;
+  ExpectTheBandHostHostsTheToolbar(bandhost);
 }
 
 TEST_F(InstallerTest, SilentUninstallingKeepsTheUsersStateAndAPurgeTakesIt) {
   LeaveUserState();
   Uninstall(false);
   for (const char* file : {"Pelliquester.dll", "Pelliquester32.dll", "SampleBar.ini",
-                           "SampleBar.bmp", "Copyrights.txt", "Uninstall.exe"})
+                           "SampleBar.bmp", "Copyrights.txt", "Pelliquester.ico", "Uninstall.exe"})
     EXPECT_FALSE(Exists(InstallDir() + "\\" + file)) << file;
   for (const View& view : kViews) {
     SCOPED_TRACE(view.name);

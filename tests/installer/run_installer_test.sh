@@ -27,6 +27,7 @@ cp "$root/samples/SampleBar.ini" "$root/samples/SampleBar.bmp" "$source/"
 printf 'Copyright notice of the installer test.\r\nSecond line.\r\n' >"$source/Copyrights.txt"
 setup=$work/SampleBar-setup.exe
 "$root/tools/installer/make_installer.sh" "$source/SampleBar.ini" --toolbar-name SampleBar \
+  --company "Example Publishing" --config-version 1 \
   --output "$setup" >/dev/null
 
 "$root/cmake/wine-run" "$prefix" "$test_exe" "--installer=$(windows_path "$setup")" \

@@ -519,6 +519,34 @@ TEST(ConfigCheck, SampleHasNoProblems) {
     EXPECT_NE(result.tree.find(line), std::string::npos) << line << "\n" << result.tree;
 }
 
+// What the installers take from [Options]: the company and the version as the
+// toolbar reads them, its defaults for what is absent or not a number.
+TEST(ConfigCheck, GivesTheInstallersTheCompanyAndVersionAsTheToolbarReadsThem) {
+  const struct {
+    const char* options;
+    const char* company;
+    const char* version;
+  } cases[] = {
+      {"Company Name=Test Publishing\nConfig Version=7\n", "Test Publishing", "7"},
+      // Blanks stay around the company, as in the About box.
+      {"Company Name=  Blanks Around  \nConfig Version= 12 \n", "  Blanks Around  ", "12"},
+      {"Config Version=3\n", "Pendleworth, Inc.", "3"},
+      {"Company Name=Test Publishing\n", "Test Publishing", ""},
+      {"Company Name=Test Publishing\nConfig Version=1.5\n", "Test Publishing", ""},
+      {"Company Name=Test Publishing\nConfig Version=-2\n", "Test Publishing", ""},
+      {"Company Name=Test Publishing\nConfig Version=4294967296\n", "Test Publishing",
+       "4294967296"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    const CheckResult result =
+        Check(std::string("[Options]\nToolbar Name=Test Bar\n") + c.options + Items(), "");
+    EXPECT_EQ(result.toolbar_name, "Test Bar");
+    EXPECT_EQ(result.company_name, c.company);
+    EXPECT_EQ(result.config_version, c.version);
+  }
+}
+
 TEST(ConfigCheck, TreeListsItemsThatAreNeverShownOrBuilt) {
   const CheckResult result =
       Check(kOptionsBlock +

@@ -75,6 +75,7 @@ class Checker {
   std::vector<Entry> entries_;
   Findings findings_;
   std::string toolbar_name_;
+  std::string company_name_, config_version_;
   std::string updates_url_;
   // The file as the toolbar reads it, for values as it converts them.
   std::unique_ptr<TBigIniFile> ini_;
@@ -142,6 +143,8 @@ CheckResult Checker::Run() {
   result.findings = std::move(findings);
   result.tree = std::move(tree);
   result.toolbar_name = toolbar_name_;
+  result.company_name = company_name_;
+  result.config_version = config_version_;
   return result;
 }
 
@@ -180,6 +183,10 @@ void Checker::Install() {
                       {"Toolbar Name", toolbar_name_},
                       {"Toolbar File", stem_}};
   LoadToolbarConfig(platform_);
+  company_name_ = ToolbarConfig.CompanyName;
+  if (const auto version =
+          ParseConfigVersion(ini_->ReadString(kOptions, OptionName(Option::ConfigVersion), "")))
+    config_version_ = std::to_string(*version);
   // The check fetches the update itself, when asked to; construction must not.
   updates_url_ = ToolbarConfig.UpdatesUrl;
   ToolbarConfig.UpdatesUrl.clear();

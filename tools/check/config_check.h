@@ -40,6 +40,8 @@ struct CheckResult {
   std::vector<Finding> findings;  // in line order; file-wide ones first
   std::string tree;               // the toolbar's items as they will show, one per line
   std::string toolbar_name;       // [Options] "Toolbar Name" as the toolbar reads it
+  std::string company_name;       // [Options] "Company Name", its default when absent
+  std::string config_version;     // [Options] "Config Version" as a number; empty: none
   int Count(Severity severity) const;
 };
 

@@ -2,6 +2,8 @@
 //   pqcheck [--online] [--strict] CONFIG.ini  findings and the item tree; exit 1 on
 //                                             errors, with --strict on warnings too
 //   pqcheck --toolbar-name CONFIG.ini  the toolbar's name as the toolbar reads it
+//   pqcheck --installer-values CONFIG.ini  "Toolbar Name=", "Company Name=" and
+//                                      "Config Version=" lines, as the toolbar reads them
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -29,7 +31,8 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: pqcheck [--online] [--strict] CONFIG.ini\n"
-    "       pqcheck --toolbar-name CONFIG.ini\n";
+    "       pqcheck --toolbar-name CONFIG.ini\n"
+    "       pqcheck --installer-values CONFIG.ini\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -40,7 +43,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
   using namespace pq::check;
-  bool online = false, name_only = false, strict = false;
+  bool online = false, name_only = false, strict = false, installer_values = false;
   std::string config;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--online") == 0) {
@@ -49,13 +52,17 @@ int main(int argc, char** argv) {
       strict = true;
     } else if (std::strcmp(argv[i], "--toolbar-name") == 0) {
       name_only = true;
+    } else if (std::strcmp(argv[i], "--installer-values") == 0) {
+      installer_values = true;
     } else if (argv[i][0] == '-' || !config.empty()) {
       return Usage();
     } else {
       config = argv[i];
     }
   }
-  if (config.empty() || ((online || strict) && name_only)) return Usage();
+  if (config.empty() || ((online || strict) && (name_only || installer_values)) ||
+      name_only + installer_values > 1)
+    return Usage();
 
   CheckOptions options;
   options.online = online;
@@ -90,6 +97,13 @@ int main(int argc, char** argv) {
   if (name_only) {
     if (result.toolbar_name.empty()) return 1;
     std::printf("%s\n", result.toolbar_name.c_str());
+    return 0;
+  }
+  if (installer_values) {
+    if (result.toolbar_name.empty()) return 1;
+    std::printf("Toolbar Name=%s\nCompany Name=%s\nConfig Version=%s\n",
+                result.toolbar_name.c_str(), result.company_name.c_str(),
+                result.config_version.c_str());
     return 0;
   }
   // The report is UTF-8, whatever the file's encoding; a terminal of another

@@ -5,9 +5,13 @@
 ;
 ; Made by make_installer.sh, which passes:
 ;   TOOLBAR_NAME  [Options] "Toolbar Name"      TOOLBAR_FILE  the configuration's base name
+;   COMPANY       [Options] "Company Name"      VERSION  [Options] "Config Version", when set
 ;   CONFIG        the configuration file        BANNER, NOTICE  the banner and Copyrights.txt, when there are
 ;   DLL64, DLL32  Pelliquester.dll of the x86_64 and of the i686 build
+;   ICON          the toolbar's icon, for the list of installed programs
 ;   OUTFILE       the installer to write
+;   SIGN_UNINSTALLER  a command that signs the file it is given, when the
+;                 uninstaller is to be signed
 ;
 ; The uninstaller removes the toolbar's user state too (the values the toolbar
 ; keeps, the search history, the current user's copies) when the user agrees;
@@ -31,6 +35,9 @@ RequestExecutionLevel admin
 
 Name "${TOOLBAR_NAME}"
 OutFile "${OUTFILE}"
+!ifdef SIGN_UNINSTALLER
+  !uninstfinalize '"${SIGN_UNINSTALLER}" "%1"'
+!endif
 InstallDir "$PROGRAMFILES64\${TOOLBAR_NAME}"
 ShowInstDetails show
 ShowUninstDetails show
@@ -78,6 +85,7 @@ Section "Install"
   !ifdef NOTICE
     File "/oname=Copyrights.txt" "${NOTICE}"
   !endif
+  File "/oname=Pelliquester.ico" "${ICON}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   ; Registration enters the toolbar's name from these values, and 32-bit
@@ -99,6 +107,14 @@ Section "Install"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${COMPANY}"
+  !ifdef VERSION
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  !endif
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Pelliquester.ico"
+  ; In kilobytes, of what is in the directory now.
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 SectionEnd
 
 ; --- uninstallation
@@ -188,6 +204,7 @@ Section "Uninstall"
   Delete "$INSTDIR\${TOOLBAR_FILE}.ini"
   Delete "$INSTDIR\${TOOLBAR_FILE}.bmp"
   Delete "$INSTDIR\Copyrights.txt"
+  Delete "$INSTDIR\Pelliquester.ico"
   ; What updates of the configuration leave beside it.
   Delete "$INSTDIR\${TOOLBAR_FILE} Internet.ini"
   Delete "$INSTDIR\${TOOLBAR_FILE} Default.ini"
