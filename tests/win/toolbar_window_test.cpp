@@ -802,7 +802,10 @@ TEST(ToolbarWindowDpi, ImagesAndArrowsAt144And192) {
                                         nullptr, nullptr, &startup, &process);
     DWORD code = 1;
     if (started) {
-      WaitForSingleObject(process.hProcess, INFINITE);
+      // The prefix's DPI is put back below whatever the run does: one that
+      // hangs is ended rather than left to leave the prefix at this DPI.
+      if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
       GetExitCodeProcess(process.hProcess, &code);
       CloseHandle(process.hThread);
       CloseHandle(process.hProcess);
