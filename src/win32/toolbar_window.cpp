@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "toolbar/icon_scaling.h"
+#include "win32/dropdown_arrows.h"
 #include "win32/flash_player_control.h"
 #include "win32/item_menu.h"
 #include "win32/resource_ids.h"
@@ -25,63 +25,10 @@ constexpr SIZE kBannerArea = {107, 22};
 constexpr SIZE kBannerPicture = {105, 22};
 constexpr int kSearchBoxWidth = 145;
 constexpr int kSearchListEntries = 16;
-// Room around a button's image and caption, as the toolbar has it by default.
-constexpr int kButtonPaddingX = 7;
-constexpr int kButtonPaddingY = 6;
-
-// The icon strip: 144 images of 16 by 16.
-constexpr int kImageSize = 16;
-constexpr int kImageCount = 144;
-
-// The strip with each image scaled to `size`; null when the strip is not the
-// 32-bit picture it should be.
-HBITMAP ScaledStrip(HBITMAP strip, int size) {
-  DIBSECTION source{};
-  if (GetObjectW(strip, sizeof source, &source) != sizeof source || !source.dsBm.bmBits ||
-      source.dsBm.bmBitsPixel != 32 || source.dsBm.bmHeight != kImageSize)
-    return nullptr;
-  const int images = source.dsBm.bmWidth / kImageSize;
-  const int row = source.dsBm.bmWidth;
-  // The strip is stored bottom-up: its first row in memory is the picture's last.
-  const auto* from = static_cast<const Pixel*>(source.dsBm.bmBits);
-  std::vector<Pixel> top_down(static_cast<size_t>(row) * kImageSize);
-  for (int y = 0; y < kImageSize; ++y)
-    std::copy_n(from + static_cast<size_t>(kImageSize - 1 - y) * row, images * kImageSize,
-                top_down.begin() + static_cast<ptrdiff_t>(y) * images * kImageSize);
-  const std::vector<Pixel> scaled = ScaleIconStrip(top_down, images, kImageSize, size);
-
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = images * size;
-  info.bmiHeader.biHeight = -size;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap) return nullptr;
-  std::copy(scaled.begin(), scaled.end(), static_cast<Pixel*>(bits));
-  return bitmap;
-}
-
-// The image list at the window's resolution: the 16-pixel images as they
-// are at 96 dots per inch, scaled with the text above it.
-unique_himagelist LoadIconStrip(int dpi) {
-  unique_hbitmap strip(static_cast<HBITMAP>(LoadImageW(
-      ThisModule(), MAKEINTRESOURCEW(IDB_TOOLBAR_ICONS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  if (!strip) throw Error("The toolbar's images cannot be loaded");
-  int size = ScaleToDpi(kImageSize, dpi);
-  if (size != kImageSize) {
-    if (unique_hbitmap scaled{ScaledStrip(strip.get(), size)})
-      strip = std::move(scaled);
-    else
-      size = kImageSize;
-  }
-  unique_himagelist images(ImageList_Create(size, size, ILC_COLOR32, kImageCount, 0));
-  if (!images || ImageList_Add(images.get(), strip.get(), nullptr) < 0)
-    throw Error("The toolbar's images cannot be loaded");
-  return images;
-}
+// The room a toolbar control keeps for a drop-down arrow where it does not
+// say (TB_GETITEMDROPDOWNRECT): 11 pixels whatever the DPI, in comctl32
+// without a theme and in Wine's.
+constexpr int kControlArrowWidth = 11;
 
 RECT ScreenRect(HWND window, RECT area) {
   MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
@@ -153,7 +100,7 @@ void ToolbarWindow::CreateControls() {
   ModuleActivationContext::Scope active(activation_);
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES | ICC_COOL_CLASSES};
   InitCommonControlsEx(&classes);
-  images_ = LoadIconStrip(dpi_);
+  LoadImagesAndMetrics();
 
   rebar_ = CreateWindowExW(0, REBARCLASSNAMEW, L"",
                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
@@ -176,9 +123,7 @@ void ToolbarWindow::CreateControls() {
   SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0,
                TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS | TBSTYLE_EX_HIDECLIPPEDBUTTONS);
   SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
-  SendMessageW(toolbar_, TB_SETPADDING, 0,
-               MAKELPARAM(Scale(kButtonPaddingX), Scale(kButtonPaddingY)));
+  ApplyImagesAndMetrics();
   SetWindowSubclass(toolbar_, &ToolbarWindow::ToolbarProc, kToolbarSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
 
@@ -205,6 +150,18 @@ void ToolbarWindow::CreateControls() {
   if (!SendMessageW(rebar_, RB_INSERTBANDW, static_cast<WPARAM>(-1),
                     reinterpret_cast<LPARAM>(&band)))
     throw Error("The toolbar cannot be docked");
+}
+
+// The image list and the button layout at the window's DPI.
+void ToolbarWindow::LoadImagesAndMetrics() {
+  images_ = IconImageList(dpi_);
+  metrics_ = ToolbarMetricsAt(dpi_, kControlArrowWidth);
+}
+
+// Gives them to the toolbar control, before its buttons are added.
+void ToolbarWindow::ApplyImagesAndMetrics() {
+  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
+  SendMessageW(toolbar_, TB_SETPADDING, 0, MAKELPARAM(metrics_.padding_x, metrics_.padding_y));
 }
 
 HWND ToolbarWindow::ControlWindow(const TTBCustomItem& item) const {
@@ -249,6 +206,7 @@ void ToolbarWindow::ShowItems() {
       }
       case TTBItemKind::Separator:
         button.fsStyle = BTNS_SEP;
+        button.iBitmap = metrics_.separator;  // a separator's width
         break;
       default: {
         button.iBitmap = item->ImageIndex >= 0 ? item->ImageIndex : I_IMAGENONE;
@@ -423,6 +381,10 @@ LRESULT ToolbarWindow::OnNotify(const NMHDR& header) {
       if (header.hwndFrom != toolbar_) break;
       ShowButtonMenu(reinterpret_cast<const NMTOOLBARW&>(header).iItem);
       return TBDDRET_DEFAULT;
+    case NM_CUSTOMDRAW:
+      if (header.hwndFrom != toolbar_) break;
+      return DrawDropDownArrows(reinterpret_cast<const NMTBCUSTOMDRAW&>(header), metrics_,
+                                kControlArrowWidth);
     case RBN_CHEVRONPUSHED:
       if (header.hwndFrom != rebar_) break;
       ShowChevronMenu(reinterpret_cast<const NMREBARCHEVRON&>(header).rc);

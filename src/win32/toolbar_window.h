@@ -27,14 +27,13 @@
 #include "win32/activation_context.h"
 #include "win32/banner_area.h"
 #include "win32/handles.h"
+#include "win32/icon_strips.h"
 #include "win32/search_box.h"
 #include "win32/win32_user_interface.h"
 #include "win32/window_impl.h"
 #include "win32/window_metrics.h"
 
 namespace pq::win32 {
-
-using unique_himagelist = unique_handle<HIMAGELIST, &ImageList_Destroy>;
 
 class ItemMenu;
 
@@ -102,6 +101,8 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   LRESULT OnNotify(const NMHDR& header);
 
   void CreateControls();
+  void LoadImagesAndMetrics();
+  void ApplyImagesAndMetrics();
   void ShowItems();
   // Sizes the row to its tallest part, puts the controls over their places
   // and tells the dock the toolbar's full width.
@@ -137,6 +138,7 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   int dpi_ = 96;
   unique_hfont font_;
   unique_himagelist images_;
+  ToolbarMetrics metrics_;  // buttons, separators and arrows at dpi_
   std::unique_ptr<TToolbarForm> form_;
   std::unique_ptr<BannerArea> banner_;
   std::unique_ptr<SearchBox> search_;

@@ -24,6 +24,26 @@ int WindowDpi(HWND window) {
   return ScreenDpi();
 }
 
+SystemSizes SystemSizesForDpi(int dpi) {
+  // Windows 10 (1607) and later give metrics for any DPI; older systems give
+  // the screen's, which are scaled here.
+  using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+  static const auto for_dpi = reinterpret_cast<GetSystemMetricsForDpiFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  const auto metric = [&](int index) {
+    if (for_dpi) return for_dpi(index, static_cast<UINT>(dpi));
+    return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
+  };
+  SystemSizes sizes;
+  sizes.edge = metric(SM_CXEDGE);
+  sizes.menu_arrow = metric(SM_CXMENUCHECK);
+  return sizes;
+}
+
+ToolbarMetrics ToolbarMetricsAt(int dpi, int control_arrow) {
+  return ToolbarMetricsForDpi(dpi, SystemSizesForDpi(dpi), control_arrow);
+}
+
 unique_hfont MessageFont(int dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;

@@ -3,6 +3,7 @@
 // become at a window's own resolution.
 #include <windows.h>
 
+#include "toolbar/toolbar_metrics.h"
 #include "win32/handles.h"
 
 namespace pq::win32 {
@@ -12,6 +13,14 @@ namespace pq::win32 {
 int WindowDpi(HWND window);
 
 inline int ScaleToDpi(int design_pixels, int dpi) { return MulDiv(design_pixels, dpi, 96); }
+
+// The system's sizes at that resolution: its own where the system tells
+// (GetSystemMetricsForDpi), else the screen's scaled to it.
+SystemSizes SystemSizesForDpi(int dpi);
+
+// The toolbar's layout at that resolution, for a toolbar control that keeps
+// `control_arrow` pixels for a drop-down arrow.
+ToolbarMetrics ToolbarMetricsAt(int dpi, int control_arrow);
 
 // The system's message font at that resolution.
 unique_hfont MessageFont(int dpi);

@@ -21,6 +21,8 @@
 #include "support/scratch_key.h"
 #include "support/win32_ports.h"
 #include "ui_kit/mouse_input.h"
+#include "toolbar/toolbar_metrics.h"
+#include "win32/icon_strips.h"
 #include "win32/item_menu.h"
 #include "win32/toolbar_window.h"
 #include "win32/wide_text.h"
@@ -249,6 +251,7 @@ class ToolbarWindowTest : public ::testing::Test {
  protected:
   virtual std::string Configuration() const { return kConfiguration; }
   virtual std::wstring SpeedAddress() const { return L"http://mine/"; }
+  virtual int ParentWidth() const { return 1000; }
   void SetUp() override {
     std::ofstream(dir_.File("Bar.ini"), std::ios::binary) << Configuration();
     HKEY key = key_.Open();
@@ -262,7 +265,7 @@ class ToolbarWindowTest : public ::testing::Test {
     ToolbarConfig.HomePageUrl = "http://start.example/";
     ToolbarConfig.DefaultSpeedCount = 1;
     platform_.ui = &ui_;
-    SetWindowPos(SharedParent(), nullptr, 0, 0, 1000, 120, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(SharedParent(), nullptr, 0, 0, ParentWidth(), 120, SWP_NOZORDER | SWP_NOMOVE);
     SetForegroundWindow(SharedParent());
     window_ = std::make_unique<ToolbarWindow>(SharedParent(), platform_);
     window_->SetHostBrowser(browser_);
@@ -642,6 +645,181 @@ TEST_F(Utf8ToolbarWindowTest, TheLastSearchIsStoredAsUtf16) {
   EXPECT_EQ(window_->SearchText(), win32::Utf8(typed));
   window_.reset();
   EXPECT_EQ(StoredString(key_.path(), L"Search"), typed);
+}
+
+// The pixels of a window as the screen shows them, to tell where something is
+// drawn on its background.
+class Screenshot {
+ public:
+  explicit Screenshot(HWND window) {
+    GetWindowRect(window, &area_);
+    const int width = area_.right - area_.left, height = area_.bottom - area_.top;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area_.left, area_.top, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    pixels_.assign(pixels, pixels + static_cast<size_t>(width) * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+  }
+  // The first and last columns of a place on the screen where anything
+  // differs from the colour at its top left corner; past the end when none.
+  // Only the part of the place within the window counts.
+  int FirstDrawnColumn(const RECT& place) const {
+    const RECT shown = Shown(place);
+    for (int x = shown.left; x < shown.right; ++x)
+      if (Drawn(shown, x)) return x;
+    return place.right;
+  }
+  int LastDrawnColumn(const RECT& place) const {
+    const RECT shown = Shown(place);
+    for (int x = shown.right - 1; x >= shown.left; --x)
+      if (Drawn(shown, x)) return x;
+    return place.left - 1;
+  }
+  bool Shows(const RECT& place) const {
+    const RECT shown = Shown(place);
+    return shown.left < shown.right && shown.top < shown.bottom;
+  }
+
+ private:
+  RECT Shown(const RECT& place) const {
+    RECT shown{};
+    IntersectRect(&shown, &place, &area_);
+    return shown;
+  }
+  uint32_t At(int x, int y) const {
+    const int width = area_.right - area_.left;
+    return pixels_[static_cast<size_t>(y - area_.top) * width + (x - area_.left)] & 0xFFFFFF;
+  }
+  bool Drawn(const RECT& place, int x) const {
+    const uint32_t background = At(place.left, place.top);
+    for (int y = place.top; y < place.bottom; ++y)
+      if (At(x, y) != background) return true;
+    return false;
+  }
+  RECT area_{};
+  std::vector<uint32_t> pixels_;
+};
+
+// The DPI this run of the program is asked to check, from the run at 96 DPI
+// that started it; 0 when it is the first run.
+int CheckedDpi() {
+  char value[16] = {};
+  return GetEnvironmentVariableA("PQ_CHECKED_DPI", value, sizeof value) ? atoi(value) : 0;
+}
+
+// Wide enough for every button at 200 %, within the test display's 1280 pixels.
+class WideToolbarWindowTest : public ToolbarWindowTest {
+ protected:
+  int ParentWidth() const override { return 1270; }
+};
+
+// At the screen's DPI, whatever it is: the image list's images are the size
+// chosen for it, and no drop-down arrow comes near the next button's image.
+TEST_F(WideToolbarWindowTest, ImagesAndDropDownArrowsAreSizedForTheScreensDpi) {
+  const int dpi = win32::WindowDpi(window_->Handle());
+  if (CheckedDpi()) {
+    ASSERT_EQ(dpi, CheckedDpi()) << "the prefix's DPI did not take";
+  }
+  const ToolbarMetrics expected = win32::ToolbarMetricsAt(dpi, 11);
+
+  const auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar_, TB_GETIMAGELIST, 0, 0));
+  int width = 0, height = 0;
+  ASSERT_TRUE(ImageList_GetIconSize(images, &width, &height));
+  EXPECT_EQ(width, ChooseIconStrip(dpi).image);
+  EXPECT_EQ(height, ChooseIconStrip(dpi).image);
+  EXPECT_EQ(ImageList_GetImageCount(images), win32::kIconStripImages);
+
+  // What the control drew, read off the screen with the mouse away from it, so
+  // that no button is hot and framed.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  RedrawWindow(toolbar_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  const Screenshot shot(toolbar_);
+
+  const std::vector<Button> buttons = Buttons(toolbar_);
+  bool checked_split = false;
+  for (size_t i = 0; i + 1 < buttons.size(); ++i) {
+    const Button& button = buttons[i];
+    const Button& next = buttons[i + 1];
+    if (!(button.style & (BTNS_DROPDOWN | BTNS_WHOLEDROPDOWN)) || (next.style & BTNS_SEP))
+      continue;
+    // At the highest DPI the last buttons may lie beyond the window's width.
+    if (!shot.Shows(next.place)) continue;
+    SCOPED_TRACE(button.caption);
+    if (button.caption == "Papers") checked_split = true;
+    // The arrow is the last thing drawn in its button; the next button starts
+    // with its image.
+    const int arrow_ends = shot.LastDrawnColumn(button.place);
+    const int image_starts = shot.FirstDrawnColumn(next.place);
+    ASSERT_GE(arrow_ends, button.place.left);
+    ASSERT_LT(image_starts, next.place.right);
+    EXPECT_GE(image_starts - arrow_ends - 1, expected.arrow_gap)
+        << "arrow drawn up to " << arrow_ends << ", next image from " << image_starts << " button "
+        << button.place.left << "-" << button.place.right << " next " << next.place.left << "-"
+        << next.place.right;
+  }
+  EXPECT_TRUE(checked_split) << "the split button Papers was not seen before the next button";
+}
+
+// The same at 144 and 192 DPI, each in a run of this program of its own: a
+// process takes the DPI from the prefix's settings as it starts.
+TEST(ToolbarWindowDpi, ImagesAndArrowsAt144And192) {
+  if (CheckedDpi()) GTEST_SKIP() << "already a run at one DPI";
+  wchar_t program[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+  const wchar_t* desktop = L"Control Panel\\Desktop";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, desktop, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  DWORD old_dpi = 0, size = sizeof old_dpi;
+  const bool had_dpi =
+      RegQueryValueExW(key, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_dpi),
+                       &size) == ERROR_SUCCESS;
+  for (DWORD dpi : {144u, 192u}) {
+    SCOPED_TRACE(dpi);
+    RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    SetEnvironmentVariableA("PQ_CHECKED_DPI", std::to_string(dpi).c_str());
+    std::wstring command = L"\"" + std::wstring(program) +
+                           L"\" --gtest_filter=WideToolbarWindowTest.ImagesAndDropDownArrowsAreSizedForTheScreensDpi";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &process);
+    DWORD code = 1;
+    if (started) {
+      // The prefix's DPI is put back below whatever the run does: one that
+      // hangs is ended rather than left to leave the prefix at this DPI.
+      if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+      GetExitCodeProcess(process.hProcess, &code);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+    EXPECT_TRUE(started);
+    EXPECT_EQ(code, 0u) << "the run at this DPI failed; its output is above";
+  }
+  SetEnvironmentVariableA("PQ_CHECKED_DPI", nullptr);
+  if (had_dpi)
+    RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_dpi),
+                   sizeof old_dpi);
+  else
+    RegDeleteValueW(key, L"LogPixels");
+  RegCloseKey(key);
 }
 
 TEST(ShortCutText, NamesTheKeysAsMenusShowThem) {

@@ -1,0 +1,20 @@
+#pragma once
+// Drop-down arrows drawn at the window's DPI. Some toolbar controls draw the
+// arrow of a drop-down button at its 96-DPI size, or a larger one from their
+// theme that spills out of the fixed room they keep for it onto the next
+// button's image. The window answers the toolbar's NM_CUSTOMDRAW with this:
+// the control paints a drop-down button but its arrow's room, which is then
+// painted here, with an arrow sized by the toolbar's metrics.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "toolbar/toolbar_metrics.h"
+
+namespace pq::win32 {
+
+// The answer to one NM_CUSTOMDRAW of a toolbar control whose drop-down
+// buttons keep `arrow_room` pixels at their right for the arrow, where the
+// control does not say (TB_GETITEMDROPDOWNRECT).
+LRESULT DrawDropDownArrows(const NMTBCUSTOMDRAW& draw, const ToolbarMetrics& metrics, int arrow_room);
+
+}  // namespace pq::win32
