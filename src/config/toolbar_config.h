@@ -21,6 +21,7 @@ struct ToolbarConfigRecord {
   std::string FlashUrl;      // [Options] "Flash URL"
   std::string ContactEmail;  // [Options] "Contact E-Mail"
   std::string SearchUrl;     // [Options] "Search URL"
+  std::string SuggestUrl;    // [Options] "Suggest URL"; empty: no suggestions
   std::string UpdatesUrl;    // [Options] "Updates URL"; empty switches updating off
   std::string UpdateKey;     // [Options] "Update Key": updates must be signed with it
   uint64_t UpdateIntervalMinutes = 0;  // [Options] "Update Interval"; 0: every window asks
@@ -64,6 +65,7 @@ enum class Option {
   UpdateKey,
   ConfigVersion,
   UpdateInterval,
+  SuggestUrl,
 };
 struct OptionSpec {
   Option option;
@@ -88,6 +90,8 @@ inline constexpr OptionSpec kOptionTable[] = {
      "a whole number that grows with every signed update"},
     {Option::UpdateInterval, "Update Interval", "0",
      "minutes a fetch serves the windows built after it; 0: every window asks"},
+    {Option::SuggestUrl, "Suggest URL", nullptr,
+     "the suggestion service of search types without an address; empty: none"},
 };
 constexpr const OptionSpec& OptionKey(Option option) {
   return kOptionTable[static_cast<size_t>(option)];
