@@ -133,6 +133,40 @@ TEST(ParseSuggestionsTest, DeeplyNestedInputIsRefusedWithoutHarm) {
   EXPECT_FALSE(ParseSuggestions(deep).has_value());
 }
 
+TEST(FetchSuggestionsTest, AnswersBeyondTheCapsOrFailedAreNone) {
+  const std::string answer = R"(["ap",["apple"]])";
+  const std::string huge = "[\"ap\",[\"" + std::string(kMaxSuggestionBytes, 'x') + "\"]]";
+  using Ending = fakes::FakeResponse::Ending;
+  auto response = [](std::string body, auto change) {
+    fakes::FakeResponse made;
+    made.body = std::move(body);
+    change(made);
+    return made;
+  };
+  struct Case {
+    const char* name;
+    fakes::FakeResponse response;
+    bool answered;
+  } cases[] = {
+      {"an answer in pieces", response(answer, [](auto& r) { r.piece_limit = 3; }), true},
+      {"announced too long",
+       response(answer, [](auto& r) { r.announced = kMaxSuggestionBytes + 1; }), false},
+      {"longer than the cap, unannounced", response(huge, [](auto&) {}), false},
+      {"endless", response(answer, [](auto& r) { r.ending = Ending::Endless; }), false},
+      {"a failed read", response(answer, [](auto& r) { r.ending = Ending::FailedRead; }), false},
+      {"an error page", response(answer, [](auto& r) { r.status = 404; }), false},
+  };
+  for (const Case& c : cases) {
+    fakes::FakeInternet internet;
+    internet.responses["http://ac.example/?q=ap"] = c.response;
+    EXPECT_EQ(FetchSuggestions(internet, "http://ac.example/?q=ap").has_value(), c.answered)
+        << c.name;
+    EXPECT_EQ(internet.open_resources, 0) << c.name;
+  }
+  fakes::FakeInternet nothing;
+  EXPECT_FALSE(FetchSuggestions(nothing, "http://ac.example/?q=ap").has_value());
+}
+
 TEST(CompletionEntriesTest, SuggestionsFollowTheMatchesTheyDoNotRepeat) {
   EXPECT_EQ(Entries(CompletionEntries(ListOf({"apple", "Apricot"}),
                                       {"APPLE", "apricots", "ape", "apricot"})),
