@@ -131,8 +131,12 @@ void SearchBox::ShowCompletion(const TStringList& entries) {
   const std::wstring text = WindowTextW(edit_);
   DWORD start = 0, end = 0;
   SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const LRESULT shown = SendMessageW(combo_, CB_GETCOUNT, 0, 0);
   FillList(entries);
   if (!combo_) return;
+  // The box sizes its open list when it opens: a list that got more or fewer
+  // entries (suggestions that came) opens anew at the right height.
+  if (ListOpen() && shown != entries.Count()) CloseList();
   if (!ListOpen()) {
     own_drop_ = true;
     SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);

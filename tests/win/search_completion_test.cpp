@@ -19,6 +19,7 @@
 #include "support/message_pump.h"
 #include "support/scratch_key.h"
 #include "support/win32_ports.h"
+#include "ui_kit/mouse_input.h"
 #include "win32/toolbar_window.h"
 #include "win32/wide_text.h"
 #include "win32/win32_background.h"
@@ -104,7 +105,26 @@ class SearchCompletionTest : public ::testing::Test {
     window_->SetHostBrowser(browser_);
     edit_ = window_->SearchEditControl();
     combo_ = window_->SearchBoxControl();
-    SetFocus(edit_);
+    // The list closes, as it should, when the field loses the focus. The
+    // user clicks into the field first: a click the display saw makes the
+    // window the display's focus too, so that no late word of the display
+    // takes the focus away while the test types.
+    const POINT field = ui_kit::MiddleOf(edit_);
+    ASSERT_TRUE(WaitFor([&] { return ui_kit::ClickWouldReach(edit_, field); }));
+    ASSERT_TRUE(ui_kit::ClickAt(field));
+    ASSERT_TRUE(WaitFor([&] {
+      return GetForegroundWindow() == SharedParent() && GetFocus() == edit_;
+    })) << ForegroundDescription();
+  }
+  static std::string ForegroundDescription() {
+    HWND front = GetForegroundWindow();
+    char name[128] = "";
+    if (front) GetClassNameA(front, name, sizeof name);
+    DWORD process = 0;
+    if (front) GetWindowThreadProcessId(front, &process);
+    return std::string("in front: ") + (front ? name : "nothing") + " of process " +
+           std::to_string(process) + " (this one " + std::to_string(GetCurrentProcessId()) +
+           "), focus " + std::to_string(reinterpret_cast<uintptr_t>(GetFocus()));
   }
   void Type(const std::wstring& text) {
     for (wchar_t c : text) SendMessageW(edit_, WM_CHAR, c, 1);
@@ -172,6 +192,7 @@ TEST_F(SearchCompletionTest, TypingShowsHistoryMatchesThenTheServicesSuggestions
   EXPECT_EQ(Text(), "ap");
   ASSERT_TRUE(WaitFor([&] { return ListEntries().size() == 4; }))
       << ::testing::PrintToString(ListEntries());
+  ASSERT_TRUE(ListOpen()) << ForegroundDescription();
   EXPECT_EQ(ListEntries(), (Entries{"apple", "apricot", "apps", "\xC3\xA4pp"}));
   EXPECT_EQ(Text(), "ap");
   EXPECT_EQ(SuggestRequests(), 1u);  // for "ap" alone: "a" was typed on within the pause
