@@ -247,6 +247,33 @@ TEST_F(CompletionWindowTest, KeysMoveThroughTheListEnterSearchesEscapeRestores) 
   EXPECT_EQ(view.search_list, (std::vector<std::string>{"apple", "Apricot", "banana"}));
 }
 
+TEST_F(CompletionWindowTest, AListTheUserOpensOrThatClosesShowsTheWholeHistory) {
+  ToolbarConfig.SuggestUrl = kSuggest;
+  WriteConfig("");
+  Answer("a", R"(["a",["ant"]])");
+  for (const bool opened_by_user : {true, false}) {
+    SCOPED_TRACE(opened_by_user ? "opened by the user" : "closed");
+    Open();
+    Type("a");
+    ASSERT_TRUE(form->CompletionShown());
+    if (opened_by_user)
+      form->SearchListDropping();
+    else
+      form->SearchListClosed();
+    EXPECT_FALSE(form->CompletionShown());
+    EXPECT_EQ(view.search_list, (std::vector<std::string>{"apple", "Apricot", "banana"}));
+    EXPECT_EQ(view.search_text, "a");
+    // A reply to the ended typing shows nothing.
+    form->SuggestionTimer();
+    background.JoinAll();
+    form->SuggestionsArrived();
+    EXPECT_FALSE(form->CompletionShown());
+    EXPECT_EQ(view.search_list, (std::vector<std::string>{"apple", "Apricot", "banana"}));
+    EXPECT_FALSE(form->SearchBoxNavigate(TToolbarForm::SearchKey::Down));
+    form.reset();
+  }
+}
+
 TEST_F(CompletionWindowTest, TheNewestSearchLeadsTheMatches) {
   WriteConfig("");
   Open();

@@ -236,6 +236,21 @@ TEST_F(SearchCompletionTest, EscapeClosesTheListAndKeepsTheTypedText) {
   EXPECT_EQ(SuggestRequests(), 0u);
 }
 
+TEST_F(SearchCompletionTest, TheListOpenedByTheUserShowsTheWholeHistory) {
+  ToolbarConfig.SuggestUrl.clear();
+  Open();
+  Type(L"b");
+  ASSERT_EQ(ListEntries(), (Entries{"banana"}));
+  // The box closes its list itself (its arrow clicked, the focus gone) and
+  // the user opens it again: the whole history, the typed text kept.
+  SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_EQ(ListEntries(), (Entries{"apple", "apricot", "banana", "\xC3\xA4pfel"}));
+  SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);
+  EXPECT_TRUE(ListOpen());
+  EXPECT_EQ(ListEntries(), (Entries{"apple", "apricot", "banana", "\xC3\xA4pfel"}));
+  SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
 TEST_F(SearchCompletionTest, AServiceThatNeverAnswersLeavesTypingSmooth) {
   LoopbackHttpServer::Reply silent;
   silent.behaviour = LoopbackHttpServer::Behaviour::NeverAnswer;
