@@ -72,7 +72,8 @@ python3 tools/demo_update_server.py "$out/update" "$out/update-port" "$out/updat
 server_pid=$!
 wait_for_file "$out/update-port" 10 || { echo "demo: the update server did not start" >&2; exit 1; }
 updates_url="http://127.0.0.1:$(cat "$out/update-port")"
-sed -e "s|^Updates URL=.*|Updates URL=$updates_url|" \
+suggest_url="$updates_url/complete?q=[SEARCH]"
+sed -e "s|^Updates URL=.*|Updates URL=$updates_url|" -e "s|^Suggest URL=.*|Suggest URL=$suggest_url|" \
   -e 's|^SupportButton=.*|&\nUpdatedButton=|' samples/SampleBar.ini >"$out/update/toolbar.ini"
 cat >>"$out/update/toolbar.ini" <<EOF
 
@@ -82,7 +83,7 @@ Caption=$update_caption
 ImageIndex=25
 URL=http://www.example.com/updated
 EOF
-echo "demo: serving the configuration update at $updates_url/toolbar.ini"
+echo "demo: serving the configuration update at $updates_url/toolbar.ini and suggestions at $suggest_url"
 
 # The installer's part: the files into the install directory, its three values.
 install_dir="C:\\Program Files\\SampleBar"
@@ -90,8 +91,8 @@ unix_install_dir="$prefix/drive_c/Program Files/SampleBar"
 rm -rf "$unix_install_dir"
 mkdir -p "$unix_install_dir"
 cp samples/SampleBar.bmp "$dll" "$unix_install_dir/"
-sed -e "s|^Updates URL=.*|Updates URL=$updates_url|" samples/SampleBar.ini \
-  >"$unix_install_dir/SampleBar.ini"
+sed -e "s|^Updates URL=.*|Updates URL=$updates_url|" -e "s|^Suggest URL=.*|Suggest URL=$suggest_url|" \
+  samples/SampleBar.ini >"$unix_install_dir/SampleBar.ini"
 wine_run reg add "$band_key" /v InstallPath /d "$install_dir" /f /reg:64 >/dev/null
 wine_run reg add "$band_key" /v "Toolbar Name" /d "SampleBar" /f /reg:64 >/dev/null
 wine_run reg add "$band_key" /v "Toolbar File" /d "SampleBar" /f /reg:64 >/dev/null
@@ -153,7 +154,7 @@ echo "demo: the addresses the browser was asked to open:"
 sed -n 's/^browser: Navigate \(.*\) flags=.*/  \1/p' "$out/host.log"
 
 pictures=()
-for bitmap in "$out"/[0-9][0-9]-*.bmp; do
+for bitmap in "$out"/[0-9][0-9]*-*.bmp; do
   convert "$bitmap" "${bitmap%.bmp}.png"
   rm -f "$bitmap"
   pictures+=("${bitmap%.bmp}.png")

@@ -18,6 +18,7 @@
 #include "win32/com_support.h"
 #include "win32/toolbar_window.h"
 #include "win32/win32_background.h"
+#include "win32/win32_browsing_mode.h"
 #include "win32/user_locale.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_desktop.h"
@@ -42,6 +43,7 @@ struct ModuleState {
   win32::Win32Desktop desktop;
   win32::Win32SignatureVerifier verifier;
   win32::Win32Background background;
+  win32::Win32BrowsingMode browsing_mode;
   Platform platform;
   std::unique_ptr<ComServer> server;
   std::unique_ptr<TTarnwickFactory> factory;
@@ -71,6 +73,7 @@ ModuleState* Load() noexcept {
     loaded->platform.desktop = &loaded->desktop;
     loaded->platform.verifier = &loaded->verifier;
     loaded->platform.background = &loaded->background;
+    loaded->platform.browsing_mode = &loaded->browsing_mode;
     // Typed INI values are read and written in the user's regional forms.
     UserFormatSettings() = win32::LocaleFormatSettings(LOCALE_USER_DEFAULT);
     InstallFileSystem(&loaded->files);

@@ -559,6 +559,7 @@ void LoadToolbarConfig(Platform& platform) {
     loaded.ContactEmail = ReadOption(ini, Option::ContactEmail);
     loaded.FlashUrl = ReadOption(ini, Option::FlashUrl);
     loaded.SearchUrl = ReadOption(ini, Option::SearchUrl);
+    loaded.SuggestUrl = ReadOption(ini, Option::SuggestUrl);
     loaded.UpdatesUrl = ReadOption(ini, Option::UpdatesUrl);
     loaded.UpdateKey = ReadOption(ini, Option::UpdateKey);
     loaded.UpdateIntervalMinutes = ParseUpdateInterval(ReadOption(ini, Option::UpdateInterval));

@@ -22,6 +22,7 @@ struct ToolbarConfigRecord {
   std::string FlashUrl;      // [Options] "Flash URL"
   std::string ContactEmail;  // [Options] "Contact E-Mail"
   std::string SearchUrl;     // [Options] "Search URL"
+  std::string SuggestUrl;    // [Options] "Suggest URL"; empty: no suggestions
   std::string UpdatesUrl;    // [Options] "Updates URL"; empty switches updating off
   // The administrator's policies, read with the configuration; they rank above
   // it (see UpdateBaseInForce).
@@ -68,6 +69,7 @@ enum class Option {
   UpdateKey,
   ConfigVersion,
   UpdateInterval,
+  SuggestUrl,
 };
 struct OptionSpec {
   Option option;
@@ -92,6 +94,8 @@ inline constexpr OptionSpec kOptionTable[] = {
      "a whole number that grows with every signed update"},
     {Option::UpdateInterval, "Update Interval", "0",
      "minutes a fetch serves the windows built after it; 0: every window asks"},
+    {Option::SuggestUrl, "Suggest URL", nullptr,
+     "the suggestion service of search types without an address; empty: none"},
 };
 constexpr const OptionSpec& OptionKey(Option option) {
   return kOptionTable[static_cast<size_t>(option)];

@@ -24,4 +24,12 @@ class HostBrowser {
 // browser; the last copy to go releases it.
 using HostBrowserRef = std::shared_ptr<HostBrowser>;
 
+// Whether the browser runs a private (InPrivate) session, as the browser
+// itself tells: a private session leaves no trace of what was searched.
+class BrowsingMode {
+ public:
+  virtual ~BrowsingMode() = default;
+  virtual bool IsPrivate() = 0;
+};
+
 }  // namespace pq

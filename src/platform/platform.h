@@ -13,6 +13,7 @@ class Clock;              // platform/clock.h: today's date and the user's date 
 class Desktop;            // platform/desktop.h: separate browser, frame windows, hyperlinks, shell
 class SignatureVerifier;  // platform/signature_verifier.h: signed configuration updates
 class Background;         // platform/background.h: work on threads of its own
+class BrowsingMode;       // platform/host_browser.h: whether the session is private
 
 struct Platform {
   Registry* registry = nullptr;
@@ -24,6 +25,8 @@ struct Platform {
   SignatureVerifier* verifier = nullptr;
   // Null: what would run in the background runs on the caller's thread.
   Background* background = nullptr;
+  // Null: the session is never private.
+  BrowsingMode* browsing_mode = nullptr;
 };
 
 }  // namespace pq

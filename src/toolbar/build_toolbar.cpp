@@ -8,6 +8,7 @@
 #include "config/big_ini_file.h"
 #include "config/registry_store.h"
 #include "config/toolbar_config.h"
+#include "platform/code_pages.h"
 #include "platform/file_system.h"
 #include "toolbar/toolbar_form.h"
 
@@ -57,7 +58,7 @@ void TToolbarForm::BuildToolbar() {
   const ToolbarConfigRecord& config = ToolbarConfig;
   // The network never holds the window longer than the budget: a later
   // update serves the windows built after it.
-  (void)RefreshConfigFile(platform_, kUpdateBudgetMs);
+  if (permissions_.fetch_updates) (void)RefreshConfigFile(platform_, kUpdateBudgetMs);
 
   const std::string banner = BannerFilePath();
   // A picture that cannot be read leaves the built-in one; the items matter more.
@@ -93,6 +94,8 @@ void TToolbarForm::BuildToolbar() {
   SearchItem->Tag = 0;
   current_search_url_ = config.SearchUrl;
   current_search_encoding_.clear();
+  current_suggest_url_ = config.SuggestUrl;
+  current_suggest_code_page_ = kCodePageUtf8;
 
   RestoreSearchType();
   // The last search is history too: where a policy forbids history, a text
@@ -137,6 +140,7 @@ void TToolbarForm::BuildItem(TBigIniFile& ini, std::string_view key) {
     item->SetName(ini.ReadString(key, "Name", key));
     item->Hint = ini.ReadString(key, "URL", "");
     item->Encoding = ini.ReadString(key, "Encoding", "");
+    item->SuggestUrl = ini.ReadString(key, "Suggest URL", "");
     item->Tag = ini.ReadInteger(key, "Tag", 0);
     item->GroupIndex = ini.ReadInteger(key, "GroupIndex", 0);
     item->AutoCheck = item->GroupIndex > 0;

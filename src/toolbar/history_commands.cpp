@@ -35,7 +35,9 @@ void TToolbarForm::LoadHistory() {
 
 void TToolbarForm::AddToHistory() {
   // A window whose start-up never reached the history keeps away from it.
-  if (!history_) return;
+  if (!history_ || !permissions_.record_history) return;
+  EndCompletion();
+  NoteRecentSearch(view_.SearchText());
   SetSearchList(history_->Merge(search_list_));
   const std::string text = view_.SearchText();
   int insert_at = 0;
@@ -50,12 +52,17 @@ void TToolbarForm::SaveSearchState() {
   // window saved stays.
   if (!search_state_restored_ || !SearchItem) return;
   WriteSetting(kSearchTypeValue, std::to_string(SearchItem->Tag));
-  // Without history the text saved before the policy came goes too.
-  WriteSetting(kSearchTextValue,
-               HistoryAllowed(ToolbarConfig.Policy) ? view_.SearchText() : std::string());
+  if (!HistoryAllowed(ToolbarConfig.Policy)) {
+    // Without history the text saved before the policy came goes too.
+    WriteSetting(kSearchTextValue, std::string());
+  } else if (permissions_.save_search_text) {
+    WriteSetting(kSearchTextValue, view_.SearchText());
+  }
 }
 
 void TToolbarForm::SetSearchList(TStringList entries) {
+  // The list shows the history from here on.
+  EndCompletion();
   // Filling a long list costs the view far more than comparing it.
   if (SameEntries(entries, search_list_)) return;
   search_list_ = std::move(entries);
@@ -73,7 +80,16 @@ void TToolbarForm::miClearSearchesClick(TComponent&) {
 
 void TToolbarForm::miRemoveSelectedClick(TComponent&) {
   if (!history_) return;
-  const int selected = view_.SearchSelectedIndex();
+  int selected = view_.SearchSelectedIndex();
+  if (completion_.shown) {
+    // The entry chosen among the completions, found in the whole history.
+    const std::string chosen =
+        selected >= 0 && selected < completion_.entries.Count()
+            ? std::string(completion_.entries[selected])
+            : std::string();
+    EndCompletion();
+    selected = chosen.empty() ? -1 : FindSorted(search_list_, chosen);
+  }
   if (selected < 0 || selected >= search_list_.Count()) {
     platform_.ui->ShowMessageBox(kNothingToRemove, ToolbarConfig.ToolbarName, kMbOk);
     return;

@@ -110,26 +110,34 @@ std::string EncodeQuery(const std::string& query, bool in_query_part, unsigned c
 
 }  // namespace
 
+std::string SearchAddress(const std::string& url_template, const std::string& query,
+                          unsigned code_page) {
+  const size_t placeholder = FindSearchPlaceholder(url_template);
+  const size_t question = url_template.find('?');
+  const bool in_query_part =
+      question != std::string::npos && (placeholder == std::string::npos || question < placeholder);
+  const std::string value = query.empty() ? std::string() : EncodeQuery(query, in_query_part, code_page);
+  std::string url = url_template;
+  if (placeholder == std::string::npos)
+    url += value;
+  else
+    url.replace(placeholder, kPlaceholderLength, value);
+  return url;
+}
+
 void TToolbarForm::RunSearch(const std::string& template_url, const std::string& query,
                              const std::string& encoding) {
   const std::string& url_template = template_url.empty() ? ToolbarConfig.SearchUrl : template_url;
   // "Search URL" has no encoding of its own: it is UTF-8, also where a search
   // type without an address of its own falls back on it.
   const unsigned code_page = template_url.empty() ? kCodePageUtf8 : SearchCodePage(encoding);
-  const size_t placeholder = FindSearchPlaceholder(url_template);
-  const size_t question = url_template.find('?');
-  const bool in_query_part =
-      question != std::string::npos && (placeholder == std::string::npos || question < placeholder);
-  std::string value;
-  if (!query.empty()) {
-    value = EncodeQuery(query, in_query_part, code_page);
-    AddToHistory();
-  }
-  std::string url = url_template;
-  if (placeholder == std::string::npos)
-    url += value;
-  else
-    url.replace(placeholder, kPlaceholderLength, value);
+  // The search ends the typing: no list of completions stays open over the
+  // page, and no late suggestion opens one again.
+  view_.StopSuggestionTimer();
+  suggestion_wanted_ = false;
+  EndCompletion();
+  const std::string url = SearchAddress(url_template, query, code_page);
+  if (!query.empty()) AddToHistory();
   NavigateTo(platform_, HostBrowser, SeparateBrowser, url);
 }
 
@@ -141,6 +149,15 @@ void TToolbarForm::SelectSearchType(TTBCustomItem& item) {
 void TToolbarForm::TakeSearchType(const TTBCustomItem& item) {
   current_search_url_ = item.Hint;
   current_search_encoding_ = item.Encoding;
+  // A search type that searches with "Search URL" suggests with the
+  // [Options] service too, in its encoding.
+  if (item.Hint.empty()) {
+    current_suggest_url_ = ToolbarConfig.SuggestUrl;
+    current_suggest_code_page_ = kCodePageUtf8;
+  } else {
+    current_suggest_url_ = item.SuggestUrl;
+    current_suggest_code_page_ = SearchCodePage(item.Encoding);
+  }
   SearchItem->Caption = item.Caption;
   SearchItem->ImageIndex = item.ImageIndex;
   SearchItem->Tag = item.Tag;

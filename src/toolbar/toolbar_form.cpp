@@ -93,7 +93,8 @@ bool IsFlashInstalled(Platform& platform) {
 }
 
 TToolbarForm::TToolbarForm(Platform& platform, ToolbarView& view)
-    : platform_(platform), view_(view) {
+    : platform_(platform), view_(view), permissions_(DecidePermissions(platform)) {
+  mailbox_ = std::make_shared<SuggestionMailbox>(view_.SuggestionWaker());
   if (platform_.ui) {
     dialogs_ = std::make_unique<ModalDialogs>(*this, *platform_.ui);
     platform_.ui = dialogs_.get();
@@ -274,6 +275,7 @@ void TToolbarForm::FormShow() {
 
 void TToolbarForm::FormDestroy() {
   const bool lives = Guarded([&] {
+    view_.StopSuggestionTimer();
     SaveSearchState();
     flash_banner_.reset();
   });

@@ -17,9 +17,11 @@
 #include "platform/platform.h"
 #include "platform/text.h"
 #include "platform/user_interface.h"
+#include "toolbar/completion.h"
 #include "toolbar/search_history.h"
 #include "toolbar/toolbar_items.h"
 #include "toolbar/toolbar_view.h"
+#include "toolbar/window_permissions.h"
 
 namespace pq {
 
@@ -59,6 +61,10 @@ size_t FindSearchPlaceholder(const std::string& url_template);
 // UTF-8 for no name, a name the system does not know, and the encodings no
 // address can carry (UTF-16, UTF-32, UTF-7).
 unsigned SearchCodePage(const std::string& encoding);
+// The address of a template with the query in its placeholder (or at its
+// end), encoded as a search sends it: in the query part in `code_page`.
+std::string SearchAddress(const std::string& url_template, const std::string& query,
+                          unsigned code_page);
 
 class TToolbarForm {
  public:
@@ -91,6 +97,21 @@ class TToolbarForm {
   void Click(TComponent& sender);
   // A character typed into the search box; Enter searches and is consumed (0).
   void SearchBoxKeyPress(char& key);
+  // The user changed the search box's text by typing, pasting or deleting:
+  // the list shows the completions of the new text.
+  void SearchTextChanged();
+  // A key that moves through the open completion list; true when the list
+  // took it. Escape closes the list and brings back the typed text.
+  enum class SearchKey { Up, Down, Escape };
+  bool SearchBoxNavigate(SearchKey key);
+  // The user opens the search box's list himself: it shows the whole history.
+  void SearchListDropping();
+  // The list closed (a choice made with the mouse, a click elsewhere).
+  void SearchListClosed();
+  // The pause in typing has passed: suggestions for the text in the box.
+  void SuggestionTimer();
+  // A reply to a suggestion request waits in the window's mailbox.
+  void SuggestionsArrived();
   void FlashReadyStateChange(FlashPlayer& sender, int32_t new_state);
 
   // --- What the events do. These raise their errors to the caller.
@@ -233,6 +254,12 @@ class TToolbarForm {
   // The search box's list as the view shows it: sorted without regard to
   // case, duplicates allowed.
   const TStringList& SearchList() const { return search_list_; }
+  // What this window may keep and ask for, decided as it was made.
+  const WindowPermissions& Permissions() const { return permissions_; }
+  // Whether the list shows completions rather than the whole history, and
+  // which they are.
+  bool CompletionShown() const { return completion_.shown; }
+  const TStringList& CompletionList() const { return completion_.entries; }
 
  private:
   class ModalDialogs;
@@ -265,6 +292,16 @@ class TToolbarForm {
   void SetSpeedButtonAddress(TTBCustomItem& item, const std::string& address);
   void WriteSetting(const std::string& name, const std::string& value);
   void SetSearchList(TStringList entries);
+  // Shows the completion's entries, or ends it when there are none.
+  void ShowCompletion();
+  // The list shows the whole history again; closed first unless `close` is false.
+  void HideCompletionList(bool close);
+  // Ends the typing: the list shows the whole history, and no suggestion
+  // comes any more.
+  void EndCompletion(bool close = true);
+  // Whether a suggestion may be asked for this text now.
+  bool MaySuggest(const std::string& text) const;
+  void StartSuggestionRequest();
 
   // Creates a component owned by the window, with that name, after all others.
   template <typename T, typename... Args>
@@ -311,6 +348,26 @@ class TToolbarForm {
 
   std::string current_search_url_;
   std::string current_search_encoding_;
+  // The selected search type's suggestion service, and the code page its
+  // query goes in; empty: none.
+  std::string current_suggest_url_;
+  unsigned current_suggest_code_page_ = 65001;
+  WindowPermissions permissions_;
+  struct Completion {
+    bool active = false;  // the user is typing: suggestions may come
+    bool shown = false;   // the list shows completions
+    std::string typed;  // the text as the user typed it
+    TStringList matches;
+    std::vector<std::string> suggestions;
+    TStringList entries;  // as the list shows them
+    int chosen = -1;
+  } completion_;
+  // Suggestion requests: one at a time; the newest number, whether one is
+  // under way, and whether the text changed meanwhile.
+  std::shared_ptr<SuggestionMailbox> mailbox_;
+  uint64_t suggestion_request_ = 0;
+  bool suggestion_running_ = false;
+  bool suggestion_wanted_ = false;
   std::unique_ptr<SearchHistory> history_;
   TStringList search_list_;
   // The caption last written to the browser's status bar.

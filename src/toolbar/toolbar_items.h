@@ -115,6 +115,8 @@ class TTBCustomItem : public TComponent {
   // The charset a search template's engine expects its query in, by name
   // ("windows-1251"); empty for UTF-8.
   std::string Encoding;
+  // A search type's suggestion service, a template as the search address is.
+  std::string SuggestUrl;
   int32_t ImageIndex = -1;
   int32_t Tag = 0;
   int32_t GroupIndex = 0;

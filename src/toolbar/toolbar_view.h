@@ -3,6 +3,7 @@
 // view shows what it is told and reports what the user does (through the
 // window's handlers); every decision is the window's.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,6 +52,25 @@ class ToolbarView {
   virtual void ShowSearchList(const TStringList& entries) = 0;
   virtual void InsertSearchEntry(int index, std::string_view text) = 0;
   virtual void DeleteSearchEntry(int index) = 0;
+
+  // --- the search box's completion while the user types. A view that shows
+  // no completion may leave these as they are.
+  // The list becomes these entries and opens below the box, none of them
+  // chosen; the text and the caret stay as the user left them.
+  virtual void ShowCompletionList(const TStringList& /*entries*/) {}
+  // Marks the list's entry (-1: none) and puts `text` into the box, the
+  // caret at its end.
+  virtual void ChooseCompletionEntry(int /*index*/, const std::string& /*text*/) {}
+  // Closes the open list; its entries stay.
+  virtual void CloseSearchList() {}
+  // Calls the window's SuggestionTimer once, after the delay, unless the
+  // timer is started again or stopped first.
+  virtual void StartSuggestionTimer(uint32_t /*delay_ms*/) {}
+  virtual void StopSuggestionTimer() {}
+  // A call that tells the window's thread, from any thread and also once
+  // the window is gone, that a suggestion reply waits: the window's
+  // SuggestionsArrived runs there later. Empty: the view has no such means.
+  virtual std::function<void()> SuggestionWaker() { return {}; }
 };
 
 }  // namespace pq

@@ -14,6 +14,15 @@ namespace pq::win32 {
 namespace {
 
 constexpr UINT_PTR kEditSubclass = 1;
+// Of the field's own timers the edit control uses none from this number on.
+constexpr UINT_PTR kSuggestionTimer = 0x50C1;
+
+// The message that tells the field a suggestion reply waits: registered, so
+// that a window that took over a closed field's handle ignores it.
+UINT SuggestionMessage() {
+  static const UINT message = RegisterWindowMessageW(L"Pelliquester.SuggestionReply");
+  return message;
+}
 
 }  // namespace
 
@@ -29,7 +38,10 @@ SearchBox::SearchBox(HWND parent, int width, int visible_entries, HFONT font, Ev
   SendMessageW(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   COMBOBOXINFO info{};
   info.cbSize = sizeof info;
-  if (GetComboBoxInfo(combo_, &info)) edit_ = info.hwndItem;
+  if (GetComboBoxInfo(combo_, &info)) {
+    edit_ = info.hwndItem;
+    list_ = info.hwndList;
+  }
   if (!edit_) edit_ = FindWindowExW(combo_, nullptr, L"EDIT", nullptr);
   if (!edit_ || !SetWindowSubclass(edit_, &SearchBox::EditProc, kEditSubclass,
                                    reinterpret_cast<DWORD_PTR>(this))) {
@@ -81,9 +93,7 @@ int SearchBox::SelectedIndex() const {
   return combo_ ? static_cast<int>(SendMessageW(combo_, CB_GETCURSEL, 0, 0)) : -1;
 }
 
-void SearchBox::ShowList(const TStringList& entries) {
-  if (!combo_) return;
-  const std::string text = Text();
+void SearchBox::FillList(const TStringList& entries) {
   SendMessageW(combo_, WM_SETREDRAW, FALSE, 0);
   SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
   std::vector<std::wstring> wide;
@@ -101,7 +111,82 @@ void SearchBox::ShowList(const TStringList& entries) {
     SendMessageW(combo_, CB_INSERTSTRING, static_cast<WPARAM>(i),
                  reinterpret_cast<LPARAM>(wide[i].c_str()));
   SendMessageW(combo_, WM_SETREDRAW, TRUE, 0);
-  SetText(text);
+}
+
+void SearchBox::ShowList(const TStringList& entries) {
+  if (!combo_) return;
+  // Emptying the list empties the field: its text and caret are put back.
+  const std::wstring text = edit_ ? WindowTextW(edit_) : Wide(Text());
+  DWORD start = 0, end = 0;
+  if (edit_)
+    SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  FillList(entries);
+  if (!combo_) return;
+  SetWindowTextW(combo_, text.c_str());
+  if (edit_) SendMessageW(edit_, EM_SETSEL, start, end);
+}
+
+void SearchBox::ShowCompletion(const TStringList& entries) {
+  if (!combo_ || !edit_) return;
+  const std::wstring text = WindowTextW(edit_);
+  DWORD start = 0, end = 0;
+  SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const LRESULT shown = SendMessageW(combo_, CB_GETCOUNT, 0, 0);
+  FillList(entries);
+  if (!combo_) return;
+  // The box sizes its open list when it opens: a list that got more or fewer
+  // entries (suggestions that came) opens anew at the right height.
+  if (ListOpen() && shown != entries.Count()) CloseList();
+  if (!ListOpen()) {
+    own_drop_ = true;
+    SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);
+    own_drop_ = false;
+  }
+  // Opening the list puts the first entry that starts with the text into the
+  // field, all of it selected: what the user types next would replace it.
+  if (WindowTextW(edit_) != text) SetWindowTextW(edit_, text.c_str());
+  SendMessageW(edit_, EM_SETSEL, start, end);
+  if (list_) SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
+
+void SearchBox::ChooseEntry(int index, const std::string& text) {
+  if (!edit_) return;
+  // The list itself is told, not the box: the box would copy the entry into
+  // the field, all of it selected.
+  if (list_) SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  const std::wstring wide = Wide(text);
+  SetWindowTextW(edit_, wide.c_str());
+  SendMessageW(edit_, EM_SETSEL, wide.size(), wide.size());
+}
+
+void SearchBox::CloseList() {
+  if (!combo_ || !ListOpen()) return;
+  own_close_ = true;
+  SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
+  own_close_ = false;
+}
+
+bool SearchBox::ListOpen() const {
+  return combo_ && SendMessageW(combo_, CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+void SearchBox::StartTimer(unsigned delay_ms) {
+  if (edit_) SetTimer(edit_, kSuggestionTimer, delay_ms, nullptr);
+}
+
+void SearchBox::StopTimer() {
+  if (edit_) KillTimer(edit_, kSuggestionTimer);
+}
+
+std::function<void()> SearchBox::Waker() const {
+  const HWND edit = edit_;
+  const UINT message = SuggestionMessage();
+  return [edit, message] { PostMessageW(edit, message, 0, 0); };
+}
+
+void SearchBox::OnNotification(int code) {
+  if (code == CBN_DROPDOWN && !own_drop_ && events_.list_dropping) events_.list_dropping();
+  if (code == CBN_CLOSEUP && !own_close_ && events_.list_closed) events_.list_closed();
 }
 
 void SearchBox::InsertEntry(int index, std::string_view text) {
@@ -132,20 +217,51 @@ LRESULT CALLBACK SearchBox::EditProc(HWND window, UINT message, WPARAM wparam, L
   }
 }
 
+LRESULT SearchBox::Editing(HWND edit, UINT message, WPARAM wparam, LPARAM lparam) {
+  const std::wstring before = WindowTextW(edit);
+  const LRESULT result = DefSubclassProc(edit, message, wparam, lparam);
+  if (edit_ && events_.text_changed && WindowTextW(edit) != before) events_.text_changed();
+  return result;
+}
+
 LRESULT SearchBox::OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == SuggestionMessage() && message != 0) {
+    if (events_.suggestions_waiting) events_.suggestions_waiting();
+    return 0;
+  }
   switch (message) {
+    case WM_TIMER:
+      if (wparam != kSuggestionTimer) break;
+      KillTimer(edit, kSuggestionTimer);
+      if (events_.suggestion_timer) events_.suggestion_timer();
+      return 0;
+    case WM_KEYDOWN:
+      if (events_.list_key && ListOpen() &&
+          (wparam == VK_UP || wparam == VK_DOWN || wparam == VK_ESCAPE)) {
+        const ListKey key = wparam == VK_UP     ? ListKey::Up
+                            : wparam == VK_DOWN ? ListKey::Down
+                                                : ListKey::Escape;
+        if (events_.list_key(key)) return 0;
+      }
+      return Editing(edit, message, wparam, lparam);
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+      return Editing(edit, message, wparam, lparam);
     case WM_CHAR: {
       // The field is a Unicode window: its characters arrive in UTF-16 and
       // stay in the field whole. The toolbar looks at the keys that are
       // control characters and ASCII (Enter above all); a character beyond
       // ASCII, or half of a surrogate pair, is the field's alone.
       const wchar_t typed = static_cast<wchar_t>(wparam);
-      if (!events_.key_press || typed >= 0x80) break;
+      if (!events_.key_press || typed >= 0x80) return Editing(edit, message, wparam, lparam);
       char key = static_cast<char>(typed);
       events_.key_press(key);
       if (key == 0) return 0;
       if (static_cast<unsigned char>(key) < 0x80) wparam = static_cast<unsigned char>(key);
-      break;
+      return Editing(edit, message, wparam, lparam);
     }
     case WM_CONTEXTMENU:
       if (!events_.context_menu) break;

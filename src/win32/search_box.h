@@ -15,6 +15,8 @@ namespace pq::win32 {
 
 class SearchBox {
  public:
+  // Keys that move through the open list.
+  enum class ListKey { Up, Down, Escape };
   struct Events {
     // A control character or ASCII character typed into the edit field; set
     // to 0 to keep it from the field. Other characters go to the field
@@ -23,6 +25,18 @@ class SearchBox {
     // The edit field's context menu is asked for at a point of the screen
     // (-1, -1 from the keyboard).
     std::function<void(POINT at)> context_menu;
+    // The user changed the text: typed, pasted, cut or deleted.
+    std::function<void()> text_changed;
+    // A key for the open list; true when it was taken.
+    std::function<bool(ListKey key)> list_key;
+    // The user opens the list himself (its button, F4, Alt+Down).
+    std::function<void()> list_dropping;
+    // The list closed other than by CloseList.
+    std::function<void()> list_closed;
+    // The suggestion timer ran out.
+    std::function<void()> suggestion_timer;
+    // The waker was called.
+    std::function<void()> suggestions_waiting;
   };
 
   // Width in pixels of the window's resolution; the list shows this many
@@ -47,7 +61,25 @@ class SearchBox {
   void InsertEntry(int index, std::string_view text);
   void DeleteEntry(int index);
 
+  // The list becomes these entries and opens, none of them selected; the
+  // text and the caret stay as they are.
+  void ShowCompletion(const TStringList& entries);
+  // Selects the list's entry (-1: none) and puts the text into the field,
+  // the caret at its end.
+  void ChooseEntry(int index, const std::string& text);
+  void CloseList();
+  bool ListOpen() const;
+  void StartTimer(unsigned delay_ms);
+  void StopTimer();
+  // Posts to the field's thread from any thread; harmless once it is gone.
+  std::function<void()> Waker() const;
+  // A notification of the box to its parent (CBN_...), forwarded.
+  void OnNotification(int code);
+
  private:
+  void FillList(const TStringList& entries);
+  // Runs the field's own handling of a message and reports a changed text.
+  LRESULT Editing(HWND edit, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                    UINT_PTR id, DWORD_PTR self);
   LRESULT OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM lparam);
@@ -55,6 +87,10 @@ class SearchBox {
   Events events_;
   HWND combo_ = nullptr;
   HWND edit_ = nullptr;
+  HWND list_ = nullptr;
+  // The box opens or closes its list because the toolbar said so.
+  bool own_drop_ = false;
+  bool own_close_ = false;
 };
 
 }  // namespace pq::win32

@@ -138,6 +138,7 @@ void ToolbarWindow::CreateControls() {
   events.context_menu = [this](POINT at) {
     RunEvent(Handle(), [&] { ShowContextMenu(search_->Handle(), at); });
   };
+  ConnectCompletion(events);
   search_ = std::make_unique<SearchBox>(toolbar_, Scale(kSearchBoxWidth), kSearchListEntries,
                                         font_.get(), std::move(events));
 
@@ -350,6 +351,11 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND:
       if (reinterpret_cast<HWND>(lparam) == toolbar_ && toolbar_) {
         ButtonClicked(LOWORD(wparam));
+        return 0;
+      }
+      // The toolbar passes on its children's notifications.
+      if (search_ && lparam && reinterpret_cast<HWND>(lparam) == search_->Handle()) {
+        search_->OnNotification(HIWORD(wparam));
         return 0;
       }
       break;
@@ -589,6 +595,52 @@ void ToolbarWindow::InsertSearchEntry(int index, std::string_view text) {
 
 void ToolbarWindow::DeleteSearchEntry(int index) {
   if (search_) search_->DeleteEntry(index);
+}
+
+// --- completion
+
+void ToolbarWindow::ConnectCompletion(SearchBox::Events& events) {
+  events.text_changed = [this] { RunEvent(Handle(), [&] { if (form_) form_->SearchTextChanged(); }); };
+  events.list_key = [this](SearchBox::ListKey key) {
+    using Key = TToolbarForm::SearchKey;
+    bool taken = false;
+    RunEvent(Handle(), [&] {
+      taken = form_ && form_->SearchBoxNavigate(key == SearchBox::ListKey::Up     ? Key::Up
+                                       : key == SearchBox::ListKey::Down ? Key::Down
+                                                                         : Key::Escape);
+    });
+    return taken;
+  };
+  events.list_dropping = [this] { RunEvent(Handle(), [&] { if (form_) form_->SearchListDropping(); }); };
+  events.list_closed = [this] { RunEvent(Handle(), [&] { if (form_) form_->SearchListClosed(); }); };
+  events.suggestion_timer = [this] { RunEvent(Handle(), [&] { if (form_) form_->SuggestionTimer(); }); };
+  events.suggestions_waiting = [this] {
+    RunEvent(Handle(), [&] { if (form_) form_->SuggestionsArrived(); });
+  };
+}
+
+void ToolbarWindow::ShowCompletionList(const TStringList& entries) {
+  if (search_) search_->ShowCompletion(entries);
+}
+
+void ToolbarWindow::ChooseCompletionEntry(int index, const std::string& text) {
+  if (search_) search_->ChooseEntry(index, text);
+}
+
+void ToolbarWindow::CloseSearchList() {
+  if (search_) search_->CloseList();
+}
+
+void ToolbarWindow::StartSuggestionTimer(uint32_t delay_ms) {
+  if (search_) search_->StartTimer(delay_ms);
+}
+
+void ToolbarWindow::StopSuggestionTimer() {
+  if (search_) search_->StopTimer();
+}
+
+std::function<void()> ToolbarWindow::SuggestionWaker() {
+  return search_ ? search_->Waker() : std::function<void()>();
 }
 
 }  // namespace pq::win32

@@ -89,6 +89,12 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   void ShowSearchList(const TStringList& entries) override;
   void InsertSearchEntry(int index, std::string_view text) override;
   void DeleteSearchEntry(int index) override;
+  void ShowCompletionList(const TStringList& entries) override;
+  void ChooseCompletionEntry(int index, const std::string& text) override;
+  void CloseSearchList() override;
+  void StartSuggestionTimer(uint32_t delay_ms) override;
+  void StopSuggestionTimer() override;
+  std::function<void()> SuggestionWaker() override;
 
  private:
   static LRESULT CALLBACK ToolbarProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -103,6 +109,8 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   void CreateControls();
   void LoadImagesAndMetrics();
   void ApplyImagesAndMetrics();
+  // The search box's completion events go to the window's behaviour.
+  void ConnectCompletion(SearchBox::Events& events);
   void ShowItems();
   // Sizes the row to its tallest part, puts the controls over their places
   // and tells the dock the toolbar's full width.

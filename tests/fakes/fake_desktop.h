@@ -60,4 +60,16 @@ class FakeHostBrowser : public HostBrowser {
   void ShowBrowserBar(const std::string& class_id, bool show, int32_t size) override;
 };
 
+// A browser whose session is private or not, as the test says; counts the
+// questions.
+class FakeBrowsingMode : public BrowsingMode {
+ public:
+  bool private_session = false;
+  int asked = 0;
+  bool IsPrivate() override {
+    ++asked;
+    return private_session;
+  }
+};
+
 }  // namespace pq::fakes

@@ -58,6 +58,13 @@ class FakeToolbarView : public ToolbarView {
   int selected_index = -1;
   std::vector<std::string> search_list;
   int list_fills = 0;  // how often the whole list was replaced
+  // The completion: whether the list is open, what it offers, the entry
+  // chosen; the suggestion timer's delay while it runs.
+  bool list_open = false;
+  std::vector<std::string> completion_list;
+  int completion_chosen = -1;
+  std::optional<uint32_t> suggestion_timer;
+  int timer_starts = 0;
 
   void SetCaption(const std::string& text) override { caption = text; }
   int32_t Width() override { return width; }
@@ -99,6 +106,24 @@ class FakeToolbarView : public ToolbarView {
     search_list.insert(search_list.begin() + index, std::string(text));
   }
   void DeleteSearchEntry(int index) override { search_list.erase(search_list.begin() + index); }
+
+  void ShowCompletionList(const TStringList& entries) override {
+    completion_list.clear();
+    for (int i = 0; i < entries.Count(); ++i) completion_list.emplace_back(entries[i]);
+    search_list = completion_list;
+    list_open = true;
+    completion_chosen = -1;
+  }
+  void ChooseCompletionEntry(int index, const std::string& text) override {
+    completion_chosen = index;
+    search_text = text;
+  }
+  void CloseSearchList() override { list_open = false; }
+  void StartSuggestionTimer(uint32_t delay_ms) override {
+    suggestion_timer = delay_ms;
+    ++timer_starts;
+  }
+  void StopSuggestionTimer() override { suggestion_timer.reset(); }
 };
 
 }  // namespace pq::fakes

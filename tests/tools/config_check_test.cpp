@@ -465,6 +465,20 @@ const Case kCases[] = {
      {{"encoding-unused", "home", N}, {"encoding-unused", "path", N},
       {"encoding-unused", "fallback", N}, {"no-url", "none", W}},
      "Home does not search"},
+    // Suggestion services.
+    {"SuggestionServicesWithPlaceholders",
+     WithOptions({"Suggest URL=http://ac.example.org/s?q=[SEARCH]"}), {}},
+    {"SuggestionServiceOfASearchTypeWithPlaceholder", Items("News=\n",
+        "[News]\nParent=miSearch\nTag=2\nGroupIndex=1\nURL=http://news.example.org/?q=[SEARCH]\n"
+        "Suggest URL=http://news.example.org/ac?q=[search]&l=en\n"),
+     {}},
+    {"SuggestionServiceWithoutPlaceholder",
+     WithOptions({"Suggest URL=http://ac.example.org/s?q=  @suggest"}),
+     {{"suggest-placeholder", "suggest", W}}, "the typed text is appended to its end"},
+    {"SuggestionServiceOfASearchTypeWithoutPlaceholder", Items("News=\n",
+        "[News]\nParent=miSearch\nTag=2\nGroupIndex=1\nURL=http://news.example.org/?q=[SEARCH]\n"
+        "Suggest URL=http://news.example.org/ac  @item\n"),
+     {{"suggest-placeholder", "item", W}}, "has no \"[SEARCH]\""},
     {"BannerMissing", Items(), {{"banner-missing", "", W}}, "", ""},
     {"BannerOfTheWrongSize", Items(), {{"banner-size", "", W}}, "is 100 by 20 pixels",
      Bitmap(100, 20)},
@@ -688,6 +702,54 @@ const OnlineCase kOnlineCases[] = {
      {{"update-ok", N}, {"update-version", E}, {"update-signature", E}},
      true},
 };
+
+// What a suggestion service answers to a typed letter.
+struct SuggestCase {
+  const char* name;
+  std::string response;  // empty: nothing answers
+  std::pair<std::string, Severity> finding;
+};
+
+void PrintTo(const SuggestCase& c, std::ostream* out) { *out << c.name; }
+
+class SuggestionServiceTable : public ::testing::TestWithParam<SuggestCase> {};
+
+TEST_P(SuggestionServiceTable, ReportsWhetherTheServiceAnswersInTheFormat) {
+  const SuggestCase& c = GetParam();
+  std::unique_ptr<OneAnswerServer> server;
+  int port = 0;
+  if (c.response.empty())
+    Loopback(port, false);
+  else
+    port = (server = std::make_unique<OneAnswerServer>(c.response))->port();
+  CurlInternet internet;
+  CheckOptions check;
+  check.internet = &internet;
+  check.online = true;
+  std::string options = kOptionsBlock;
+  options.insert(options.size() - 1,
+                 "Suggest URL=http://127.0.0.1:" + std::to_string(port) + "/ac?q=[SEARCH]\n");
+  const CheckResult result = Check(options + Items(), Bitmap(105, 22), check);
+  std::vector<std::pair<std::string, Severity>> found;
+  for (const Finding& finding : result.findings)
+    if (finding.code.starts_with("suggest-")) found.emplace_back(finding.code, finding.severity);
+  EXPECT_EQ(found, (std::vector<std::pair<std::string, Severity>>{c.finding}))
+      << Describe(result.findings);
+}
+
+const SuggestCase kSuggestCases[] = {
+    {"Answers", HttpResponse("200 OK", R"(["a",["apple","ant"]])"), {"suggest-ok", N}},
+    {"AnswersWithMoreMembers", HttpResponse("200 OK", R"(["a",["apple"],[""],{"x":1}])"),
+     {"suggest-ok", N}},
+    {"AnswersAnObject", HttpResponse("200 OK", R"({"a":["apple"]})"), {"suggest-invalid", W}},
+    {"AnswersHtml", HttpResponse("200 OK", "<html>a</html>"), {"suggest-invalid", W}},
+    {"AnswersAnError", HttpResponse("500 Server Error", R"(["a",["apple"]])"),
+     {"suggest-invalid", W}},
+    {"NoAnswer", "", {"suggest-invalid", W}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Online, SuggestionServiceTable, ::testing::ValuesIn(kSuggestCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Online, UpdateSourceTable, ::testing::ValuesIn(kOnlineCases),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -1,8 +1,11 @@
 // bandhost: plays the browser for the toolbar bands registered on this machine.
-//   bandhost [--log FILE] [--exit-after MS] [--frames N]
+//   bandhost [--log FILE] [--exit-after MS] [--frames N] [--private]
 // As in the browser, each frame window runs on a thread of its own, in an
 // apartment of its own, with a Unicode message loop; the bands of every frame
 // are created at the same time. The host ends when its last frame has closed.
+// With --private it plays a private (InPrivate) session: it answers the
+// browser's question IEIsInPrivateBrowsing, which bands ask of the browser's
+// frame library first, through an export of its own.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
@@ -24,7 +27,10 @@ namespace {
 using namespace pq::bandhost;
 
 constexpr int kMostFrames = 8;
-constexpr char kUsage[] = "Usage: bandhost [--log FILE] [--exit-after MS] [--frames N]";
+constexpr char kUsage[] =
+    "Usage: bandhost [--log FILE] [--exit-after MS] [--frames N] [--private]";
+
+bool private_session = false;
 
 // Wine shapes text through caches that the process shares and that two
 // threads filling them at once can corrupt: the frames' own windows are made
@@ -67,6 +73,10 @@ int RunFrame(int number, UINT exit_after) {
 
 }  // namespace
 
+extern "C" __declspec(dllexport) BOOL WINAPI IEIsInPrivateBrowsing() {
+  return private_session ? TRUE : FALSE;
+}
+
 int main(int argc, char** argv) {
   UINT exit_after = 0;
   int frames = 1;
@@ -79,6 +89,8 @@ int main(int argc, char** argv) {
       }
     } else if (std::strcmp(argv[i], "--exit-after") == 0 && i + 1 < argc) {
       exit_after = static_cast<UINT>(std::strtoul(argv[++i], nullptr, 10));
+    } else if (std::strcmp(argv[i], "--private") == 0) {
+      private_session = true;
     } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
       frames = std::atoi(argv[++i]);
       if (frames < 1 || frames > kMostFrames) {

@@ -133,7 +133,11 @@ CheckResult Checker::Run() {
     CheckItems(first, scan, entries_, *ini_, findings_);
   }
   CheckBanner(path_, findings_);
-  if (options_.online) CheckOnline();
+  CheckSuggestionServices(scan, entries_, findings_);
+  if (options_.online) {
+    CheckOnline();
+    CheckSuggestionsOnline(scan, entries_, *platform_.internet, findings_);
+  }
 
   std::vector<Finding>& findings = findings_.list;
   std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {

@@ -359,8 +359,9 @@ void CheckBanner(const std::string& config_path, Findings& findings) {
 }
 
 const std::vector<std::string>& ItemKeys() {
-  static const std::vector<std::string> keys{"Name", "Parent",     "Caption", "ImageIndex", "URL",
-                                             "Tag",  "GroupIndex", "Count",   "Encoding"};
+  static const std::vector<std::string> keys{
+      "Name", "Parent", "Caption", "ImageIndex", "URL", "Tag", "GroupIndex", "Count", "Encoding",
+      "Suggest URL"};
   return keys;
 }
 

@@ -32,6 +32,7 @@ inline constexpr const char* kUpdatesUrl = OptionName(Option::UpdatesUrl);
 inline constexpr const char* kUpdateKey = OptionName(Option::UpdateKey);
 inline constexpr const char* kConfigVersion = OptionName(Option::ConfigVersion);
 inline constexpr const char* kUpdateInterval = OptionName(Option::UpdateInterval);
+inline constexpr const char* kSuggestUrl = OptionName(Option::SuggestUrl);
 
 // What the rules found, in the order they found it.
 struct Findings {
@@ -91,6 +92,15 @@ void ReportStop(const Build& build, bool first, const IniScan& scan,
 // the search types.
 void CheckItems(const Build& build, const IniScan& scan, const std::vector<Entry>& entries,
                 TBigIniFile& ini, Findings& findings);
+
+// --- the suggestion services
+
+// Each "Suggest URL" of [Options] and of the items: its placeholder, its address.
+void CheckSuggestionServices(const IniScan& scan, const std::vector<Entry>& entries,
+                             Findings& findings);
+// What each service answers to a typed letter, in the toolbar's limits.
+void CheckSuggestionsOnline(const IniScan& scan, const std::vector<Entry>& entries,
+                            Internet& internet, Findings& findings);
 
 // --- helpers the rules share
 

@@ -156,6 +156,7 @@ class Session {
   void Run() {
     ShowToolbar();
     SearchFromTheField();
+    CompleteTwoLetters();
     SearchWithAnotherType();
     ClickButton();
     OpenSubmenu();
@@ -238,6 +239,69 @@ class Session {
     Picture("02-search");
     Step("02-search", "clicked into the search field, typed " + Quoted(options_.query) +
                           ", Enter -> " + address);
+  }
+
+  // Two letters of the search just made: the drop-down list shows it from
+  // the history and the publisher's suggestions below it. Escape closes the
+  // list, and the field gets the query back for the steps that follow.
+  void CompleteTwoLetters() {
+    step_ = "02b-completion";
+    const std::string letters = options_.query.substr(0, 2);
+    EmptyField();
+    Require(TypeText(letters), "the system refused the keys of " + Quoted(letters));
+    const HWND box = GetParent(host_.search_field);
+    std::vector<std::string> entries;
+    const bool shown = WaitUntil(
+        [&] {
+          entries = ListEntries(box);
+          // The history's match, then at least one suggestion.
+          return SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0) && entries.size() >= 2 &&
+                 entries.front() == options_.query;
+        },
+        kEffectTime);
+    Require(shown, "typing " + Quoted(letters) + " did not open the list with " +
+                       Quoted(options_.query) + " and suggestions; it shows " + Listed(entries));
+    Picture(step_);
+    Step(step_, "typed " + Quoted(letters) + ": the list shows " + Listed(entries));
+    Require(PressKey(VK_ESCAPE), "the system refused the key Escape");
+    Require(WaitUntil(
+                [&] {
+                  return !SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0) &&
+                         TextOf(host_.search_field) == letters;
+                },
+                kEffectTime),
+            "Escape did not close the list and keep " + Quoted(letters));
+    EmptyField();
+    Require(TypeText(options_.query), "the system refused the keys of " + Quoted(options_.query));
+    Require(WaitUntil([&] { return TextOf(host_.search_field) == options_.query; }, kEffectTime),
+            "the search field does not show " + Quoted(options_.query) + " again");
+    PressKey(VK_ESCAPE);
+  }
+
+  // Removes the field's text as a user does.
+  void EmptyField() {
+    const size_t length = TextOf(host_.search_field).size();
+    if (!length) return;
+    Require(PressKey(VK_END), "the system refused the key End");
+    for (size_t i = 0; i < length; ++i) PressKey(VK_BACK);
+    Require(WaitUntil([&] { return TextOf(host_.search_field).empty(); }, kEffectTime),
+            "the search field could not be emptied");
+  }
+
+  // The combo box's list, read with its wide messages (the system carries
+  // them across processes).
+  static std::vector<std::string> ListEntries(HWND box) {
+    std::vector<std::string> entries;
+    const LRESULT count = SendMessageW(box, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      const LRESULT length = SendMessageW(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+      if (length < 0) break;
+      std::wstring entry(static_cast<size_t>(length) + 1, L'\0');
+      SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry.data()));
+      entry.resize(static_cast<size_t>(length));
+      entries.push_back(win32::Utf8(entry));
+    }
+    return entries;
   }
 
   void SearchWithAnotherType() {

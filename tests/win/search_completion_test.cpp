@@ -1,0 +1,306 @@
+// The search box's completion on the system's own combo box: history matches
+// and a loopback suggestion service's answers in the drop-down list, read
+// back with the control's wide messages; the keys that move through it; a
+// service that never answers; a private session.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/toolbar_config.h"
+#include "fakes/fake_user_interface.h"
+#include "support/loopback_http_server.h"
+#include "support/message_pump.h"
+#include "support/scratch_key.h"
+#include "support/win32_ports.h"
+#include "ui_kit/mouse_input.h"
+#include "win32/toolbar_window.h"
+#include "win32/wide_text.h"
+#include "win32/win32_background.h"
+#include "win32/win32_browsing_mode.h"
+
+namespace {
+// What this program, as the browser, says of its session.
+bool private_session = false;
+}  // namespace
+
+// The browser's question, answered by the host program: the frame library
+// under Wine has no such function, so the toolbar comes to this one.
+extern "C" __declspec(dllexport) BOOL WINAPI IEIsInPrivateBrowsing() {
+  return private_session ? TRUE : FALSE;
+}
+
+namespace pq {
+namespace {
+
+using win32::ToolbarWindow;
+using testing::LoopbackHttpServer;
+
+bool WaitFor(const std::function<bool()>& done, DWORD milliseconds = 10000) {
+  return testing::PumpMessagesUntil(done, milliseconds);
+}
+
+class NavigationLog : public HostBrowser {
+ public:
+  std::vector<std::string> navigated;
+  void Navigate(const std::string& url) override { navigated.push_back(url); }
+  int32_t Width() override { return 1000; }
+  void SetStatusText(const std::string&) override {}
+  void ShowBrowserBar(const std::string&, bool, int32_t) override {}
+};
+
+HWND SharedParent() {
+  static HWND parent = [] {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"SearchCompletionTestParent";
+    RegisterClassExW(&window_class);
+    return CreateWindowExW(0, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 1000,
+                           120, nullptr, nullptr, window_class.hInstance, nullptr);
+  }();
+  return parent;
+}
+
+// The history file, UTF-8 after its mark.
+constexpr char kHistory[] = "\xEF\xBB\xBF" "apple\r\napricot\r\nbanana\r\n\xC3\xA4pfel\r\n";
+
+class SearchCompletionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::ofstream(dir_.File("Bar.ini"), std::ios::binary) << "[Options]\r\nToolbar Name=Bar\r\n";
+    std::ofstream(dir_.File("Bar.txt"), std::ios::binary) << kHistory;
+    HKEY key = key_.Open();
+    const std::wstring install = win32::Wide(dir_.path());
+    RegSetValueExW(key, L"InstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(install.c_str()),
+                   static_cast<DWORD>((install.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    ToolbarConfig.InstallPath = dir_.path();
+    ToolbarConfig.ToolbarFile = ToolbarConfig.ToolbarName = "Bar";
+    ToolbarConfig.BandKeyPath = key_.path();
+    ToolbarConfig.SearchUrl = "http://find.example/?q=[SEARCH]";
+    ToolbarConfig.SuggestUrl = server_.BaseUrl() + "/suggest?q=[SEARCH]";
+    platform_.ui = &ui_;
+    platform_.background = &background_;
+    platform_.browsing_mode = &browsing_mode_;
+  }
+  void TearDown() override {
+    window_.reset();
+    private_session = false;
+    // The requests still under way use the ports: they end before the ports go.
+    EXPECT_TRUE(WaitFor([] { return win32::Win32Background::Running() == 0; }, 15000));
+    EXPECT_TRUE(ui_.shown.empty()) << ui_.shown.front().text;
+    ClearToolbarConfig();
+  }
+
+  void Open() {
+    window_ = std::make_unique<ToolbarWindow>(SharedParent(), platform_);
+    window_->SetHostBrowser(browser_);
+    edit_ = window_->SearchEditControl();
+    combo_ = window_->SearchBoxControl();
+    // The list closes, as it should, when the field loses the focus. The
+    // user clicks into the field first: a click the display saw makes the
+    // window the display's focus too, so that no late word of the display
+    // takes the focus away while the test types.
+    const POINT field = ui_kit::MiddleOf(edit_);
+    ASSERT_TRUE(WaitFor([&] { return ui_kit::ClickWouldReach(edit_, field); }));
+    ASSERT_TRUE(ui_kit::ClickAt(field));
+    ASSERT_TRUE(WaitFor([&] {
+      return GetForegroundWindow() == SharedParent() && GetFocus() == edit_;
+    })) << ForegroundDescription();
+  }
+  static std::string ForegroundDescription() {
+    HWND front = GetForegroundWindow();
+    char name[128] = "";
+    if (front) GetClassNameA(front, name, sizeof name);
+    DWORD process = 0;
+    if (front) GetWindowThreadProcessId(front, &process);
+    return std::string("in front: ") + (front ? name : "nothing") + " of process " +
+           std::to_string(process) + " (this one " + std::to_string(GetCurrentProcessId()) +
+           "), focus " + std::to_string(reinterpret_cast<uintptr_t>(GetFocus()));
+  }
+  void Type(const std::wstring& text) {
+    for (wchar_t c : text) SendMessageW(edit_, WM_CHAR, c, 1);
+  }
+  void Key(WORD key) { SendMessageW(edit_, WM_KEYDOWN, key, 1); }
+  std::string Text() const { return win32::Utf8(WindowTextW(edit_)); }
+  static std::wstring WindowTextW(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+  }
+  // The drop-down list's entries, read in UTF-16.
+  std::vector<std::string> ListEntries() const {
+    std::vector<std::string> entries;
+    const int count = static_cast<int>(SendMessageW(combo_, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      std::wstring entry(static_cast<size_t>(SendMessageW(combo_, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+      SendMessageW(combo_, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry.data()));
+      entry.resize(entry.size() - 1);
+      entries.push_back(win32::Utf8(entry));
+    }
+    return entries;
+  }
+  bool ListOpen() const { return SendMessageW(combo_, CB_GETDROPPEDSTATE, 0, 0) != 0; }
+  std::string HistoryFile() const {
+    std::ifstream in(dir_.File("Bar.txt"), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  size_t SuggestRequests() const {
+    size_t count = 0;
+    for (const std::string& request : server_.Requests())
+      if (request.find("/suggest?") != std::string::npos) ++count;
+    return count;
+  }
+
+  LoopbackHttpServer server_;
+  testing::ScratchDir dir_;
+  testing::ScratchKey key_;
+  testing::Win32Ports ports_;
+  Platform& platform_ = ports_.platform;
+  fakes::FakeUserInterface ui_;
+  win32::Win32Background background_;
+  win32::Win32BrowsingMode browsing_mode_;
+  std::shared_ptr<NavigationLog> browser_ = std::make_shared<NavigationLog>();
+  std::unique_ptr<ToolbarWindow> window_;
+  HWND edit_ = nullptr, combo_ = nullptr;
+};
+
+using Entries = std::vector<std::string>;
+
+TEST_F(SearchCompletionTest, TypingShowsHistoryMatchesThenTheServicesSuggestions) {
+  LoopbackHttpServer::Reply reply;
+  reply.headers = "Content-Type: application/json\r\n";
+  reply.body = "[\"ap\",[\"apple\",\"apps\",\"\\u00e4pp\"],[\"ignored\"]]";
+  server_.SetReplyFor("/suggest?q=ap", reply);
+  Open();
+  Type(L"a");
+  EXPECT_TRUE(ListOpen());
+  // In either order: an earlier search in this process may lead.
+  const Entries first = ListEntries();
+  EXPECT_EQ(std::set<std::string>(first.begin(), first.end()),
+            (std::set<std::string>{"apple", "apricot"}));
+  Type(L"p");
+  // The typed text stays as typed while the list is open: no entry takes its place.
+  EXPECT_EQ(Text(), "ap");
+  ASSERT_TRUE(WaitFor([&] { return ListEntries().size() == 4; }))
+      << ::testing::PrintToString(ListEntries());
+  ASSERT_TRUE(ListOpen()) << ForegroundDescription();
+  EXPECT_EQ(ListEntries(), (Entries{"apple", "apricot", "apps", "\xC3\xA4pp"}));
+  EXPECT_EQ(Text(), "ap");
+  EXPECT_EQ(SuggestRequests(), 1u);  // for "ap" alone: "a" was typed on within the pause
+
+  // Down twice, up once, down again: the second entry.
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  Key(VK_UP);
+  Key(VK_DOWN);
+  EXPECT_EQ(Text(), "apricot");
+  EXPECT_EQ(SendMessageW(combo_, CB_GETCURSEL, 0, 0), 1);
+  Type(L"\r");
+  EXPECT_EQ(browser_->navigated, (Entries{"http://find.example/?q=apricot"}));
+  EXPECT_FALSE(ListOpen());
+  // The whole history is the list again.
+  EXPECT_EQ(ListEntries(), (Entries{"apple", "apricot", "banana", "\xC3\xA4pfel"}));
+  // The newest search leads the matches from now on.
+  SetWindowTextW(combo_, L"");
+  Type(L"a");
+  const Entries again = ListEntries();
+  ASSERT_GE(again.size(), 2u);
+  EXPECT_EQ(Entries(again.begin(), again.begin() + 2), (Entries{"apricot", "apple"}));
+}
+
+TEST_F(SearchCompletionTest, EscapeClosesTheListAndKeepsTheTypedText) {
+  ToolbarConfig.SuggestUrl.clear();
+  Open();
+  Type(L"\x00c4");  // Ä: the history's äpfel, compared without case
+  EXPECT_EQ(ListEntries(), (Entries{"\xC3\xA4pfel"}));
+  Key(VK_DOWN);
+  EXPECT_EQ(Text(), "\xC3\xA4pfel");
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(ListOpen());
+  EXPECT_EQ(Text(), "\xC3\x84");
+  EXPECT_EQ(ListEntries(), (Entries{"apple", "apricot", "banana", "\xC3\xA4pfel"}));
+  // Typing on opens it again; deleting everything closes it.
+  Type(L"p");
+  EXPECT_TRUE(ListOpen());
+  Type(L"\b\b");
+  EXPECT_FALSE(ListOpen());
+  EXPECT_EQ(SuggestRequests(), 0u);
+}
+
+TEST_F(SearchCompletionTest, TheListOpenedByTheUserShowsTheWholeHistory) {
+  ToolbarConfig.SuggestUrl.clear();
+  Open();
+  Type(L"b");
+  ASSERT_EQ(ListEntries(), (Entries{"banana"}));
+  // The box closes its list itself (its arrow clicked, the focus gone) and
+  // the user opens it again: the whole history, the typed text kept.
+  SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_EQ(ListEntries(), (Entries{"apple", "apricot", "banana", "\xC3\xA4pfel"}));
+  SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);
+  EXPECT_TRUE(ListOpen());
+  EXPECT_EQ(ListEntries(), (Entries{"apple", "apricot", "banana", "\xC3\xA4pfel"}));
+  SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
+TEST_F(SearchCompletionTest, AServiceThatNeverAnswersLeavesTypingSmooth) {
+  LoopbackHttpServer::Reply silent;
+  silent.behaviour = LoopbackHttpServer::Behaviour::NeverAnswer;
+  server_.SetReply(silent);
+  Open();
+  Type(L"ap");
+  ASSERT_TRUE(WaitFor([&] { return SuggestRequests() == 1; }));
+  // While the request hangs the window answers at once, and typing goes on.
+  for (int i = 0; i < 20; ++i) {
+    DWORD_PTR result = 0;
+    const DWORD start = GetTickCount();
+    ASSERT_NE(SendMessageTimeoutW(window_->Handle(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result),
+              0);
+    EXPECT_LT(GetTickCount() - start, 500u);
+    WaitFor([] { return false; }, 20);
+  }
+  Type(L"r");
+  EXPECT_EQ(Text(), "apr");
+  EXPECT_EQ(ListEntries(), (Entries{"apricot"}));
+  // The window closes while the request still hangs.
+  window_.reset();
+}
+
+TEST_F(SearchCompletionTest, APrivateWindowRecordsNoHistoryAndAsksNoService) {
+  private_session = true;
+  EXPECT_TRUE(browsing_mode_.IsPrivate());
+  Open();
+  Type(L"b");
+  EXPECT_EQ(ListEntries(), (Entries{"banana"}));
+  Type(L"\b");
+  Type(L"apple pie");
+  WaitFor([] { return false; }, 400);  // past the pause in which a request would go
+  Type(L"\r");
+  EXPECT_EQ(browser_->navigated, (Entries{"http://find.example/?q=apple+pie"}));
+  window_.reset();
+  EXPECT_EQ(HistoryFile(), kHistory);
+  EXPECT_EQ(SuggestRequests(), 0u);
+  HKEY key = key_.Open();
+  EXPECT_NE(RegQueryValueExW(key, L"Search", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+TEST_F(SearchCompletionTest, AnOrdinaryWindowRecordsTheSearch) {
+  EXPECT_FALSE(browsing_mode_.IsPrivate());
+  ToolbarConfig.SuggestUrl.clear();
+  Open();
+  Type(L"cherry\r");
+  window_.reset();
+  EXPECT_NE(HistoryFile().find("cherry"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pq
