@@ -116,6 +116,7 @@ void Unload() {
   InstallFileSystem(nullptr);
   InstallCodePages(nullptr);
   win32::ToolbarWindow::UnregisterWindowClasses();
+  win32::ToolbarWindow::ReleaseSharedPictures();
   win32::ModuleActivationContext::ReleaseShared();
 }
 

@@ -10,6 +10,7 @@
 #include "win32/flash_player_control.h"
 #include "win32/item_menu.h"
 #include "win32/resource_ids.h"
+#include "win32/shared_strips.h"
 #include "win32/this_module.h"
 #include "win32/wide_text.h"
 
@@ -63,22 +64,32 @@ HBITMAP ScaledStrip(HBITMAP strip, int size) {
   return bitmap;
 }
 
-// The image list at the window's resolution: the 16-pixel images as they
-// are at 96 dots per inch, scaled with the text above it.
-unique_himagelist LoadIconStrip(int dpi) {
+// The strip at the window's resolution: the 16-pixel images as they are at
+// 96 dots per inch, scaled with the text above it; null when it cannot be
+// loaded.
+unique_hbitmap MakeIconStrip(int size) {
   unique_hbitmap strip(static_cast<HBITMAP>(LoadImageW(
       ThisModule(), MAKEINTRESOURCEW(IDB_TOOLBAR_ICONS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  if (!strip) throw Error("The toolbar's images cannot be loaded");
-  int size = ScaleToDpi(kImageSize, dpi);
-  if (size != kImageSize) {
-    if (unique_hbitmap scaled{ScaledStrip(strip.get(), size)})
-      strip = std::move(scaled);
-    else
-      size = kImageSize;
+  if (strip && size != kImageSize) {
+    if (unique_hbitmap scaled{ScaledStrip(strip.get(), size)}) strip = std::move(scaled);
   }
-  unique_himagelist images(ImageList_Create(size, size, ILC_COLOR32, kImageCount, 0));
-  if (!images || ImageList_Add(images.get(), strip.get(), nullptr) < 0)
-    throw Error("The toolbar's images cannot be loaded");
+  return strip;
+}
+
+// The window's image list, from the strip the process keeps for its size.
+unique_himagelist LoadIconStrip(int dpi) {
+  unique_himagelist images;
+  const int size = ScaleToDpi(kImageSize, dpi);
+  SharedStrips::Use(IDB_TOOLBAR_ICONS, size, [size] { return MakeIconStrip(size); },
+                    [&](HBITMAP strip) {
+                      // A strip that could not be scaled is the 16-pixel one.
+                      BITMAP picture{};
+                      GetObjectW(strip, sizeof picture, &picture);
+                      images.reset(ImageList_Create(picture.bmHeight, picture.bmHeight, ILC_COLOR32,
+                                                    kImageCount, 0));
+                      if (images && ImageList_Add(images.get(), strip, nullptr) < 0) images.reset();
+                    });
+  if (!images) throw Error("The toolbar's images cannot be loaded");
   return images;
 }
 
@@ -145,6 +156,8 @@ void ToolbarWindow::UnregisterWindowClasses() {
   UnregisterClassW(kWindowClass, ThisModule());
   BannerArea::UnregisterWindowClass();
 }
+
+void ToolbarWindow::ReleaseSharedPictures() { SharedStrips::Release(); }
 
 void ToolbarWindow::CreateControls() {
   // The common controls of the module's own manifest.

@@ -85,6 +85,9 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   // Unregisters the window classes, which succeeds only once no window of
   // them is left; for the module's unloading.
   static void UnregisterWindowClasses();
+  // Frees the pictures that the process's windows share; for the module's
+  // unloading, when no window is left.
+  static void ReleaseSharedPictures();
 
   // --- ToolbarView
   void SetCaption(const std::string& caption) override;
