@@ -151,11 +151,10 @@ STDMETHODIMP TTarnwick::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
 STDMETHODIMP TTarnwick::ShowDW(BOOL show) {
   return Guarded([&] {
-    // Hiding is the host's to do; the window only waits for the first showing.
-    if (show) {
-      shown_ = true;
-      if (toolbar_window_ && toolbar_window_->Handle()) toolbar_window_->Show();
-    }
+    // A window made later follows the host's last word; a window that is
+    // there is shown, and hiding it is left to the host.
+    shown_ = show != FALSE;
+    if (shown_ && toolbar_window_ && toolbar_window_->Handle()) toolbar_window_->Show();
     has_focus_ = show != FALSE;
     NotifyFocusChange(has_focus_);
     return S_OK;
@@ -164,6 +163,8 @@ STDMETHODIMP TTarnwick::ShowDW(BOOL show) {
 
 STDMETHODIMP TTarnwick::CloseDW(DWORD) {
   return Guarded([&] {
+    // A window made after the band was closed waits to be shown again.
+    shown_ = false;
     toolbar_window_.reset();
     return S_OK;
   });

@@ -100,7 +100,7 @@ class TTarnwick final
   IUnknown* outer_;
 
   bool has_focus_ = false;
-  // The host has shown the band (ShowDW(TRUE)) at least once.
+  // The host's last word on showing the band (ShowDW), until it closes it.
   bool shown_ = false;
   HWND site_window_ = nullptr;
   DWORD band_id_ = 0;
