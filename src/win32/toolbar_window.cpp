@@ -293,7 +293,8 @@ void ToolbarWindow::Layout() {
   for (size_t index = 0; index < buttons_.size(); ++index) {
     const HWND control = ControlWindow(*buttons_[index]);
     RECT place{};
-    if (!control || !SendMessageW(toolbar_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place)))
+    if (!control ||
+        !SendMessageW(toolbar_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place)))
       continue;
     RECT own{};
     GetWindowRect(control, &own);

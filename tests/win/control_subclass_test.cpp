@@ -80,7 +80,9 @@ TEST(ControlSubclass, LetsGoOfTheControlAsItIsDestroyed) {
   listener.subclass.Remove();  // nothing left to give back
 }
 
-unique_hbitmap Strip(int size) { return unique_hbitmap(CreateBitmap(size * 4, size, 1, 32, nullptr)); }
+unique_hbitmap Strip(int size) {
+  return unique_hbitmap(CreateBitmap(size * 4, size, 1, 32, nullptr));
+}
 
 TEST(SharedStrips, EachStripIsMadeOnceAndAFailedOneIsTriedAgain) {
   SharedStrips::Release();
