@@ -13,8 +13,6 @@
 namespace pq::win32 {
 namespace {
 
-constexpr UINT_PTR kEditSubclass = 1;
-
 }  // namespace
 
 SearchBox::SearchBox(HWND parent, int width, int visible_entries, HFONT font, Events events)
@@ -31,8 +29,7 @@ SearchBox::SearchBox(HWND parent, int width, int visible_entries, HFONT font, Ev
   info.cbSize = sizeof info;
   if (GetComboBoxInfo(combo_, &info)) edit_ = info.hwndItem;
   if (!edit_) edit_ = FindWindowExW(combo_, nullptr, L"EDIT", nullptr);
-  if (!edit_ || !SetWindowSubclass(edit_, &SearchBox::EditProc, kEditSubclass,
-                                   reinterpret_cast<DWORD_PTR>(this))) {
+  if (!edit_ || !edit_subclass_.Install(edit_, &SearchBox::EditProc, this)) {
     DestroyWindow(combo_);
     throw Error("The search box cannot be created");
   }
@@ -45,7 +42,7 @@ SearchBox::SearchBox(HWND parent, int width, int visible_entries, HFONT font, Ev
 }
 
 SearchBox::~SearchBox() {
-  if (edit_) RemoveWindowSubclass(edit_, &SearchBox::EditProc, kEditSubclass);
+  edit_subclass_.Remove();
   if (combo_) DestroyWindow(combo_);
 }
 
@@ -115,14 +112,13 @@ void SearchBox::DeleteEntry(int index) {
   if (combo_) SendMessageW(combo_, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
-LRESULT CALLBACK SearchBox::EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                     UINT_PTR, DWORD_PTR self) {
-  auto* box = reinterpret_cast<SearchBox*>(self);
+LRESULT CALLBACK SearchBox::EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* box = ControlSubclass::Owner<SearchBox>(window);
+  if (!box) return DefWindowProcW(window, message, wparam, lparam);
   if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, &SearchBox::EditProc, kEditSubclass);
     box->edit_ = nullptr;
     box->combo_ = nullptr;
-    return DefSubclassProc(window, message, wparam, lparam);
+    return box->edit_subclass_.CallNext(window, message, wparam, lparam);
   }
   try {
     return box->OnEditMessage(window, message, wparam, lparam);
@@ -153,7 +149,7 @@ LRESULT SearchBox::OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM 
           {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))});
       return 0;
   }
-  return DefSubclassProc(edit, message, wparam, lparam);
+  return edit_subclass_.CallNext(edit, message, wparam, lparam);
 }
 
 }  // namespace pq::win32

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "config/string_list.h"
+#include "win32/control_subclass.h"
 
 namespace pq::win32 {
 
@@ -48,13 +49,14 @@ class SearchBox {
   void DeleteEntry(int index);
 
  private:
-  static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                   UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM lparam);
 
   Events events_;
   HWND combo_ = nullptr;
   HWND edit_ = nullptr;
+  // Without a window property: each message to the field would look it up.
+  ControlSubclass edit_subclass_;
 };
 
 }  // namespace pq::win32
