@@ -184,8 +184,11 @@ void ToolbarWindow::CreateControls() {
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   // Clicks, drop-downs and tooltips are the window's to handle, not the dock's.
   SendMessageW(toolbar_, TB_SETPARENT, reinterpret_cast<WPARAM>(Handle()), 0);
+  // Buttons cut by the toolbar's edge are hidden only once the window shows
+  // (ShowDock): a toolbar with that style redraws each button that a change
+  // of its width reaches, and the hidden window's dock gets its width then.
   SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0,
-               TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS | TBSTYLE_EX_HIDECLIPPEDBUTTONS);
+               TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
   SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
   SendMessageW(toolbar_, TB_SETPADDING, 0,
@@ -342,6 +345,15 @@ void ToolbarWindow::Layout() {
   if (Visible()) PlaceDock();
 }
 
+void ToolbarWindow::ShowDock() {
+  PlaceDock();
+  if (toolbar_ && !clipped_buttons_hidden_) {
+    SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, TBSTYLE_EX_HIDECLIPPEDBUTTONS,
+                 TBSTYLE_EX_HIDECLIPPEDBUTTONS);
+    clipped_buttons_hidden_ = true;
+  }
+}
+
 bool ToolbarWindow::Visible() const {
   return Handle() && (GetWindowLongW(Handle(), GWL_STYLE) & WS_VISIBLE);
 }
@@ -416,7 +428,7 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_SHOWWINDOW:
       if (!wparam) break;
-      PlaceDock();
+      ShowDock();
       if (form_) form_->FormShow();
       break;
     case WM_PARENTNOTIFY:

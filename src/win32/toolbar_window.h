@@ -122,6 +122,8 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   void Layout();
   // Sizes the dock to the window's width and the row's height.
   void PlaceDock();
+  // The dock as the window shows: placed, its clipped buttons hidden.
+  void ShowDock();
   // Whether the window itself is shown, whatever its parent is.
   bool Visible() const;
   void RunClosingSteps();
@@ -170,6 +172,7 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   bool docked_ = false;
   int docked_row_ = 0;
   int docked_width_ = 0;
+  bool clipped_buttons_hidden_ = false;
   bool closing_steps_run_ = false;
   // What the tooltip shows, alive until it asks again.
   std::wstring tooltip_;
