@@ -18,9 +18,6 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// The window property through which the hook finds its band object.
-constexpr wchar_t kHookProperty[] = L"Pelliquester.Band";
-
 constexpr int kBandHeight = 25;
 constexpr BOOL kFocusGained = -1;
 constexpr BOOL kFocusLost = 0;
@@ -41,7 +38,8 @@ TTarnwick::TTarnwick(ComServer& server, Platform& platform, IUnknown* outer)
     : ComObject(&server), outer_(outer ? outer : &inner_), platform_(platform) {}
 
 TTarnwick::~TTarnwick() {
-  // The hook refers to this object: the window must not outlive it.
+  // The window's notification handler refers to this object: the window
+  // must not outlive it.
   toolbar_window_.reset();
 }
 
@@ -123,14 +121,24 @@ STDMETHODIMP TTarnwick::GetWindow(HWND* phwnd) {
       toolbar_window_.reset();
       // Another frame's thread may be building its toolbar at this moment.
       win32::PrepareSystemWindowClasses();
-      auto window = std::make_unique<win32::ToolbarWindow>(site_window_, platform_);
+      // Built and laid out while hidden: the host places the window before
+      // it shows the band, and the window is drawn once, where it belongs.
+      auto window = std::make_unique<win32::ToolbarWindow>(site_window_, platform_,
+                                                           win32::ToolbarWindow::Start::Hidden);
       // The window's creation has run; only now does it get its own copy of
       // the browser.
       window->SetHostBrowser(NavigatorOf(host_browser_));
-      // Without the hook the window still works; a click in it just doesn't
-      // claim the focus for the band.
-      (void)InstallHook(window->Handle());
+      // A click on one of the window's controls: the band has the focus now.
+      window->SetChildNotifyHandler([this] {
+        try {
+          has_focus_ = true;
+          NotifyFocusChange(true);
+        } catch (...) {
+        }
+      });
       toolbar_window_ = std::move(window);
+      // A host that showed the band before it asked for the window sees it now.
+      if (shown_) toolbar_window_->Show();
       // A row that the band's last size would clip asks the site for room.
       if (toolbar_window_->IdealHeight() > reported_height_) UpdateBandInfo();
     }
@@ -143,6 +151,10 @@ STDMETHODIMP TTarnwick::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
 STDMETHODIMP TTarnwick::ShowDW(BOOL show) {
   return Guarded([&] {
+    // A window made later follows the host's last word; a window that is
+    // there is shown, and hiding it is left to the host.
+    shown_ = show != FALSE;
+    if (shown_ && toolbar_window_ && toolbar_window_->Handle()) toolbar_window_->Show();
     has_focus_ = show != FALSE;
     NotifyFocusChange(has_focus_);
     return S_OK;
@@ -151,6 +163,8 @@ STDMETHODIMP TTarnwick::ShowDW(BOOL show) {
 
 STDMETHODIMP TTarnwick::CloseDW(DWORD) {
   return Guarded([&] {
+    // A window made after the band was closed waits to be shown again.
+    shown_ = false;
     toolbar_window_.reset();
     return S_OK;
   });
@@ -311,44 +325,6 @@ void TTarnwick::NotifyFocusChange(bool gained) {
   if (!input_site_) return;
   // The band's focus notification passes true as -1.
   input_site_->OnFocusChangeIS(outer_, gained ? kFocusGained : kFocusLost);
-}
-
-bool TTarnwick::InstallHook(HWND window) {
-  if (!SetPropW(window, kHookProperty, this)) return false;
-  SetLastError(ERROR_SUCCESS);
-  const LONG_PTR previous =
-      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BandWindowProc));
-  if (previous == 0 && GetLastError() != ERROR_SUCCESS) {
-    RemovePropW(window, kHookProperty);
-    return false;
-  }
-  saved_window_proc_ = reinterpret_cast<WNDPROC>(previous);
-  return true;
-}
-
-void TTarnwick::RemoveHook(HWND window) {
-  if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&BandWindowProc))
-    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved_window_proc_));
-  RemovePropW(window, kHookProperty);
-}
-
-LRESULT CALLBACK TTarnwick::BandWindowProc(HWND window, UINT message, WPARAM wparam,
-                                           LPARAM lparam) {
-  auto* band = static_cast<TTarnwick*>(GetPropW(window, kHookProperty));
-  if (!band) return DefWindowProcW(window, message, wparam, lparam);
-  const WNDPROC saved = band->saved_window_proc_;
-  try {
-    if (message == WM_PARENTNOTIFY) {
-      // A click on one of the window's controls: the band has the focus now.
-      band->has_focus_ = true;
-      band->NotifyFocusChange(true);
-    } else if (message == WM_NCDESTROY) {
-      band->RemoveHook(window);
-    }
-  } catch (...) {
-  }
-  if (!saved) return DefWindowProcW(window, message, wparam, lparam);
-  return CallWindowProcW(saved, window, message, wparam, lparam);
 }
 
 }  // namespace pq::band

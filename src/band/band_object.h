@@ -95,21 +95,17 @@ class TTarnwick final
   // Asks the site to ask for the band information again.
   void UpdateBandInfo();
   void NotifyFocusChange(bool gained);
-  // Puts BandWindowProc in front of the window's own procedure; false, with
-  // nothing left behind, when the window refuses it.
-  [[nodiscard]] bool InstallHook(HWND window);
-  void RemoveHook(HWND window);
-  static LRESULT CALLBACK BandWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   Inner inner_{*this};
   IUnknown* outer_;
 
   bool has_focus_ = false;
+  // The host's last word on showing the band (ShowDW), until it closes it.
+  bool shown_ = false;
   HWND site_window_ = nullptr;
   DWORD band_id_ = 0;
   LONG reported_height_ = 0;  // the height the last GetBandInfo gave
   int32_t menu_item_count_ = 0;
-  WNDPROC saved_window_proc_ = nullptr;
   Microsoft::WRL::ComPtr<IUnknown> site_;
   Microsoft::WRL::ComPtr<IInputObjectSite> input_site_;
   Microsoft::WRL::ComPtr<IOleCommandTarget> command_target_;

@@ -36,9 +36,14 @@ class Bstr {
 // by one of the builders.
 class Variant {
  public:
-  Variant() { VariantInit(&value_); }
-  ~Variant() { VariantClear(&value_); }
-  Variant(Variant&& other) noexcept : value_(other.value_) { VariantInit(&other.value_); }
+  // A number or a truth value owns nothing: it is made and dropped without
+  // the automation library, which need not be loaded for it (VariantInit
+  // only marks a value empty).
+  Variant() { V_VT(&value_) = VT_EMPTY; }
+  ~Variant() {
+    if (!IsPlain()) VariantClear(&value_);
+  }
+  Variant(Variant&& other) noexcept : value_(other.value_) { V_VT(&other.value_) = VT_EMPTY; }
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
   Variant& operator=(Variant&&) = delete;
@@ -50,6 +55,18 @@ class Variant {
   VARIANT* get() { return &value_; }
 
  private:
+  bool IsPlain() const {
+    switch (V_VT(&value_)) {
+      case VT_EMPTY:
+      case VT_NULL:
+      case VT_I4:
+      case VT_BOOL:
+        return true;
+      default:
+        return false;
+    }
+  }
+
   VARIANT value_;
 };
 

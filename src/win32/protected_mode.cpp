@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "win32/com_support.h"
-#include "win32/modules.h"
 #include "win32/wide_text.h"
 
 namespace pq::win32 {
@@ -21,8 +20,11 @@ constexpr GUID kLocalAppDataLow = {
 
 template <typename Function>
 Function BrowserFunction(const char* name) {
-  // Loaded once and kept: the functions taken from it stay valid.
-  static const HMODULE browser = LoadSystemLibrary(L"ieframe.dll");
+  // Only the browser's own processes run in its protected mode, and its
+  // frame module is loaded in each of them before any band: another host
+  // is told no without loading the browser's frame and what that loads
+  // (URL monikers, WinINet, sockets), which cost its first window dearly.
+  const HMODULE browser = GetModuleHandleW(L"ieframe.dll");
   if (!browser) return nullptr;
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(browser, name)));
 }

@@ -13,7 +13,6 @@
 namespace pq::win32 {
 namespace {
 
-constexpr UINT_PTR kEditSubclass = 1;
 // Of the field's own timers the edit control uses none from this number on.
 constexpr UINT_PTR kSuggestionTimer = 0x50C1;
 
@@ -43,8 +42,7 @@ SearchBox::SearchBox(HWND parent, int width, int visible_entries, HFONT font, Ev
     list_ = info.hwndList;
   }
   if (!edit_) edit_ = FindWindowExW(combo_, nullptr, L"EDIT", nullptr);
-  if (!edit_ || !SetWindowSubclass(edit_, &SearchBox::EditProc, kEditSubclass,
-                                   reinterpret_cast<DWORD_PTR>(this))) {
+  if (!edit_ || !edit_subclass_.Install(edit_, &SearchBox::EditProc, this)) {
     DestroyWindow(combo_);
     throw Error("The search box cannot be created");
   }
@@ -57,7 +55,7 @@ SearchBox::SearchBox(HWND parent, int width, int visible_entries, HFONT font, Ev
 }
 
 SearchBox::~SearchBox() {
-  if (edit_) RemoveWindowSubclass(edit_, &SearchBox::EditProc, kEditSubclass);
+  edit_subclass_.Remove();
   if (combo_) DestroyWindow(combo_);
 }
 
@@ -200,14 +198,13 @@ void SearchBox::DeleteEntry(int index) {
   if (combo_) SendMessageW(combo_, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
-LRESULT CALLBACK SearchBox::EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                     UINT_PTR, DWORD_PTR self) {
-  auto* box = reinterpret_cast<SearchBox*>(self);
+LRESULT CALLBACK SearchBox::EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* box = ControlSubclass::Owner<SearchBox>(window);
+  if (!box) return DefWindowProcW(window, message, wparam, lparam);
   if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, &SearchBox::EditProc, kEditSubclass);
     box->edit_ = nullptr;
     box->combo_ = nullptr;
-    return DefSubclassProc(window, message, wparam, lparam);
+    return box->edit_subclass_.CallNext(window, message, wparam, lparam);
   }
   try {
     return box->OnEditMessage(window, message, wparam, lparam);
@@ -219,7 +216,7 @@ LRESULT CALLBACK SearchBox::EditProc(HWND window, UINT message, WPARAM wparam, L
 
 LRESULT SearchBox::Editing(HWND edit, UINT message, WPARAM wparam, LPARAM lparam) {
   const std::wstring before = WindowTextW(edit);
-  const LRESULT result = DefSubclassProc(edit, message, wparam, lparam);
+  const LRESULT result = edit_subclass_.CallNext(edit, message, wparam, lparam);
   if (edit_ && events_.text_changed && WindowTextW(edit) != before) events_.text_changed();
   return result;
 }
@@ -269,7 +266,7 @@ LRESULT SearchBox::OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM 
           {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))});
       return 0;
   }
-  return DefSubclassProc(edit, message, wparam, lparam);
+  return edit_subclass_.CallNext(edit, message, wparam, lparam);
 }
 
 }  // namespace pq::win32

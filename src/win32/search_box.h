@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "config/string_list.h"
+#include "win32/control_subclass.h"
 
 namespace pq::win32 {
 
@@ -80,8 +81,7 @@ class SearchBox {
   void FillList(const TStringList& entries);
   // Runs the field's own handling of a message and reports a changed text.
   LRESULT Editing(HWND edit, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                   UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM lparam);
 
   Events events_;
@@ -91,6 +91,8 @@ class SearchBox {
   // The box opens or closes its list because the toolbar said so.
   bool own_drop_ = false;
   bool own_close_ = false;
+  // Without a window property: each message to the field would look it up.
+  ControlSubclass edit_subclass_;
 };
 
 }  // namespace pq::win32

@@ -17,7 +17,6 @@ namespace pq::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"PelliquesterToolbar";
-constexpr UINT_PTR kToolbarSubclass = 1;
 constexpr int kFirstCommand = 100;
 
 // The design's sizes, in pixels at 96 dots per inch.
@@ -55,7 +54,8 @@ std::vector<std::pair<TBBUTTON, RECT>> ShownButtons(HWND toolbar) {
 
 std::atomic<long> ToolbarWindow::window_count_{0};
 
-ToolbarWindow::ToolbarWindow(HWND parent, Platform& platform) : platform_(platform) {
+ToolbarWindow::ToolbarWindow(HWND parent, Platform& platform, Start start)
+    : platform_(platform) {
   if (!RegisterModuleWindowClass(kWindowClass, &ToolbarWindow::WindowProc, COLOR_ACTIVEBORDER))
     throw Error("The toolbar's window class cannot be registered");
   RECT parent_area{};
@@ -75,9 +75,7 @@ ToolbarWindow::ToolbarWindow(HWND parent, Platform& platform) : platform_(platfo
     ShowItems();
     SetWindowPos(Handle(), nullptr, 0, 0, parent_area.right, IdealHeight(),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    PlaceDock();
-    // Showing it runs the window's show step.
-    ShowWindow(Handle(), SW_SHOWNA);
+    if (start == Start::Shown) Show();
   } catch (...) {
     if (Handle()) DestroyWindow(Handle());
     throw;
@@ -120,12 +118,15 @@ void ToolbarWindow::CreateControls() {
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   // Clicks, drop-downs and tooltips are the window's to handle, not the dock's.
   SendMessageW(toolbar_, TB_SETPARENT, reinterpret_cast<WPARAM>(Handle()), 0);
+  // Buttons cut by the toolbar's edge are hidden only once the window shows
+  // (ShowDock): a toolbar with that style redraws each button that a change
+  // of its width reaches, and the hidden window's dock gets its width then.
   SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0,
-               TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS | TBSTYLE_EX_HIDECLIPPEDBUTTONS);
+               TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
   SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   ApplyImagesAndMetrics();
-  SetWindowSubclass(toolbar_, &ToolbarWindow::ToolbarProc, kToolbarSubclass,
-                    reinterpret_cast<DWORD_PTR>(this));
+  if (!toolbar_subclass_.Install(toolbar_, &ToolbarWindow::ToolbarProc, this))
+    throw Error("The toolbar cannot be created");
 
   banner_ = std::make_unique<BannerArea>(
       toolbar_, SIZE{Scale(kBannerArea.cx), Scale(kBannerArea.cy)},
@@ -141,16 +142,6 @@ void ToolbarWindow::CreateControls() {
   ConnectCompletion(events);
   search_ = std::make_unique<SearchBox>(toolbar_, Scale(kSearchBoxWidth), kSearchListEntries,
                                         font_.get(), std::move(events));
-
-  REBARBANDINFOW band{};
-  band.cbSize = REBARBANDINFOW_V6_SIZE;
-  band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_IDEALSIZE;
-  band.fStyle = RBBS_NOGRIPPER | RBBS_USECHEVRON | RBBS_CHILDEDGE;
-  band.hwndChild = toolbar_;
-  band.cx = 0x7FFF;
-  if (!SendMessageW(rebar_, RB_INSERTBANDW, static_cast<WPARAM>(-1),
-                    reinterpret_cast<LPARAM>(&band)))
-    throw Error("The toolbar cannot be docked");
 }
 
 // The image list and the button layout at the window's DPI.
@@ -246,36 +237,81 @@ void ToolbarWindow::Layout() {
   if (HIWORD(size) != row)
     SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(LOWORD(size), row));
 
-  int full_width = 0;
-  for (const auto& [button, place] : ShownButtons(toolbar_)) {
-    full_width = std::max<int>(full_width, place.right);
-    const auto* item = reinterpret_cast<const TTBCustomItem*>(button.dwData);
-    const HWND control = item ? ControlWindow(*item) : nullptr;
-    if (!control) continue;
+  // Only the controls' places are asked for: each message to the toolbar
+  // costs, and a hidden button has no place.
+  for (size_t index = 0; index < buttons_.size(); ++index) {
+    const HWND control = ControlWindow(*buttons_[index]);
+    RECT place{};
+    if (!control ||
+        !SendMessageW(toolbar_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place)))
+      continue;
     RECT own{};
     GetWindowRect(control, &own);
-    const int height = own.bottom - own.top;
-    SetWindowPos(control, nullptr, place.left, place.top + (place.bottom - place.top - height) / 2,
-                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MapWindowPoints(nullptr, toolbar_, reinterpret_cast<POINT*>(&own), 2);
+    const POINT at{place.left, place.top + (place.bottom - place.top - (own.bottom - own.top)) / 2};
+    if (at.x != own.left || at.y != own.top)
+      SetWindowPos(control, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  // The row ends with its last shown button.
+  int full_width = 0;
+  for (size_t index = buttons_.size(); index-- > 0;) {
+    RECT place{};
+    if (SendMessageW(toolbar_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place))) {
+      full_width = place.right;
+      break;
+    }
   }
 
-  REBARBANDINFOW band{};
-  band.cbSize = REBARBANDINFOW_V6_SIZE;
-  band.fMask = RBBIM_CHILDSIZE | RBBIM_IDEALSIZE;
-  band.cxMinChild = 0;
-  band.cyMinChild = static_cast<UINT>(row);
-  band.cyChild = static_cast<UINT>(row);
-  band.cyMaxChild = static_cast<UINT>(row);
-  band.cxIdeal = static_cast<UINT>(full_width);
-  SendMessageW(rebar_, RB_SETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
+  // Each change to the dock lays it out anew: the toolbar joins it once,
+  // with its row and full width, and the dock hears only of changes.
+  if (!docked_ || row != docked_row_ || full_width != docked_width_) {
+    REBARBANDINFOW band{};
+    band.cbSize = REBARBANDINFOW_V6_SIZE;
+    band.fMask = RBBIM_CHILDSIZE | RBBIM_IDEALSIZE;
+    band.cxMinChild = 0;
+    band.cyMinChild = static_cast<UINT>(row);
+    band.cyChild = static_cast<UINT>(row);
+    band.cyMaxChild = static_cast<UINT>(row);
+    band.cxIdeal = static_cast<UINT>(full_width);
+    if (!docked_) {
+      band.fMask |= RBBIM_STYLE | RBBIM_CHILD | RBBIM_SIZE;
+      band.fStyle = RBBS_NOGRIPPER | RBBS_USECHEVRON | RBBS_CHILDEDGE;
+      band.hwndChild = toolbar_;
+      band.cx = 0x7FFF;
+      if (!SendMessageW(rebar_, RB_INSERTBANDW, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>(&band)))
+        throw Error("The toolbar cannot be docked");
+      docked_ = true;
+    } else {
+      SendMessageW(rebar_, RB_SETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
+    }
+    docked_row_ = row;
+    docked_width_ = full_width;
+  }
+  if (Visible()) PlaceDock();
+}
+
+void ToolbarWindow::ShowDock() {
   PlaceDock();
+  if (toolbar_ && !clipped_buttons_hidden_) {
+    SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, TBSTYLE_EX_HIDECLIPPEDBUTTONS,
+                 TBSTYLE_EX_HIDECLIPPEDBUTTONS);
+    clipped_buttons_hidden_ = true;
+  }
+}
+
+bool ToolbarWindow::Visible() const {
+  return Handle() && (GetWindowLongW(Handle(), GWL_STYLE) & WS_VISIBLE);
 }
 
 void ToolbarWindow::PlaceDock() {
   if (!Handle() || !rebar_) return;
-  RECT area{};
+  RECT area{}, dock{};
   GetClientRect(Handle(), &area);
-  SetWindowPos(rebar_, nullptr, 0, 0, area.right, IdealHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
+  GetClientRect(rebar_, &dock);
+  const int height = IdealHeight();
+  if (dock.right != area.right || dock.bottom != height)
+    SetWindowPos(rebar_, nullptr, 0, 0, area.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int ToolbarWindow::IdealHeight() const {
@@ -284,6 +320,15 @@ int ToolbarWindow::IdealHeight() const {
 
 void ToolbarWindow::SetHostBrowser(HostBrowserRef browser) {
   form_->HostBrowser = std::move(browser);
+}
+
+void ToolbarWindow::Show() {
+  // Showing it runs the window's show step.
+  if (Handle()) ShowWindow(Handle(), SW_SHOWNA);
+}
+
+void ToolbarWindow::SetChildNotifyHandler(std::function<void()> handler) {
+  child_notified_ = std::move(handler);
 }
 
 void ToolbarWindow::RunClosingSteps() {
@@ -318,14 +363,28 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   const DialogOwner owner(Handle());
   switch (message) {
     case WM_SIZE:
-      PlaceDock();
+      // A hidden window's dock waits until it shows: the host gives the
+      // window its place before it shows the band, and each new size lays
+      // the toolbar out anew.
+      if (Visible()) PlaceDock();
       return 0;
     case WM_SETFOCUS:
       // The search box is the window's active control.
       if (SearchEditControl()) SetFocus(SearchEditControl());
       return 0;
     case WM_SHOWWINDOW:
-      if (wparam && form_) form_->FormShow();
+      if (!wparam) break;
+      ShowDock();
+      if (form_) form_->FormShow();
+      break;
+    case WM_PARENTNOTIFY:
+      if (child_notified_) {
+        // The handler may close the window: nothing of it is touched afterwards.
+        const HWND window = Handle();
+        const std::function<void()> handler = child_notified_;
+        handler();
+        return DefWindowProcW(window, message, wparam, lparam);
+      }
       break;
     case WM_WINDOWPOSCHANGING: {
       auto& position = *reinterpret_cast<WINDOWPOS*>(lparam);
@@ -408,12 +467,11 @@ LRESULT ToolbarWindow::OnNotify(const NMHDR& header) {
   return DefaultProc(WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
-LRESULT CALLBACK ToolbarWindow::ToolbarProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                            UINT_PTR, DWORD_PTR self) {
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, &ToolbarWindow::ToolbarProc, kToolbarSubclass);
-  } else if (message == WM_MOUSEMOVE) {
-    auto* owner = reinterpret_cast<ToolbarWindow*>(self);
+LRESULT CALLBACK ToolbarWindow::ToolbarProc(HWND window, UINT message, WPARAM wparam,
+                                            LPARAM lparam) {
+  auto* owner = ControlSubclass::Owner<ToolbarWindow>(window);
+  if (!owner) return DefWindowProcW(window, message, wparam, lparam);
+  if (message == WM_MOUSEMOVE) {
     const DialogOwner dialogs(owner->Handle());
     try {
       // The key and button state as the system reports it (MK_ flags).
@@ -424,7 +482,7 @@ LRESULT CALLBACK ToolbarWindow::ToolbarProc(HWND window, UINT message, WPARAM wp
     } catch (...) {
     }
   }
-  return DefSubclassProc(window, message, wparam, lparam);
+  return owner->toolbar_subclass_.CallNext(window, message, wparam, lparam);
 }
 
 // --- what the user does

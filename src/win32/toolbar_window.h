@@ -26,6 +26,7 @@
 #include "toolbar/toolbar_view.h"
 #include "win32/activation_context.h"
 #include "win32/banner_area.h"
+#include "win32/control_subclass.h"
 #include "win32/handles.h"
 #include "win32/icon_strips.h"
 #include "win32/search_box.h"
@@ -39,11 +40,16 @@ class ItemMenu;
 
 class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow> {
  public:
-  // Creates the window as a visible child of the parent, as wide as the
-  // parent's client area and as high as IdealHeight(), runs the window's
-  // start-up steps and shows the items they built. The platform outlives the
-  // window. Raises Error when the system refuses a window.
-  ToolbarWindow(HWND parent, Platform& platform);
+  // Whether the window shows as soon as it is built, or stays hidden until
+  // Show(), as a desk band's window waits for its host to show the band.
+  enum class Start { Shown, Hidden };
+
+  // Creates the window as a child of the parent, as wide as the parent's
+  // client area and as high as IdealHeight(), runs the window's start-up
+  // steps and shows the items they built; the window's show step runs when
+  // it first shows. The platform outlives the window. Raises Error when the
+  // system refuses a window.
+  ToolbarWindow(HWND parent, Platform& platform, Start start = Start::Shown);
   // Runs the closing steps and destroys the window; when the parent has
   // destroyed the window already, its closing steps ran then.
   ~ToolbarWindow() override;
@@ -52,6 +58,12 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
 
   // The hosting browser, handed over once the window exists.
   void SetHostBrowser(HostBrowserRef browser);
+  // Shows the window where its parent has put it, without activating it.
+  void Show();
+  // Called for each notification the window gets from its controls
+  // (WM_PARENTNOTIFY: a click in one of them, among others), before the
+  // window handles it. Nothing may leave the handler.
+  void SetChildNotifyHandler(std::function<void()> handler);
   // The height that shows the toolbar's one row whole at the window's
   // resolution.
   int IdealHeight() const;
@@ -97,8 +109,7 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   std::function<void()> SuggestionWaker() override;
 
  private:
-  static LRESULT CALLBACK ToolbarProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                      UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK ToolbarProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   friend WindowImpl;
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void OnWindowAttached() noexcept { ++window_count_; }
@@ -115,7 +126,12 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   // Sizes the row to its tallest part, puts the controls over their places
   // and tells the dock the toolbar's full width.
   void Layout();
+  // Sizes the dock to the window's width and the row's height.
   void PlaceDock();
+  // The dock as the window shows: placed, its clipped buttons hidden.
+  void ShowDock();
+  // Whether the window itself is shown, whatever its parent is.
+  bool Visible() const;
   void RunClosingSteps();
 
   int Scale(int design_pixels) const { return ScaleToDpi(design_pixels, dpi_); }
@@ -152,11 +168,18 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   std::unique_ptr<SearchBox> search_;
   HWND rebar_ = nullptr;
   HWND toolbar_ = nullptr;
+  ControlSubclass toolbar_subclass_;
+  std::function<void()> child_notified_;
   // The toolbar's top-level items by command: command kFirstCommand + n is
   // buttons_[n].
   std::vector<TTBCustomItem*> buttons_;
   std::unordered_map<const TTBCustomItem*, int> commands_;
   int natural_button_height_ = 0;
+  // What the dock was last told of the toolbar, once it holds it.
+  bool docked_ = false;
+  int docked_row_ = 0;
+  int docked_width_ = 0;
+  bool clipped_buttons_hidden_ = false;
   bool closing_steps_run_ = false;
   // What the tooltip shows, alive until it asks again.
   std::wstring tooltip_;

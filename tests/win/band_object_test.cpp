@@ -7,6 +7,8 @@
 #include <shobjidl.h>
 #include <windows.h>
 #include <wrl/client.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <atomic>
 #include <string>
@@ -304,6 +306,33 @@ TEST_F(BandObject, WindowIsAChildOfTheSiteWindowAndStaysTheSame) {
   ASSERT_EQ(site.focus_changes.size(), 1u);
   EXPECT_EQ(site.focus_changes[0].gained, kGained);
   EXPECT_EQ(As<IInputObject>()->HasFocusIO(), S_OK);
+}
+
+// The window waits hidden for the host to place it and show the band, as a
+// desk band's does; a host that showed the band first gets it shown.
+TEST_F(BandObject, TheWindowShowsWhenTheHostShowsTheBand) {
+  const struct {
+    const char* order;
+    bool shown_first;
+  } orders[] = {{"window, then shown", false}, {"shown, then window", true}};
+  for (const auto& [order, shown_first] : orders) {
+    SCOPED_TRACE(order);
+    ASSERT_EQ(As<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
+    if (shown_first) {
+      ASSERT_EQ(band->ShowDW(TRUE), S_OK);
+    }
+    HWND window = nullptr;
+    ASSERT_EQ(band->GetWindow(&window), S_OK);
+    EXPECT_EQ(IsWindowVisible(window) != FALSE, shown_first);
+    MoveWindow(window, 0, 0, 600, 25, TRUE);
+    ASSERT_EQ(band->ShowDW(TRUE), S_OK);
+    EXPECT_TRUE(IsWindowVisible(window));
+    // The dock spans the width the host gave the window.
+    RECT dock{};
+    GetClientRect(FindWindowExW(window, nullptr, REBARCLASSNAMEW, nullptr), &dock);
+    EXPECT_EQ(dock.right, 600);
+    ASSERT_EQ(band->CloseDW(0), S_OK);
+  }
 }
 
 TEST_F(BandObject, CloseDestroysTheWindowAndAFreshOneFollows) {

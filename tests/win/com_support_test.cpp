@@ -10,8 +10,26 @@
 #include <string>
 #include <utility>
 
+#include "support/counting_unknown.h"
+
 namespace pq::win32 {
 namespace {
+
+// A value that holds a reference gives it up as it goes, whatever was put
+// into it through get(), and a moved one only once.
+TEST(Variant, ReleasesWhatItHoldsWhenItGoes) {
+  testing::CountingUnknown object;
+  {
+    Variant held;
+    object.AddRef();
+    V_VT(held.get()) = VT_UNKNOWN;
+    V_UNKNOWN(held.get()) = &object;
+    Variant moved(std::move(held));
+    EXPECT_EQ(V_VT(held.get()), VT_EMPTY);
+    EXPECT_EQ(object.references, 2u);
+  }
+  EXPECT_EQ(object.references, 1u);
+}
 
 TEST(Variant, EachBuilderMakesItsTypeAndValue) {
   EXPECT_EQ(V_VT(Variant().get()), VT_EMPTY);

@@ -276,6 +276,9 @@ class ToolbarWindowTest : public ::testing::Test {
     window_.reset();
     EXPECT_TRUE(ui_.shown.empty()) << ui_.shown.front().text;
     ClearToolbarConfig();
+    // The mouse leaves the toolbar's place: the next test's window, shown
+    // under it, would hear of it as a move over its buttons.
+    MoveMouse({GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1});
   }
 
   testing::ScratchDir dir_;
@@ -553,6 +556,45 @@ TEST_F(ToolbarWindowTest, ParentDestroyedFirstStillSavesTheSearchState) {
   EXPECT_EQ(StoredString(key_.path(), L"Search"), std::wstring(L"kept"));
 }
 
+// Built hidden, as a band's window waits for its host to show the band: the
+// show step waits too, and the window shows at the size its parent gave it
+// meanwhile, with its dock across it and the controls over their places.
+TEST_F(ToolbarWindowTest, AWindowBuiltHiddenShowsWhereItWasPutAndRunsItsShowStepThen) {
+  window_.reset();
+  HKEY key = key_.Open();
+  RegDeleteValueW(key, L"Date");
+  RegCloseKey(key);
+  auto window = std::make_unique<ToolbarWindow>(SharedParent(), platform_,
+                                                ToolbarWindow::Start::Hidden);
+  EXPECT_FALSE(IsWindowVisible(window->Handle()));
+  EXPECT_EQ(StoredString(key_.path(), L"Date"), std::nullopt) << "the show step ran hidden";
+  const int height = window->IdealHeight();
+  EXPECT_GE(height, 22) << "the row's height is known before the window shows";
+  MoveWindow(window->Handle(), 0, 0, 640, height, FALSE);
+  window->Show();
+  ASSERT_TRUE(IsWindowVisible(window->Handle()));
+  EXPECT_NE(StoredString(key_.path(), L"Date"), std::nullopt);
+  RECT dock{};
+  GetClientRect(window->DockControl(), &dock);
+  EXPECT_EQ(dock.right, 640);
+  EXPECT_EQ(dock.bottom, height);
+  // Each control sits over the separator that keeps its place.
+  const HWND toolbar = window->ToolbarControl();
+  const struct {
+    HWND control;
+    int index;
+  } places[] = {{window->BannerAreaWindow(), 0}, {window->SearchBoxControl(), 2}};
+  for (const auto& [control, index] : places) {
+    RECT place{}, own{};
+    ASSERT_TRUE(SendMessageW(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place)));
+    GetWindowRect(control, &own);
+    MapWindowPoints(nullptr, toolbar, reinterpret_cast<POINT*>(&own), 2);
+    EXPECT_EQ(own.left, place.left) << index;
+    EXPECT_GE(own.top, place.top) << index;
+    EXPECT_LE(own.bottom, place.bottom) << index;
+  }
+}
+
 // Captions in three scripts, written as UTF-8 without a byte-order mark, as
 // publishers save them today.
 constexpr char kUtf8Configuration[] =
@@ -576,12 +618,6 @@ class Utf8ToolbarWindowTest : public ToolbarWindowTest {
   std::string Configuration() const override { return kUtf8Configuration; }
   // The speed button's address of the user's own, in the registry's UTF-16.
   std::wstring SpeedAddress() const override { return L"http://mine.example/Caf\u00E9/\u6771\u4EAC"; }
-  // The mouse leaves the toolbar's place: the next window there would hear
-  // of it.
-  void TearDown() override {
-    MoveMouse({GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1});
-    ToolbarWindowTest::TearDown();
-  }
 };
 
 constexpr char kCafe[] = "Caf\xC3\xA9";
