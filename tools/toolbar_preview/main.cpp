@@ -59,19 +59,20 @@ bool SaveScreen(const RECT& area, const std::string& file) {
   return picture && pq::tools::SaveBitmap(*picture, file);
 }
 
+BOOL CALLBACK AddOwnWindow(HWND window, LPARAM found) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == GetCurrentProcessId() && IsWindowVisible(window))
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  return TRUE;
+}
+
 // The visible top-level windows of this process: the parent, its menus and
 // dialogs.
 std::vector<HWND> OwnWindows() {
   std::vector<HWND> windows;
-  EnumWindows(
-      [](HWND window, LPARAM found) -> BOOL {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId() && IsWindowVisible(window))
-          reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  // A named callback: i686 wants the stdcall convention, which no lambda has.
+  EnumWindows(AddOwnWindow, reinterpret_cast<LPARAM>(&windows));
   return windows;
 }
 
