@@ -18,15 +18,12 @@ PrivateQuery QueryOf(HMODULE module) {
 }  // namespace
 
 bool Win32BrowsingMode::IsPrivate() {
-  HMODULE frame = GetModuleHandleW(L"ieframe.dll");
-  HMODULE loaded = nullptr;
-  if (!frame)
-    frame = loaded = LoadLibraryExW(L"ieframe.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  PrivateQuery query = QueryOf(frame);
+  // The browser's frame module is loaded in each of its processes before any
+  // band. Loading it for the question in another host would cost each new
+  // window that module and all it loads, only to be told no.
+  PrivateQuery query = QueryOf(GetModuleHandleW(L"ieframe.dll"));
   if (!query) query = QueryOf(GetModuleHandleW(nullptr));
-  const bool is_private = query && query() != FALSE;
-  if (loaded) FreeLibrary(loaded);
-  return is_private;
+  return query && query() != FALSE;
 }
 
 }  // namespace pq::win32

@@ -4,8 +4,8 @@
 
 namespace pq::win32 {
 
-// Asks IEIsInPrivateBrowsing of the browser's frame library (ieframe.dll),
-// loaded only for the question when the process has not loaded it. Where that
+// Asks IEIsInPrivateBrowsing of the browser's frame library (ieframe.dll)
+// when the process has loaded it, as the browser always has. Where that
 // library has no such function, a host program that plays the browser may
 // answer through an export of the same name in its own executable; where
 // neither has it, the session is not private.
