@@ -19,6 +19,7 @@ struct ToolbarConfigRecord {
   std::string CompanyName;   // [Options] "Company Name"
   std::string HomePageUrl;   // [Options] "Home Page URL"
   std::string FlashUrl;      // [Options] "Flash URL"
+  std::string BannerAnimation;  // [Options] "Banner Animation": a GIF's file name
   std::string ContactEmail;  // [Options] "Contact E-Mail"
   std::string SearchUrl;     // [Options] "Search URL"
   std::string UpdatesUrl;    // [Options] "Updates URL"; empty switches updating off
@@ -64,6 +65,7 @@ enum class Option {
   UpdateKey,
   ConfigVersion,
   UpdateInterval,
+  BannerAnimation,
 };
 struct OptionSpec {
   Option option;
@@ -88,6 +90,8 @@ inline constexpr OptionSpec kOptionTable[] = {
      "a whole number that grows with every signed update"},
     {Option::UpdateInterval, "Update Interval", "0",
      "minutes a fetch serves the windows built after it; 0: every window asks"},
+    {Option::BannerAnimation, "Banner Animation", nullptr,
+     "an animated GIF beside the configuration, played in the banner's place; empty: none"},
 };
 constexpr const OptionSpec& OptionKey(Option option) {
   return kOptionTable[static_cast<size_t>(option)];
