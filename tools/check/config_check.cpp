@@ -132,6 +132,7 @@ CheckResult Checker::Run() {
     CheckItems(first, scan, entries_, *ini_, findings_);
   }
   CheckBanner(path_, findings_);
+  CheckBannerAnimation(scan, path_, findings_);
   if (options_.online) CheckOnline();
 
   std::vector<Finding>& findings = findings_.list;
