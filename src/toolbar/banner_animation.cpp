@@ -87,6 +87,8 @@ GifReading ReadGifSummary(std::string_view bytes) {
     reading.problem = truncated;
     return reading;
   }
+  // The graphic control block applies to the next frame.
+  GifFrameInfo next;
   for (;;) {
     if (!in.Has(1)) {
       // A missing trailer after whole frames is a common fault and harmless.
@@ -106,6 +108,14 @@ GifReading ReadGifSummary(std::string_view bytes) {
         reading.problem = truncated;
         break;
       }
+      if (label == 0xF9 && identity.size() >= 4) {
+        const auto packed = static_cast<uint8_t>(identity[0]);
+        const auto method = static_cast<uint8_t>(packed >> 2 & 7);
+        // Methods 4 to 7 are not defined: none is specified.
+        next.disposal = method <= 3 ? static_cast<GifDisposal>(method) : GifDisposal::Unspecified;
+        next.delay = static_cast<uint16_t>(static_cast<uint8_t>(identity[1]) |
+                                           static_cast<uint8_t>(identity[2]) << 8);
+      }
       // The looping extension: sub-block 1 holds the count, low byte first.
       if (label == 0xFF && (identity == "NETSCAPE2.0" || identity == "ANIMEXTS1.0") &&
           data.size() >= 3 && data[0] == 1)
@@ -121,7 +131,8 @@ GifReading ReadGifSummary(std::string_view bytes) {
       reading.problem = truncated;
       break;
     }
-    in.Skip(4);  // left, top
+    next.left = in.Word();
+    next.top = in.Word();
     const uint16_t width = in.Word();
     const uint16_t height = in.Word();
     const uint8_t image_packed = in.Byte();
@@ -135,6 +146,8 @@ GifReading ReadGifSummary(std::string_view bytes) {
       break;
     }
     ++summary.frames;
+    summary.frame_info.push_back(next);
+    next = GifFrameInfo();
     summary.decoded_pixels += static_cast<uint64_t>(width) * height;
   }
   if (reading.problem.empty() && summary.frames == 0) reading.problem = "the GIF picture is empty";

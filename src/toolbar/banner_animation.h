@@ -48,10 +48,24 @@ inline constexpr uint32_t kMaxAnimationFrames = 500;
 inline constexpr uint64_t kMaxAnimationCanvasPixels = 1u << 20;   // the logical screen
 inline constexpr uint64_t kMaxAnimationDecodedPixels = 16u << 20;  // all frames together
 
+// Where a frame goes once its delay is over, as the file says.
+enum class GifDisposal : uint8_t { Unspecified = 0, Keep = 1, Background = 2, Previous = 3 };
+
+// A frame's place and timing as its blocks give them.
+struct GifFrameInfo {
+  int32_t left = 0, top = 0;
+  uint16_t delay = 0;  // hundredths of a second
+  GifDisposal disposal = GifDisposal::Unspecified;
+  bool operator==(const GifFrameInfo&) const = default;
+};
+
 // What walking a GIF's blocks tells without decoding any picture.
 struct GifSummary {
   int32_t width = 0, height = 0;  // the logical screen
   uint32_t frames = 0;
+  // Each frame's, in order; the imaging component of some systems cannot
+  // reach a frame's control block behind another extension.
+  std::vector<GifFrameInfo> frame_info;
   uint64_t decoded_pixels = 0;  // the frames' areas added up
   // The NETSCAPE2.0 (or ANIMEXTS1.0) extension's loop count; none without one.
   std::optional<uint16_t> loop_count;
@@ -69,9 +83,6 @@ GifReading ReadGifSummary(std::string_view bytes);
 std::string AnimationLimitProblem(const GifSummary& summary);
 
 // --- frames
-
-// Where a frame goes once its delay is over, as the file says.
-enum class GifDisposal : uint8_t { Unspecified = 0, Keep = 1, Background = 2, Previous = 3 };
 
 struct GifFrame {
   int32_t left = 0, top = 0, width = 0, height = 0;

@@ -130,18 +130,24 @@ std::optional<BannerFrames> DecodeBannerGif(const std::string& file_name) {
       return std::nullopt;
     ComPtr<IWICMetadataQueryReader> metadata;
     if (FAILED(frame->GetMetadataQueryReader(&metadata))) metadata.Reset();
+    // What the imaging component cannot tell (Wine's cannot reach a control
+    // block that another extension follows) is read from the blocks.
+    const GifFrameInfo blocks =
+        frame_count == summary.frames ? summary.frame_info[index] : GifFrameInfo();
     GifFrame drawn;
-    drawn.left = SmallNumber(metadata.Get(), L"/imgdesc/Left").value_or(0);
-    drawn.top = SmallNumber(metadata.Get(), L"/imgdesc/Top").value_or(0);
+    drawn.left = SmallNumber(metadata.Get(), L"/imgdesc/Left").value_or(blocks.left);
+    drawn.top = SmallNumber(metadata.Get(), L"/imgdesc/Top").value_or(blocks.top);
     drawn.width = static_cast<int32_t>(width);
     drawn.height = static_cast<int32_t>(height);
     // Methods 4 to 7 are not defined: none is specified.
-    const uint16_t disposal = SmallNumber(metadata.Get(), L"/grctlext/Disposal").value_or(0);
-    drawn.disposal = disposal <= 3 ? static_cast<GifDisposal>(disposal) : GifDisposal::Unspecified;
+    const std::optional<uint16_t> disposal = SmallNumber(metadata.Get(), L"/grctlext/Disposal");
+    drawn.disposal = !disposal ? blocks.disposal
+                     : *disposal <= 3 ? static_cast<GifDisposal>(*disposal)
+                                      : GifDisposal::Unspecified;
     drawn.pixels = pixels.data();
     result.frames.push_back(ScaleForBanner(canvas.Draw(drawn), screen, result.size));
     result.delays_ms.push_back(
-        FrameDelayMs(SmallNumber(metadata.Get(), L"/grctlext/Delay").value_or(0)));
+        FrameDelayMs(SmallNumber(metadata.Get(), L"/grctlext/Delay").value_or(blocks.delay)));
   }
   return result;
 }

@@ -158,7 +158,7 @@ class InstallerTest : public ::testing::Test {
 TEST_F(InstallerTest, PutsTheFilesInPlaceWritesBothRegistryViewsAndRegistersEachDll) {
   for (const char* file : {"Pelliquester.dll", "Pelliquester32.dll", "Uninstall.exe"})
     EXPECT_TRUE(Exists(InstallDir() + "\\" + file)) << file;
-  for (const char* file : {"SampleBar.ini", "SampleBar.bmp", "Copyrights.txt"})
+  for (const char* file : {"SampleBar.ini", "SampleBar.bmp", "SampleBar.gif", "Copyrights.txt"})
     EXPECT_EQ(ReadFile(InstallDir() + "\\" + file), ReadFile(source + "\\" + file)) << file;
 
   for (const View& view : kViews) {
@@ -197,7 +197,7 @@ TEST_F(InstallerTest, SilentUninstallingKeepsTheUsersStateAndAPurgeTakesIt) {
   LeaveUserState();
   Uninstall(false);
   for (const char* file : {"Pelliquester.dll", "Pelliquester32.dll", "SampleBar.ini",
-                           "SampleBar.bmp", "Copyrights.txt", "Uninstall.exe"})
+                           "SampleBar.bmp", "SampleBar.gif", "Copyrights.txt", "Uninstall.exe"})
     EXPECT_FALSE(Exists(InstallDir() + "\\" + file)) << file;
   for (const View& view : kViews) {
     SCOPED_TRACE(view.name);

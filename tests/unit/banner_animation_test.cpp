@@ -138,12 +138,15 @@ std::string Loop(const char* application, uint16_t count) {
   return std::string("\x21\xFF\x0B") + application + std::string("\x03\x01", 2) + Word(count) +
          std::string(1, '\0');
 }
-std::string Control(uint16_t delay) {
-  return std::string("\x21\xF9\x04\x04", 4) + Word(delay) + std::string("\0\0", 2);
+// A graphic control block: disposal method 1 (keep) unless told.
+std::string Control(uint16_t delay, uint8_t method = 1) {
+  return std::string("\x21\xF9\x04", 3) + static_cast<char>(method << 2) + Word(delay) +
+         std::string("\0\0", 2);
 }
-std::string Image(uint16_t width, uint16_t height) {
+std::string Image(uint16_t width, uint16_t height, uint16_t left = 0, uint16_t top = 0) {
   // One data sub-block of two bytes; the LZW data itself is not looked at.
-  return "\x2C" + Word(0) + Word(0) + Word(width) + Word(height) + std::string("\0\x02\x02\x4C\x01\0", 6);
+  return "\x2C" + Word(left) + Word(top) + Word(width) + Word(height) +
+         std::string("\0\x02\x02\x4C\x01\0", 6);
 }
 const std::string kTrailer = "\x3B";
 
@@ -189,19 +192,39 @@ TEST(GifSummaryTest, WalksTheBlocksWithoutDecoding) {
   }
 }
 
+TEST(GifSummaryTest, EachFrameHasThePlaceAndTimingOfItsBlocks) {
+  using enum GifDisposal;
+  const std::string comment = std::string("\x21\xFE\x02hi", 5) + std::string(1, '\0');
+  const std::string application = Loop("ImageMagick", 1);
+  const GifReading reading = ReadGifSummary(
+      Header(8, 8) + Control(7, 2) + Image(2, 2, 3, 1) +
+      // No control block: nothing specified, no delay.
+      Image(1, 1, 5, 6) +
+      // Another extension after the control block still leaves it the frame's.
+      Control(250, 3) + application + comment + Image(1, 1) +
+      // Methods beyond 3 are not defined.
+      Control(1, 5) + Image(1, 1) + kTrailer);
+  ASSERT_EQ(reading.problem, "");
+  EXPECT_EQ(reading.summary.frame_info, (std::vector<GifFrameInfo>{{3, 1, 7, Background},
+                                                                   {5, 6, 0, Unspecified},
+                                                                   {0, 0, 250, Previous},
+                                                                   {0, 0, 1, Unspecified}}));
+  EXPECT_EQ(reading.summary.loop_count, std::nullopt);  // the other application's block
+}
+
 TEST(GifSummaryTest, LimitsRefuseWhatWouldCostTooMuch) {
   struct Case {
     GifSummary summary;
     bool refused;
   };
   const Case cases[] = {
-      {{105, 22, 20, 105 * 22 * 20, 0}, false},
-      {{1024, 1024, kMaxAnimationFrames, kMaxAnimationDecodedPixels, 0}, false},
-      {{1025, 1024, 1, 1, 0}, true},
-      {{65535, 65535, 1, 1, 0}, true},
-      {{0, 22, 1, 1, 0}, true},
-      {{105, 22, kMaxAnimationFrames + 1, 1, 0}, true},
-      {{105, 22, 2, kMaxAnimationDecodedPixels + 1, 0}, true},
+      {{105, 22, 20, {}, 105 * 22 * 20, 0}, false},
+      {{1024, 1024, kMaxAnimationFrames, {}, kMaxAnimationDecodedPixels, 0}, false},
+      {{1025, 1024, 1, {}, 1, 0}, true},
+      {{65535, 65535, 1, {}, 1, 0}, true},
+      {{0, 22, 1, {}, 1, 0}, true},
+      {{105, 22, kMaxAnimationFrames + 1, {}, 1, 0}, true},
+      {{105, 22, 2, {}, kMaxAnimationDecodedPixels + 1, 0}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.summary.width << "x" << c.summary.height << " "

@@ -6,6 +6,7 @@
 // After windows.h, which it needs.
 #include <objbase.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -152,6 +153,24 @@ TEST_F(BannerFileTest, DelaysAndLoopCountAreTheFilesAndLargePicturesShrink) {
   const auto once = win32::DecodeBannerGif(Write("once.gif", Gif(210, 44, std::nullopt, frames)));
   ASSERT_TRUE(once);
   EXPECT_EQ(once->loop_count, std::nullopt);
+}
+
+// The sample's animation, made by ImageMagick with optimised frames: parts of
+// the banner at offsets, over what the frames before left.
+TEST_F(BannerFileTest, TheSampleAnimationPlaysWholeFrames) {
+  const auto sample = win32::DecodeBannerGif(PQ_SOURCE_DIR "/samples/SampleBar.gif");
+  ASSERT_TRUE(sample);
+  EXPECT_EQ(sample->size, (PictureSize{105, 22}));
+  EXPECT_EQ(sample->delays_ms, (std::vector<uint32_t>{120, 120, 120, 2000, 2000}));
+  EXPECT_EQ(sample->loop_count, std::optional<uint16_t>(0));
+  ASSERT_EQ(sample->frames.size(), 5u);
+  for (const std::vector<Pixel>& frame : sample->frames) {
+    // Every pixel of every frame is opaque: nothing of the toolbar shows through.
+    EXPECT_TRUE(std::all_of(frame.begin(), frame.end(), [](Pixel p) { return p.a == 255; }));
+    // The gradient's right end is the same in all of them.
+    EXPECT_EQ(frame[104], sample->frames[0][104]);
+  }
+  EXPECT_NE(sample->frames[3], sample->frames[4]);  // the caption changes
 }
 
 TEST_F(BannerFileTest, WhatCannotBePlayedIsRefused) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the Windows installer of a configured toolbar with NSIS: the x86_64 and
-# i686 DLLs, the configuration, and the banner and notice file found beside it.
+# i686 DLLs, the configuration, and the banner, notice file and animated banner
+# found beside it.
 #   make_installer.sh [--from DIR] CONFIG.ini [--toolbar-name NAME] [--output SETUP.exe]
 # Without --toolbar-name the configuration is checked first (no installer for a
 # configuration with errors) and the name is the one the toolbar reads. File
@@ -63,6 +64,12 @@ config_dir=$(dirname "$config")
 # Windows finds the side files in any letter case; so does the installer.
 banner=$(find "$config_dir" -maxdepth 1 -iname "$stem.bmp" -print -quit)
 notice=$(find "$config_dir" -maxdepth 1 -iname "Copyrights.txt" -print -quit)
+# The animated banner the configuration names, a file name beside it.
+animation_name=$(sed -n 's/^Banner Animation=\(.*\)$/\1/p' "$config" | tr -d '\r' | tail -n 1)
+animation=
+if [[ -n $animation_name && $animation_name != */* && $animation_name != *\\* ]]; then
+  animation=$(find "$config_dir" -maxdepth 1 -iname "$animation_name" -print -quit)
+fi
 [[ -n $output ]] || output=$root/build/installer/$name-setup.exe
 output=$(absolute "$output")
 mkdir -p "$(dirname "$output")"
@@ -88,6 +95,8 @@ defines=(
 )
 [[ -n $banner ]] && defines+=("-DBANNER=$(nsis_text "$banner")")
 [[ -n $notice ]] && defines+=("-DNOTICE=$(nsis_text "$notice")")
+[[ -n $animation ]] && defines+=("-DANIMATION=$(nsis_text "$animation")"
+                                 "-DANIMATION_NAME=$(nsis_text "$animation_name")")
 
 if ! makensis -V2 -NOCD "${defines[@]}" tools/installer/toolbar.nsi >"$log" 2>&1; then
   cat "$log" >&2

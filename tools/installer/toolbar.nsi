@@ -6,6 +6,7 @@
 ; Made by make_installer.sh, which passes:
 ;   TOOLBAR_NAME  [Options] "Toolbar Name"      TOOLBAR_FILE  the configuration's base name
 ;   CONFIG        the configuration file        BANNER, NOTICE  the banner and Copyrights.txt, when there are
+;   ANIMATION, ANIMATION_NAME  the animated banner the configuration names, and its name
 ;   DLL64, DLL32  Pelliquester.dll of the x86_64 and of the i686 build
 ;   OUTFILE       the installer to write
 ;
@@ -77,6 +78,9 @@ Section "Install"
   !endif
   !ifdef NOTICE
     File "/oname=Copyrights.txt" "${NOTICE}"
+  !endif
+  !ifdef ANIMATION
+    File "/oname=${ANIMATION_NAME}" "${ANIMATION}"
   !endif
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
@@ -188,6 +192,9 @@ Section "Uninstall"
   Delete "$INSTDIR\${TOOLBAR_FILE}.ini"
   Delete "$INSTDIR\${TOOLBAR_FILE}.bmp"
   Delete "$INSTDIR\Copyrights.txt"
+  !ifdef ANIMATION
+    Delete "$INSTDIR\${ANIMATION_NAME}"
+  !endif
   ; What updates of the configuration leave beside it.
   Delete "$INSTDIR\${TOOLBAR_FILE} Internet.ini"
   Delete "$INSTDIR\${TOOLBAR_FILE} Default.ini"
