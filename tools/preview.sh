@@ -99,6 +99,11 @@ band_key="HKLM\\SOFTWARE\\Microsoft\\Internet Explorer\\Explorer Bars\\$band_id"
 wine_run reg add "$band_key" /v InstallPath /d "$install_dir" /f /reg:64 >/dev/null
 wine_run reg add "$band_key" /v "Toolbar Name" /d "$name" /f /reg:64 >/dev/null
 wine_run reg add "$band_key" /v "Toolbar File" /d "$stem" /f /reg:64 >/dev/null
+# The picture shows an animated banner's first frame: the prefix's user has
+# turned off animations inside windows (bit 0x02 of the mask's fifth byte,
+# else Wine's defaults).
+wine_run reg add "HKCU\\Control Panel\\Desktop" /v UserPreferencesMask /t REG_BINARY \
+  /d 3000028010000000 /f >/dev/null
 if [[ -n $dpi ]]; then
   wine_run reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
 fi
