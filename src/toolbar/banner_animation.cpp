@@ -210,10 +210,10 @@ PictureSize FitBanner(PictureSize picture) {
   if (picture.width <= kBannerDesignWidth && picture.height <= kBannerDesignHeight) return picture;
   const double scale = std::min(static_cast<double>(kBannerDesignWidth) / picture.width,
                                 static_cast<double>(kBannerDesignHeight) / picture.height);
-  return {std::clamp(static_cast<int32_t>(std::lround(picture.width * scale)), 1,
-                     kBannerDesignWidth),
-          std::clamp(static_cast<int32_t>(std::lround(picture.height * scale)), 1,
-                     kBannerDesignHeight)};
+  return {
+      std::clamp(static_cast<int32_t>(std::lround(picture.width * scale)), 1, kBannerDesignWidth),
+      std::clamp(static_cast<int32_t>(std::lround(picture.height * scale)), 1,
+                 kBannerDesignHeight)};
 }
 
 std::vector<Pixel> ScaleForBanner(const std::vector<Pixel>& picture, PictureSize from,

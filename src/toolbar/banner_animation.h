@@ -45,7 +45,7 @@ inline constexpr int32_t kBannerDesignHeight = 22;
 // read, and every frame decoded, while the window is being made.
 inline constexpr uint64_t kMaxAnimationFileBytes = 4u << 20;
 inline constexpr uint32_t kMaxAnimationFrames = 500;
-inline constexpr uint64_t kMaxAnimationCanvasPixels = 1u << 20;   // the logical screen
+inline constexpr uint64_t kMaxAnimationCanvasPixels = 1u << 20;    // the logical screen
 inline constexpr uint64_t kMaxAnimationDecodedPixels = 16u << 20;  // all frames together
 
 // Where a frame goes once its delay is over, as the file says.

@@ -4,7 +4,6 @@
 
 #include "config/registry_store.h"
 #include "config/toolbar_config.h"
-#include "toolbar/banner_animation.h"
 #include "platform/clock.h"
 #include "platform/date_time.h"
 #include "platform/desktop.h"
@@ -13,6 +12,7 @@
 #include "platform/internet.h"
 #include "platform/text.h"
 #include "platform/user_interface.h"
+#include "toolbar/banner_animation.h"
 
 namespace pq {
 namespace {

@@ -1,6 +1,5 @@
 #include "win32/banner_area.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "platform/error.h"
@@ -122,7 +121,8 @@ LRESULT BannerArea::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         StopTimer();
         return 0;
       }
-      Show(MotionAllowed() ? animation_->playback.Next() : animation_->playback.Resume(false), true);
+      Show(MotionAllowed() ? animation_->playback.Next() : animation_->playback.Resume(false),
+           true);
       return 0;
     case WM_SHOWWINDOW:
       if (!wparam) StopTimer();
@@ -174,10 +174,6 @@ void BannerArea::DrawPicture(const DRAWITEMSTRUCT& draw) {
   StretchBlt(draw.hDC, place.left, place.top, place.right - place.left, place.bottom - place.top,
              source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
 }
-
-}  // namespace pq::win32
-
-namespace pq::win32 {
 
 void BannerArea::DrawAnimationFrame(HDC dc, const RECT& place) const {
   FillRect(dc, &place, GetSysColorBrush(COLOR_BTNFACE));

@@ -99,9 +99,8 @@ std::optional<BannerFrames> DecodeBannerGif(const std::string& file_name) {
   ComPtr<IWICBitmapDecoder> decoder;
   UINT frame_count = 0;
   if (FAILED(factory->CreateStream(&stream)) ||
-      FAILED(stream->InitializeFromMemory(
-          reinterpret_cast<BYTE*>(const_cast<char*>(bytes->data())),
-          static_cast<DWORD>(bytes->size()))) ||
+      FAILED(stream->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(bytes->data())),
+                                          static_cast<DWORD>(bytes->size()))) ||
       FAILED(factory->CreateDecoder(GUID_ContainerFormatGif, nullptr, &decoder)) ||
       FAILED(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnLoad)) ||
       FAILED(decoder->GetFrameCount(&frame_count)) || frame_count == 0 ||
@@ -141,7 +140,7 @@ std::optional<BannerFrames> DecodeBannerGif(const std::string& file_name) {
     drawn.height = static_cast<int32_t>(height);
     // Methods 4 to 7 are not defined: none is specified.
     const std::optional<uint16_t> disposal = SmallNumber(metadata.Get(), L"/grctlext/Disposal");
-    drawn.disposal = !disposal ? blocks.disposal
+    drawn.disposal = !disposal        ? blocks.disposal
                      : *disposal <= 3 ? static_cast<GifDisposal>(*disposal)
                                       : GifDisposal::Unspecified;
     drawn.pixels = pixels.data();

@@ -522,15 +522,15 @@ TEST(ConfigCheck, BannerAnimationIsAGifBesideTheConfiguration) {
        "more than 500 frames"},
       {"too large", "Anim.gif", "Anim.gif", GifBytes(2000, 1000, 1), "animation-unreadable", W,
        "larger than"},
-      {"larger than the banner", "Anim.gif", "Anim.gif", GifBytes(210, 44, 2), "animation-size",
-       N, "it shows at 105 by 22"},
+      {"larger than the banner", "Anim.gif", "Anim.gif", GifBytes(210, 44, 2), "animation-size", N,
+       "it shows at 105 by 22"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     static int counter = 0;
-    const fs::path folder = fs::temp_directory_path() /
-                            ("pq-check-anim-" + std::to_string(getpid()) + "-" +
-                             std::to_string(++counter));
+    const fs::path folder =
+        fs::temp_directory_path() /
+        ("pq-check-anim-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
     fs::create_directories(folder);
     // The key in [Options], after the block's other keys.
     std::string text = kOptionsBlock;

@@ -31,8 +31,8 @@ TEST(BannerChoiceTest, MovieWhereItCanPlayElseAnimationElseStill) {
       {true, true, false, true, BannerKind::Animation},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.flash_configured << c.flash_player << c.online
-                                    << c.animation);
+    SCOPED_TRACE(testing::Message()
+                 << c.flash_configured << c.flash_player << c.online << c.animation);
     EXPECT_EQ(ChooseBanner({c.flash_configured, c.flash_player, c.online, c.animation}),
               c.expected);
   }
@@ -57,9 +57,8 @@ TEST(BannerChoiceTest, AnimationIsAFileNameBesideTheConfiguration) {
 }
 
 TEST(BannerTimingTest, DelaysAsBrowsersPlayThem) {
-  const std::pair<uint32_t, uint32_t> cases[] = {{0, 100},  {1, 100},    {2, 20},
-                                                 {5, 50},   {10, 100},   {50, 500},
-                                                 {65535, 655350}};
+  const std::pair<uint32_t, uint32_t> cases[] = {{0, 100},  {1, 100},  {2, 20},        {5, 50},
+                                                 {10, 100}, {50, 500}, {65535, 655350}};
   for (const auto& [hundredths, ms] : cases) EXPECT_EQ(FrameDelayMs(hundredths), ms) << hundredths;
 }
 
@@ -173,8 +172,8 @@ TEST(GifSummaryTest, WalksTheBlocksWithoutDecoding) {
       {"no frame", Header(4, 2) + kTrailer, "the GIF picture is empty", 0, 0, std::nullopt},
       {"cut inside a frame", Header(4, 2) + two.substr(0, two.size() - 3),
        "the GIF picture is cut short", 1, 8, std::nullopt},
-      {"cut inside the colour table", Header(4, 2).substr(0, 15), "the GIF picture is cut short",
-       0, 0, std::nullopt},
+      {"cut inside the colour table", Header(4, 2).substr(0, 15), "the GIF picture is cut short", 0,
+       0, std::nullopt},
       {"an unknown block", Header(4, 2) + two + "\x42" + kTrailer,
        "the GIF picture holds an unknown block", 2, 12, std::nullopt},
   };
@@ -196,14 +195,14 @@ TEST(GifSummaryTest, EachFrameHasThePlaceAndTimingOfItsBlocks) {
   using enum GifDisposal;
   const std::string comment = std::string("\x21\xFE\x02hi", 5) + std::string(1, '\0');
   const std::string application = Loop("ImageMagick", 1);
-  const GifReading reading = ReadGifSummary(
-      Header(8, 8) + Control(7, 2) + Image(2, 2, 3, 1) +
-      // No control block: nothing specified, no delay.
-      Image(1, 1, 5, 6) +
-      // Another extension after the control block still leaves it the frame's.
-      Control(250, 3) + application + comment + Image(1, 1) +
-      // Methods beyond 3 are not defined.
-      Control(1, 5) + Image(1, 1) + kTrailer);
+  const GifReading reading =
+      ReadGifSummary(Header(8, 8) + Control(7, 2) + Image(2, 2, 3, 1) +
+                     // No control block: nothing specified, no delay.
+                     Image(1, 1, 5, 6) +
+                     // Another extension after the control block still leaves it the frame's.
+                     Control(250, 3) + application + comment + Image(1, 1) +
+                     // Methods beyond 3 are not defined.
+                     Control(1, 5) + Image(1, 1) + kTrailer);
   ASSERT_EQ(reading.problem, "");
   EXPECT_EQ(reading.summary.frame_info, (std::vector<GifFrameInfo>{{3, 1, 7, Background},
                                                                    {5, 6, 0, Unspecified},
@@ -290,9 +289,8 @@ TEST(GifCanvasTest, FramesComposeByPlaceTransparencyAndDisposal) {
 
 TEST(BannerScalingTest, LargerPicturesFitKeepingTheirAspect) {
   const std::pair<PictureSize, PictureSize> cases[] = {
-      {{105, 22}, {105, 22}}, {{50, 10}, {50, 10}},  {{210, 44}, {105, 22}},
-      {{420, 22}, {105, 6}},  {{105, 88}, {26, 22}}, {{5000, 1}, {105, 1}},
-      {{1, 5000}, {1, 22}},
+      {{105, 22}, {105, 22}}, {{50, 10}, {50, 10}},  {{210, 44}, {105, 22}}, {{420, 22}, {105, 6}},
+      {{105, 88}, {26, 22}},  {{5000, 1}, {105, 1}}, {{1, 5000}, {1, 22}},
   };
   for (const auto& [picture, shown] : cases) {
     SCOPED_TRACE(testing::Message() << picture.width << "x" << picture.height);

@@ -114,10 +114,10 @@ TEST_F(LifecycleTest, AnimationPlaysUnlessAMovieCanTakeThePlace) {
       {"more than a file name", "", 0, "..\\banner.gif", true, false, false, false},
       {"movie online wins", "http://media.example/b.swf", 0, "banner.gif", true, false, false,
        true},
-      {"movie offline yields", "http://media.example/b.swf", 12029, "banner.gif", true, false,
-       true, false},
-      {"movie offline without an animation", "http://media.example/b.swf", 12029, "", false,
-       false, false, true},
+      {"movie offline yields", "http://media.example/b.swf", 12029, "banner.gif", true, false, true,
+       false},
+      {"movie offline without an animation", "http://media.example/b.swf", 12029, "", false, false,
+       false, true},
   };
   const std::string windows = root_.path().string() + "/windows";
   std::filesystem::create_directories(windows);
@@ -135,8 +135,8 @@ TEST_F(LifecycleTest, AnimationPlaysUnlessAMovieCanTakeThePlace) {
     view.animation_files.clear();
     view.player_log.clear();
     Open();
-    EXPECT_EQ(view.animation_files, c.played ? std::vector<std::string>{gif}
-                                             : std::vector<std::string>{});
+    EXPECT_EQ(view.animation_files,
+              c.played ? std::vector<std::string>{gif} : std::vector<std::string>{});
     EXPECT_EQ(form->FlashBanner() != nullptr, c.movie);
     // The still picture stays in every case until a movie is complete.
     EXPECT_TRUE(view.banner_visible);

@@ -93,8 +93,8 @@ std::string Gif(uint16_t width, uint16_t height, std::optional<uint16_t> loop_co
 }
 
 TestFrame Solid(uint16_t width, uint16_t height, uint8_t colour, uint16_t delay) {
-  return {0, 0, width, height, delay, 1, false,
-          std::vector<uint8_t>(static_cast<size_t>(width) * height, colour)};
+  return {0,     0, width, height,
+          delay, 1, false, std::vector<uint8_t>(static_cast<size_t>(width) * height, colour)};
 }
 
 class BannerFileTest : public ::testing::Test {
@@ -119,12 +119,15 @@ TEST_F(BannerFileTest, FramesAreComposedWithTheirPlaceTransparencyAndDisposal) {
        {Solid(3, 1, kRed, 10), {1, 0, 2, 1, 10, 1, true, {kBlue, kAny}}},
        {{kRedPixel, kRedPixel, kRedPixel}, {kRedPixel, kBluePixel, kRedPixel}}},
       {"background clears to nothing",
-       {Solid(3, 1, kRed, 10), {0, 0, 1, 1, 10, 2, false, {kBlue}}, {2, 0, 1, 1, 10, 1, false, {kGreen}}},
+       {Solid(3, 1, kRed, 10),
+        {0, 0, 1, 1, 10, 2, false, {kBlue}},
+        {2, 0, 1, 1, 10, 1, false, {kGreen}}},
        {{kRedPixel, kRedPixel, kRedPixel},
         {kBluePixel, kRedPixel, kRedPixel},
         {kNothing, kRedPixel, kGreenPixel}}},
       {"previous restores",
-       {Solid(3, 1, kRed, 10), {0, 0, 2, 1, 10, 3, false, {kBlue, kBlue}},
+       {Solid(3, 1, kRed, 10),
+        {0, 0, 2, 1, 10, 3, false, {kBlue, kBlue}},
         {2, 0, 1, 1, 10, 1, false, {kGreen}}},
        {{kRedPixel, kRedPixel, kRedPixel},
         {kBluePixel, kBluePixel, kRedPixel},
@@ -201,8 +204,8 @@ HWND SharedParent() {
     window_class.hInstance = GetModuleHandleW(nullptr);
     window_class.lpszClassName = L"BannerAnimationTestParent";
     RegisterClassExW(&window_class);
-    return CreateWindowExW(0, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 800,
-                           60, nullptr, nullptr, window_class.hInstance, nullptr);
+    return CreateWindowExW(0, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 60,
+                           nullptr, nullptr, window_class.hInstance, nullptr);
   }();
   return parent;
 }

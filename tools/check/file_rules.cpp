@@ -318,8 +318,7 @@ void CheckBanner(const std::string& config_path, Findings& findings) {
   }
 }
 
-void CheckBannerAnimation(const IniScan& scan, const std::string& config_path,
-                          Findings& findings) {
+void CheckBannerAnimation(const IniScan& scan, const std::string& config_path, Findings& findings) {
   const std::optional<std::string> value = scan.Value(kOptions, kBannerAnimation);
   if (!value || value->empty()) return;
   const int line = scan.PlaceOf(kOptions, kBannerAnimation);
@@ -327,7 +326,8 @@ void CheckBannerAnimation(const IniScan& scan, const std::string& config_path,
   if (BannerAnimationPath("", *value).empty()) {
     findings.Add(Severity::Warning, line, "animation-name",
                  "\"Banner Animation\" must be a file name beside the configuration, without a "
-                 "folder" + std::string(fallback));
+                 "folder" +
+                     std::string(fallback));
     return;
   }
   const fs::path file(config_path);
@@ -356,8 +356,8 @@ void CheckBannerAnimation(const IniScan& scan, const std::string& config_path,
                    *value + " is " + std::to_string(reading.summary.width) + " by " +
                        std::to_string(reading.summary.height) + " pixels; it shows at " +
                        std::to_string(shown.width) + " by " + std::to_string(shown.height) +
-                       " in the banner's place of " + std::to_string(kBannerDesignWidth) +
-                       " by " + std::to_string(kBannerDesignHeight));
+                       " in the banner's place of " + std::to_string(kBannerDesignWidth) + " by " +
+                       std::to_string(kBannerDesignHeight));
     }
   }
   if (!problem.empty())

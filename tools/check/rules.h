@@ -60,8 +60,7 @@ void CheckSectionKeys(const IniSection& section, const std::vector<std::string>&
 void CheckBanner(const std::string& config_path, Findings& findings);
 // The animated GIF that "Banner Animation" names beside the configuration:
 // there, a GIF whose blocks are whole, within the toolbar's limits.
-void CheckBannerAnimation(const IniScan& scan, const std::string& config_path,
-                          Findings& findings);
+void CheckBannerAnimation(const IniScan& scan, const std::string& config_path, Findings& findings);
 
 // --- [Options]
 
