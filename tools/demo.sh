@@ -90,7 +90,7 @@ install_dir="C:\\Program Files\\SampleBar"
 unix_install_dir="$prefix/drive_c/Program Files/SampleBar"
 rm -rf "$unix_install_dir"
 mkdir -p "$unix_install_dir"
-cp samples/SampleBar.bmp "$dll" "$unix_install_dir/"
+cp samples/SampleBar.bmp samples/SampleBar.gif "$dll" "$unix_install_dir/"
 sed -e "s|^Updates URL=.*|Updates URL=$updates_url|" -e "s|^Suggest URL=.*|Suggest URL=$suggest_url|" \
   samples/SampleBar.ini >"$unix_install_dir/SampleBar.ini"
 wine_run reg add "$band_key" /v InstallPath /d "$install_dir" /f /reg:64 >/dev/null

@@ -109,11 +109,21 @@ banner=$(find "$config_dir" -maxdepth 1 -iname "$stem.bmp" -print -quit)
 notice=$(find "$config_dir" -maxdepth 1 -iname "Copyrights.txt" -print -quit)
 [[ -n $banner ]] && cp "$banner" "$unix_install_dir/$stem.bmp"
 [[ -n $notice ]] && cp "$notice" "$unix_install_dir/Copyrights.txt"
+animation_name=$(sed -n 's/^Banner Animation=\(.*\)$/\1/p' "$config" | tr -d '\r' | tail -n 1)
+if [[ -n $animation_name && $animation_name != */* && $animation_name != *\\* ]]; then
+  animation=$(find "$config_dir" -maxdepth 1 -iname "$animation_name" -print -quit)
+  [[ -n $animation ]] && cp "$animation" "$unix_install_dir/$animation_name"
+fi
 band_id=$(sed -n 's/.*kBandClassId\[\] = "\({[^}]*}\)".*/\1/p' src/config/band_identity.h)
 band_key="HKLM\\SOFTWARE\\Microsoft\\Internet Explorer\\Explorer Bars\\$band_id"
 wine_run reg add "$band_key" /v InstallPath /d "$install_dir" /f /reg:64 >/dev/null
 wine_run reg add "$band_key" /v "Toolbar Name" /d "$name" /f /reg:64 >/dev/null
 wine_run reg add "$band_key" /v "Toolbar File" /d "$stem" /f /reg:64 >/dev/null
+# The picture shows an animated banner's first frame: the prefix's user has
+# turned off animations inside windows (bit 0x02 of the mask's fifth byte,
+# else Wine's defaults).
+wine_run reg add "HKCU\\Control Panel\\Desktop" /v UserPreferencesMask /t REG_BINARY \
+  /d 3000028010000000 /f >/dev/null
 if [[ -n $dpi ]]; then
   wine_run reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
 fi

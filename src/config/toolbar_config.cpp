@@ -558,6 +558,7 @@ void LoadToolbarConfig(Platform& platform) {
     loaded.HomePageUrl = ReadOption(ini, Option::HomePageUrl);
     loaded.ContactEmail = ReadOption(ini, Option::ContactEmail);
     loaded.FlashUrl = ReadOption(ini, Option::FlashUrl);
+    loaded.BannerAnimation = ReadOption(ini, Option::BannerAnimation);
     loaded.SearchUrl = ReadOption(ini, Option::SearchUrl);
     loaded.SuggestUrl = ReadOption(ini, Option::SuggestUrl);
     loaded.UpdatesUrl = ReadOption(ini, Option::UpdatesUrl);

@@ -20,6 +20,7 @@ struct ToolbarConfigRecord {
   std::string CompanyName;   // [Options] "Company Name"
   std::string HomePageUrl;   // [Options] "Home Page URL"
   std::string FlashUrl;      // [Options] "Flash URL"
+  std::string BannerAnimation;  // [Options] "Banner Animation": a GIF's file name
   std::string ContactEmail;  // [Options] "Contact E-Mail"
   std::string SearchUrl;     // [Options] "Search URL"
   std::string SuggestUrl;    // [Options] "Suggest URL"; empty: no suggestions
@@ -70,6 +71,7 @@ enum class Option {
   ConfigVersion,
   UpdateInterval,
   SuggestUrl,
+  BannerAnimation,
 };
 struct OptionSpec {
   Option option;
@@ -96,6 +98,8 @@ inline constexpr OptionSpec kOptionTable[] = {
      "minutes a fetch serves the windows built after it; 0: every window asks"},
     {Option::SuggestUrl, "Suggest URL", nullptr,
      "the suggestion service of search types without an address; empty: none"},
+    {Option::BannerAnimation, "Banner Animation", nullptr,
+     "an animated GIF beside the configuration, played in the banner's place; empty: none"},
 };
 constexpr const OptionSpec& OptionKey(Option option) {
   return kOptionTable[static_cast<size_t>(option)];

@@ -13,6 +13,7 @@
 #include "platform/internet.h"
 #include "platform/text.h"
 #include "platform/user_interface.h"
+#include "toolbar/banner_animation.h"
 
 namespace pq {
 namespace {
@@ -203,7 +204,7 @@ void TToolbarForm::FormCreate() {
   const bool lives = Guarded([&] {
     BuildToolbar();
     view_.SetCaption(ToolbarConfig.ToolbarName);
-    StartFlashBanner();
+    StartBanner();
     LoadHistory();
     RestoreSpeedButtons();
     StatusCaption.clear();
@@ -211,9 +212,29 @@ void TToolbarForm::FormCreate() {
   if (lives) DisableUnreadyCommands();
 }
 
-void TToolbarForm::StartFlashBanner() {
+void TToolbarForm::StartBanner() {
   const ToolbarConfigRecord& config = ToolbarConfig;
-  if (config.FlashUrl.empty() || !IsFlashInstalled(platform_)) return;
+  BannerSituation situation;
+  situation.flash_configured = !config.FlashUrl.empty();
+  situation.flash_player = situation.flash_configured && IsFlashInstalled(platform_);
+  situation.online = situation.flash_player && platform_.internet->AttemptConnect() == 0;
+  const std::string animation = BannerAnimationPath(config.InstallPath, config.BannerAnimation);
+  situation.animation_configured = !animation.empty() && Files().Exists(animation);
+  switch (ChooseBanner(situation)) {
+    case BannerKind::Flash:
+      StartFlashBanner(situation.online);
+      break;
+    case BannerKind::Animation:
+      // A file the view cannot play leaves the still picture.
+      (void)view_.LoadBannerAnimation(animation);
+      break;
+    case BannerKind::Still:
+      break;
+  }
+}
+
+void TToolbarForm::StartFlashBanner(bool online) {
+  const ToolbarConfigRecord& config = ToolbarConfig;
   flash_banner_ = view_.CreateFlashPlayer();
   flash_banner_->OnReadyStateChange = [this](FlashPlayer& sender, int32_t state) {
     FlashReadyStateChange(sender, state);
@@ -223,7 +244,7 @@ void TToolbarForm::StartFlashBanner() {
   flash_banner_->SetTabOrder(0);
   flash_banner_->SetVisible(false);
   // Offline the movie is not even asked for: the picture stays.
-  if (platform_.internet->AttemptConnect() == 0) flash_banner_->SetMovie(config.FlashUrl);
+  if (online) flash_banner_->SetMovie(config.FlashUrl);
 }
 
 void TToolbarForm::FlashReadyStateChange(FlashPlayer& sender, int32_t new_state) {

@@ -276,7 +276,9 @@ class TToolbarForm {
   void RestoreSearchType();
   // The search button takes the search type's caption, image and tag.
   void TakeSearchType(const TTBCustomItem& item);
-  void StartFlashBanner();
+  // The movie, the animation or the still picture, as ChooseBanner decides.
+  void StartBanner();
+  void StartFlashBanner(bool online);
   void RestoreSpeedButtons();
   void SaveSearchState();
   // Asks the user for a speed button's new address.

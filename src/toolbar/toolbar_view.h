@@ -28,6 +28,10 @@ class ToolbarView {
   // with the picture unchanged, when the file cannot be read as a bitmap.
   [[nodiscard]] virtual bool LoadBannerPicture(const std::string& file_name) = 0;
   virtual void SetBannerPictureVisible(bool visible) = 0;
+  // Plays the animated GIF in the file in the banner picture's place. False,
+  // with the picture unchanged, when the file cannot be played; a view that
+  // cannot animate keeps its picture.
+  [[nodiscard]] virtual bool LoadBannerAnimation(const std::string& /*file_name*/) { return false; }
   // A movie player placed in the banner area, hidden. Raises Error when the
   // player's control cannot be created.
   virtual std::unique_ptr<FlashPlayer> CreateFlashPlayer() = 0;

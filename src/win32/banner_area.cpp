@@ -1,5 +1,7 @@
 #include "win32/banner_area.h"
 
+#include <cstring>
+
 #include "platform/error.h"
 #include "win32/gdi_handles.h"
 #include "win32/resource_ids.h"
@@ -10,6 +12,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"PelliquesterBannerArea";
 constexpr int kPictureId = 1;
+constexpr UINT_PTR kFrameTimer = 1;
 
 }  // namespace
 
@@ -50,10 +53,83 @@ void BannerArea::SetPictureVisible(bool visible) {
   if (picture_) ShowWindow(picture_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
+bool BannerArea::MotionAllowed() {
+  BOOL allowed = TRUE;
+  // Systems without the setting animate.
+  if (!SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &allowed, 0)) return true;
+  return allowed != FALSE;
+}
+
+void BannerArea::SetAnimation(BannerFrames frames) {
+  StopTimer();
+  animation_.reset();
+  if (frames.frames.empty()) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = frames.size.width;
+  info.bmiHeader.biHeight = -frames.size.height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  unique_hbitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || !bits) return;
+  std::vector<uint32_t> delays = frames.delays_ms;
+  const std::optional<uint16_t> loop_count = frames.loop_count;
+  animation_.reset(new Animation{std::move(frames), BannerPlayback(std::move(delays), loop_count),
+                                 std::move(bitmap), bits});
+  Show(animation_->playback.Start(MotionAllowed()), true);
+}
+
+std::optional<size_t> BannerArea::AnimationFrame() const {
+  if (!animation_) return std::nullopt;
+  return animation_->playback.Frame();
+}
+
+bool BannerArea::Shown() const { return Handle() && IsWindowVisible(Handle()); }
+
+void BannerArea::Show(BannerPlayback::Step step, bool repaint) {
+  Animation& animation = *animation_;
+  const std::vector<Pixel>& frame = animation.frames.frames[step.frame];
+  std::memcpy(animation.bits, frame.data(), frame.size() * sizeof(Pixel));
+  if (repaint && picture_) InvalidateRect(picture_, nullptr, FALSE);
+  if (!step.delay_ms) {
+    StopTimer();
+    return;
+  }
+  timer_running_ = Handle() && SetTimer(Handle(), kFrameTimer, *step.delay_ms, nullptr) != 0;
+}
+
+void BannerArea::StopTimer() {
+  if (timer_running_ && Handle()) KillTimer(Handle(), kFrameTimer);
+  timer_running_ = false;
+}
+
 void BannerArea::UnregisterWindowClass() { UnregisterClassW(kWindowClass, ThisModule()); }
 
 LRESULT BannerArea::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_TIMER:
+      if (wparam != kFrameTimer) break;
+      if (!animation_) {
+        StopTimer();
+        return 0;
+      }
+      // Hidden (the browser hid the toolbar, or the area itself went): no
+      // frames until it is painted again.
+      if (!Shown()) {
+        StopTimer();
+        return 0;
+      }
+      Show(MotionAllowed() ? animation_->playback.Next() : animation_->playback.Resume(false),
+           true);
+      return 0;
+    case WM_SHOWWINDOW:
+      if (!wparam) StopTimer();
+      break;
+    case WM_DESTROY:
+      StopTimer();
+      break;
     case WM_DRAWITEM: {
       const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       if (draw.hwndItem != picture_) break;
@@ -76,8 +152,14 @@ LRESULT BannerArea::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   return DefaultProc(message, wparam, lparam);
 }
 
-void BannerArea::DrawPicture(const DRAWITEMSTRUCT& draw) const {
+void BannerArea::DrawPicture(const DRAWITEMSTRUCT& draw) {
   const RECT& place = draw.rcItem;
+  if (animation_) {
+    // Painted again after it stopped: shown anew, or motion allowed again.
+    if (!timer_running_ && Shown()) Show(animation_->playback.Resume(MotionAllowed()), false);
+    DrawAnimationFrame(draw.hDC, place);
+    return;
+  }
   if (!bitmap_) {
     FillRect(draw.hDC, &place, GetSysColorBrush(COLOR_BTNFACE));
     return;
@@ -91,6 +173,33 @@ void BannerArea::DrawPicture(const DRAWITEMSTRUCT& draw) const {
   SetBrushOrgEx(draw.hDC, 0, 0, nullptr);
   StretchBlt(draw.hDC, place.left, place.top, place.right - place.left, place.bottom - place.top,
              source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+}
+
+void BannerArea::DrawAnimationFrame(HDC dc, const RECT& place) const {
+  FillRect(dc, &place, GetSysColorBrush(COLOR_BTNFACE));
+  const PictureSize size = animation_->frames.size;
+  // The frame over the button face at its own size, then stretched to the
+  // resolution as the still picture is.
+  const unique_hdc frame_dc(CreateCompatibleDC(dc));
+  const unique_hdc composed_dc(CreateCompatibleDC(dc));
+  const unique_hbitmap composed(CreateCompatibleBitmap(dc, size.width, size.height));
+  if (!frame_dc || !composed_dc || !composed) return;
+  const SelectedObject frame_selected(frame_dc.get(), animation_->bitmap.get());
+  const SelectedObject composed_selected(composed_dc.get(), composed.get());
+  const RECT all{0, 0, size.width, size.height};
+  FillRect(composed_dc.get(), &all, GetSysColorBrush(COLOR_BTNFACE));
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  GdiAlphaBlend(composed_dc.get(), 0, 0, size.width, size.height, frame_dc.get(), 0, 0, size.width,
+                size.height, blend);
+  // The place holds the whole banner; a smaller picture is centred in it,
+  // at the same scale.
+  const int place_width = place.right - place.left, place_height = place.bottom - place.top;
+  const int width = MulDiv(size.width, place_width, kBannerDesignWidth);
+  const int height = MulDiv(size.height, place_height, kBannerDesignHeight);
+  SetStretchBltMode(dc, HALFTONE);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  StretchBlt(dc, place.left + (place_width - width) / 2, place.top + (place_height - height) / 2,
+             width, height, composed_dc.get(), 0, 0, size.width, size.height, SRCCOPY);
 }
 
 }  // namespace pq::win32

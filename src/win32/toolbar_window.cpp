@@ -586,6 +586,14 @@ bool ToolbarWindow::LoadBannerPicture(const std::string& file_name) {
   return true;
 }
 
+bool ToolbarWindow::LoadBannerAnimation(const std::string& file_name) {
+  if (!banner_) return false;
+  std::optional<BannerFrames> frames = DecodeBannerGif(file_name);
+  if (!frames) return false;
+  banner_->SetAnimation(std::move(*frames));
+  return true;
+}
+
 void ToolbarWindow::SetBannerPictureVisible(bool visible) {
   if (banner_) banner_->SetPictureVisible(visible);
 }

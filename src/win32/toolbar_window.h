@@ -76,6 +76,7 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   HWND SearchEditControl() const { return search_ ? search_->Edit() : nullptr; }
   HWND BannerAreaWindow() const { return banner_ ? banner_->Handle() : nullptr; }
   HWND BannerPictureControl() const { return banner_ ? banner_->Picture() : nullptr; }
+  const BannerArea* Banner() const { return banner_.get(); }
 
   // Windows of this kind that exist in the process, and modal loops under
   // way, which may outlast the window they were opened for: the module that
@@ -90,6 +91,7 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   int32_t Width() override;
   bool LoadBannerPicture(const std::string& file_name) override;
   void SetBannerPictureVisible(bool visible) override;
+  bool LoadBannerAnimation(const std::string& file_name) override;
   std::unique_ptr<FlashPlayer> CreateFlashPlayer() override;
   TTBCustomItem* ItemAt(int32_t x, int32_t y) override;
   void ItemChanged(const TTBCustomItem& item) override;

@@ -42,6 +42,9 @@ class FakeToolbarView : public ToolbarView {
   std::string banner;          // the file whose picture is shown; empty: the built-in one
   bool refuse_banner = false;  // files cannot be read as bitmaps
   bool banner_visible = true;
+  // The animations it was asked to play, and whether they can be played.
+  std::vector<std::string> animation_files;
+  bool refuse_animation = false;
   // The movie player: whether one can be made, and what was asked of it.
   std::optional<std::string> refuse_player;
   FakeFlashPlayer* player = nullptr;
@@ -76,6 +79,10 @@ class FakeToolbarView : public ToolbarView {
     return true;
   }
   void SetBannerPictureVisible(bool visible) override { banner_visible = visible; }
+  bool LoadBannerAnimation(const std::string& file_name) override {
+    animation_files.push_back(file_name);
+    return !refuse_animation;
+  }
   std::unique_ptr<FlashPlayer> CreateFlashPlayer() override {
     if (refuse_player) throw Error(*refuse_player);
     auto made = std::make_unique<FakeFlashPlayer>(player_log);

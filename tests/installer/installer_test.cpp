@@ -43,7 +43,7 @@ TEST_F(InstallerTest, PutsTheFilesInPlaceWritesBothRegistryViewsAndRegistersEach
   for (const char* file :
        {"Pelliquester.dll", "Pelliquester32.dll", "Pelliquester.ico", "Uninstall.exe"})
     EXPECT_TRUE(Exists(InstallDir() + "\\" + file)) << file;
-  for (const char* file : {"SampleBar.ini", "SampleBar.bmp", "Copyrights.txt"})
+  for (const char* file : {"SampleBar.ini", "SampleBar.bmp", "SampleBar.gif", "Copyrights.txt"})
     EXPECT_EQ(ReadFile(InstallDir() + "\\" + file), ReadFile(source + "\\" + file)) << file;
 
   for (const View& view : kViews) {
@@ -82,7 +82,8 @@ TEST_F(InstallerTest, SilentUninstallingKeepsTheUsersStateAndAPurgeTakesIt) {
   LeaveUserState();
   Uninstall(false);
   for (const char* file : {"Pelliquester.dll", "Pelliquester32.dll", "SampleBar.ini",
-                           "SampleBar.bmp", "Copyrights.txt", "Pelliquester.ico", "Uninstall.exe"})
+                           "SampleBar.bmp", "SampleBar.gif", "Copyrights.txt", "Pelliquester.ico",
+                           "Uninstall.exe"})
     EXPECT_FALSE(Exists(InstallDir() + "\\" + file)) << file;
   for (const View& view : kViews) {
     SCOPED_TRACE(view.name);

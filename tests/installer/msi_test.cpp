@@ -64,7 +64,7 @@ class MsiTest : public ::testing::Test {
 TEST_F(MsiTest, PutsTheFilesInPlaceWritesBothRegistryViewsAndRegistersEachDll) {
   for (const char* file : {"Pelliquester.dll", "Pelliquester32.dll", "Pelliquester.ico"})
     EXPECT_TRUE(Exists(InstallDir() + "\\" + file)) << file;
-  for (const char* file : {"SampleBar.ini", "SampleBar.bmp", "Copyrights.txt"})
+  for (const char* file : {"SampleBar.ini", "SampleBar.bmp", "SampleBar.gif", "Copyrights.txt"})
     EXPECT_EQ(ReadFile(InstallDir() + "\\" + file), ReadFile(source + "\\" + file)) << file;
 
   for (const View& view : kViews) {
@@ -127,7 +127,7 @@ TEST_F(MsiTest, RemovingItLeavesTheUsersStateAndNothingElse) {
   EXPECT_TRUE(InstalledProducts().empty());
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey(products[0]), KEY_WOW64_64KEY));
   for (const char* file :
-       {"Pelliquester.dll", "Pelliquester32.dll", "SampleBar.ini", "SampleBar.bmp",
+       {"Pelliquester.dll", "Pelliquester32.dll", "SampleBar.ini", "SampleBar.bmp", "SampleBar.gif",
         "Copyrights.txt", "Pelliquester.ico", "SampleBar Default.ini", "SampleBar Internet.ini",
         "SampleBar Update.ini"})
     EXPECT_FALSE(Exists(InstallDir() + "\\" + file)) << file;

@@ -23,7 +23,8 @@ trap cleanup EXIT
 # The sample, with a notice file of its own, so that every file is carried.
 source=$work/source
 mkdir -p "$source"
-cp "$root/samples/SampleBar.ini" "$root/samples/SampleBar.bmp" "$source/"
+cp "$root/samples/SampleBar.ini" "$root/samples/SampleBar.bmp" "$root/samples/SampleBar.gif" \
+  "$source/"
 printf 'Copyright notice of the installer test.\r\nSecond line.\r\n' >"$source/Copyrights.txt"
 setup=$work/SampleBar-setup.exe
 "$root/tools/installer/make_installer.sh" "$source/SampleBar.ini" --toolbar-name SampleBar \

@@ -25,11 +25,11 @@ trap cleanup EXIT
 # the newer configuration has a greater version and one more button.
 source=$work/source
 mkdir -p "$source/newer"
-cp "$root/samples/SampleBar.ini" "$root/samples/SampleBar.bmp" "$source/"
+cp "$root/samples/SampleBar.ini" "$root/samples/SampleBar.bmp" "$root/samples/SampleBar.gif" "$source/"
 printf 'Copyright notice of the package test.\r\nSecond line.\r\n' >"$source/Copyrights.txt"
 sed -e 's/^Config Version=.*/Config Version=2/' "$source/SampleBar.ini" >"$source/newer/SampleBar.ini"
 printf '\r\n; the newer configuration\r\n' >>"$source/newer/SampleBar.ini"
-cp "$source/SampleBar.bmp" "$source/Copyrights.txt" "$source/newer/"
+cp "$source/SampleBar.bmp" "$source/SampleBar.gif" "$source/Copyrights.txt" "$source/newer/"
 grep -q '^Config Version=2' "$source/newer/SampleBar.ini"
 
 make() {  # SOURCE_DIR VERSION OUTPUT

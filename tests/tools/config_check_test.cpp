@@ -20,6 +20,7 @@
 #include "config/update_signature.h"
 #include "check/rules.h"
 #include "toolbar/toolbar_items.h"
+#include "toolbar/banner_animation.h"
 
 namespace pq::check {
 namespace {
@@ -558,6 +559,76 @@ TEST(ConfigCheck, GivesTheInstallersTheCompanyAndVersionAsTheToolbarReadsThem) {
     EXPECT_EQ(result.toolbar_name, "Test Bar");
     EXPECT_EQ(result.company_name, c.company);
     EXPECT_EQ(result.config_version, c.version);
+  }
+}
+
+// A GIF of the given screen size and frames, its picture data left out of
+// account: the check walks the blocks only.
+std::string GifBytes(uint16_t width, uint16_t height, int frames) {
+  auto word = [](uint16_t v) {
+    return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+  };
+  std::string gif = "GIF89a" + word(width) + word(height) + std::string("\0\0\0", 3);
+  for (int i = 0; i < frames; ++i)
+    gif += "\x2C" + word(0) + word(0) + word(width) + word(height) +
+           std::string("\0\x02\x02\x4C\x01\0", 6);
+  return gif + "\x3B";
+}
+
+TEST(ConfigCheck, BannerAnimationIsAGifBesideTheConfiguration) {
+  struct Case {
+    const char* name;
+    const char* value;
+    const char* file;  // written beside Test.ini; none when empty
+    std::string bytes;
+    const char* code;  // the one finding, "" for none
+    Severity severity;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"fits", "Anim.gif", "Anim.gif", GifBytes(105, 22, 3), "", N, ""},
+      {"found without regard to case", "anim.GIF", "Anim.gif", GifBytes(105, 22, 3), "", N, ""},
+      {"missing", "Anim.gif", "", "", "animation-missing", W, "there is no Anim.gif"},
+      {"a folder", "art\\Anim.gif", "", "", "animation-name", W, "without a folder"},
+      {"not a GIF", "Anim.gif", "Anim.gif", Bitmap(105, 22), "animation-unreadable", W,
+       "not a GIF picture"},
+      {"cut short", "Anim.gif", "Anim.gif", GifBytes(105, 22, 2).substr(0, 30),
+       "animation-unreadable", W, "cut short"},
+      {"too many frames", "Anim.gif", "Anim.gif",
+       GifBytes(1, 1, static_cast<int>(kMaxAnimationFrames) + 1), "animation-unreadable", W,
+       "more than 500 frames"},
+      {"too large", "Anim.gif", "Anim.gif", GifBytes(2000, 1000, 1), "animation-unreadable", W,
+       "larger than"},
+      {"larger than the banner", "Anim.gif", "Anim.gif", GifBytes(210, 44, 2), "animation-size", N,
+       "it shows at 105 by 22"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    static int counter = 0;
+    const fs::path folder =
+        fs::temp_directory_path() /
+        ("pq-check-anim-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+    fs::create_directories(folder);
+    // The key in [Options], after the block's other keys.
+    std::string text = kOptionsBlock;
+    text.insert(text.find("\n\n") + 1, std::string("Banner Animation=") + c.value + "\n");
+    std::ofstream(folder / "Test.ini", std::ios::binary) << text << Items();
+    std::ofstream(folder / "Test.bmp", std::ios::binary) << Bitmap(105, 22);
+    if (*c.file) std::ofstream(folder / c.file, std::ios::binary) << c.bytes;
+    const CheckResult result = CheckConfiguration((folder / "Test.ini").string(), {});
+    fs::remove_all(folder);
+    std::vector<const Finding*> about;
+    for (const Finding& f : result.findings)
+      if (f.code.starts_with("animation")) about.push_back(&f);
+    if (!*c.code) {
+      EXPECT_TRUE(about.empty()) << Describe(result.findings);
+      continue;
+    }
+    ASSERT_EQ(about.size(), 1u) << Describe(result.findings);
+    EXPECT_EQ(about[0]->code, c.code);
+    EXPECT_EQ(about[0]->severity, c.severity);
+    EXPECT_EQ(about[0]->line, 7);  // the key's line
+    EXPECT_NE(about[0]->message.find(c.message), std::string::npos) << about[0]->message;
   }
 }
 

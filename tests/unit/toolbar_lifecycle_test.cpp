@@ -96,6 +96,54 @@ TEST_F(LifecycleTest, AnimatedBannerStartsHiddenAndLoadsOnlyOnline) {
   }
 }
 
+TEST_F(LifecycleTest, AnimationPlaysUnlessAMovieCanTakeThePlace) {
+  struct Case {
+    const char* name;
+    std::string flash_url;
+    uint32_t offline;
+    const char* animation;  // the configured name
+    bool file;              // the file stands in the install directory
+    bool refused;           // the view cannot play it
+    bool played;
+    bool movie;  // the player was prepared
+  };
+  const Case cases[] = {
+      {"animation alone", "", 0, "banner.gif", true, false, true, false},
+      {"refused by the view", "", 0, "banner.gif", true, true, true, false},
+      {"no such file", "", 0, "banner.gif", false, false, false, false},
+      {"more than a file name", "", 0, "..\\banner.gif", true, false, false, false},
+      {"movie online wins", "http://media.example/b.swf", 0, "banner.gif", true, false, false,
+       true},
+      {"movie offline yields", "http://media.example/b.swf", 12029, "banner.gif", true, false, true,
+       false},
+      {"movie offline without an animation", "http://media.example/b.swf", 12029, "", false, false,
+       false, true},
+  };
+  const std::string windows = root_.path().string() + "/windows";
+  std::filesystem::create_directories(windows);
+  WriteFile(windows + "\\System\\Macromed\\flash.ocx", "");
+  desktop.windows_directory = windows;
+  const std::string gif = ToolbarConfig.InstallPath + "\\banner.gif";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(gif);
+    if (c.file) WriteFile(gif, "GIF89a");
+    ToolbarConfig.FlashUrl = c.flash_url;
+    ToolbarConfig.BannerAnimation = c.animation;
+    internet.connect_error = c.offline;
+    view.refuse_animation = c.refused;
+    view.animation_files.clear();
+    view.player_log.clear();
+    Open();
+    EXPECT_EQ(view.animation_files,
+              c.played ? std::vector<std::string>{gif} : std::vector<std::string>{});
+    EXPECT_EQ(form->FlashBanner() != nullptr, c.movie);
+    // The still picture stays in every case until a movie is complete.
+    EXPECT_TRUE(view.banner_visible);
+    EXPECT_THAT(Messages(), IsEmpty());
+  }
+}
+
 TEST_F(LifecycleTest, CompleteMovieReplacesThePicture) {
   const std::string windows = root_.path().string() + "/windows";
   std::filesystem::create_directories(windows);

@@ -134,6 +134,7 @@ CheckResult Checker::Run() {
   }
   CheckBanner(path_, findings_);
   CheckSuggestionServices(scan, entries_, findings_);
+  CheckBannerAnimation(scan, path_, findings_);
   if (options_.online) {
     CheckOnline();
     CheckSuggestionsOnline(scan, entries_, *platform_.internet, findings_);

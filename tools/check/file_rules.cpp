@@ -11,6 +11,7 @@
 #include "platform/code_pages.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
+#include "toolbar/banner_animation.h"
 
 namespace pq::check {
 
@@ -356,6 +357,53 @@ void CheckBanner(const std::string& config_path, Findings& findings) {
                    "cannot be read: the About box shows this message instead of its notice",
                    (file.parent_path() / notice->filename()).string());
   }
+}
+
+void CheckBannerAnimation(const IniScan& scan, const std::string& config_path, Findings& findings) {
+  const std::optional<std::string> value = scan.Value(kOptions, kBannerAnimation);
+  if (!value || value->empty()) return;
+  const int line = scan.PlaceOf(kOptions, kBannerAnimation);
+  const char* fallback = ": the still banner shows instead";
+  if (BannerAnimationPath("", *value).empty()) {
+    findings.Add(Severity::Warning, line, "animation-name",
+                 "\"Banner Animation\" must be a file name beside the configuration, without a "
+                 "folder" +
+                     std::string(fallback));
+    return;
+  }
+  const fs::path file(config_path);
+  const fs::path directory = file.has_parent_path() ? file.parent_path() : fs::path(".");
+  const auto animation = FindBeside(directory, *value);
+  if (!animation) {
+    findings.Add(Severity::Warning, line, "animation-missing",
+                 "there is no " + *value + " beside the configuration" + fallback);
+    return;
+  }
+  std::error_code error;
+  const uintmax_t size = fs::file_size(*animation, error);
+  std::string bytes;
+  std::string problem;
+  if (error || size > kMaxAnimationFileBytes) {
+    problem = "it is larger than " + std::to_string(kMaxAnimationFileBytes) + " bytes";
+  } else if (!Files().ReadAll(animation->string(), bytes)) {
+    problem = "it cannot be read";
+  } else {
+    const GifReading reading = ReadGifSummary(bytes);
+    problem = reading.problem.empty() ? AnimationLimitProblem(reading.summary) : reading.problem;
+    if (problem.empty() && (reading.summary.width != kBannerDesignWidth ||
+                            reading.summary.height != kBannerDesignHeight)) {
+      const PictureSize shown = FitBanner({reading.summary.width, reading.summary.height});
+      findings.Add(Severity::Note, line, "animation-size",
+                   *value + " is " + std::to_string(reading.summary.width) + " by " +
+                       std::to_string(reading.summary.height) + " pixels; it shows at " +
+                       std::to_string(shown.width) + " by " + std::to_string(shown.height) +
+                       " in the banner's place of " + std::to_string(kBannerDesignWidth) + " by " +
+                       std::to_string(kBannerDesignHeight));
+    }
+  }
+  if (!problem.empty())
+    findings.Add(Severity::Warning, line, "animation-unreadable",
+                 *value + " is no animation the toolbar can play: " + problem + fallback);
 }
 
 const std::vector<std::string>& ItemKeys() {

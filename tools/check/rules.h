@@ -33,6 +33,7 @@ inline constexpr const char* kUpdateKey = OptionName(Option::UpdateKey);
 inline constexpr const char* kConfigVersion = OptionName(Option::ConfigVersion);
 inline constexpr const char* kUpdateInterval = OptionName(Option::UpdateInterval);
 inline constexpr const char* kSuggestUrl = OptionName(Option::SuggestUrl);
+inline constexpr const char* kBannerAnimation = OptionName(Option::BannerAnimation);
 
 // What the rules found, in the order they found it.
 struct Findings {
@@ -64,6 +65,9 @@ void CheckSectionKeys(const IniSection& section, const std::vector<std::string>&
 std::optional<std::string> NearestKey(std::string_view name, const std::vector<std::string>& known);
 // The banner and the notice file the toolbar looks for beside its configuration.
 void CheckBanner(const std::string& config_path, Findings& findings);
+// The animated GIF that "Banner Animation" names beside the configuration:
+// there, a GIF whose blocks are whole, within the toolbar's limits.
+void CheckBannerAnimation(const IniScan& scan, const std::string& config_path, Findings& findings);
 
 // --- [Options]
 

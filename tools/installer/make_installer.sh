@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the Windows installer of a configured toolbar: the x86_64 and i686
-# DLLs, the configuration, the banner and notice file found beside it, and the
-# toolbar's icon; with NSIS, or with --msi a Windows Installer package (wixl).
+# DLLs, the configuration, the banner, notice file and animated banner found
+# beside it, and the toolbar's icon; with NSIS, or with --msi a Windows Installer package (wixl).
 #   make_installer.sh [--from DIR] CONFIG.ini [--msi] [--toolbar-name NAME
 #       [--company TEXT] [--config-version N]] [--output FILE]
 #       [--sign CERT.pfx [--password-file FILE] [--timestamp URL]]
@@ -104,6 +104,12 @@ config_dir=$(dirname "$config")
 # Windows finds the side files in any letter case; so does the installer.
 banner=$(find "$config_dir" -maxdepth 1 -iname "$stem.bmp" -print -quit)
 notice=$(find "$config_dir" -maxdepth 1 -iname "Copyrights.txt" -print -quit)
+# The animated banner the configuration names, a file name beside it.
+animation_name=$(sed -n 's/^Banner Animation=\(.*\)$/\1/p' "$config" | tr -d '\r' | tail -n 1)
+animation=
+if [[ -n $animation_name && $animation_name != */* && $animation_name != *\\* ]]; then
+  animation=$(find "$config_dir" -maxdepth 1 -iname "$animation_name" -print -quit)
+fi
 # A file name without blanks passes through scripts and command lines unquoted.
 file_name=$(printf '%s' "$name" | tr -s '[:blank:]' '-')
 if ((msi)); then default_output=$file_name.msi; else default_output=$file_name-setup.exe; fi
@@ -151,6 +157,8 @@ if ((msi)); then
   [[ -n $version ]] && wxs_args+=(--version "$version")
   [[ -n $banner ]] && { ln -s "$banner" "$staged/banner.bmp"; wxs_args+=(--banner banner.bmp); }
   [[ -n $notice ]] && { ln -s "$notice" "$staged/notice.txt"; wxs_args+=(--notice notice.txt); }
+  [[ -n $animation ]] && { ln -s "$animation" "$staged/animation.gif"
+                           wxs_args+=(--animation animation.gif --animation-name "$animation_name"); }
   (cd "$staged" && python3 "$root/tools/installer/toolbar_wxs.py" "${wxs_args[@]}")
   queries=()
   while IFS= read -r query; do queries+=(-q "$query"); done <"$work/queries.sql"
@@ -178,6 +186,8 @@ else
   [[ -n $version ]] && defines+=("-DVERSION=$(nsis_text "$version")")
   [[ -n $banner ]] && defines+=("-DBANNER=$(nsis_text "$banner")")
   [[ -n $notice ]] && defines+=("-DNOTICE=$(nsis_text "$notice")")
+  [[ -n $animation ]] && defines+=("-DANIMATION=$(nsis_text "$animation")"
+                                   "-DANIMATION_NAME=$(nsis_text "$animation_name")")
   # The uninstaller is written into the installer by makensis: it is signed
   # there, before the installer itself.
   [[ -n $cert ]] && defines+=("-DSIGN_UNINSTALLER=$(nsis_text "$root/tools/installer/sign_file.sh")")

@@ -7,6 +7,7 @@
 ;   TOOLBAR_NAME  [Options] "Toolbar Name"      TOOLBAR_FILE  the configuration's base name
 ;   COMPANY       [Options] "Company Name"      VERSION  [Options] "Config Version", when set
 ;   CONFIG        the configuration file        BANNER, NOTICE  the banner and Copyrights.txt, when there are
+;   ANIMATION, ANIMATION_NAME  the animated banner the configuration names, and its name
 ;   DLL64, DLL32  Pelliquester.dll of the x86_64 and of the i686 build
 ;   ICON          the toolbar's icon, for the list of installed programs
 ;   OUTFILE       the installer to write
@@ -86,6 +87,9 @@ Section "Install"
     File "/oname=Copyrights.txt" "${NOTICE}"
   !endif
   File "/oname=Pelliquester.ico" "${ICON}"
+  !ifdef ANIMATION
+    File "/oname=${ANIMATION_NAME}" "${ANIMATION}"
+  !endif
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   ; Registration enters the toolbar's name from these values, and 32-bit
@@ -205,6 +209,9 @@ Section "Uninstall"
   Delete "$INSTDIR\${TOOLBAR_FILE}.bmp"
   Delete "$INSTDIR\Copyrights.txt"
   Delete "$INSTDIR\Pelliquester.ico"
+  !ifdef ANIMATION
+    Delete "$INSTDIR\${ANIMATION_NAME}"
+  !endif
   ; What updates of the configuration leave beside it.
   Delete "$INSTDIR\${TOOLBAR_FILE} Internet.ini"
   Delete "$INSTDIR\${TOOLBAR_FILE} Default.ini"

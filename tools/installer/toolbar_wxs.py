@@ -4,12 +4,13 @@ for wixl (msitools), which knows a part of WiX 3 only.
 
   toolbar_wxs.py --name NAME --file STEM --company TEXT [--version N]
                  --config INI --dll64 DLL --dll32 DLL --icon ICO
-                 [--banner BMP] [--notice TXT] --output FILE.wxs --queries FILE.sql
+                 [--banner BMP] [--notice TXT] [--animation GIF --animation-name NAME]
+                 --output FILE.wxs --queries FILE.sql
   toolbar_wxs.py --upgrade-code NAME    prints the upgrade code of NAME's packages
   toolbar_wxs.py --product-version N    prints the package version of "Config Version" N
 
 It installs what the NSIS installer installs, where that puts it: both DLLs,
-the configuration, banner, notice and icon in Program Files\\NAME, the three
+the configuration, banner, notice, animated banner and icon in Program Files\\NAME, the three
 values the band reads in both registry views, then the registration of each
 DLL by its own regsvr32. Called by make_installer.sh --msi.
 """
@@ -75,6 +76,13 @@ def wxs(a):
         files.append(("Banner", a.file + ".bmp", a.banner))
     if a.notice:
         files.append(("Notice", "Copyrights.txt", a.notice))
+    if a.animation:
+        # Under the name the configuration gives it, which the band looks for.
+        if not a.animation_name.isascii():
+            raise ValueError(f"the animated banner's name \"{a.animation_name}\" has letters beyond "
+                             "ASCII, which wixl cannot put into a package; ./run installer can "
+                             "install it")
+        files.append(("Animation", a.animation_name, a.animation))
     files.append(("Icon", "Pelliquester.ico", a.icon))
     # What the list of installed programs shows as the size, in kilobytes.
     size_kb = (sum(os.path.getsize(f) for f in [a.dll64, a.dll32] + [s for _, _, s in files])
@@ -203,7 +211,7 @@ def main():
     parser.add_argument("--upgrade-code")
     parser.add_argument("--product-version")
     for option in ["name", "file", "company", "version", "config", "dll64", "dll32", "icon",
-                   "banner", "notice", "output", "queries"]:
+                   "banner", "notice", "animation", "animation-name", "output", "queries"]:
         parser.add_argument("--" + option)
     a = parser.parse_args()
     if a.upgrade_code is not None:
