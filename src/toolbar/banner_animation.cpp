@@ -82,6 +82,11 @@ GifReading ReadGifSummary(std::string_view bytes) {
   summary.height = in.Word();
   const uint8_t packed = in.Byte();
   in.Skip(2);  // background colour, aspect
+  // A screen without width or height has nothing to show the frames on.
+  if (summary.width == 0 || summary.height == 0) {
+    reading.problem = "the GIF picture has no size";
+    return reading;
+  }
   const char* truncated = "the GIF picture is cut short";
   if (!SkipColourTable(in, packed)) {
     reading.problem = truncated;

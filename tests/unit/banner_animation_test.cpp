@@ -170,6 +170,11 @@ TEST(GifSummaryTest, WalksTheBlocksWithoutDecoding) {
        std::nullopt},
       {"the header alone", "GIF89a", "not a GIF picture", 0, 0, std::nullopt},
       {"no frame", Header(4, 2) + kTrailer, "the GIF picture is empty", 0, 0, std::nullopt},
+      // Found by fuzzing: a screen of no width was taken, and its frames drawn on nothing.
+      {"a screen of no width", Header(0, 2) + two + kTrailer, "the GIF picture has no size", 0, 0,
+       std::nullopt},
+      {"a screen of no height", Header(4, 0) + two + kTrailer, "the GIF picture has no size", 0, 0,
+       std::nullopt},
       {"cut inside a frame", Header(4, 2) + two.substr(0, two.size() - 3),
        "the GIF picture is cut short", 1, 8, std::nullopt},
       {"cut inside the colour table", Header(4, 2).substr(0, 15), "the GIF picture is cut short", 0,
