@@ -562,6 +562,18 @@ TEST(ConfigCheck, GivesTheInstallersTheCompanyAndVersionAsTheToolbarReadsThem) {
   }
 }
 
+// The installers install the animation the toolbar will look for: its name as
+// the toolbar reads it, whatever the file's encoding.
+TEST(ConfigCheck, GivesTheInstallersTheAnimationAsTheToolbarReadsIt) {
+  const std::string options = "[Options]\nToolbar Name=Test Bar\nBanner Animation=Sun Rise.gif\n";
+  for (const std::string& text : {options + Items(), Utf16Le(options + Items())}) {
+    const CheckResult result = Check(text, "");
+    EXPECT_EQ(result.toolbar_name, "Test Bar");
+    EXPECT_EQ(result.banner_animation, "Sun Rise.gif");
+  }
+  EXPECT_EQ(Check("[Options]\nToolbar Name=Test Bar\n" + Items(), "").banner_animation, "");
+}
+
 // A GIF of the given screen size and frames, its picture data left out of
 // account: the check walks the blocks only.
 std::string GifBytes(uint16_t width, uint16_t height, int frames) {

@@ -75,7 +75,7 @@ class Checker {
   std::vector<Entry> entries_;
   Findings findings_;
   std::string toolbar_name_;
-  std::string company_name_, config_version_;
+  std::string company_name_, config_version_, banner_animation_;
   std::string updates_url_;
   // The file as the toolbar reads it, for values as it converts them.
   std::unique_ptr<TBigIniFile> ini_;
@@ -150,6 +150,7 @@ CheckResult Checker::Run() {
   result.toolbar_name = toolbar_name_;
   result.company_name = company_name_;
   result.config_version = config_version_;
+  result.banner_animation = banner_animation_;
   return result;
 }
 
@@ -189,6 +190,7 @@ void Checker::Install() {
                       {"Toolbar File", stem_}};
   LoadToolbarConfig(platform_);
   company_name_ = ToolbarConfig.CompanyName;
+  banner_animation_ = ToolbarConfig.BannerAnimation;
   if (const auto version =
           ParseConfigVersion(ini_->ReadString(kOptions, OptionName(Option::ConfigVersion), "")))
     config_version_ = std::to_string(*version);

@@ -42,6 +42,7 @@ struct CheckResult {
   std::string toolbar_name;       // [Options] "Toolbar Name" as the toolbar reads it
   std::string company_name;       // [Options] "Company Name", its default when absent
   std::string config_version;     // [Options] "Config Version" as a number; empty: none
+  std::string banner_animation;   // [Options] "Banner Animation"; empty: none
   int Count(Severity severity) const;
 };
 

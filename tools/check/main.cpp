@@ -2,8 +2,9 @@
 //   pqcheck [--online] [--strict] CONFIG.ini  findings and the item tree; exit 1 on
 //                                             errors, with --strict on warnings too
 //   pqcheck --toolbar-name CONFIG.ini  the toolbar's name as the toolbar reads it
-//   pqcheck --installer-values CONFIG.ini  "Toolbar Name=", "Company Name=" and
-//                                      "Config Version=" lines, as the toolbar reads them
+//   pqcheck --installer-values CONFIG.ini  "Toolbar Name=", "Company Name=",
+//                                      "Config Version=" and "Banner Animation=" lines,
+//                                      as the toolbar reads them
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -101,9 +102,9 @@ int main(int argc, char** argv) {
   }
   if (installer_values) {
     if (result.toolbar_name.empty()) return 1;
-    std::printf("Toolbar Name=%s\nCompany Name=%s\nConfig Version=%s\n",
+    std::printf("Toolbar Name=%s\nCompany Name=%s\nConfig Version=%s\nBanner Animation=%s\n",
                 result.toolbar_name.c_str(), result.company_name.c_str(),
-                result.config_version.c_str());
+                result.config_version.c_str(), result.banner_animation.c_str());
     return 0;
   }
   // The report is UTF-8, whatever the file's encoding; a terminal of another

@@ -94,6 +94,7 @@ if [[ -z $name ]]; then
       "Toolbar Name") name=$value ;;
       "Company Name") company=$value ;;
       "Config Version") version=$value ;;
+      "Banner Animation") animation_name=$value; animation_read=1 ;;
     esac
   done < <("$check" --installer-values "$config")
 fi
@@ -104,8 +105,11 @@ config_dir=$(dirname "$config")
 # Windows finds the side files in any letter case; so does the installer.
 banner=$(find "$config_dir" -maxdepth 1 -iname "$stem.bmp" -print -quit)
 notice=$(find "$config_dir" -maxdepth 1 -iname "Copyrights.txt" -print -quit)
-# The animated banner the configuration names, a file name beside it.
-animation_name=$(sed -n 's/^Banner Animation=\(.*\)$/\1/p' "$config" | tr -d '\r' | tail -n 1)
+# The animated banner the configuration names, a file name beside it: as the
+# toolbar reads it (any encoding) when the check ran, else from the plain text.
+if [[ -z ${animation_read-} ]]; then
+  animation_name=$(sed -n 's/^Banner Animation=\(.*\)$/\1/p' "$config" | tr -d '\r' | tail -n 1)
+fi
 animation=
 if [[ -n $animation_name && $animation_name != */* && $animation_name != *\\* ]]; then
   animation=$(find "$config_dir" -maxdepth 1 -iname "$animation_name" -print -quit)
