@@ -20,6 +20,7 @@
 
 #include "config/toolbar_config.h"
 #include "support/band_dll.h"
+#include "support/installed_band.h"
 #include "support/loopback_http_server.h"
 #include "support/scratch_key.h"
 #include "support/shown_band.h"
@@ -55,44 +56,10 @@ bool Has(const std::vector<std::string>& captions, const std::string& caption) {
   return std::find(captions.begin(), captions.end(), caption) != captions.end();
 }
 
-// What a browser window showed of its toolbar, and how long making it took.
-struct Shown {
-  std::vector<std::string> captions;
-  milliseconds took{0};
-};
-
-class BackgroundUpdate : public ::testing::Test {
+class BackgroundUpdate : public InstalledBandTest {
  protected:
-  BackgroundUpdate() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kBandKey.c_str());
-    SetText("InstallPath", dir.path());
-    SetText("Toolbar Name", "BgBar");
-    SetText("Toolbar File", "BgBar");
-  }
-  ~BackgroundUpdate() override {
-    // No update may outlive the test: the module would stay loaded with this
-    // test's configuration.
-    if (dll) {
-      EXPECT_TRUE(WaitUntil([&] { return dll->CanUnloadNow() == S_OK; }, 30000));
-    }
-    UnloadDll();
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kBandKey.c_str());
-    CoUninitialize();
-  }
+  BackgroundUpdate() : InstalledBandTest("BgBar") {}
 
-  // Lets the module go and waits until it is gone: the last worker's
-  // reference goes just after the count that let DllCanUnloadNow say S_OK,
-  // and a module loaded again before that would keep the old configuration.
-  void UnloadDll() {
-    dll.reset();
-    EXPECT_TRUE(WaitUntil([] { return !GetModuleHandleA(BandDllPath().c_str()); }, 10000));
-  }
-
-  static void SetText(const char* name, const std::string& value) {
-    SHSetValueA(HKEY_LOCAL_MACHINE, kBandKey.c_str(), name, REG_SZ, value.c_str(),
-                static_cast<DWORD>(value.size() + 1));
-  }
   std::string ConfigPath() const { return dir.File("BgBar.ini"); }
   std::string UpdatesUrl() const { return server.BaseUrl() + "/bars"; }
 
@@ -105,42 +72,11 @@ class BackgroundUpdate : public ::testing::Test {
     reply.body = Configuration(UpdatesUrl(), "Updated");
     server.SetReplyFor(kUpdatePath, reply);
   }
-  size_t UpdateRequests() const {
-    size_t count = 0;
-    for (const std::string& request : server.Requests())
-      if (request.find(std::string(" ") + kUpdatePath + " ") != std::string::npos) ++count;
-    return count;
-  }
+  size_t UpdateRequests() const { return RequestsFor(kUpdatePath); }
   bool UpdateInstalled() {
     return WaitUntil([&] { return ReadAll(ConfigPath()).find("Updated") != std::string::npos; },
                      20000);
   }
-
-  // A browser window with the toolbar: made, sited, shown, read, closed.
-  Shown OpenWindow() {
-    Shown shown;
-    ComPtr<IClassFactory> factory;
-    EXPECT_EQ(dll->GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
-    if (!factory) return shown;
-    TestSite site(SiteWindow());
-    const auto start = std::chrono::steady_clock::now();
-    ComPtr<IDeskBand> band;
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&band)), S_OK);
-    if (!band) return shown;
-    ComPtr<IObjectWithSite> with_site;
-    EXPECT_EQ(band.As(&with_site), S_OK);
-    EXPECT_EQ(with_site->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
-    HWND window = ShowSitedBand(band.Get());
-    shown.captions = ui_kit::ToolbarCaptionsOf(window);
-    shown.took = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
-    band->CloseDW(0);
-    with_site->SetSite(nullptr);
-    return shown;
-  }
-
-  ScratchDir dir;
-  LoopbackHttpServer server;
-  std::unique_ptr<BandDll> dll;
 };
 
 TEST_F(BackgroundUpdate, ASlowServerNeverHoldsTheWindowAndItsUpdateServesTheNextOne) {

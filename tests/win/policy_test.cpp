@@ -22,6 +22,7 @@
 #include "fakes/fake_toolbar_view.h"
 #include "fakes/fake_user_interface.h"
 #include "support/band_dll.h"
+#include "support/installed_band.h"
 #include "support/loopback_http_server.h"
 #include "support/scratch_key.h"
 #include "support/shown_band.h"
@@ -71,63 +72,13 @@ std::string Configuration(const std::string& updates_url, const std::string& but
          "\r\nURL=http://www.example.com/" + button + "\r\nParent=Toolbar\r\n";
 }
 
-class PolicyUpdate : public ::testing::Test {
+class PolicyUpdate : public InstalledBandTest {
  protected:
-  PolicyUpdate() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    RemovePolicies();
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kBandKey.c_str());
-    SetText("InstallPath", dir.path());
-    SetText("Toolbar Name", "PolBar");
-    SetText("Toolbar File", "PolBar");
-  }
+  PolicyUpdate() : InstalledBandTest("PolBar") { RemovePolicies(); }
   ~PolicyUpdate() override {
-    if (dll) {
-      EXPECT_TRUE(WaitUntil([&] { return dll->CanUnloadNow() == S_OK; }, 30000));
-    }
-    UnloadDll();
+    FinishAndUnload();
     RemovePolicies();
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kBandKey.c_str());
-    CoUninitialize();
   }
-  void UnloadDll() {
-    dll.reset();
-    EXPECT_TRUE(WaitUntil([] { return !GetModuleHandleA(BandDllPath().c_str()); }, 10000));
-  }
-  static void SetText(const char* name, const std::string& value) {
-    SHSetValueA(HKEY_LOCAL_MACHINE, kBandKey.c_str(), name, REG_SZ, value.c_str(),
-                static_cast<DWORD>(value.size() + 1));
-  }
-  size_t RequestsFor(const std::string& path) const {
-    size_t count = 0;
-    for (const std::string& request : server.Requests())
-      if (request.find(" " + path + " ") != std::string::npos) ++count;
-    return count;
-  }
-
-  // A browser window with the toolbar, made, sited, shown, read and closed;
-  // its captions once every update it started has ended.
-  std::vector<std::string> OpenWindow() {
-    std::vector<std::string> captions;
-    ComPtr<IClassFactory> factory;
-    EXPECT_EQ(dll->GetClassObject(BandClsid(), IID_PPV_ARGS(&factory)), S_OK);
-    if (!factory) return captions;
-    TestSite site(SiteWindow());
-    ComPtr<IDeskBand> band;
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&band)), S_OK);
-    if (!band) return captions;
-    ComPtr<IObjectWithSite> with_site;
-    EXPECT_EQ(band.As(&with_site), S_OK);
-    EXPECT_EQ(with_site->SetSite(static_cast<IOleWindow*>(&site)), S_OK);
-    captions = ui_kit::ToolbarCaptionsOf(ShowSitedBand(band.Get()));
-    band->CloseDW(0);
-    with_site->SetSite(nullptr);
-    return captions;
-  }
-
-  ScratchDir dir;
-  LoopbackHttpServer server;
-  std::unique_ptr<BandDll> dll;
 };
 
 TEST_F(PolicyUpdate, UpdatesOffAskNothingAndAPinnedAddressIsTheOnlyOneAsked) {
@@ -168,7 +119,7 @@ TEST_F(PolicyUpdate, UpdatesOffAskNothingAndAPinnedAddressIsTheOnlyOneAsked) {
     (void)OpenWindow();
     // Whatever the window started has ended before anything is counted.
     ASSERT_TRUE(WaitUntil([&] { return dll->CanUnloadNow() == S_OK; }, 30000));
-    const std::vector<std::string> captions = OpenWindow();
+    const std::vector<std::string> captions = OpenWindow().captions;
     ASSERT_TRUE(WaitUntil([&] { return dll->CanUnloadNow() == S_OK; }, 30000));
 
     EXPECT_EQ(RequestsFor(configured + "/toolbar.ini") - configured_before,
