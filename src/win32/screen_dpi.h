@@ -2,12 +2,10 @@
 // The screen's scaling, for windows laid out in pixels of a 96-DPI design.
 #include <windows.h>
 
+#include "toolbar/toolbar_metrics.h"
 #include "win32/gdi_handles.h"
 
 namespace pq::win32 {
-
-// The DPI that designs in pixels are drawn for.
-inline constexpr int kDesignDpi = 96;
 
 // The screen's pixels per logical inch: 96 at 100 % scaling, 144 at 150 %.
 inline int ScreenDpi() {
@@ -16,7 +14,8 @@ inline int ScreenDpi() {
   return dpi > 0 ? dpi : kDesignDpi;
 }
 
-// A length of the 96-DPI design at the given DPI.
-inline int ScaleForDpi(int design, int dpi) { return MulDiv(design, dpi, kDesignDpi); }
+// A length of the 96-DPI design at the given DPI, rounded as the toolbar's
+// own layout rounds it.
+inline int ScaleForDpi(int design, int dpi) { return ScaleToDpi(design, dpi); }
 
 }  // namespace pq::win32

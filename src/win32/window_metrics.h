@@ -12,8 +12,6 @@ namespace pq::win32 {
 // (per-monitor awareness), else the screen's.
 int WindowDpi(HWND window);
 
-inline int ScaleToDpi(int design_pixels, int dpi) { return MulDiv(design_pixels, dpi, 96); }
-
 // The system's sizes at that resolution: its own where the system tells
 // (GetSystemMetricsForDpi), else the screen's scaled to it.
 SystemSizes SystemSizesForDpi(int dpi);
