@@ -100,7 +100,7 @@ void TToolbarForm::BuildToolbar() {
   RestoreSearchType();
   // The last search is history too: where a policy forbids history, a text
   // saved before it came is not shown.
-  if (HistoryAllowed(config.Policy))
+  if (permissions_.use_history)
     view_.SetSearchText(ReadToolbarSetting(platform_, kSearchTextValue));
   search_state_restored_ = true;
 }

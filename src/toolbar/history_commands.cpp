@@ -26,7 +26,7 @@ constexpr char kLoadTitle[] = "Load Searches From File";
 void TToolbarForm::LoadHistory() {
   // Without history the file is neither read nor written, and the commands
   // that work on it stay disabled.
-  if (!HistoryAllowed(ToolbarConfig.Policy)) return;
+  if (!permissions_.use_history) return;
   // Made first: once the start-up reached the history, its commands are ready.
   history_ = std::make_unique<SearchHistory>();
   // The box's list is empty at start: it becomes the history as read.
@@ -52,7 +52,7 @@ void TToolbarForm::SaveSearchState() {
   // window saved stays.
   if (!search_state_restored_ || !SearchItem) return;
   WriteSetting(kSearchTypeValue, std::to_string(SearchItem->Tag));
-  if (!HistoryAllowed(ToolbarConfig.Policy)) {
+  if (!permissions_.use_history) {
     // Without history the text saved before the policy came goes too.
     WriteSetting(kSearchTextValue, std::string());
   } else if (permissions_.save_search_text) {

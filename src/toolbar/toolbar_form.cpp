@@ -272,7 +272,7 @@ void TToolbarForm::DisableUnreadyCommands() {
   std::vector<TTBItem*> commands{miEditHistory, miRefreshSearches, miRemoveSelected,
                                  miClearSearches};
   // Where a policy forbids history, lists of searches are not kept in files either.
-  if (!HistoryAllowed(ToolbarConfig.Policy))
+  if (!permissions_.use_history)
     commands.insert(commands.end(), {miSaveSearches, miLoadSearches});
   for (TTBItem* command : commands) {
     command->Enabled = false;

@@ -8,7 +8,10 @@ namespace pq {
 
 WindowPermissions PermissionsFor(bool private_session, const ToolbarPolicy& policy) {
   WindowPermissions permissions;
-  permissions.record_history = !private_session && HistoryAllowed(policy);
+  // A private window still completes from the history it finds; only a
+  // policy keeps the history away altogether.
+  permissions.use_history = HistoryAllowed(policy);
+  permissions.record_history = !private_session && permissions.use_history;
   permissions.save_search_text = permissions.record_history;
   // The toolbar offers no switch of its own for suggestions: the publisher's
   // service, where named, is on unless a policy says otherwise.

@@ -10,6 +10,7 @@ namespace pq {
 struct Platform;
 
 struct WindowPermissions {
+  bool use_history = true;       // read and show the history file and its commands
   bool record_history = true;    // add searches to the history file
   bool save_search_text = true;  // keep the last search's text for the next window
   bool suggest = true;           // ask a suggestion service while the user types
