@@ -8,14 +8,16 @@
 
 namespace pq::testing {
 
-// True once `done` holds; false when `milliseconds` passed first.
+// True once `done` holds; false when `milliseconds` passed first. The loop is
+// a Unicode one, as the browser's: a character outside the ANSI code page
+// reaches the window whole.
 inline bool PumpMessagesUntil(const std::function<bool()>& done, DWORD milliseconds) {
   const DWORD start = GetTickCount();
   for (;;) {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&message);
-      DispatchMessageA(&message);
+      DispatchMessageW(&message);
     }
     if (done()) return true;
     const DWORD elapsed = GetTickCount() - start;
