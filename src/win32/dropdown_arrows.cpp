@@ -43,14 +43,14 @@ int ThemeState(UINT item_state) {
   return TS_NORMAL;
 }
 
-// The button's face within the arrow's room, as the control draws it there.
-void PaintRoom(HWND toolbar, HDC dc, const RECT& button, const DropDown& drop_down, UINT state) {
-  if (HTHEME theme = OpenThemeData(toolbar, L"Toolbar")) {
+// The button's face within the arrow's room, as the control draws it there,
+// with its theme where it has one.
+void PaintRoom(HTHEME theme, HDC dc, const RECT& button, const DropDown& drop_down, UINT state) {
+  if (theme) {
     if (drop_down.split)
       DrawThemeBackground(theme, dc, TP_DROPDOWNBUTTON, ThemeState(state), &drop_down.room, nullptr);
     else
       DrawThemeBackground(theme, dc, TP_BUTTON, ThemeState(state), &button, &drop_down.room);
-    CloseThemeData(theme);
     return;
   }
   if (state & (CDIS_DISABLED | CDIS_INDETERMINATE)) return;
@@ -83,11 +83,15 @@ void PaintArrow(HDC dc, const RECT& room, int width, UINT state) {
 
 }  // namespace
 
-LRESULT DrawDropDownArrows(const NMTBCUSTOMDRAW& draw, const ToolbarMetrics& metrics, int arrow_room) {
+LRESULT DrawDropDownArrows(const NMTBCUSTOMDRAW& draw, const ToolbarMetrics& metrics, int arrow_room,
+                           HTHEME& paint_theme) {
   const NMCUSTOMDRAW& item = draw.nmcd;
   const HWND toolbar = item.hdr.hwndFrom;
   switch (item.dwDrawStage) {
     case CDDS_PREPAINT:
+      // The theme the control paints with, which it keeps while it lives;
+      // asking for it is a round trip to the window system, once a paint.
+      paint_theme = GetWindowTheme(toolbar);
       return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: {
       DropDown drop_down;
@@ -107,7 +111,7 @@ LRESULT DrawDropDownArrows(const NMTBCUSTOMDRAW& draw, const ToolbarMetrics& met
       DropDown drop_down;
       if (!FindDropDown(toolbar, item.dwItemSpec, item.rc, arrow_room, drop_down))
         return CDRF_DODEFAULT;
-      PaintRoom(toolbar, item.hdc, item.rc, drop_down, item.uItemState);
+      PaintRoom(paint_theme, item.hdc, item.rc, drop_down, item.uItemState);
       PaintArrow(item.hdc, drop_down.room, metrics.arrow_glyph, item.uItemState);
       return CDRF_DODEFAULT;
     }

@@ -7,6 +7,7 @@
 // painted here, with an arrow sized by the toolbar's metrics.
 #include <windows.h>
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include "toolbar/toolbar_metrics.h"
 
@@ -14,7 +15,10 @@ namespace pq::win32 {
 
 // The answer to one NM_CUSTOMDRAW of a toolbar control whose drop-down
 // buttons keep `arrow_room` pixels at their right for the arrow, where the
-// control does not say (TB_GETITEMDROPDOWNRECT).
-LRESULT DrawDropDownArrows(const NMTBCUSTOMDRAW& draw, const ToolbarMetrics& metrics, int arrow_room);
+// control does not say (TB_GETITEMDROPDOWNRECT). `paint_theme` is the
+// caller's to keep from one notification of a paint to the next: the
+// control's theme, asked once per paint.
+LRESULT DrawDropDownArrows(const NMTBCUSTOMDRAW& draw, const ToolbarMetrics& metrics, int arrow_room,
+                           HTHEME& paint_theme);
 
 }  // namespace pq::win32

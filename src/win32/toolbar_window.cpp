@@ -449,7 +449,7 @@ LRESULT ToolbarWindow::OnNotify(const NMHDR& header) {
     case NM_CUSTOMDRAW:
       if (header.hwndFrom != toolbar_) break;
       return DrawDropDownArrows(reinterpret_cast<const NMTBCUSTOMDRAW&>(header), metrics_,
-                                kControlArrowWidth);
+                                kControlArrowWidth, paint_theme_);
     case RBN_CHEVRONPUSHED:
       if (header.hwndFrom != rebar_) break;
       ShowChevronMenu(reinterpret_cast<const NMREBARCHEVRON&>(header).rc);

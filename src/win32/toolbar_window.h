@@ -12,6 +12,7 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <atomic>
 #include <functional>
@@ -165,6 +166,7 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   unique_hfont font_;
   unique_himagelist images_;
   ToolbarMetrics metrics_;  // buttons, separators and arrows at dpi_
+  HTHEME paint_theme_ = nullptr;  // the toolbar's theme during one paint of it
   std::unique_ptr<TToolbarForm> form_;
   std::unique_ptr<BannerArea> banner_;
   std::unique_ptr<SearchBox> search_;
