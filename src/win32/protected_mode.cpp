@@ -3,6 +3,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <mutex>
+
 #include "win32/com_support.h"
 #include "win32/wide_text.h"
 
@@ -37,7 +39,10 @@ bool IsProtectedModeProcess() {
   return is_protected && SUCCEEDED(is_protected(&result)) && result;
 }
 
-std::string WriteableUserDataFolder() {
+namespace {
+
+// The folder as the browser and the shell name it now.
+std::string FindWriteableUserDataFolder() {
   if (IsProtectedModeProcess()) {
     if (const auto folder = BrowserFunction<WriteableFolderFn>("IEGetWriteableFolderPath")) {
       LPWSTR path = nullptr;
@@ -53,6 +58,19 @@ std::string WriteableUserDataFolder() {
                               SHGFP_TYPE_CURRENT, path)))
     return std::string();
   return Utf8(path);
+}
+
+}  // namespace
+
+std::string WriteableUserDataFolder() {
+  // The process keeps its user and its rights for life, and so the folder:
+  // the shell is asked once, not for each window (it reads, and writes, the
+  // registry each time).
+  static std::mutex lock;
+  static std::string known;
+  const std::lock_guard<std::mutex> guard(lock);
+  if (known.empty()) known = FindWriteableUserDataFolder();
+  return known;
 }
 
 HKEY WriteableUserKey() {
