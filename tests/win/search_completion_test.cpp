@@ -251,6 +251,26 @@ TEST_F(SearchCompletionTest, TheListOpenedByTheUserShowsTheWholeHistory) {
   SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
 }
 
+TEST_F(SearchCompletionTest, ALongHistoryOpensSixteenEntriesTall) {
+  ToolbarConfig.SuggestUrl.clear();
+  {
+    std::ofstream history(dir_.File("Bar.txt"), std::ios::binary);
+    for (int i = 10; i < 50; ++i) history << "search " << i << "\r\n";
+  }
+  Open();
+  SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);
+  ASSERT_TRUE(ListOpen());
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetComboBoxInfo(combo_, &info));
+  RECT list{};
+  GetClientRect(info.hwndList, &list);
+  const LRESULT entry = SendMessageW(combo_, CB_GETITEMHEIGHT, 0, 0);
+  ASSERT_GT(entry, 0);
+  EXPECT_EQ(list.bottom, 16 * entry);
+  SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
 TEST_F(SearchCompletionTest, AServiceThatNeverAnswersLeavesTypingSmooth) {
   LoopbackHttpServer::Reply silent;
   silent.behaviour = LoopbackHttpServer::Behaviour::NeverAnswer;
