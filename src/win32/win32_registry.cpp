@@ -11,6 +11,9 @@
 namespace pq::win32 {
 namespace {
 
+// The bytes a value is first read into: room for most texts the toolbar keeps.
+constexpr DWORD kFirstGuess = 510;
+
 RegType TypeFrom(DWORD type) {
   switch (type) {
     case REG_SZ:
@@ -66,11 +69,15 @@ class Win32Key final : public RegistryKey {
 
   std::optional<std::string> ReadValue(const std::string& name) override {
     const std::wstring wide_name = Wide(name);
-    // The size may change between the two calls; ask again until it fits.
+    // Most values fit the first guess, read in one call; a longer one is
+    // measured first. Its size may change between the two calls; ask again
+    // until it fits.
+    DWORD size = kFirstGuess;
     for (int attempt = 0; attempt < 8; ++attempt) {
-      DWORD type = 0, size = 0;
-      if (RegQueryValueExW(key_.get(), wide_name.c_str(), nullptr, &type, nullptr, &size) !=
-          ERROR_SUCCESS)
+      DWORD type = 0;
+      if (attempt > 0 &&
+          RegQueryValueExW(key_.get(), wide_name.c_str(), nullptr, &type, nullptr, &size) !=
+              ERROR_SUCCESS)
         return std::nullopt;
       std::string data(size + 2, '\0');
       DWORD got = static_cast<DWORD>(data.size());
