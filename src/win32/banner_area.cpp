@@ -17,10 +17,7 @@ constexpr UINT_PTR kFrameTimer = 1;
 }  // namespace
 
 BannerArea::BannerArea(HWND parent, SIZE area, SIZE picture, std::function<void()> on_click)
-    : area_(area),
-      on_click_(std::move(on_click)),
-      bitmap_(static_cast<HBITMAP>(LoadImageW(ThisModule(), MAKEINTRESOURCEW(IDB_BUILTIN_BANNER),
-                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
+    : area_(area), on_click_(std::move(on_click)) {
   if (!RegisterModuleWindowClass(kWindowClass, &BannerArea::WindowProc, COLOR_BTNFACE))
     throw Error("The banner's window class cannot be registered");
   if (!CreateWindowOf(0, kWindowClass, L"FlashToolbar",
@@ -46,6 +43,7 @@ BannerArea::~BannerArea() {
 
 void BannerArea::SetPicture(unique_hbitmap bitmap) {
   bitmap_ = std::move(bitmap);
+  builtin_due_ = false;
   if (picture_) InvalidateRect(picture_, nullptr, FALSE);
 }
 
@@ -159,6 +157,13 @@ void BannerArea::DrawPicture(const DRAWITEMSTRUCT& draw) {
     if (!timer_running_ && Shown()) Show(animation_->playback.Resume(MotionAllowed()), false);
     DrawAnimationFrame(draw.hDC, place);
     return;
+  }
+  if (!bitmap_ && builtin_due_) {
+    // The built-in picture, for a toolbar that never got one of its own:
+    // loaded when first drawn, as most toolbars replace it before that.
+    bitmap_.reset(static_cast<HBITMAP>(LoadImageW(ThisModule(), MAKEINTRESOURCEW(IDB_BUILTIN_BANNER),
+                                                  IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    builtin_due_ = false;
   }
   if (!bitmap_) {
     FillRect(draw.hDC, &place, GetSysColorBrush(COLOR_BTNFACE));

@@ -62,6 +62,7 @@ class BannerArea : public WindowImpl<BannerArea> {
   SIZE area_;
   std::function<void()> on_click_;
   unique_hbitmap bitmap_;
+  bool builtin_due_ = true;  // the built-in picture shows until another is set
   HWND picture_ = nullptr;
 
   struct Animation {
