@@ -56,4 +56,11 @@ ToolbarMetrics ToolbarMetricsForDpi(int dpi, const SystemSizes& system, int arro
   return metrics;
 }
 
+DockArrangement ArrangeDock(int window_width, int buttons_width, int chevron_width) {
+  const int width = std::max(0, window_width);
+  if (buttons_width <= width) return {width, false};
+  // The chevron keeps its room; a window narrower than that shows only it.
+  return {std::max(0, width - std::max(0, chevron_width)), true};
+}
+
 }  // namespace pq

@@ -55,4 +55,19 @@ struct ToolbarMetrics {
 // the padding further on.
 ToolbarMetrics ToolbarMetricsForDpi(int dpi, const SystemSizes& system, int arrow_room);
 
+// The chevron's width in the design, at the dock's right end.
+inline constexpr int kDesignChevronWidth = 14;
+
+// The dock's one row: the toolbar from the left edge, and the chevron at the
+// right end while the buttons reach past the window.
+struct DockArrangement {
+  int toolbar_width = 0;
+  bool chevron = false;
+  bool operator==(const DockArrangement&) const = default;
+};
+
+// The row for a window `window_width` wide whose buttons, laid out whole,
+// end at `buttons_width`; the chevron takes `chevron_width` of it.
+DockArrangement ArrangeDock(int window_width, int buttons_width, int chevron_width);
+
 }  // namespace pq

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "win32/dock_chevron.h"
 #include "win32/dropdown_arrows.h"
 #include "win32/flash_player_control.h"
 #include "win32/item_menu.h"
@@ -24,6 +25,8 @@ constexpr SIZE kBannerArea = {107, 22};
 constexpr SIZE kBannerPicture = {105, 22};
 constexpr int kSearchBoxWidth = 145;
 constexpr int kSearchListEntries = 16;
+// The dock's room above and below its row, as the system's dock keeps it.
+constexpr int kDockEdge = 2;
 // The room a toolbar control keeps for a drop-down arrow where it does not
 // say (TB_GETITEMDROPDOWNRECT): 11 pixels whatever the DPI, in comctl32
 // without a theme and in Wine's.
@@ -96,33 +99,23 @@ void ToolbarWindow::UnregisterWindowClasses() {
 void ToolbarWindow::CreateControls() {
   // The common controls of the module's own manifest.
   ModuleActivationContext::Scope active(activation_);
-  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES | ICC_COOL_CLASSES};
+  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
   InitCommonControlsEx(&classes);
   LoadImagesAndMetrics();
 
-  rebar_ = CreateWindowExW(0, REBARCLASSNAMEW, L"",
-                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
-                               RBS_VARHEIGHT | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE,
-                           0, 0, 0, 0, Handle(), nullptr, ThisModule(), nullptr);
-  if (!rebar_) throw Error("The toolbar's dock cannot be created");
-  REBARINFO bar{};
-  bar.cbSize = sizeof bar;
-  SendMessageW(rebar_, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&bar));
-
+  // The window is the dock: a system dock would add a window, its layout and
+  // its painting to each browser window's start for a chevron alone.
   toolbar_ = CreateWindowExW(
       0, TOOLBARCLASSNAMEW, L"Toolbar",
       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_LIST |
           TBSTYLE_TOOLTIPS | TBSTYLE_TRANSPARENT | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
-      0, 0, 0, 0, rebar_, nullptr, ThisModule(), nullptr);
+      0, kDockEdge, 0, 0, Handle(), nullptr, ThisModule(), nullptr);
   if (!toolbar_) throw Error("The toolbar cannot be created");
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  // Clicks, drop-downs and tooltips are the window's to handle, not the dock's.
-  SendMessageW(toolbar_, TB_SETPARENT, reinterpret_cast<WPARAM>(Handle()), 0);
-  // Buttons cut by the toolbar's edge are hidden only once the window shows
-  // (ShowDock): a toolbar with that style redraws each button that a change
-  // of its width reaches, and the hidden window's dock gets its width then.
+  // Buttons cut by the toolbar's edge are hidden, to be offered behind the
+  // chevron. Set before there are buttons, the style costs no layout.
   SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0,
-               TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
+               TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS | TBSTYLE_EX_HIDECLIPPEDBUTTONS);
   SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   ApplyImagesAndMetrics();
   if (!toolbar_subclass_.Install(toolbar_, &ToolbarWindow::ToolbarProc, this))
@@ -262,42 +255,9 @@ void ToolbarWindow::Layout() {
     }
   }
 
-  // Each change to the dock lays it out anew: the toolbar joins it once,
-  // with its row and full width, and the dock hears only of changes.
-  if (!docked_ || row != docked_row_ || full_width != docked_width_) {
-    REBARBANDINFOW band{};
-    band.cbSize = REBARBANDINFOW_V6_SIZE;
-    band.fMask = RBBIM_CHILDSIZE | RBBIM_IDEALSIZE;
-    band.cxMinChild = 0;
-    band.cyMinChild = static_cast<UINT>(row);
-    band.cyChild = static_cast<UINT>(row);
-    band.cyMaxChild = static_cast<UINT>(row);
-    band.cxIdeal = static_cast<UINT>(full_width);
-    if (!docked_) {
-      band.fMask |= RBBIM_STYLE | RBBIM_CHILD | RBBIM_SIZE;
-      band.fStyle = RBBS_NOGRIPPER | RBBS_USECHEVRON | RBBS_CHILDEDGE;
-      band.hwndChild = toolbar_;
-      band.cx = 0x7FFF;
-      if (!SendMessageW(rebar_, RB_INSERTBANDW, static_cast<WPARAM>(-1),
-                        reinterpret_cast<LPARAM>(&band)))
-        throw Error("The toolbar cannot be docked");
-      docked_ = true;
-    } else {
-      SendMessageW(rebar_, RB_SETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
-    }
-    docked_row_ = row;
-    docked_width_ = full_width;
-  }
+  row_ = row;
+  buttons_width_ = full_width;
   if (Visible()) PlaceDock();
-}
-
-void ToolbarWindow::ShowDock() {
-  PlaceDock();
-  if (toolbar_ && !clipped_buttons_hidden_) {
-    SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, TBSTYLE_EX_HIDECLIPPEDBUTTONS,
-                 TBSTYLE_EX_HIDECLIPPEDBUTTONS);
-    clipped_buttons_hidden_ = true;
-  }
 }
 
 bool ToolbarWindow::Visible() const {
@@ -305,18 +265,29 @@ bool ToolbarWindow::Visible() const {
 }
 
 void ToolbarWindow::PlaceDock() {
-  if (!Handle() || !rebar_) return;
-  RECT area{}, dock{};
+  if (!Handle() || !toolbar_) return;
+  RECT area{};
   GetClientRect(Handle(), &area);
-  GetClientRect(rebar_, &dock);
-  const int height = IdealHeight();
-  if (dock.right != area.right || dock.bottom != height)
-    SetWindowPos(rebar_, nullptr, 0, 0, area.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  const DockArrangement dock =
+      ArrangeDock(area.right, buttons_width_, Scale(kDesignChevronWidth));
+  const RECT chevron = dock.chevron
+                           ? RECT{dock.toolbar_width, kDockEdge, area.right, kDockEdge + row_}
+                           : RECT{};
+  if (!EqualRect(&chevron, &chevron_)) {
+    InvalidateRect(Handle(), &chevron_, TRUE);
+    chevron_ = chevron;
+    InvalidateRect(Handle(), &chevron_, TRUE);
+  }
+  RECT now{};
+  GetWindowRect(toolbar_, &now);
+  MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&now), 2);
+  if (now.left != 0 || now.top != kDockEdge || now.right != dock.toolbar_width ||
+      now.bottom != kDockEdge + row_)
+    SetWindowPos(toolbar_, nullptr, 0, kDockEdge, dock.toolbar_width, row_,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int ToolbarWindow::IdealHeight() const {
-  return rebar_ ? static_cast<int>(SendMessageW(rebar_, RB_GETBARHEIGHT, 0, 0)) : 0;
-}
+int ToolbarWindow::IdealHeight() const { return row_ ? row_ + 2 * kDockEdge : 0; }
 
 void ToolbarWindow::SetHostBrowser(HostBrowserRef browser) {
   form_->HostBrowser = std::move(browser);
@@ -340,7 +311,7 @@ void ToolbarWindow::RunClosingSteps() {
 // --- messages
 
 void ToolbarWindow::OnWindowGone() noexcept {
-  rebar_ = toolbar_ = nullptr;
+  toolbar_ = nullptr;
   --window_count_;
 }
 
@@ -368,13 +339,30 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // the toolbar out anew.
       if (Visible()) PlaceDock();
       return 0;
+    case WM_PAINT:
+      PaintDock();
+      return 0;
+    case WM_MOUSEMOVE:
+      TrackChevronHover({static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))});
+      return 0;
+    case WM_MOUSELEAVE:
+      SetChevronLook(false, chevron_pressed_);
+      return 0;
+    case WM_LBUTTONDOWN: {
+      const POINT at{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+      if (PtInRect(&chevron_, at)) PushChevron();
+      return 0;
+    }
+    case RB_PUSHCHEVRON:
+      PushChevron();
+      return 0;
     case WM_SETFOCUS:
       // The search box is the window's active control.
       if (SearchEditControl()) SetFocus(SearchEditControl());
       return 0;
     case WM_SHOWWINDOW:
       if (!wparam) break;
-      ShowDock();
+      PlaceDock();
       if (form_) form_->FormShow();
       break;
     case WM_PARENTNOTIFY:
@@ -450,10 +438,6 @@ LRESULT ToolbarWindow::OnNotify(const NMHDR& header) {
       if (header.hwndFrom != toolbar_) break;
       return DrawDropDownArrows(reinterpret_cast<const NMTBCUSTOMDRAW&>(header), metrics_,
                                 kControlArrowWidth, paint_theme_);
-    case RBN_CHEVRONPUSHED:
-      if (header.hwndFrom != rebar_) break;
-      ShowChevronMenu(reinterpret_cast<const NMREBARCHEVRON&>(header).rc);
-      return 0;
     case TTN_GETDISPINFOW: {
       // Only items that ask for it show their hint.
       const TTBCustomItem* item = ItemOfCommand(static_cast<int>(header.idFrom));
@@ -523,7 +507,8 @@ void ToolbarWindow::ShowButtonMenu(int command) {
   Chosen(chosen);
 }
 
-void ToolbarWindow::ShowChevronMenu(const RECT& chevron) {
+void ToolbarWindow::PushChevron() {
+  if (IsRectEmpty(&chevron_) || !toolbar_) return;
   // The items whose buttons reach past the part of the toolbar shown.
   RECT shown{};
   GetClientRect(toolbar_, &shown);
@@ -533,10 +518,46 @@ void ToolbarWindow::ShowChevronMenu(const RECT& chevron) {
       hidden.push_back(reinterpret_cast<TTBCustomItem*>(button.dwData));
   }
   if (hidden.empty()) return;
-  const RECT place = ScreenRect(rebar_, chevron);
+  const RECT place = ScreenRect(Handle(), chevron_);
   const ItemMenu menu(hidden);
-  // The chevron is at the dock's right end: the menu opens leftwards.
-  Chosen(TrackMenu(menu, {place.right, place.bottom}, &place, true));
+  SetChevronLook(false, true);
+  // The chevron is at the dock's right end: the menu opens leftwards. The
+  // window outlives the menu, or the menu's call raises.
+  TTBCustomItem* chosen = TrackMenu(menu, {place.right, place.bottom}, &place, true);
+  SetChevronLook(false, false);
+  Chosen(chosen);
+}
+
+void ToolbarWindow::SetChevronLook(bool hot, bool pressed) {
+  if (hot == chevron_hot_ && pressed == chevron_pressed_) return;
+  chevron_hot_ = hot;
+  chevron_pressed_ = pressed;
+  InvalidateRect(Handle(), &chevron_, TRUE);
+  UpdateWindow(Handle());
+}
+
+void ToolbarWindow::TrackChevronHover(POINT at) {
+  const bool over = PtInRect(&chevron_, at) != FALSE;
+  if (over && !chevron_hot_) {
+    // Told when the mouse leaves the window, to light the chevron down again.
+    TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, Handle(), 0};
+    TrackMouseEvent(&leave);
+  }
+  SetChevronLook(over, chevron_pressed_);
+}
+
+void ToolbarWindow::PaintDock() {
+  PAINTSTRUCT paint{};
+  const HDC dc = BeginPaint(Handle(), &paint);
+  if (!dc) return;
+  RECT overlap{};
+  if (IntersectRect(&overlap, &paint.rcPaint, &chevron_))
+    PaintChevron(dc, chevron_,
+                 chevron_pressed_ ? ChevronLook::Pressed
+                 : chevron_hot_   ? ChevronLook::Hot
+                                  : ChevronLook::Normal,
+                 dpi_);
+  EndPaint(Handle(), &paint);
 }
 
 void ToolbarWindow::ShowContextMenu(HWND target, POINT at) {

@@ -1,7 +1,7 @@
 #pragma once
-// The toolbar window on screen: a borderless child window holding a rebar
-// band (the dock, with a chevron for the items that do not fit) with a
-// comctl32 toolbar on it. From the left the toolbar shows the banner area,
+// The toolbar window on screen: a borderless child window that is the dock,
+// holding a comctl32 toolbar in one row, with a chevron at its right end for
+// the items that do not fit. From the left the toolbar shows the banner area,
 // a separator, the search box, and then the configured items: buttons,
 // drop-down and split buttons with popup menus built from the item tree,
 // separators. The window owns its behaviour, TToolbarForm, shows what that
@@ -71,7 +71,9 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   TToolbarForm& Form() { return *form_; }
 
   // The controls, for whoever drives the window through their own messages.
-  HWND DockControl() const { return rebar_; }
+  // The dock is the window itself: it answers the system dock's
+  // RB_PUSHCHEVRON, opening its chevron's menu, as that does.
+  HWND DockControl() const { return Handle(); }
   HWND ToolbarControl() const { return toolbar_; }
   HWND SearchBoxControl() const { return search_ ? search_->Handle() : nullptr; }
   HWND SearchEditControl() const { return search_ ? search_->Edit() : nullptr; }
@@ -129,10 +131,9 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   // Sizes the row to its tallest part, puts the controls over their places
   // and tells the dock the toolbar's full width.
   void Layout();
-  // Sizes the dock to the window's width and the row's height.
+  // Sizes the toolbar to the window's width, less the chevron's room while
+  // buttons do not fit, and to the row's height.
   void PlaceDock();
-  // The dock as the window shows: placed, its clipped buttons hidden.
-  void ShowDock();
   // Whether the window itself is shown, whatever its parent is.
   bool Visible() const;
   void RunClosingSteps();
@@ -151,7 +152,12 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   // the window: nothing touches the window after it.
   void ButtonClicked(int command);
   void ShowButtonMenu(int command);
-  void ShowChevronMenu(const RECT& chevron);
+  // Opens the chevron's menu of the items that do not fit, the chevron
+  // pressed meanwhile.
+  void PushChevron();
+  void SetChevronLook(bool hot, bool pressed);
+  void PaintDock();
+  void TrackChevronHover(POINT at);
   void ShowContextMenu(HWND target, POINT at);
   // Shows a menu and returns the item chosen, or null. Its loop runs the
   // browser's messages: a window destroyed meanwhile takes the menu with it,
@@ -170,7 +176,6 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   std::unique_ptr<TToolbarForm> form_;
   std::unique_ptr<BannerArea> banner_;
   std::unique_ptr<SearchBox> search_;
-  HWND rebar_ = nullptr;
   HWND toolbar_ = nullptr;
   ControlSubclass toolbar_subclass_;
   std::function<void()> child_notified_;
@@ -179,11 +184,14 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   std::vector<TTBCustomItem*> buttons_;
   std::unordered_map<const TTBCustomItem*, int> commands_;
   int natural_button_height_ = 0;
-  // What the dock was last told of the toolbar, once it holds it.
-  bool docked_ = false;
-  int docked_row_ = 0;
-  int docked_width_ = 0;
-  bool clipped_buttons_hidden_ = false;
+  // The row's height and where its buttons, laid out whole, end.
+  int row_ = 0;
+  int buttons_width_ = 0;
+  // The chevron's place in the window (empty while all buttons fit), and
+  // how it looks.
+  RECT chevron_{};
+  bool chevron_hot_ = false;
+  bool chevron_pressed_ = false;
   bool closing_steps_run_ = false;
   // What the tooltip shows, alive until it asks again.
   std::wstring tooltip_;

@@ -11,11 +11,11 @@
 namespace pq::win32 {
 namespace {
 
-// The dock, the toolbar and its tips; the banner; the search box and the
-// parts of its list; the dialogs' controls.
-const wchar_t* const kClasses[] = {REBARCLASSNAMEW, TOOLBARCLASSNAMEW, TOOLTIPS_CLASSW, L"Static",
-                                   L"ComboBox",     L"ComboLBox",      L"Edit",         L"ListBox",
-                                   L"Button",       L"ScrollBar"};
+// The toolbar and its tips; the banner; the search box and the parts of
+// its list; the dialogs' controls.
+const wchar_t* const kClasses[] = {TOOLBARCLASSNAMEW, TOOLTIPS_CLASSW, L"Static",   L"ComboBox",
+                                   L"ComboLBox",      L"Edit",         L"ListBox", L"Button",
+                                   L"ScrollBar"};
 
 }  // namespace
 
@@ -27,7 +27,7 @@ void PrepareSystemWindowClasses() {
   // The classes that the module's windows get are those of its manifest.
   const ModuleActivationContext manifest;
   const ModuleActivationContext::Scope active(manifest);
-  INITCOMMONCONTROLSEX common{sizeof common, ICC_BAR_CLASSES | ICC_COOL_CLASSES};
+  INITCOMMONCONTROLSEX common{sizeof common, ICC_BAR_CLASSES};
   InitCommonControlsEx(&common);
   // Asking for a class registers it when the system registers it on demand.
   for (const wchar_t* name : kClasses) {

@@ -102,5 +102,29 @@ TEST(ToolbarMetrics, TheArrowFitsItsRoomAndKeepsClearOfTheNextImage) {
         }
 }
 
+TEST(ToolbarMetrics, TheChevronShowsOnlyWhileButtonsReachPastTheWindow) {
+  struct Case {
+    const char* what;
+    int window, buttons, chevron;
+    DockArrangement expected;
+  };
+  const Case cases[] = {
+      {"all fit with room to spare", 600, 400, 14, {600, false}},
+      {"the last button ends at the edge", 600, 600, 14, {600, false}},
+      {"one pixel too many", 600, 601, 14, {586, true}},
+      {"far too many", 1200, 4028, 14, {1186, true}},
+      {"a window narrower than the chevron", 10, 400, 14, {0, true}},
+      {"a window of no width", 0, 400, 14, {0, true}},
+      {"a width the host has not given yet", -5, 400, 14, {0, true}},
+      {"no buttons at all", 600, 0, 14, {600, false}},
+      {"a chevron scaled for 192 DPI", 600, 900, 28, {572, true}},
+  };
+  for (const Case& c : cases) {
+    const DockArrangement got = ArrangeDock(c.window, c.buttons, c.chevron);
+    EXPECT_EQ(got.toolbar_width, c.expected.toolbar_width) << c.what;
+    EXPECT_EQ(got.chevron, c.expected.chevron) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace pq

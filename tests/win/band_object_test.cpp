@@ -327,10 +327,14 @@ TEST_F(BandObject, TheWindowShowsWhenTheHostShowsTheBand) {
     MoveWindow(window, 0, 0, 600, 25, TRUE);
     ASSERT_EQ(band->ShowDW(TRUE), S_OK);
     EXPECT_TRUE(IsWindowVisible(window));
-    // The dock spans the width the host gave the window.
-    RECT dock{};
-    GetClientRect(FindWindowExW(window, nullptr, REBARCLASSNAMEW, nullptr), &dock);
-    EXPECT_EQ(dock.right, 600);
+    // The dock spans the width the host gave the window: the toolbar from
+    // its left edge to its chevron, if it has one, at the right end.
+    RECT toolbar{};
+    GetWindowRect(FindWindowExW(window, nullptr, TOOLBARCLASSNAMEW, nullptr), &toolbar);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&toolbar), 2);
+    EXPECT_EQ(toolbar.left, 0);
+    EXPECT_GE(toolbar.right, 600 - 14);
+    EXPECT_LE(toolbar.right, 600);
     ASSERT_EQ(band->CloseDW(0), S_OK);
   }
 }

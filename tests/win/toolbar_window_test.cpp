@@ -26,6 +26,7 @@
 #include "win32/item_menu.h"
 #include "win32/toolbar_window.h"
 #include "win32/wide_text.h"
+#include "win32/window_metrics.h"
 
 namespace pq {
 namespace {
@@ -482,6 +483,29 @@ TEST_F(ToolbarWindowTest, NarrowWindowOffersTheItemsThatDoNotFitBehindTheChevron
   EXPECT_EQ(captions.size() > 1 ? captions[captions.size() - 2] : "", "B");
   ASSERT_TRUE(WaitFor([&] { return !browser_->navigated.empty(); }));
   EXPECT_EQ(browser_->navigated, std::vector<std::string>{"http://b.example/"});
+}
+
+TEST_F(ToolbarWindowTest, AClickOnTheChevronOpensItsMenuAndTheToolbarEndsWhereItBegins) {
+  browser_->Expect({"Width"});
+  browser_->width = 520;
+  SetWindowPos(window_->Handle(), nullptr, 0, 0, 700, window_->IdealHeight(),
+               SWP_NOZORDER | SWP_NOMOVE);
+  // The toolbar gives the chevron its room at the window's right end.
+  RECT area{}, toolbar{};
+  GetClientRect(window_->Handle(), &area);
+  GetWindowRect(window_->ToolbarControl(), &toolbar);
+  MapWindowPoints(nullptr, window_->Handle(), reinterpret_cast<POINT*>(&toolbar), 2);
+  const int chevron = ScaleToDpi(kDesignChevronWidth, win32::WindowDpi(window_->Handle()));
+  EXPECT_EQ(toolbar.right, area.right - chevron);
+  // The user clicks the chevron, and escapes its menu.
+  POINT middle{area.right - chevron / 2, (toolbar.top + toolbar.bottom) / 2};
+  ClientToScreen(window_->Handle(), &middle);
+  ASSERT_TRUE(WaitFor([&] { return ui_kit::ClickWouldReach(window_->Handle(), middle); }));
+  MenuWatcher watcher;
+  ASSERT_TRUE(ui_kit::ClickAt(middle));
+  ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
+  EXPECT_FALSE(watcher.Captions().empty());
+  EXPECT_TRUE(browser_->navigated.empty());
 }
 
 // What the search box is asked while its list is filled.

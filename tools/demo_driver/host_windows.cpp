@@ -40,7 +40,7 @@ std::optional<HostWindows> WaitForHost(DWORD milliseconds) {
         host.frame = FindWindowW(L"IEFrame", nullptr);
         host.address_line = Child(host.frame, L"Edit");
         host.band = Child(Child(host.frame, L"BandHostBands"), L"PelliquesterToolbar");
-        host.toolbar = Child(Child(host.band, L"ReBarWindow32"), L"ToolbarWindow32");
+        host.toolbar = Child(host.band, L"ToolbarWindow32");
         host.search_field = Child(Child(host.toolbar, L"ComboBox"), L"Edit");
         return host.address_line && host.search_field && IsWindowVisible(host.band) &&
                IsWindowVisible(host.search_field);
