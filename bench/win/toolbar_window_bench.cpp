@@ -425,6 +425,9 @@ int MeasureProcess(bool band_first, int warm, const std::wstring& banner_file) {
     CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER,
                      IID_PPV_ARGS(&other));
   }
+  // Nor is the shell's library: the browser's frame is built on it, and
+  // has it loaded before it shows any band.
+  LoadLibraryW(L"shell32.dll");
   auto* site = new FrameSite(frame);
   int status = 0;
   auto report = [&](const char* when, const char* what, double ms) {
