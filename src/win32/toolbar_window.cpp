@@ -27,6 +27,8 @@ constexpr int kSearchBoxWidth = 145;
 constexpr int kSearchListEntries = 16;
 // The dock's room above and below its row, as the system's dock keeps it.
 constexpr int kDockEdge = 2;
+// The toolbar's height until the dock gives it its row.
+constexpr int kUnplacedToolbarHeight = 4096;
 // The room a toolbar control keeps for a drop-down arrow where it does not
 // say (TB_GETITEMDROPDOWNRECT): 11 pixels whatever the DPI, in comctl32
 // without a theme and in Wine's.
@@ -104,12 +106,15 @@ void ToolbarWindow::CreateControls() {
   LoadImagesAndMetrics();
 
   // The window is the dock: a system dock would add a window, its layout and
-  // its painting to each browser window's start for a chevron alone.
+  // its painting to each browser window's start for a chevron alone. Made as
+  // wide as the window and taller than any row: a toolbar that hides clipped
+  // buttons redraws each button that a change of its size reaches, and given
+  // its row later it redraws only those about its right end, not each one.
   toolbar_ = CreateWindowExW(
       0, TOOLBARCLASSNAMEW, L"Toolbar",
       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_LIST |
           TBSTYLE_TOOLTIPS | TBSTYLE_TRANSPARENT | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
-      0, kDockEdge, 0, 0, Handle(), nullptr, ThisModule(), nullptr);
+      0, kDockEdge, Width(), kUnplacedToolbarHeight, Handle(), nullptr, ThisModule(), nullptr);
   if (!toolbar_) throw Error("The toolbar cannot be created");
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   // Buttons cut by the toolbar's edge are hidden, to be offered behind the
