@@ -358,7 +358,7 @@ class BandWithDialogs {
 };
 
 // How the user opens the menu in which, or behind which, the toolbar waits.
-enum class Opening { RightClickToolbar, RightClickSearchBox, DropDownArrow, ClickRefusedHome };
+enum class Opening { RightClickToolbar, RightClickSearchBox, DropDownArrow, ClickRefusedHome, Chevron };
 
 struct ModalPath {
   const char* name;
@@ -378,6 +378,8 @@ TEST_P(BandClosedWhileOpen, TakesTheMenuOrDialogAlongAndTheCommandEndsThere) {
   // its address in the status bar; only the refused Home is sent to be opened.
   browser->Expect({"get_Width", "put_StatusText"});
   if (path.opening == Opening::ClickRefusedHome) browser->Expect({"Navigate"});
+  // A browser window too narrow for the buttons: they wait behind the chevron.
+  if (path.opening == Opening::Chevron) browser->width = 400;
   HWND window = ShowBand();
   ASSERT_TRUE(IsWindow(window));
   browser->refuse_navigation = path.opening == Opening::ClickRefusedHome;
@@ -403,6 +405,15 @@ TEST_P(BandClosedWhileOpen, TakesTheMenuOrDialogAlongAndTheCommandEndsThere) {
       at = MiddleOf(toolbar);
       at.x = ButtonPlace(toolbar, "Home").left + 8;
       break;
+    case Opening::Chevron: {
+      // In the room at the window's right end, beside the toolbar.
+      RECT area{}, row{};
+      GetWindowRect(window, &area);
+      GetWindowRect(toolbar, &row);
+      ASSERT_LT(row.right, area.right) << "no room for a chevron";
+      at = {(row.right + area.right) / 2, (row.top + row.bottom) / 2};
+      break;
+    }
   }
   ASSERT_TRUE(PumpMessagesUntil(
       [&] {
@@ -459,6 +470,7 @@ TEST_P(BandClosedWhileOpen, TakesTheMenuOrDialogAlongAndTheCommandEndsThere) {
 const ModalPath kModalPaths[] = {
     {"TheWindowMenu", Opening::RightClickToolbar, nullptr, nullptr, Answer::ChooseWebsite},
     {"ADropDownMenu", Opening::DropDownArrow, nullptr, nullptr, Answer::ChooseWorld},
+    {"TheChevronMenu", Opening::Chevron, nullptr, nullptr, Answer::ChooseWebsite},
     {"TheSearchBoxMenu", Opening::RightClickSearchBox, nullptr, nullptr, Answer::ChooseRefresh},
     {"AConfirmation", Opening::RightClickSearchBox, "Clear Search Box History", "Confirm",
      Answer::Yes},
