@@ -16,6 +16,7 @@
 #include "config/toolbar_config.h"
 #include "fakes/fake_user_interface.h"
 #include "support/message_pump.h"
+#include "support/parent_window.h"
 #include "support/scratch_key.h"
 #include "support/win32_ports.h"
 #include "win32/gif_decoder.h"
@@ -197,16 +198,7 @@ TEST_F(BannerFileTest, WhatCannotBePlayedIsRefused) {
 // --- the banner area on screen
 
 HWND SharedParent() {
-  static HWND parent = [] {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = DefWindowProcW;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = L"BannerAnimationTestParent";
-    RegisterClassExW(&window_class);
-    return CreateWindowExW(0, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 60,
-                           nullptr, nullptr, window_class.hInstance, nullptr);
-  }();
+  static HWND parent = testing::MakeParentWindow(L"BannerAnimationTestParent", {800, 60});
   return parent;
 }
 

@@ -73,17 +73,7 @@ std::string Contents(const std::string& file) {
 
 // --- the user's side
 
-bool RightClickAt(POINT at) {
-  INPUT inputs[2] = {};
-  const DWORD buttons[2] = {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP};
-  for (int i = 0; i < 2; ++i) {
-    inputs[i].type = INPUT_MOUSE;
-    inputs[i].mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    inputs[i].mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons[i];
-  }
-  return SendInput(2, inputs, sizeof(INPUT)) == 2;
-}
+bool RightClickAt(POINT at) { return ClickAt(at, ui_kit::Button::Right); }
 
 // A button of the toolbar control, on the screen.
 RECT ButtonPlace(HWND toolbar, const std::string& caption) {

@@ -17,6 +17,7 @@
 #include "fakes/fake_user_interface.h"
 #include "support/loopback_http_server.h"
 #include "support/message_pump.h"
+#include "support/parent_window.h"
 #include "support/scratch_key.h"
 #include "support/win32_ports.h"
 #include "ui_kit/mouse_input.h"
@@ -56,16 +57,7 @@ class NavigationLog : public HostBrowser {
 };
 
 HWND SharedParent() {
-  static HWND parent = [] {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = DefWindowProcW;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = L"SearchCompletionTestParent";
-    RegisterClassExW(&window_class);
-    return CreateWindowExW(0, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 1000,
-                           120, nullptr, nullptr, window_class.hInstance, nullptr);
-  }();
+  static HWND parent = testing::MakeParentWindow(L"SearchCompletionTestParent", {1000, 120});
   return parent;
 }
 

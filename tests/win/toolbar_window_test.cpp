@@ -18,6 +18,7 @@
 #include "fakes/fake_user_interface.h"
 #include "support/expected_calls.h"
 #include "support/message_pump.h"
+#include "support/parent_window.h"
 #include "support/scratch_key.h"
 #include "support/win32_ports.h"
 #include "ui_kit/mouse_input.h"
@@ -55,18 +56,10 @@ void Click(POINT at, HWND expected, bool right = false) {
     return there == expected || IsChild(expected, there);
   })) << "another window is at "
       << at.x << "," << at.y;
-  MoveMouse(at);
-  MoveMouse(at, right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
-  MoveMouse(at, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(ui_kit::ClickAt(at, right ? ui_kit::Button::Right : ui_kit::Button::Left));
 }
 
-void PressKey(WORD key) {
-  INPUT input[2]{};
-  input[0].type = input[1].type = INPUT_KEYBOARD;
-  input[0].ki.wVk = input[1].ki.wVk = key;
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, input, sizeof(INPUT));
-}
+using ui_kit::PressKey;
 
 POINT Center(RECT area) { return {(area.left + area.right) / 2, (area.top + area.bottom) / 2}; }
 
@@ -209,18 +202,8 @@ constexpr char kConfiguration[] =
 
 // One top-level window for every test: making one under Wine is slow.
 HWND SharedParent() {
-  static HWND parent = [] {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = DefWindowProcW;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    window_class.lpszClassName = L"ToolbarWindowTestParent";
-    RegisterClassExW(&window_class);
-    HWND made = CreateWindowExW(0, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0,
-                                1000, 120, nullptr, nullptr, window_class.hInstance, nullptr);
-    return made;
-  }();
+  static HWND parent =
+      testing::MakeParentWindow(L"ToolbarWindowTestParent", {1000, 120}, COLOR_APPWORKSPACE);
   return parent;
 }
 
@@ -500,9 +483,8 @@ TEST_F(ToolbarWindowTest, AClickOnTheChevronOpensItsMenuAndTheToolbarEndsWhereIt
   // The user clicks the chevron, and escapes its menu.
   POINT middle{area.right - chevron / 2, (toolbar.top + toolbar.bottom) / 2};
   ClientToScreen(window_->Handle(), &middle);
-  ASSERT_TRUE(WaitFor([&] { return ui_kit::ClickWouldReach(window_->Handle(), middle); }));
   MenuWatcher watcher;
-  ASSERT_TRUE(ui_kit::ClickAt(middle));
+  Click(middle, window_->Handle());
   ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
   EXPECT_FALSE(watcher.Captions().empty());
   EXPECT_TRUE(browser_->navigated.empty());

@@ -41,6 +41,7 @@ using tools::SaveBitmap;
 using ui_kit::Button;
 using ui_kit::ClassOf;
 using ui_kit::ClickAt;
+using ui_kit::PressKey;
 using ui_kit::TextOf;
 using ui_kit::TopLevelWindowsOf;
 using ui_kit::WaitUntil;

@@ -1,5 +1,7 @@
 #include "user_input.h"
 
+#include "ui_kit/mouse_input.h"
+
 namespace pq::demo {
 namespace {
 
@@ -17,11 +19,6 @@ constexpr DWORD kTypistPause = 60;
 
 }  // namespace
 
-bool PressKey(WORD key) {
-  INPUT inputs[2] = {Key(key, false), Key(key, true)};
-  return SendInput(2, inputs, sizeof(INPUT)) == 2;
-}
-
 bool TypeText(const std::string& text) {
   for (const char typed : text) {
     WORD key = 0;
@@ -38,7 +35,7 @@ bool TypeText(const std::string& text) {
       INPUT shift = Key(VK_SHIFT, false);
       if (SendInput(1, &shift, sizeof(INPUT)) != 1) return false;
     }
-    const bool sent = PressKey(key);
+    const bool sent = ui_kit::PressKey(key);
     if (shifted) {
       INPUT shift = Key(VK_SHIFT, true);
       SendInput(1, &shift, sizeof(INPUT));

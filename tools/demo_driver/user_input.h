@@ -7,9 +7,6 @@
 
 namespace pq::demo {
 
-// Presses and releases a key; false when the system refused the input.
-bool PressKey(WORD key);
-
 // Types the text key by key, with a typist's pause between the keys; only
 // letters, digits and blanks. False when the system refused the input.
 bool TypeText(const std::string& text);

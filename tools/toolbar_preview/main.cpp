@@ -20,6 +20,8 @@
 
 #include "config/toolbar_config.h"
 #include "screen_shot/screen_shot.h"
+#include "ui_kit/mouse_input.h"
+#include "ui_kit/window_finder.h"
 #include "win32/toolbar_window.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_desktop.h"
@@ -30,6 +32,9 @@
 #include "win32/win32_user_interface.h"
 
 namespace {
+
+using pq::ui_kit::ClickAt;
+using pq::ui_kit::PressKey;
 
 constexpr int kWideWidth = 980;
 constexpr int kNarrowWidth = 440;
@@ -59,22 +64,9 @@ bool SaveScreen(const RECT& area, const std::string& file) {
   return picture && pq::tools::SaveBitmap(*picture, file);
 }
 
-BOOL CALLBACK AddOwnWindow(HWND window, LPARAM found) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (process == GetCurrentProcessId() && IsWindowVisible(window))
-    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-  return TRUE;
-}
-
 // The visible top-level windows of this process: the parent, its menus and
 // dialogs.
-std::vector<HWND> OwnWindows() {
-  std::vector<HWND> windows;
-  // A named callback: i686 wants the stdcall convention, which no lambda has.
-  EnumWindows(AddOwnWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
+std::vector<HWND> OwnWindows() { return pq::ui_kit::TopLevelWindowsOf(GetCurrentProcessId()); }
 
 size_t OpenMenuCount() {
   size_t count = 0;
@@ -93,14 +85,6 @@ HWND OwnDialog() {
       return window;
   }
   return nullptr;
-}
-
-void PressKey(WORD key) {
-  INPUT input[2]{};
-  input[0].type = input[1].type = INPUT_KEYBOARD;
-  input[0].ki.wVk = input[1].ki.wVk = key;
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, input, sizeof(INPUT));
 }
 
 // Everything the scene shows: the parent with every menu and dialog of ours.
@@ -170,15 +154,6 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     return 0;
   }
   return DefWindowProcW(window, message, wparam, lparam);
-}
-
-void ClickAt(POINT at) {
-  SetCursorPos(at.x, at.y);
-  INPUT input[2]{};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, input, sizeof(INPUT));
 }
 
 // The button whose caption is this, as a rectangle of the screen.

@@ -41,4 +41,15 @@ bool ClickAt(POINT point, Button button) {
   return SendInput(3, inputs, sizeof(INPUT)) == 3;
 }
 
+bool PressKey(WORD key) {
+  INPUT inputs[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = key;
+    inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+  }
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  return SendInput(2, inputs, sizeof(INPUT)) == 2;
+}
+
 }  // namespace pq::ui_kit

@@ -1,6 +1,7 @@
 #pragma once
-// Clicks as a user makes them: at a point of the screen given whole, through
-// the system's input queue, wherever the mouse stood before.
+// Clicks and keys as a user makes them, through the system's input queue:
+// clicks at a point of the screen given whole, wherever the mouse stood
+// before; keys to whichever window has the focus.
 #include <windows.h>
 
 #include "ui_kit/wait.h"
@@ -19,5 +20,8 @@ bool ClickWouldReach(HWND window, POINT point);
 // Moves the mouse to the point and presses and releases the button there;
 // false when the system refused the input.
 bool ClickAt(POINT point, Button button = Button::Left);
+
+// Presses and releases a key; false when the system refused the input.
+bool PressKey(WORD key);
 
 }  // namespace pq::ui_kit
