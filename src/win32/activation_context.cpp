@@ -17,6 +17,18 @@ HANDLE shared_context = INVALID_HANDLE_VALUE;
 ModuleActivationContext::ModuleActivationContext() {
   const std::lock_guard<std::mutex> hold(shared_lock);
   if (shared_context == INVALID_HANDLE_VALUE) {
+    // The loader made the module's context from the same resource when it
+    // loaded the module: taken over, the manifest is not read a second time.
+    ACTIVATION_CONTEXT_BASIC_INFORMATION loaded{};
+    if (QueryActCtxW(QUERY_ACTCTX_FLAG_ACTCTX_IS_HMODULE | QUERY_ACTCTX_FLAG_NO_ADDREF,
+                     ThisModule(), nullptr, ActivationContextBasicInformation, &loaded,
+                     sizeof loaded, nullptr) &&
+        loaded.hActCtx) {
+      AddRefActCtx(loaded.hActCtx);
+      shared_context = loaded.hActCtx;
+    }
+  }
+  if (shared_context == INVALID_HANDLE_VALUE) {
     ACTCTXW request{};
     request.cbSize = sizeof request;
     request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_HMODULE_VALID;

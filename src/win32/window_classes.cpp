@@ -11,11 +11,11 @@
 namespace pq::win32 {
 namespace {
 
-// The toolbar and its tips; the banner; the search box and the parts of
-// its list; the dialogs' controls.
-const wchar_t* const kClasses[] = {TOOLBARCLASSNAMEW, TOOLTIPS_CLASSW, L"Static",   L"ComboBox",
-                                   L"ComboLBox",      L"Edit",         L"ListBox", L"Button",
-                                   L"ScrollBar"};
+// What the window makes while the manifest is active: the toolbar and its
+// tips, the banner, the search box and the parts of its list. The dialogs
+// make theirs in the browser's own context.
+const wchar_t* const kClasses[] = {TOOLBARCLASSNAMEW, TOOLTIPS_CLASSW, L"Static",
+                                   L"ComboBox",       L"ComboLBox",    L"Edit"};
 
 }  // namespace
 
