@@ -176,6 +176,8 @@ STDAPI DllCanUnloadNow() {
     // A toolbar window's code lives in this module: it must stay loaded while
     // one exists, even one whose band was released without closing it.
     if (pq::win32::ToolbarWindow::WindowCount() > 0) return S_FALSE;
+    // So must the accessible views of them that clients still hold.
+    if (pq::win32::ChevronAccessible::Live() > 0) return S_FALSE;
     const bool unused = !server || server->CanUnload();
     // An update in the background keeps the module loaded by itself; once no
     // one else uses the module, it is told to stop instead of finishing a

@@ -279,9 +279,16 @@ void ToolbarWindow::PlaceDock() {
                            ? RECT{dock.toolbar_width, kDockEdge, area.right, kDockEdge + row_}
                            : RECT{};
   if (!EqualRect(&chevron, &chevron_)) {
+    const long shown_before = accessible_ ? accessible_->ChevronChild() : 0;
     InvalidateRect(Handle(), &chevron_, TRUE);
     chevron_ = chevron;
     InvalidateRect(Handle(), &chevron_, TRUE);
+    if (accessible_) {
+      if (const long shown = accessible_->ChevronChild())
+        NotifyChevronEvent(shown_before ? EVENT_OBJECT_LOCATIONCHANGE : EVENT_OBJECT_SHOW, shown);
+      else if (shown_before)
+        NotifyChevronEvent(EVENT_OBJECT_HIDE, shown_before);
+    }
   }
   RECT now{};
   GetWindowRect(toolbar_, &now);
@@ -317,6 +324,9 @@ void ToolbarWindow::RunClosingSteps() {
 
 void ToolbarWindow::OnWindowGone() noexcept {
   toolbar_ = nullptr;
+  // A client may hold the object longer: it finds no chevron from now on.
+  if (accessible_) accessible_->Detach();
+  accessible_.Reset();
   --window_count_;
 }
 
@@ -361,6 +371,13 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case RB_PUSHCHEVRON:
       PushChevron();
       return 0;
+    case WM_GETOBJECT:
+      if (static_cast<LONG>(lparam) != static_cast<LONG>(OBJID_CLIENT)) break;
+      if (const LRESULT answer = ChevronAccessible::Answer(accessible_, Handle(), wparam, [this] {
+            return ChevronView{ScreenRect(Handle(), chevron_), chevron_hot_, chevron_pressed_};
+          }))
+        return answer;
+      break;
     case WM_SETFOCUS:
       // The search box is the window's active control.
       if (SearchEditControl()) SetFocus(SearchEditControl());
@@ -539,6 +556,11 @@ void ToolbarWindow::SetChevronLook(bool hot, bool pressed) {
   chevron_pressed_ = pressed;
   InvalidateRect(Handle(), &chevron_, TRUE);
   UpdateWindow(Handle());
+  if (accessible_) NotifyChevronEvent(EVENT_OBJECT_STATECHANGE, accessible_->ChevronChild());
+}
+
+void ToolbarWindow::NotifyChevronEvent(DWORD event, long child) {
+  if (child != 0) NotifyWinEvent(event, Handle(), OBJID_CLIENT, child);
 }
 
 void ToolbarWindow::TrackChevronHover(POINT at) {

@@ -27,6 +27,7 @@
 #include "toolbar/toolbar_view.h"
 #include "win32/activation_context.h"
 #include "win32/banner_area.h"
+#include "win32/chevron_accessible.h"
 #include "win32/control_subclass.h"
 #include "win32/handles.h"
 #include "win32/icon_strips.h"
@@ -158,6 +159,8 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   void SetChevronLook(bool hot, bool pressed);
   void PaintDock();
   void TrackChevronHover(POINT at);
+  // Tells accessibility tools of a change to the chevron, if one asked.
+  void NotifyChevronEvent(DWORD event, long child);
   void ShowContextMenu(HWND target, POINT at);
   // Shows a menu and returns the item chosen, or null. Its loop runs the
   // browser's messages: a window destroyed meanwhile takes the menu with it,
@@ -192,6 +195,8 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   RECT chevron_{};
   bool chevron_hot_ = false;
   bool chevron_pressed_ = false;
+  // The client area as accessibility tools see it, made when one first asks.
+  Microsoft::WRL::ComPtr<ChevronAccessible> accessible_;
   bool closing_steps_run_ = false;
   // What the tooltip shows, alive until it asks again.
   std::wstring tooltip_;

@@ -2,6 +2,7 @@
 // information, context menu, focus and keystrokes.
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <oleacc.h>
 #include <shlguid.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -356,6 +357,23 @@ TEST_F(BandObject, ReleasingTheBandWithoutCloseTakesTheWindowWithIt) {
   EXPECT_FALSE(IsWindow(window));
   // Messages to where the window was reach nobody, and nothing crashes.
   SendMessageA(SiteWindow(), WM_PARENTNOTIFY, WM_LBUTTONDOWN, 0);
+}
+
+// A screen reader may keep the window's accessible view after the band is
+// gone: the code behind it stays loaded until the reader lets it go.
+TEST_F(BandObject, AnAccessibleViewHeldPastTheBandKeepsTheModuleLoaded) {
+  HWND window = ShowBand();
+  ComPtr<IAccessible> view;
+  ASSERT_EQ(AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible,
+                                       reinterpret_cast<void**>(view.GetAddressOf())),
+            S_OK);
+  band.Reset();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(dll.CanUnloadNow(), S_FALSE);
+  long children = -1;
+  view->get_accChildCount(&children);  // answered by a view whose window is gone
+  view.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
 }
 
 // --- focus and keystrokes ---

@@ -4,6 +4,8 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+#include <oleacc.h>
+#include <wrl/client.h>
 
 #include <atomic>
 #include <fstream>
@@ -23,6 +25,7 @@
 #include "support/win32_ports.h"
 #include "ui_kit/mouse_input.h"
 #include "toolbar/toolbar_metrics.h"
+#include "win32/chevron_accessible.h"
 #include "win32/icon_strips.h"
 #include "win32/item_menu.h"
 #include "win32/toolbar_window.h"
@@ -487,6 +490,96 @@ TEST_F(ToolbarWindowTest, AClickOnTheChevronOpensItsMenuAndTheToolbarEndsWhereIt
   Click(middle, window_->Handle());
   ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
   EXPECT_FALSE(watcher.Captions().empty());
+  EXPECT_TRUE(browser_->navigated.empty());
+}
+
+// A child of the client object by number, as a client passes it.
+VARIANT Child(long number) {
+  VARIANT child;
+  VariantInit(&child);
+  child.vt = VT_I4;
+  child.lVal = number;
+  return child;
+}
+
+std::wstring AccessibleName(IAccessible& object, long child) {
+  BSTR name = nullptr;
+  if (object.get_accName(Child(child), &name) != S_OK || !name) return L"(none)";
+  std::wstring text(name, SysStringLen(name));
+  SysFreeString(name);
+  return text;
+}
+
+TEST_F(ToolbarWindowTest, AccessibilityToolsFindTheChevronAsAMenuButtonThatOpensItsMenu) {
+  browser_->Expect({"Width"});
+  browser_->width = 520;
+  SetWindowPos(window_->Handle(), nullptr, 0, 0, 700, window_->IdealHeight(),
+               SWP_NOZORDER | SWP_NOMOVE);
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  {
+    Microsoft::WRL::ComPtr<IAccessible> client;
+    ASSERT_EQ(AccessibleObjectFromWindow(window_->Handle(), OBJID_CLIENT, IID_IAccessible,
+                                         reinterpret_cast<void**>(client.GetAddressOf())),
+              S_OK);
+    // After the window's own child, the toolbar control.
+    long count = 0;
+    ASSERT_EQ(client->get_accChildCount(&count), S_OK);
+    ASSERT_GE(count, 2);
+    const long chevron = count;
+    EXPECT_EQ(AccessibleName(*client.Get(), chevron), L"Chevron");
+    VARIANT role, state;
+    ASSERT_EQ(client->get_accRole(Child(chevron), &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_BUTTONMENU);
+    ASSERT_EQ(client->get_accState(Child(chevron), &state), S_OK);
+    EXPECT_EQ(state.lVal & (STATE_SYSTEM_HASPOPUP | STATE_SYSTEM_INVISIBLE),
+              STATE_SYSTEM_HASPOPUP);
+
+    // Where the window draws it: at its right end, beside the toolbar.
+    RECT area{}, toolbar{};
+    GetClientRect(window_->Handle(), &area);
+    MapWindowPoints(window_->Handle(), nullptr, reinterpret_cast<POINT*>(&area), 2);
+    GetWindowRect(window_->ToolbarControl(), &toolbar);
+    long left = 0, top = 0, width = 0, height = 0;
+    ASSERT_EQ(client->accLocation(&left, &top, &width, &height, Child(chevron)), S_OK);
+    EXPECT_EQ(left, toolbar.right);
+    EXPECT_EQ(left + width, area.right);
+    EXPECT_EQ(top, toolbar.top);
+    EXPECT_EQ(height, toolbar.bottom - toolbar.top);
+    struct Hit {
+      POINT at;
+      bool chevron;
+    };
+    for (const Hit& hit : {Hit{{left + width / 2, top + height / 2}, true},
+                           Hit{{toolbar.left + 5, top + height / 2}, false}}) {
+      VARIANT found;
+      VariantInit(&found);
+      ASSERT_EQ(client->accHitTest(hit.at.x, hit.at.y, &found), S_OK);
+      EXPECT_EQ(found.vt == VT_I4 && found.lVal == chevron, hit.chevron)
+          << hit.at.x << "," << hit.at.y;
+      VariantClear(&found);
+    }
+
+    // Its action opens the menu of the items that do not fit.
+    MenuWatcher watcher;
+    EXPECT_EQ(client->accDoDefaultAction(Child(chevron)), S_OK);
+    ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
+    EXPECT_FALSE(watcher.Captions().empty());
+
+    // Wide enough for every button: no chevron to find.
+    browser_->width = 2000;
+    SetWindowPos(window_->Handle(), nullptr, 0, 0, 2000, window_->IdealHeight(),
+                 SWP_NOZORDER | SWP_NOMOVE);
+    ASSERT_EQ(client->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, chevron - 1);
+    EXPECT_EQ(AccessibleName(*client.Get(), chevron), L"(none)");
+
+    // A client may hold the object past the window.
+    window_.reset();
+    EXPECT_EQ(AccessibleName(*client.Get(), chevron), L"(none)");
+    EXPECT_GT(win32::ChevronAccessible::Live(), 0);
+  }
+  EXPECT_EQ(win32::ChevronAccessible::Live(), 0);
+  CoUninitialize();
   EXPECT_TRUE(browser_->navigated.empty());
 }
 
