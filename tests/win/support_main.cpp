@@ -13,6 +13,10 @@ int main(int argc, char** argv) {
   pq::InstallFileSystem(&files);
   static pq::win32::Win32CodePages code_pages;
   pq::InstallCodePages(&code_pages);
+  // The display outlives each program run on it, and the pointer stays where
+  // the last one left it: resting over a band shown there, it would hover a
+  // button, and the band would tell the browser its status text unasked.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
