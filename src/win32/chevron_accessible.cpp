@@ -216,12 +216,15 @@ STDMETHODIMP ChevronAccessible::accNavigate(long direction, VARIANT start, VARIA
   const long chevron = ChevronChild();
   const bool from_chevron = chevron != 0 && start.vt == VT_I4 && start.lVal == chevron;
   const bool from_self = start.vt == VT_I4 && start.lVal == CHILDID_SELF;
-  if (!from_chevron && !(from_self && direction == NAVDIR_LASTCHILD && chevron != 0))
-    return standard_->accNavigate(direction, start, end);
+  // The chevron comes last, after the window's own children.
+  const bool to_chevron =
+      chevron != 0 && ((from_self && direction == NAVDIR_LASTCHILD) ||
+                       (start.vt == VT_I4 && start.lVal == chevron - 1 && chevron > 1 &&
+                        (direction == NAVDIR_NEXT || direction == NAVDIR_RIGHT)));
+  if (!from_chevron && !to_chevron) return standard_->accNavigate(direction, start, end);
   if (!end) return E_POINTER;
   VariantInit(end);
-  // The chevron comes last, after the window's own children.
-  if (from_self) return Number(chevron, end);
+  if (to_chevron) return Number(chevron, end);
   if ((direction == NAVDIR_PREVIOUS || direction == NAVDIR_LEFT) && chevron > 1)
     return Number(chevron - 1, end);
   return S_FALSE;

@@ -559,6 +559,26 @@ TEST_F(ToolbarWindowTest, AccessibilityToolsFindTheChevronAsAMenuButtonThatOpens
       VariantClear(&found);
     }
 
+    // It comes last among the window's children, after the toolbar.
+    struct Step {
+      long from, direction;
+      HRESULT result;
+      long to;
+    };
+    for (const Step& step : {Step{CHILDID_SELF, NAVDIR_LASTCHILD, S_OK, chevron},
+                             Step{chevron - 1, NAVDIR_NEXT, S_OK, chevron},
+                             Step{chevron, NAVDIR_PREVIOUS, S_OK, chevron - 1},
+                             Step{chevron, NAVDIR_NEXT, S_FALSE, 0}}) {
+      VARIANT reached;
+      VariantInit(&reached);
+      EXPECT_EQ(client->accNavigate(step.direction, Child(step.from), &reached), step.result)
+          << step.from << " " << step.direction;
+      if (step.result == S_OK) {
+        EXPECT_TRUE(reached.vt == VT_I4 && reached.lVal == step.to) << step.from;
+      }
+      VariantClear(&reached);
+    }
+
     // Its action opens the menu of the items that do not fit.
     MenuWatcher watcher;
     EXPECT_EQ(client->accDoDefaultAction(Child(chevron)), S_OK);
