@@ -39,6 +39,7 @@ using pq::ui_kit::PressKey;
 constexpr int kWideWidth = 980;
 constexpr int kNarrowWidth = 440;
 constexpr int kParentHeight = 360;
+constexpr int kParentLeft = 20;
 constexpr int kMenuRoom = 200;
 constexpr UINT_PTR kCaptureTimer = 1;
 
@@ -59,7 +60,12 @@ bool MenuOpen() {
   return menu && IsWindowVisible(menu);
 }
 
-bool SaveScreen(const RECT& area, const std::string& file) {
+bool SaveScreen(const RECT& wanted, const std::string& file) {
+  // Only what is on the screen can be pictured: past its edge the system
+  // gives the whole picture black.
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT area{};
+  if (!IntersectRect(&area, &wanted, &screen)) return false;
   const std::optional<pq::tools::Picture> picture = pq::tools::CaptureScreen(area);
   return picture && pq::tools::SaveBitmap(*picture, file);
 }
@@ -267,6 +273,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   // Drawn at the screen's resolution, as the browser draws.
   SetProcessDPIAware();
+  const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+  if (kParentLeft + width > screen_width) {
+    std::fprintf(stderr, "the screen is %d pixels wide: give a --width of at most %d\n",
+                 screen_width, screen_width - kParentLeft);
+    return 2;
+  }
   static pq::win32::Win32FileSystem files;
   pq::InstallFileSystem(&files);
   pq::win32::Win32Registry registry;
@@ -302,7 +314,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   parent_class.lpszClassName = L"ToolbarPreviewParent";
   RegisterClassExW(&parent_class);
   g_parent = CreateWindowExW(0, parent_class.lpszClassName, L"Toolbar preview",
-                             WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20, width, kParentHeight,
+                             WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, kParentLeft, 20, width,
+                             kParentHeight,
                              nullptr, nullptr, instance, nullptr);
   pq::win32::ToolbarWindow toolbar(g_parent, platform);
   g_toolbar = &toolbar;
