@@ -74,8 +74,11 @@ LRESULT ChevronAccessible::Answer(ComPtr<ChevronAccessible>& kept, HWND window, 
     *kept.ReleaseAndGetAddressOf() =
         new ChevronAccessible(window, std::move(standard), std::move(view));
   }
-  return library.result_from_object(IID_IAccessible, flags,
-                                    static_cast<IAccessible*>(kept.Get()));
+  // A failure (a thread without COM, say) leaves the client the system's
+  // own view rather than none.
+  const LRESULT reference =
+      library.result_from_object(IID_IAccessible, flags, static_cast<IAccessible*>(kept.Get()));
+  return reference > 0 ? reference : 0;
 }
 
 ChevronAccessible::ChevronAccessible(HWND window, ComPtr<IAccessible> standard,
