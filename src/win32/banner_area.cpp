@@ -103,7 +103,7 @@ void BannerArea::StopTimer() {
   timer_running_ = false;
 }
 
-void BannerArea::UnregisterWindowClass() { UnregisterClassW(kWindowClass, ThisModule()); }
+void BannerArea::UnregisterWindowClass() { UnregisterModuleWindowClass(kWindowClass); }
 
 LRESULT BannerArea::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {

@@ -94,7 +94,7 @@ ToolbarWindow::~ToolbarWindow() {
 }
 
 void ToolbarWindow::UnregisterWindowClasses() {
-  UnregisterClassW(kWindowClass, ThisModule());
+  UnregisterModuleWindowClass(kWindowClass);
   BannerArea::UnregisterWindowClass();
 }
 
