@@ -557,7 +557,7 @@ int Drive(int processes, int warm, double bound) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int processes = 12, warm = 6;
+  int processes = 20, warm = 6;
   double bound = 1.2;
   bool measure = false, band_first = true;
   for (int i = 1; i + 1 < argc; i += 2) {
