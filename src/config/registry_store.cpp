@@ -12,24 +12,26 @@ namespace pq {
 namespace {
 
 RegVariant ReadOne(Platform& platform, RegistryKey& key, const std::string& name) {
-  std::optional<RegValueInfo> info = key.QueryValue(name);
-  const RegType type = info ? info->type : RegType::Other;
+  // Type and bytes in one read: each read is a round trip, and the window
+  // reads its settings as it opens.
+  const std::optional<RegValue> value = key.Read(name);
+  const RegType type = value ? value->type : RegType::Other;
   switch (type) {
     case RegType::String:
-    case RegType::ExpandString: {
-      std::optional<std::string> data = key.ReadValue(name);
-      if (!data) throw Error(platform.messages->MessageFor(kErrorCantRead));
+    case RegType::ExpandString:
       // The terminator may be missing or the length odd; the text ends at the first NUL.
-      return data->substr(0, data->find('\0'));
-    }
+      return value->data.substr(0, value->data.find('\0'));
     case RegType::Dword: {
-      std::optional<std::string> data = key.ReadValue(name);
-      if (!data || data->size() < 4) throw Error(platform.messages->MessageFor(kErrorCantRead));
+      const std::string& data = value->data;
+      if (data.size() < 4) throw Error(platform.messages->MessageFor(kErrorCantRead));
       uint32_t bits = 0;
-      for (int i = 3; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>((*data)[i]);
+      for (int i = 3; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>(data[i]);
       return static_cast<int32_t>(bits);
     }
     case RegType::Binary: {
+      // Binary data is checked against the size the registry reports.
+      const std::optional<RegValueInfo> info = key.QueryValue(name);
+      if (!info) throw Error(platform.messages->MessageFor(kErrorCantRead));
       if (info->size == -1) throw Error("GetRegistryData: DataSize = -1");
       std::optional<std::string> data = key.ReadValue(name);
       if (!data || static_cast<int64_t>(data->size()) != info->size)

@@ -9,27 +9,27 @@ namespace {
 // The policy keys that exist, in their order of rank, each opened once.
 using PolicyPlaces = std::vector<std::unique_ptr<RegistryKey>>;
 
-std::optional<std::string> TextValue(RegistryKey& key, const char* name) {
-  const std::optional<RegValueInfo> info = key.QueryValue(name);
-  if (!info || (info->type != RegType::String && info->type != RegType::ExpandString))
+std::optional<std::string> Text(const std::optional<RegValue>& value) {
+  if (!value || (value->type != RegType::String && value->type != RegType::ExpandString))
     return std::nullopt;
-  std::optional<std::string> data = key.ReadValue(name);
-  if (!data) return std::nullopt;
   // The terminator may or may not be stored; the text ends at the first NUL.
-  return data->substr(0, data->find('\0'));
+  return value->data.substr(0, value->data.find('\0'));
+}
+
+std::optional<std::string> TextValue(RegistryKey& key, const char* name) {
+  return Text(key.Read(name));
 }
 
 // A switch: a DWORD, or a whole number written as text by hand (`reg add`
 // without /t). Anything else is no setting at all.
 std::optional<bool> SwitchValue(RegistryKey& key, const char* name) {
-  const std::optional<RegValueInfo> info = key.QueryValue(name);
-  if (!info) return std::nullopt;
-  if (info->type == RegType::Dword) {
-    const std::optional<std::string> data = key.ReadValue(name);
-    if (!data || data->size() < 4) return std::nullopt;
-    return data->substr(0, 4) != std::string(4, '\0');
+  const std::optional<RegValue> value = key.Read(name);
+  if (!value) return std::nullopt;
+  if (value->type == RegType::Dword) {
+    if (value->data.size() < 4) return std::nullopt;
+    return value->data.substr(0, 4) != std::string(4, '\0');
   }
-  const std::optional<std::string> text = TextValue(key, name);
+  const std::optional<std::string> text = Text(value);
   if (!text || text->empty() || text->size() > 9) return std::nullopt;
   for (char c : *text)
     if (c < '0' || c > '9') return std::nullopt;

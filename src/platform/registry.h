@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace pq {
 
@@ -16,6 +17,12 @@ enum class RegType { String, ExpandString, Dword, Binary, MultiString, Other };
 struct RegValueInfo {
   RegType type;
   int64_t size;  // bytes as stored; -1 when the registry cannot tell
+};
+
+// A value's type and its bytes, as ReadValue gives them.
+struct RegValue {
+  RegType type;
+  std::string data;
 };
 
 // Win32 error codes that the core names.
@@ -33,6 +40,15 @@ class RegistryKey {
   virtual std::optional<RegValueInfo> QueryValue(const std::string& name) = 0;
   // The value's bytes exactly as stored (text without any added terminator).
   virtual std::optional<std::string> ReadValue(const std::string& name) = 0;
+  // Type and bytes together; none when the value is missing or cannot be
+  // read. A registry that can, answers in one read.
+  virtual std::optional<RegValue> Read(const std::string& name) {
+    const std::optional<RegValueInfo> info = QueryValue(name);
+    if (!info) return std::nullopt;
+    std::optional<std::string> data = ReadValue(name);
+    if (!data) return std::nullopt;
+    return RegValue{info->type, std::move(*data)};
+  }
   // Returns a Win32 error code; 0 is success.
   virtual uint32_t WriteValue(const std::string& name, RegType type, const std::string& data) = 0;
   virtual uint32_t DeleteValue(const std::string& name) = 0;

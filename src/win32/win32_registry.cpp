@@ -68,6 +68,12 @@ class Win32Key final : public RegistryKey {
   }
 
   std::optional<std::string> ReadValue(const std::string& name) override {
+    std::optional<RegValue> value = Read(name);
+    if (!value) return std::nullopt;
+    return std::move(value->data);
+  }
+
+  std::optional<RegValue> Read(const std::string& name) override {
     const std::wstring wide_name = Wide(name);
     // Most values fit the first guess, read in one call; a longer one is
     // measured first. Its size may change between the two calls; ask again
@@ -86,11 +92,11 @@ class Win32Key final : public RegistryKey {
       if (status == ERROR_MORE_DATA) continue;
       if (status != ERROR_SUCCESS) return std::nullopt;
       data.resize(got < data.size() ? got : data.size());
-      if (!IsText(type)) return data;
+      if (!IsText(type)) return RegValue{TypeFrom(type), std::move(data)};
       // An odd last byte is no UTF-16 unit; a terminator stays as stored.
       std::wstring text(data.size() / sizeof(wchar_t), L'\0');
       std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
-      return Utf8(text);
+      return RegValue{TypeFrom(type), Utf8(text)};
     }
     return std::nullopt;
   }

@@ -57,6 +57,41 @@ TEST_F(RealRegistryStore, ReadsEachKindAsTheToolbarExpects) {
   EXPECT_EQ(Read("Missing"), RegVariant(std::string()));
 }
 
+// One read gives a value's type and its bytes, text in UTF-8 with its
+// terminator as stored, also text longer than the read's first guess.
+TEST_F(RealRegistryStore, OneReadGivesEachValuesTypeAndBytes) {
+  const std::wstring long_text(700, L'\u00E9');
+  ASSERT_EQ(RegSetValueExW(key, L"Long", 0, REG_SZ, reinterpret_cast<const BYTE*>(long_text.c_str()),
+                           static_cast<DWORD>((long_text.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  SetRaw("Text", REG_SZ, "a", 2);
+  const DWORD five = 5;
+  SetRaw("Number", REG_DWORD, &five, sizeof five);
+  SetRaw("Bytes", REG_BINARY, "\x01\x00\x02", 3);
+  SetRaw("Multi", REG_MULTI_SZ, "a\0b\0", 5);
+  std::string long_utf8;
+  for (size_t i = 0; i < long_text.size(); ++i) long_utf8 += "\xC3\xA9";
+  std::unique_ptr<RegistryKey> opened = registry.OpenReadOnly(RegRoot::LocalMachine, scratch.path());
+  ASSERT_TRUE(opened);
+  const struct {
+    const char* name;
+    RegType type;
+    std::string data;
+  } cases[] = {{"Long", RegType::String, long_utf8 + std::string(1, '\0')},
+               {"Text", RegType::String, std::string("a\0", 2)},
+               {"Number", RegType::Dword, std::string("\x05\0\0\0", 4)},
+               {"Bytes", RegType::Binary, std::string("\x01\x00\x02", 3)},
+               {"Multi", RegType::MultiString, std::string("a\0b\0\0", 5)}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::optional<RegValue> value = opened->Read(c.name);
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->type, c.type);
+    EXPECT_EQ(value->data, c.data);
+  }
+  EXPECT_FALSE(opened->Read("Missing"));
+}
+
 TEST_F(RealRegistryStore, TextWithoutTerminatorOrOfOddLengthIsReadSafely) {
   SetRaw("NoNul", REG_SZ, "abcdef", 6);
   const wchar_t wide[] = L"xyz";
