@@ -617,7 +617,11 @@ void ToolbarWindow::Chosen(TTBCustomItem* item) {
 // --- ToolbarView
 
 void ToolbarWindow::SetCaption(const std::string& caption) {
-  if (Handle()) SetWindowTextW(Handle(), Wide(caption).c_str());
+  const std::wstring text = Wide(caption);
+  if (Handle()) SetWindowTextW(Handle(), text.c_str());
+  // The banner picture draws itself; its text is what accessibility tools
+  // name it by: the toolbar's name, whose home page it opens.
+  if (banner_ && banner_->Picture()) SetWindowTextW(banner_->Picture(), text.c_str());
 }
 
 int32_t ToolbarWindow::Width() {

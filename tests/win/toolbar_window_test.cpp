@@ -593,6 +593,14 @@ TEST_F(ToolbarWindowTest, AccessibilityToolsFindTheChevronAsAMenuButtonThatOpens
     EXPECT_EQ(count, chevron - 1);
     EXPECT_EQ(AccessibleName(*client.Get(), chevron), L"(none)");
 
+    // The banner picture is named by the toolbar's name.
+    Microsoft::WRL::ComPtr<IAccessible> banner;
+    ASSERT_EQ(AccessibleObjectFromWindow(window_->BannerPictureControl(), OBJID_CLIENT,
+                                         IID_IAccessible,
+                                         reinterpret_cast<void**>(banner.GetAddressOf())),
+              S_OK);
+    EXPECT_EQ(AccessibleName(*banner.Get(), CHILDID_SELF), L"Bar");
+
     // A client may hold the object past the window.
     window_.reset();
     EXPECT_EQ(AccessibleName(*client.Get(), chevron), L"(none)");
