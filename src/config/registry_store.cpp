@@ -33,10 +33,9 @@ RegVariant ReadOne(Platform& platform, RegistryKey& key, const std::string& name
       const std::optional<RegValueInfo> info = key.QueryValue(name);
       if (!info) throw Error(platform.messages->MessageFor(kErrorCantRead));
       if (info->size == -1) throw Error("GetRegistryData: DataSize = -1");
-      std::optional<std::string> data = key.ReadValue(name);
-      if (!data || static_cast<int64_t>(data->size()) != info->size)
+      if (static_cast<int64_t>(value->data.size()) != info->size)
         throw Error("GetRegistryData: Len <> DataSize");
-      return *data;
+      return value->data;
     }
     default:
       throw Error(platform.messages->MessageFor(kErrorCantRead));

@@ -1,6 +1,5 @@
 #include "win32/dock_chevron.h"
 
-#include <uxtheme.h>
 #include <vssym32.h>
 
 #include <algorithm>
@@ -24,14 +23,12 @@ void PaintAngle(HDC dc, HBRUSH brush, int left, int top, int half, int stroke) {
 
 }  // namespace
 
-void PaintChevron(HDC dc, const RECT& place, ChevronLook look, int dpi) {
-  // The theme is not tied to the window: nothing else of the window is themed.
-  if (HTHEME theme = OpenThemeData(nullptr, L"Rebar")) {
+void PaintChevron(HDC dc, const RECT& place, ChevronLook look, int dpi, HTHEME theme) {
+  if (theme) {
     const int state = look == ChevronLook::Pressed ? CHEVS_PRESSED
                       : look == ChevronLook::Hot   ? CHEVS_HOT
                                                    : CHEVS_NORMAL;
     DrawThemeBackground(theme, dc, RP_CHEVRON, state, &place, nullptr);
-    CloseThemeData(theme);
     return;
   }
   RECT frame = place;

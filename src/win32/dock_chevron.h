@@ -3,11 +3,14 @@
 // end: the theme's chevron where a theme is active, else a raised or sunken
 // edge around a "»" that scales with the DPI.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <uxtheme.h>
 
 namespace pq::win32 {
 
 enum class ChevronLook { Normal, Hot, Pressed };
 
-void PaintChevron(HDC dc, const RECT& place, ChevronLook look, int dpi);
+// `theme` is the "Rebar" theme the window keeps open, or null without one.
+void PaintChevron(HDC dc, const RECT& place, ChevronLook look, int dpi, HTHEME theme);
 
 }  // namespace pq::win32

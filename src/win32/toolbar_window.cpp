@@ -378,6 +378,12 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
           }))
         return answer;
       break;
+    case WM_THEMECHANGED:
+      // The chevron's theme is asked for anew at its next paint.
+      chevron_theme_.reset();
+      chevron_theme_asked_ = false;
+      InvalidateRect(Handle(), &chevron_, TRUE);
+      break;
     case WM_SETFOCUS:
       // The search box is the window's active control.
       if (SearchEditControl()) SetFocus(SearchEditControl());
@@ -578,12 +584,17 @@ void ToolbarWindow::PaintDock() {
   const HDC dc = BeginPaint(Handle(), &paint);
   if (!dc) return;
   RECT overlap{};
-  if (IntersectRect(&overlap, &paint.rcPaint, &chevron_))
+  if (IntersectRect(&overlap, &paint.rcPaint, &chevron_)) {
+    if (!chevron_theme_asked_) {
+      chevron_theme_.reset(OpenThemeData(nullptr, L"Rebar"));
+      chevron_theme_asked_ = true;
+    }
     PaintChevron(dc, chevron_,
                  chevron_pressed_ ? ChevronLook::Pressed
                  : chevron_hot_   ? ChevronLook::Hot
                                   : ChevronLook::Normal,
-                 dpi_);
+                 dpi_, chevron_theme_.get());
+  }
   EndPaint(Handle(), &paint);
 }
 

@@ -176,6 +176,11 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   unique_himagelist images_;
   ToolbarMetrics metrics_;  // buttons, separators and arrows at dpi_
   HTHEME paint_theme_ = nullptr;  // the toolbar's theme during one paint of it
+  // The chevron's theme, opened at its first paint and kept until the theme
+  // changes: each opening is a round trip to the window system. Not tied to
+  // the window, as nothing else of the window is themed.
+  unique_handle<HTHEME, &CloseThemeData> chevron_theme_;
+  bool chevron_theme_asked_ = false;
   std::unique_ptr<TToolbarForm> form_;
   std::unique_ptr<BannerArea> banner_;
   std::unique_ptr<SearchBox> search_;
