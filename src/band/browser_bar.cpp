@@ -37,31 +37,38 @@ void Check(HRESULT result) {
 }
 
 // Failures of a browser process that is on its way out: one started for the
-// registration before may still hold the class's registration while it ends.
+// registration before may still hold the class's registration while it ends,
+// and the request may reach it as it goes (the call itself then fails).
 bool ServerIsEnding(HRESULT result) {
   return result == RPC_E_DISCONNECTED || result == RPC_E_SERVER_DIED ||
          result == RPC_E_SERVER_DIED_DNE || result == CO_E_OBJNOTCONNECTED ||
-         result == CO_E_SERVER_STOPPING || result == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE);
+         result == CO_E_SERVER_STOPPING || result == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) ||
+         result == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) ||
+         result == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE);
 }
 
 }  // namespace
 
 void ShowBandInBrowser(const std::string& class_id) {
   ComApartment apartment;
-  Microsoft::WRL::ComPtr<IWebBrowser2> browser;
-  // A browser that is ending answers at once with one of the errors above; the
-  // next request starts a new one. A few tries spread over a second suffice.
-  HRESULT created = E_FAIL;
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    if (attempt > 0) Sleep(200);
-    created = CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER,
-                               IID_PPV_ARGS(&browser));
-    if (!ServerIsEnding(created)) break;
-  }
-  if (FAILED(created)) throw win32::ComError(created, "The browser could not be started");
   win32::Variant id = win32::Variant::Text(class_id);
   win32::Variant empty;
-  Check(browser->ShowBrowserBar(id.get(), empty.get(), empty.get()));
+  Microsoft::WRL::ComPtr<IWebBrowser2> browser;
+  // A browser that is ending answers at once with one of the errors above,
+  // to the request that would start it or to the first call it gets; the
+  // next request starts a new one. A few tries spread over a second suffice.
+  HRESULT created = E_FAIL, shown = E_FAIL;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    browser.Reset();
+    shown = E_FAIL;
+    created = CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER,
+                               IID_PPV_ARGS(&browser));
+    if (SUCCEEDED(created)) shown = browser->ShowBrowserBar(id.get(), empty.get(), empty.get());
+    if (!ServerIsEnding(created) && !ServerIsEnding(shown)) break;
+  }
+  if (FAILED(created)) throw win32::ComError(created, "The browser could not be started");
+  Check(shown);
   Check(browser->ShowBrowserBar(id.get(), win32::Variant::Boolean(true).get(), empty.get()));
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <exdisp.h>
 #include <shlwapi.h>
 #include <windows.h>
 #include <wrl/client.h>
@@ -472,6 +473,35 @@ TEST_F(BandRegistration, WritesAndRewritesTheEntriesAndUnregisteringRemovesThemA
         << "other toolbars stay listed";
   }
   DeleteValue(HKEY_LOCAL_MACHINE, kToolbarKey, kOther);
+}
+
+// Registering shows the band in a browser that the registration starts. A
+// browser that another program has just let go of may be ending as the
+// registration asks for one: the request may reach it as it goes. Another
+// thread here starts and lets go of browsers while the band is registered.
+TEST_F(BandRegistration, SucceedsWhileBrowsersThatOthersLetGoOfEnd) {
+  Install("Test Toolbar");
+  BandDll dll;
+  std::atomic<bool> registering{true};
+  std::atomic<int> started{0};
+  std::thread other([&] {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    while (registering) {
+      ComPtr<IUnknown> browser;
+      if (SUCCEEDED(CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER,
+                                     IID_PPV_ARGS(&browser))))
+        ++started;
+    }
+    CoUninitialize();
+  });
+  for (int round = 0; round < 4; ++round) {
+    SCOPED_TRACE(round);
+    EXPECT_EQ(dll.RegisterServer(), S_OK);
+  }
+  registering = false;
+  other.join();
+  EXPECT_GT(started.load(), 0) << "the other thread started browsers";
+  ExpectRegistered("Test Toolbar", ModulePath(dll.module()));
 }
 
 }  // namespace
