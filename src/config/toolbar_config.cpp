@@ -155,15 +155,17 @@ struct Fetched {
 };
 
 constexpr char kUpdateStateSection[] = "[Update]";
+constexpr char kStateAddress[] = "Address";
 constexpr char kStateETag[] = "ETag";
 constexpr char kStateLastModified[] = "Last-Modified";
 constexpr char kStateHash[] = "Hash";
 constexpr char kStateFetched[] = "Fetched";
 
-// What the update state file keeps: the validators of the configuration in
-// force, the hash of its bytes when they were written, and when the server
-// was last asked.
+// What the update state file keeps: the address asked, the validators it gave
+// for the configuration in force, the hash of its bytes when they were
+// written, and when the address was last asked.
 struct UpdateState {
+  std::string address;
   std::string etag;
   std::string last_modified;
   uint64_t hash = 0;
@@ -199,13 +201,17 @@ std::optional<uint64_t> ParseHex(const std::string& text) {
 }
 
 std::string StateText(const UpdateState& state) {
-  return std::string(kUpdateStateSection) + "\r\n" + kStateETag + "=" + state.etag + "\r\n" +
+  return std::string(kUpdateStateSection) + "\r\n" + kStateAddress + "=" + state.address +
+         "\r\n" + kStateETag + "=" + state.etag + "\r\n" +
          kStateLastModified + "=" + state.last_modified + "\r\n" + kStateHash + "=" +
          HexOf(state.hash) + "\r\n" + kStateFetched + "=" + std::to_string(state.fetched) + "\r\n";
 }
 
-// The state file at `path`, when it is whole and describes exactly `bytes`.
-std::optional<UpdateState> ReadState(const std::string& path, const std::string& bytes) {
+// The state file at `path`, when it is whole and describes exactly `bytes` as
+// served from `address`: validators and the time of a fetch from another
+// address say nothing of this one.
+std::optional<UpdateState> ReadState(const std::string& path, const std::string& address,
+                                     const std::string& bytes) {
   std::string text;
   if (path.empty() || !Files().Exists(path) || !Files().ReadAll(path, text)) return std::nullopt;
   UpdateState state;
@@ -221,7 +227,9 @@ std::optional<UpdateState> ReadState(const std::string& path, const std::string&
     if (equals == std::string::npos) continue;
     const std::string name = line.substr(0, equals);
     const std::string value = line.substr(equals + 1);
-    if (name == kStateETag) {
+    if (name == kStateAddress) {
+      state.address = value;
+    } else if (name == kStateETag) {
       state.etag = value;
     } else if (name == kStateLastModified) {
       state.last_modified = value;
@@ -240,6 +248,7 @@ std::optional<UpdateState> ReadState(const std::string& path, const std::string&
   // A file replaced by hand or by an installer is no longer the one the
   // validators describe.
   if (!hash_read || !fetched_read || state.hash != Fnv1a64(bytes)) return std::nullopt;
+  if (state.address.empty() || state.address != address) return std::nullopt;
   return state;
 }
 
@@ -257,11 +266,18 @@ std::vector<std::string> StatePlaces(const ToolbarConfigRecord& config, const st
   return places;
 }
 
+// Of the states that describe the bytes in force, the latest fetch: a standard
+// user's windows note theirs in the user's folder, beside an older one that an
+// administrator's left in the install directory.
 std::optional<UpdateState> StateInForce(const ToolbarConfigRecord& config,
-                                        const std::string& in_force, const std::string& bytes) {
-  for (const std::string& path : StatePlaces(config, in_force))
-    if (std::optional<UpdateState> state = ReadState(path, bytes)) return state;
-  return std::nullopt;
+                                        const std::string& in_force, const std::string& address,
+                                        const std::string& bytes) {
+  std::optional<UpdateState> latest;
+  for (const std::string& path : StatePlaces(config, in_force)) {
+    std::optional<UpdateState> state = ReadState(path, address, bytes);
+    if (state && (!latest || state->fetched > latest->fetched)) latest = std::move(state);
+  }
+  return latest;
 }
 
 // Notes a fetch. A state that cannot be written anywhere only costs the next
@@ -334,36 +350,32 @@ bool PutInForce(UpdateJob& job, const std::string& scratch, const std::string& c
   return false;
 }
 
-// Writes the downloaded bytes to a file of this update's own, judges that
-// file and, when it may, puts exactly those bytes in force: two windows that
-// update at once never install each other's download. The installed file
-// keeps serving until the new one takes its name in one step; the backup
-// receives a copy of what is replaced. What is refused is kept aside under the
-// download name for the publisher to look at; a cancelled update leaves
-// nothing behind.
+// Judges the downloaded bytes and, when they may, writes them to a file of
+// this update's own and puts exactly those bytes in force: two windows that
+// update at once never install each other's download. Nothing is written
+// before the judgement, which may wait on the network for a signature: a
+// browser that ends meanwhile leaves no file behind. The installed file keeps
+// serving until the new one takes its name in one step; the backup receives
+// a copy of what is replaced. What is refused is kept aside under the download
+// name for the publisher to look at; a cancelled update leaves nothing behind.
 Installed InstallUpdate(UpdateJob& job, const std::string& update) {
+  Verdict verdict = Verdict::Refuse;
+  {
+    TBigIniFile ini((std::string()));
+    ini.LoadBytes(update);
+    verdict = JudgeDownload(job, update, ini);
+  }
+  if (job.Cancelled()) return Installed::No;
+  if (verdict == Verdict::Unchanged) return Installed::Unchanged;
   FileSystem& files = Files();
   for (const UpdatePlace& place : UpdatePlaces(job.config)) {
     if (!place.folder.empty() && !files.CreateFolder(place.folder)) continue;
+    if (verdict == Verdict::Refuse) {
+      if (ReplaceFileContents(place.downloaded, update) == FileWriteResult::Written) break;
+      continue;
+    }
     std::string scratch;
     if (WriteScratchBeside(place.config, update, scratch) != FileWriteResult::Written) continue;
-    Verdict verdict = Verdict::Refuse;
-    try {
-      TBigIniFile ini(scratch);
-      verdict = JudgeDownload(job, update, ini);
-    } catch (...) {
-      (void)files.Remove(scratch);
-      throw;
-    }
-    if (job.Cancelled()) {
-      (void)files.Remove(scratch);
-      return Installed::No;
-    }
-    if (verdict != Verdict::Install) {
-      if (verdict == Verdict::Refuse) (void)files.Replace(scratch, place.downloaded);
-      (void)files.Remove(scratch);
-      return verdict == Verdict::Unchanged ? Installed::Unchanged : Installed::No;
-    }
     if (files.Exists(place.backup)) (void)files.Remove(place.backup);
     (void)files.Copy(place.config, place.backup);  // nothing to copy before the first install
     if (PutInForce(job, scratch, place.config)) return Installed::Yes;
@@ -385,7 +397,7 @@ bool RunUpdate(UpdateJob& job) {
   std::string bytes;
   const bool readable = Files().Exists(in_force) && Files().ReadAll(in_force, bytes);
   const std::optional<UpdateState> state =
-      readable ? StateInForce(config, in_force, bytes) : std::nullopt;
+      readable ? StateInForce(config, in_force, job.address, bytes) : std::nullopt;
   const int64_t now = job.platform.clock->SecondsSince1970();
   if (state && config.UpdateIntervalMinutes > 0 && now >= state->fetched &&
       now - state->fetched < static_cast<int64_t>(config.UpdateIntervalMinutes) * 60)
@@ -405,6 +417,7 @@ bool RunUpdate(UpdateJob& job) {
   if (job.Cancelled() || fetched.kind == Fetched::Kind::Failed) return false;
 
   UpdateState next = state.value_or(UpdateState{});
+  next.address = IsPlainValue(job.address) ? job.address : std::string();
   next.fetched = now;
   Installed installed = Installed::No;
   if (fetched.kind == Fetched::Kind::Body) {
@@ -421,8 +434,11 @@ bool RunUpdate(UpdateJob& job) {
   std::string now_bytes;
   if (Files().Exists(now_in_force) && Files().ReadAll(now_in_force, now_bytes)) {
     const uint64_t hash = Fnv1a64(now_bytes);
-    if (installed == Installed::No && (!state || hash != state->hash)) {
-      // Validators of bytes that are not in force would ask for the wrong file.
+    // Validators of bytes that are not in force would ask for the wrong file:
+    // another process may have put its own download in force meanwhile.
+    const bool described = installed == Installed::No ? state && hash == state->hash
+                                                      : hash == Fnv1a64(fetched.body);
+    if (!described) {
       next.etag.clear();
       next.last_modified.clear();
     }

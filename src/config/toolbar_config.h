@@ -185,7 +185,10 @@ void CancelConfigUpdate();
 // Limits of one download.
 inline constexpr InternetTimeouts kDownloadTimeouts{5000, 5000, 5000};
 inline constexpr uint64_t kDownloadDeadlineMs = 15000;
-inline constexpr uint64_t kDownloadSizeLimit = 16u << 20;
+// A configuration of hundreds of items is tens of kilobytes; a body read as
+// one costs many times its size in memory before it is judged, and a hostile
+// one must not exhaust a browser's.
+inline constexpr uint64_t kDownloadSizeLimit = 1u << 20;
 
 // Saves the body behind an address to a file; true only when the whole body
 // arrived within the limits. A download that fails leaves no file behind.

@@ -11,6 +11,7 @@
 #include "config/band_identity.h"
 #include "config/toolbar_config.h"
 #include "fakes/fake_platform.h"
+#include "fakes/forwarding_file_system.h"
 #include "fakes/thread_background.h"
 #include "update_texts.h"
 #include "whole_files.h"
@@ -376,6 +377,109 @@ TEST_F(Conditions, AStateFileThatDoesNotReadWholeIsNone) {
   }
 }
 
+// The validators and the time of a fetch belong to the address that gave
+// them: another server (a mirror that a policy names, an address that an
+// update names) is asked unconditionally, however recent the last fetch.
+TEST_F(Conditions, GoOnlyToTheAddressThatGaveThem) {
+  const std::string mirror = "http://mirror.example.com/bar/toolbar.ini";
+  const std::string mirror_config = "[Options]\r\nToolbar Name=MyBar\r\nCompany Name=Corp\r\n";
+  const struct {
+    const char* what;
+    uint64_t interval_minutes;
+  } cases[] = {{"every window asks", 0}, {"within the interval", 60}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(ConfigFilePath());
+    fs::remove(UpdateStateFilePath());
+    ToolbarConfig.UpdatesUrl = kUpdates;
+    ToolbarConfig.UpdateIntervalMinutes = c.interval_minutes;
+    internet.responses[kUpdateAddress] =
+        Body(kNewConfig, {{"ETag", "\"v1\""}, {"Last-Modified", "Tue, 01 Oct 2024 00:00:00 GMT"}});
+    ASSERT_TRUE(UpdateConfigFile(platform));
+
+    ToolbarConfig.UpdatesUrl = "http://mirror.example.com/bar";
+    internet.responses[mirror] = Body(mirror_config, {{"ETag", "\"m1\""}});
+    ASSERT_TRUE(UpdateConfigFile(platform));
+
+    ASSERT_FALSE(internet.opened.empty());
+    EXPECT_EQ(internet.opened.back(), mirror);
+    EXPECT_TRUE(LastConditions().empty());
+    EXPECT_EQ(ReadAll(ConfigFilePath()), mirror_config);
+    // The mirror's own validators are kept for it.
+    clock.Advance(c.interval_minutes * 60 * 1000);
+    ASSERT_TRUE(UpdateConfigFile(platform));
+    EXPECT_EQ(LastConditions(), std::vector<std::string>{"If-None-Match: \"m1\""});
+  }
+}
+
+// A file system on which another browser process puts its own, older
+// download in force just after this one has put its download in force.
+class OvertakenFiles : public fakes::ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  bool Replace(const std::string& from, const std::string& to) override {
+    const bool replaced = real_.Replace(from, to);
+    if (replaced && to == target && other_process) std::exchange(other_process, nullptr)();
+    return replaced;
+  }
+  std::string target;
+  std::function<void()> other_process;
+};
+
+TEST_F(Conditions, OfADownloadThatAnotherProcessReplacedAreNotKept) {
+  WriteAll(ConfigFilePath(), kOldConfig);
+  const std::string older = kOldConfig + "Home Page URL=http://www.example.com/old\r\n";
+  OvertakenFiles files(Files());
+  files.target = ConfigFilePath();
+  files.other_process = [&] {
+    internet.responses[kUpdateAddress] = Body(older, {{"ETag", "\"v1\""}});
+    ASSERT_TRUE(UpdateConfigFile(platform));
+  };
+  InstallFileSystem(&files);
+  internet.responses[kUpdateAddress] = Body(kNewConfig, {{"ETag", "\"v2\""}});
+
+  ASSERT_TRUE(UpdateConfigFile(platform));
+  ASSERT_EQ(ReadAll(ConfigFilePath()), older) << "the other process's download is in force";
+  // The server serves the newer file and answers 304 to its validators: it
+  // must not be asked with them while the older file is in force.
+  internet.responses[kUpdateAddress] = Body(kNewConfig, {{"ETag", "\"v2\""}});
+  internet.on_open[kUpdateAddress] = [&] {
+    for (const std::string& line : LastConditions())
+      if (line == "If-None-Match: \"v2\"") internet.responses[kUpdateAddress] = NotModified();
+  };
+  ASSERT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_EQ(ReadAll(ConfigFilePath()), kNewConfig);
+  InstallFileSystem(nullptr);
+}
+
+// A signed update waits on the network for its signature before it may be
+// installed; a browser that ends meanwhile must leave nothing of it behind.
+TEST_F(Conditions, NothingOfADownloadIsWrittenBeforeItIsJudged) {
+  const std::string key =
+      "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEUyVz1kgfAe0C4csf4/IdJZjHClzxD89FQo+ju2poyxSzH6A5kkQJ5"
+      "C0QYfT5KSrI6Jo5Q0OGl/wm76QDKnw7Bg==";
+  WriteAll(ConfigFilePath(),
+           "[Options]\r\nToolbar Name=MyBar\r\nConfig Version=1\r\nUpdate Key=" + key + "\r\n");
+  ToolbarConfig.UpdateKey = key;
+  internet.responses[kUpdateAddress] =
+      Body("[Options]\r\nToolbar Name=MyBar\r\nConfig Version=2\r\nUpdate Key=" + key + "\r\n");
+  std::vector<std::string> present;
+  bool asked = false;
+  internet.on_open[kUpdateAddress + ".sig"] = [&] {
+    asked = true;
+    // The scratch directory holds the installation's files under their
+    // Windows names.
+    for (const auto& entry : fs::directory_iterator(root_.path()))
+      if (entry.is_regular_file()) present.push_back(entry.path().filename().string());
+  };
+
+  ASSERT_TRUE(UpdateConfigFile(platform));
+
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(present, std::vector<std::string>{"install\\MyBar.ini"});
+}
+
 // ---------------------------------------------------------------------------
 // "Update Interval"
 
@@ -426,6 +530,43 @@ TEST_F(Interval, A304StartsTheIntervalAFailedFetchDoesNot) {
   ASSERT_TRUE(UpdateConfigFile(platform));
   ASSERT_TRUE(UpdateConfigFile(platform));
   EXPECT_EQ(Requests(), 4u) << "the 304 did";
+}
+
+// The install directory as a standard user meets it: it cannot be written.
+class ReadOnlyInstallation : public fakes::ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  FileWriteResult WriteNew(const std::string& path, std::string_view contents) override {
+    if (read_only && path.rfind(folder, 0) == 0) return FileWriteResult::Denied;
+    return real_.WriteNew(path, contents);
+  }
+  std::string folder;
+  bool read_only = false;
+};
+
+// An administrator's browser left its fetch noted in the install directory;
+// a standard user's windows note theirs in the user's folder, and the latest
+// of the two counts.
+TEST_F(Interval, AStandardUsersOwnFetchCountsBesideAnOlderOneOfTheInstallation) {
+  ReadOnlyInstallation files(Files());
+  files.folder = ToolbarConfig.InstallPath + "\\";
+  InstallFileSystem(&files);
+  ToolbarConfig.UserConfigFolder = (root_.path() / "user").string();
+  ToolbarConfig.UpdateIntervalMinutes = 60;
+  internet.responses[kUpdateAddress] = Body(kNewConfig, {{"ETag", "\"v1\""}});
+  ASSERT_TRUE(UpdateConfigFile(platform));
+  ASSERT_TRUE(fs::exists(UpdateStateFilePath()));
+
+  files.read_only = true;
+  clock.Advance(24ull * 3600 * 1000);
+  internet.responses[kUpdateAddress] = NotModified();
+  for (int window = 0; window < 5; ++window) {
+    ASSERT_TRUE(UpdateConfigFile(platform));
+    clock.Advance(60 * 1000);
+  }
+
+  EXPECT_EQ(Requests(), 2u) << "one for the administrator, one for the user's five windows";
+  InstallFileSystem(nullptr);
 }
 
 TEST_F(Interval, AFileReplacedByHandIsAskedForAtOnce) {
