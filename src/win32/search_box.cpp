@@ -260,6 +260,11 @@ LRESULT SearchBox::OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM 
                                                 : ListKey::Escape;
         if (events_.list_key(key)) return 0;
       }
+      // Moving through the list the user opened chooses an entry, which the
+      // box copies into the field: not typing, and no completion of it.
+      if (ListOpen() &&
+          (wparam == VK_UP || wparam == VK_DOWN || wparam == VK_PRIOR || wparam == VK_NEXT))
+        return edit_subclass_.CallNext(edit, message, wparam, lparam);
       return Editing(edit, message, wparam, lparam);
     case WM_PASTE:
     case WM_CUT:

@@ -243,6 +243,26 @@ TEST_F(SearchCompletionTest, TheListOpenedByTheUserShowsTheWholeHistory) {
   SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
 }
 
+TEST_F(SearchCompletionTest, TheKeysMoveThroughTheWholeListTheUserOpened) {
+  ToolbarConfig.SuggestUrl.clear();
+  Open();
+  SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);
+  ASSERT_TRUE(ListOpen());
+  const struct {
+    WORD key;
+    const char* text;
+  } steps[] = {{VK_DOWN, "apple"}, {VK_DOWN, "apricot"}, {VK_NEXT, "\xC3\xA4pfel"},
+               {VK_UP, "banana"}, {VK_PRIOR, "apple"}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.text);
+    Key(step.key);
+    EXPECT_EQ(Text(), step.text);
+    EXPECT_TRUE(ListOpen());
+    EXPECT_EQ(ListEntries(), (Entries{"apple", "apricot", "banana", "\xC3\xA4pfel"}));
+  }
+  SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
 TEST_F(SearchCompletionTest, ALongHistoryOpensSixteenEntriesTall) {
   ToolbarConfig.SuggestUrl.clear();
   {
