@@ -5,12 +5,17 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 namespace pq {
 namespace {
+
+constexpr int kReplaceTries = 4;
+constexpr auto kReplacePause = std::chrono::milliseconds(50);
 
 #ifdef O_BINARY
 constexpr int kBinary = O_BINARY;  // no line-end translation where the C library does it
@@ -112,7 +117,12 @@ FileWriteResult ReplaceFileContents(const std::string& path, std::string_view co
   const FileWriteResult written = WriteScratchBeside(path, contents, scratch);
   if (written == FileWriteResult::Exists) return FileWriteResult::Failed;
   if (written != FileWriteResult::Written) return written;
-  if (Files().Replace(scratch, path)) return FileWriteResult::Written;
+  // A file that another window is reading at this moment cannot be replaced
+  // until it has read it: a few tries, a moment apart.
+  for (int attempt = 0; attempt < kReplaceTries; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(kReplacePause);
+    if (Files().Replace(scratch, path)) return FileWriteResult::Written;
+  }
   (void)Files().Remove(scratch);
   return FileWriteResult::Failed;
 }

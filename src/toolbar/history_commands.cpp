@@ -36,14 +36,21 @@ void TToolbarForm::LoadHistory() {
 void TToolbarForm::AddToHistory() {
   // A window whose start-up never reached the history keeps away from it.
   if (!history_ || !permissions_.record_history) return;
+  // The file holds an entry a line: a text of several lines would come back
+  // as several searches nobody made.
+  if (view_.SearchText().find_first_of("\r\n") != std::string::npos) return;
   EndCompletion();
   NoteRecentSearch(view_.SearchText());
   SetSearchList(history_->Merge(search_list_));
   const std::string text = view_.SearchText();
   int insert_at = 0;
-  if (FindSorted(search_list_, text, &insert_at) >= 0) return;
-  search_list_.Insert(insert_at, text);
-  view_.InsertSearchEntry(insert_at, text);
+  if (FindSorted(search_list_, text, &insert_at) < 0) {
+    search_list_.Insert(insert_at, text);
+    view_.InsertSearchEntry(insert_at, text);
+  } else if (history_->Holds(text)) {
+    return;  // a known text writes nothing
+  }
+  // A text whose write failed before is written now.
   history_->Write(search_list_);
 }
 
@@ -94,8 +101,15 @@ void TToolbarForm::miRemoveSelectedClick(TComponent&) {
     platform_.ui->ShowMessageBox(kNothingToRemove, ToolbarConfig.ToolbarName, kMbOk);
     return;
   }
-  search_list_.Delete(selected);
-  view_.DeleteSearchEntry(selected);
+  // The file as it is now, with what other windows added meanwhile, loses
+  // the entry; the rest of this window's list is written with it.
+  const std::string removed(search_list_[selected]);
+  SetSearchList(history_->Merge(search_list_));
+  selected = FindSorted(search_list_, removed);
+  if (selected >= 0) {
+    search_list_.Delete(selected);
+    view_.DeleteSearchEntry(selected);
+  }
   history_->Resolve();
   history_->Write(search_list_);
 }

@@ -184,7 +184,10 @@ void TToolbarForm::miCopyClick(TComponent&) {
 }
 
 void TToolbarForm::miPasteClick(TComponent&) {
-  if (const auto text = platform_.ui->ClipboardText()) view_.SetSearchText(*text);
+  // The box holds one line, as its own paste keeps it: what follows the first
+  // line break is left out.
+  if (const auto text = platform_.ui->ClipboardText())
+    view_.SetSearchText(text->substr(0, text->find_first_of("\r\n")));
 }
 
 void TToolbarForm::miDeleteClick(TComponent&) { view_.SetSearchText(""); }

@@ -94,14 +94,25 @@ const TStringList& SearchHistory::Load(Platform& platform) {
     user_file_ = user_folder_ + "\\" + file_name;
   }
   Read(true, entries_);
-  return entries_;
+  merged_ = entries_;
+  return merged_;
 }
 
 const TStringList& SearchHistory::Merge(const TStringList& shown) {
-  Read(true, entries_);
-  entries_ = MergeUnique(entries_, shown);
-  return entries_;
+  TStringList in_file;
+  if (!Read(true, in_file)) {
+    merged_ = MergeUnique(entries_, shown);
+    return merged_;
+  }
+  TStringList gained;
+  for (int i = 0; i < shown.Count(); ++i)
+    if (!Holds(shown[i])) gained.Add(shown[i]);
+  merged_ = MergeUnique(in_file, gained);
+  entries_ = std::move(in_file);
+  return merged_;
 }
+
+bool SearchHistory::Holds(std::string_view text) const { return FindSorted(entries_, text) >= 0; }
 
 void SearchHistory::Resolve() {
   file_name_ = !user_file_.empty() && Files().Exists(user_file_) ? user_file_ : install_file_;
@@ -123,6 +134,7 @@ void SearchHistory::Write(const TStringList& entries) {
     WriteLinesFile(user_file_, entries);
     file_name_ = user_file_;
   }
+  entries_ = SortedEntries(entries, true);
 }
 
 }  // namespace pq

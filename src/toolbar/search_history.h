@@ -18,8 +18,13 @@ class SearchHistory {
  public:
   // Finds where the configured toolbar's file lies and reads it.
   const TStringList& Load(Platform& platform);
-  // Reads the file anew, when there is one, and merges the box's list in.
+  // Reads the file anew, when there is one, and merges in what the box's
+  // list gained since this window last read or wrote the file; what the file
+  // lost meanwhile (removed or cleared in another window) stays lost. A file
+  // that is gone is made anew from both.
   const TStringList& Merge(const TStringList& shown);
+  // Whether the file held the text when this window last read or wrote it.
+  bool Holds(std::string_view text) const;
   // Looks again which file is in force: another window may have moved the
   // history to the user's copy meanwhile.
   void Resolve();
@@ -30,7 +35,9 @@ class SearchHistory {
   // for lack of rights, to the user's copy from then on.
   void Write(const TStringList& entries);
 
-  const TStringList& Entries() const { return entries_; }
+  // The entries last read, merged with the box's list by the last merge.
+  const TStringList& Entries() const { return merged_; }
+
   // The file in force as last looked at.
   const std::string& FileName() const { return file_name_; }
 
@@ -39,7 +46,8 @@ class SearchHistory {
   std::string user_folder_;  // empty: the user has no folder of his own
   std::string user_file_;
   std::string file_name_;
-  TStringList entries_;
+  TStringList entries_;  // the file as this window last read or wrote it, sorted
+  TStringList merged_;
 };
 
 // The entries sorted without regard to case, equal ones in their old order.

@@ -5,6 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 #include "config/text_file.h"
 #include "fakes/forwarding_file_system.h"
 #include "platform/file_system.h"
@@ -93,6 +96,124 @@ TEST_F(HistoryTest, TwoWindowsShareTheFileThroughTheirNextSearch) {
   std::filesystem::remove(HistoryPath());
   Search("again");
   EXPECT_EQ(ReadFile(HistoryPath()), kHistoryMark + "again\r\nfrom the first\r\n");
+}
+
+// What one window removes or clears is gone for the windows open beside it,
+// and what they added meanwhile stays: each writes the file as it is now,
+// with its own change.
+TEST_F(HistoryTest, AnotherWindowsRemovalsAndAdditionsHoldAcrossTheNextWrite) {
+  const struct {
+    const char* what;
+    std::function<void(TToolbarForm& other, fakes::FakeToolbarView& other_view)> in_other;
+    std::string file;  // after the other window's change and then a search here
+  } cases[] = {
+      {"removed there",
+       [](TToolbarForm& other, fakes::FakeToolbarView& other_view) {
+         other_view.selected_index = 1;  // "b"
+         other.Click(*other.FindComponent("miRemoveSelected"));
+       },
+       kHistoryMark + "a\r\nc\r\nhere\r\n"},
+      {"cleared there",
+       [this](TToolbarForm& other, fakes::FakeToolbarView&) {
+         ui.answer = kIdYes;
+         other.Click(*other.FindComponent("miClearSearches"));
+       },
+       kHistoryMark + "here\r\n"},
+      {"searched there",
+       [](TToolbarForm& other, fakes::FakeToolbarView& other_view) {
+         other_view.search_text = "there";
+         char enter = '\r';
+         other.SearchBoxKeyPress(enter);
+       },
+       kHistoryMark + "a\r\nb\r\nc\r\nhere\r\nthere\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile(HistoryPath(), "a\r\nb\r\nc\r\n");
+    view = fakes::FakeToolbarView();
+    Open();
+    fakes::FakeToolbarView other_view;
+    TToolbarForm other(platform, other_view);
+    other.FormCreate();
+    c.in_other(other, other_view);
+    Search("here");
+    EXPECT_EQ(ReadFile(HistoryPath()), c.file);
+  }
+}
+
+TEST_F(HistoryTest, ARemovalKeepsWhatAnotherWindowAddedMeanwhile) {
+  WriteFile(HistoryPath(), "a\r\nb\r\nc\r\n");
+  Open();
+  fakes::FakeToolbarView other_view;
+  TToolbarForm other(platform, other_view);
+  other.FormCreate();
+  Search("here");
+  other_view.selected_index = 1;  // "b"
+  other.Click(*other.FindComponent("miRemoveSelected"));
+  EXPECT_EQ(ReadFile(HistoryPath()), kHistoryMark + "a\r\nc\r\nhere\r\n");
+  EXPECT_THAT(other_view.search_list, ElementsAre("a", "c", "here"));
+}
+
+TEST_F(HistoryTest, ASearchWhoseWriteFailedIsWrittenWhenSearchedAgain) {
+  WriteFile(HistoryPath(), "old\r\n");
+  Open();
+  std::filesystem::create_directory(HistoryPath() + ".tmp");
+  for (int n = 2; n <= 1000; ++n) WriteFile(HistoryPath() + ".tmp" + std::to_string(n), "");
+  Search("new");
+  ASSERT_EQ(ReadFile(HistoryPath()), "old\r\n");
+  std::filesystem::remove(HistoryPath() + ".tmp");
+  Search("new");
+  EXPECT_EQ(ReadFile(HistoryPath()), kHistoryMark + "new\r\nold\r\n");
+}
+
+TEST_F(HistoryTest, ATextOfSeveralLinesIsSearchedButNotRecorded) {
+  Open();
+  // The box's own paste keeps the first line, as the field's does.
+  ui.clipboard = "first line\r\nsecond line";
+  Click("miPaste");
+  EXPECT_EQ(view.search_text, "first line");
+  // A text of several lines that reached the field otherwise.
+  Search("one\ntwo");
+  EXPECT_EQ(host->log.size(), 1u) << "the search went to its address";
+  EXPECT_FALSE(std::filesystem::exists(HistoryPath()));
+  EXPECT_THAT(view.search_list, IsEmpty());
+}
+
+// A window that reads the history holds it open for a moment, and an open
+// file cannot be replaced: the write tries again a few times.
+class BusyFiles : public fakes::ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  bool Replace(const std::string& from, const std::string& to) override {
+    if (busy > 0) {
+      --busy;
+      return false;
+    }
+    return ForwardingFileSystem::Replace(from, to);
+  }
+  int busy = 0;
+};
+
+TEST_F(HistoryTest, AHistoryThatIsBusyForAMomentIsWrittenAllTheSame) {
+  const struct {
+    int busy;  // failed replaces before the file is free
+    bool written;
+  } cases[] = {{1, true}, {3, true}, {4, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.busy);
+    WriteFile(HistoryPath(), "old\r\n");
+    ui.shown.clear();
+    view = fakes::FakeToolbarView();
+    Open();
+    BusyFiles files(Files());
+    files.busy = c.busy;
+    InstallFileSystem(&files);
+    Search("new");
+    InstallFileSystem(nullptr);
+    EXPECT_EQ(ReadFile(HistoryPath()), c.written ? kHistoryMark + "new\r\nold\r\n" : "old\r\n");
+    EXPECT_EQ(Messages().empty(), c.written);
+    EXPECT_EQ(std::filesystem::exists(HistoryPath() + ".tmp"), false) << "no scratch left";
+  }
 }
 
 TEST_F(HistoryTest, LongFileWithEveryLineEndLoadsSortedWithoutDuplicates) {
