@@ -164,7 +164,8 @@ void TToolbarForm::RestoreSearchType() {
   for (const auto& component : components_) {
     auto* item = dynamic_cast<TTBCustomItem*>(component.get());
     if (!item || item->Kind() != TTBItemKind::Plain || item->Tag != search_type) continue;
-    item->SetChecked(true);
+    // Only a type in a group loses its check mark when another is chosen.
+    if (item->GroupIndex > 0) item->SetChecked(true);
     TakeSearchType(*item);
     return;
   }

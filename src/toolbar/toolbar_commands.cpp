@@ -111,18 +111,25 @@ void TToolbarForm::EditSpeedButton(const std::string& name) {
   if (!item) return;
   const std::string address =
       platform_.ui->InputBox(kSpeedButtonCaption, kSpeedButtonPrompt, item->Hint);
-  if (address != item->Hint) SetSpeedButtonAddress(*item, address);
+  if (address != item->Hint) SetSpeedButtonAddress(*item, address, true);
 }
 
 void TToolbarForm::RestoreSpeedButton(const std::string& name, const std::string& address) {
-  if (TTBCustomItem* item = SpeedButton(name, true)) SetSpeedButtonAddress(*item, address);
+  // The address stays where it was read from: written back, a machine's
+  // address would land in the user's key of a user without the rights to
+  // the machine's, and hide the machine's later ones; a user's own would be
+  // moved to the machine's key, for every user.
+  if (TTBCustomItem* item = SpeedButton(name, true)) SetSpeedButtonAddress(*item, address, false);
 }
 
-void TToolbarForm::SetSpeedButtonAddress(TTBCustomItem& item, const std::string& address) {
+void TToolbarForm::SetSpeedButtonAddress(TTBCustomItem& item, const std::string& address,
+                                         bool store) {
   ShowAnew show{view_, item};
   item.ImageIndex = item.Tag - kSpeedButtonImageOffset;
   item.Hint = address;
-  WriteSetting(item.Name(), item.Hint);
+  // A button configured without an address opens the user's.
+  if (!item.Hint.empty()) item.OnClick = TClickHandler::MIClick;
+  if (store) WriteSetting(item.Name(), item.Hint);
   item.Options.Include(tboShowHint);
 }
 
@@ -142,6 +149,7 @@ void TToolbarForm::miResetClick(TComponent&) {
       item->Hint = configured.url;
       item->ImageIndex = configured.image;
     }
+    if (item->Hint.empty()) item->OnClick = TClickHandler::None;
     item->Options.Exclude(tboShowHint);
     WriteSetting(item->Name(), "");
   }

@@ -291,7 +291,8 @@ class TToolbarForm {
   // The plain item of a speed button with that name, when its tag is in range.
   TTBCustomItem* SpeedButton(const std::string& name, bool check_tag);
   // The speed button shows the user's address and the image of its number.
-  void SetSpeedButtonAddress(TTBCustomItem& item, const std::string& address);
+  // Shows the address on the button; `store` keeps it for the next windows.
+  void SetSpeedButtonAddress(TTBCustomItem& item, const std::string& address, bool store);
   void WriteSetting(const std::string& name, const std::string& value);
   void SetSearchList(TStringList entries);
   // Shows the completion's entries, or ends it when there are none.

@@ -649,6 +649,30 @@ TEST_F(SearchTypeRestore, BothEndsOfTheRangeAreRestoredAndNothingBeyond) {
   }
 }
 
+// A type outside any group keeps no check mark: nothing would take it away
+// when another type is chosen.
+TEST_F(SearchTypeRestore, OnlyATypeInAGroupIsCheckedAndStaysTheOnlyOneChecked) {
+  const struct {
+    const char* group;
+    bool checked;
+  } cases[] = {{"GroupIndex=1\r\n", true}, {"", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.group);
+    WriteConfig(std::string("[Toolbar Items]\r\nmiSearch=\r\nWeb=\r\nNews=\r\n"
+                            "[miSearch]\r\nCaption=Find\r\nParent=Toolbar\r\nCount=2\r\n"
+                            "[Web]\r\nCaption=Web\r\nTag=1\r\nParent=miSearch\r\n") +
+                c.group + "URL=http://web.example/?q=[SEARCH]\r\n[News]\r\nCaption=News\r\nTag=2\r\n" +
+                c.group + "Parent=miSearch\r\nURL=http://news.example/?q=[SEARCH]\r\n");
+    StoreText("Search Type", "1");
+    Build();
+    EXPECT_EQ(form->SearchItem->Caption, "Web");
+    EXPECT_EQ(Item("Web")->Checked(), c.checked);
+    form->Click(*Item("News"));
+    EXPECT_EQ(form->SearchItem->Caption, "News");
+    EXPECT_FALSE(Item("Web")->Checked());
+  }
+}
+
 TEST_F(SearchTypeRestore, MissingEmptyOrNonNumericValueSelectsTypeOne) {
   for (const char* stored : {"", "abc", "2x", " 2", "0x2", "2147483650"}) {
     SCOPED_TRACE(stored);

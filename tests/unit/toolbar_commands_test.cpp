@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "toolbar_window_fixture.h"
 
 namespace pq {
@@ -144,6 +146,61 @@ TEST_F(CommandsTest, StoredSpeedAddressIsRestoredAtStartOnlyWithTheNameAndTheTag
     EXPECT_EQ(Item(c.name).Options.Contains(tboShowHint), c.restored);
     // Clicked like any address.
     EXPECT_THAT(host->log, ElementsAre("navigate " + address));
+  }
+}
+
+// Restoring a stored address writes nothing: the machine's address stays the
+// machine's, and a user's own stays the user's.
+TEST_F(CommandsTest, RestoringTheSpeedAddressLeavesTheStoredValuesWhereTheyAre) {
+  const struct {
+    const char* what;
+    RegRoot stored_in;
+    bool machine_writable;
+  } cases[] = {
+      {"the machine's address, for a user without its rights", RegRoot::LocalMachine, false},
+      {"a user's own address, for a user with them", RegRoot::CurrentUser, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    registry.DeleteTree(RegRoot::LocalMachine, kBandKey);
+    registry.DeleteTree(RegRoot::CurrentUser, kBandKey);
+    registry.deny_root.clear();
+    registry.PutText(c.stored_in, kBandKey, "SpeedBtn1", "http://kept.example/");
+    if (!c.machine_writable) registry.deny_root[RegRoot::LocalMachine] = kErrorAccessDenied;
+    Open();
+    EXPECT_EQ(Item("SpeedBtn1").Hint, "http://kept.example/");
+    const RegRoot other =
+        c.stored_in == RegRoot::LocalMachine ? RegRoot::CurrentUser : RegRoot::LocalMachine;
+    EXPECT_EQ(Stored("SpeedBtn1", other), "<none>");
+    EXPECT_EQ(Stored("SpeedBtn1", c.stored_in), "http://kept.example/");
+  }
+}
+
+// A speed button configured without an address opens the one the user gave
+// it, and does nothing again once reset.
+TEST_F(CommandsTest, ASpeedButtonWithoutAConfiguredAddressOpensTheUsersOwn) {
+  WriteConfig("[Toolbar Items]\r\nSpeedBtn1=\r\n[SpeedBtn1]\r\nCaption=Speed\r\nTag=111\r\n"
+              "Parent=Toolbar\r\n");
+  const struct {
+    const char* what;
+    std::function<void()> give;
+  } cases[] = {
+      {"restored", [&] { registry.PutText(RegRoot::LocalMachine, kBandKey, "SpeedBtn1",
+                                          "http://kept.example/"); Open(); }},
+      {"edited", [&] { Open(); ui.input_answer = "http://kept.example/"; Click("miSpeedBtn1"); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    registry.DeleteTree(RegRoot::LocalMachine, kBandKey);
+    c.give();
+    host->log.clear();
+    Click("SpeedBtn1");
+    EXPECT_THAT(host->log, ElementsAre("navigate http://kept.example/"));
+    ui.answer = kIdYes;
+    Click("miReset");
+    host->log.clear();
+    Click("SpeedBtn1");
+    EXPECT_THAT(host->log, IsEmpty());
   }
 }
 
