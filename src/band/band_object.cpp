@@ -115,6 +115,10 @@ STDMETHODIMP TTarnwick::GetSite(REFIID riid, void** site) {
 STDMETHODIMP TTarnwick::GetWindow(HWND* phwnd) {
   return Guarded([&] {
     if (!phwnd) return E_POINTER;
+    // The window's start-up may show an error box, which runs the browser's
+    // messages, among them the band's close and final Release: the band stays
+    // until its window is in its hands, and takes it along when it goes.
+    const ComPtr<IDeskBand> keep_alive(this);
     *phwnd = nullptr;
     if (!toolbar_window_ || !toolbar_window_->Handle()) {
       if (!site_window_) return E_FAIL;
@@ -153,6 +157,7 @@ STDMETHODIMP TTarnwick::ShowDW(BOOL show) {
   return Guarded([&] {
     // A window made later follows the host's last word; a window that is
     // there is shown, and hiding it is left to the host.
+    const ComPtr<IDeskBand> keep_alive(this);  // showing may show an error box
     shown_ = show != FALSE;
     if (shown_ && toolbar_window_ && toolbar_window_->Handle()) toolbar_window_->Show();
     has_focus_ = show != FALSE;
@@ -163,9 +168,17 @@ STDMETHODIMP TTarnwick::ShowDW(BOOL show) {
 
 STDMETHODIMP TTarnwick::CloseDW(DWORD) {
   return Guarded([&] {
+    // The window's last writes may show an error box.
+    const ComPtr<IDeskBand> keep_alive(this);
     // A window made after the band was closed waits to be shown again.
     shown_ = false;
     toolbar_window_.reset();
+    // Without a window the band holds no focus, and the browser must not offer
+    // it the keys.
+    if (has_focus_) {
+      has_focus_ = false;
+      NotifyFocusChange(false);
+    }
     return S_OK;
   });
 }

@@ -506,6 +506,49 @@ TEST_F(BandStartingUp, ShowsItsErrorBoxOverTheBrowsersWindowWhenNoWindowIsActive
   SetForegroundWindow(SiteWindow());
 }
 
+// The browser closes and releases the band while the error box of its
+// window's start-up is open: the window goes with the band.
+TEST_F(BandStartingUp, ReleasedWhileItsErrorBoxIsOpenTakesItsWindowAlong) {
+  WriteInstallation("[Options]\r\nToolbar Name=Modal Bar\r\n[Toolbar Items]\r\n1st=\r\n");
+  CreateBand();
+  IDeskBand* const raw = band.Get();
+  ThreadErrand close;
+  close.Set([&] {
+    raw->CloseDW(0);
+    band.Reset();
+  });
+  std::atomic<bool> answered{false};
+  std::thread watcher([&] {
+    if (HWND box = WaitForWindowCaptioned(kToolbarName, kStepMilliseconds)) {
+      close.RunFromAnotherThread();
+      Press(box, IDOK);
+    }
+    answered = true;
+  });
+  HWND window = nullptr;
+  raw->GetWindow(&window);
+  PumpMessagesUntil([&] { return answered.load(); }, 2 * kStepMilliseconds);
+  watcher.join();
+  PumpMessages();
+  EXPECT_EQ(site.references(), 1u) << "the band is gone";
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(dll->CanUnloadNow(), S_OK);
+}
+
+// Closed, the band has no focus, and shown again without a window it claims none.
+TEST_F(BandStartingUp, ClosedHoldsNoFocus) {
+  browser->Expect({"get_Width", "put_StatusText"});
+  ShowBand();
+  ComPtr<IInputObject> input;
+  ASSERT_EQ(band.As(&input), S_OK);
+  ASSERT_EQ(input->HasFocusIO(), S_OK);
+  site.focus_changes.clear();
+  ASSERT_EQ(band->CloseDW(0), S_OK);
+  EXPECT_EQ(input->HasFocusIO(), S_FALSE);
+  ASSERT_FALSE(site.focus_changes.empty());
+  EXPECT_EQ(site.focus_changes.back().gained, FALSE);
+}
+
 // --- the input box, which only the hidden speed-button entries open: the
 // toolbar window of the test's own, closed as the band closes it.
 
