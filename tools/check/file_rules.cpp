@@ -285,7 +285,12 @@ std::optional<std::string> NearestKey(std::string_view name, const std::vector<s
   std::optional<std::string> nearest;
   size_t best = allowed + 1;
   for (const std::string& key : known) {
-    const size_t distance = EditDistance(folded, FoldedCodePoints(key));
+    const std::u32string candidate = FoldedCodePoints(key);
+    // The distance is at least the difference in length: a name far longer
+    // than any key is near none, and costs no table of its length.
+    const size_t longer = std::max(folded.size(), candidate.size());
+    if (longer - std::min(folded.size(), candidate.size()) > allowed) continue;
+    const size_t distance = EditDistance(folded, candidate);
     if (distance < best) best = distance, nearest = key;
   }
   return nearest;
