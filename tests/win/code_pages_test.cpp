@@ -72,6 +72,9 @@ TEST_F(CodePagesTest, TextMakesTheRoundTripThroughCodePagesThatHoldIt) {
       {932, kTokyo, "\x93\x8C\x8B\x9E"},
       {65001, kTokyo, kTokyo},
       {1252, "", ""},
+      // The system converts neither; the language library does.
+      {51932, kTokyo, "\xC5\xEC\xB5\xFE"},  // EUC-JP
+      {51932, "to \xE3\x81\x82 \xE6\x9D\xB1", "to \xA4\xA2 \xC5\xEC"},  // ASCII, kana, kanji
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.code_page) + " " + c.text);
@@ -92,6 +95,7 @@ TEST_F(CodePagesTest, TextACodePageCannotHoldIsRefused) {
       {1252, "Caf\xC3"},          // not UTF-8
       {42, kCafe},                // converted without flags: checked by converting back
       {1251, std::string("a\xE6\x9D\xB1", 4)},
+      {51932, "\xD7\x90"},  // Hebrew alef: the library's stand-in is refused
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.code_page) + " " + c.text);
