@@ -91,14 +91,14 @@ class Checker {
 
 CheckResult Checker::Run() {
   CheckResult result;
-  const fs::path file(path_);
+  const fs::path file = PathOf(path_);
   if (!Files().ReadAll(path_, text_)) {
     findings_.Add(Severity::Error, 0, "unreadable", "cannot be read");
     result.findings = std::move(findings_.list);
     return result;
   }
-  stem_ = file.stem().string();
-  if (!SameText(file.extension().string(), ".ini"))
+  stem_ = TextOf(file.stem());
+  if (!SameText(TextOf(file.extension()), ".ini"))
     findings_.Add(Severity::Note, 0, "file-name",
                   "the toolbar reads its configuration from a file named " + stem_ + ".ini");
   // The lines as the toolbar reads them: decoded, without a byte-order mark.
@@ -159,7 +159,7 @@ CheckResult Checker::Run() {
 void Checker::Install() {
   const fs::path install = scratch_.path() / "install";
   fs::create_directory(install);
-  ToolbarConfig.InstallPath = install.string();
+  ToolbarConfig.InstallPath = TextOf(install);
   ToolbarConfig.ToolbarFile = stem_;
   // The decoded text is UTF-8 without a mark, which the store reads as the
   // same text whatever the file held, and lines can be cut from it.
@@ -207,7 +207,7 @@ void Checker::CheckOnline() {
     return;
   }
   const std::string address = updates_url_ + "/toolbar.ini";
-  const std::string downloaded = (scratch_.path() / "toolbar.ini").string();
+  const std::string downloaded = TextOf(scratch_.path() / "toolbar.ini");
   ui_.messages.clear();
   bool fetched = false;
   try {

@@ -36,7 +36,7 @@ std::string Trimmed(std::string_view text) {
 std::optional<fs::path> FindBeside(const fs::path& directory, const std::string& name) {
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(directory, error))
-    if (SameText(entry.path().filename().string(), name)) return entry.path();
+    if (SameText(TextOf(entry.path().filename()), name)) return entry.path();
   return std::nullopt;
 }
 
@@ -325,9 +325,9 @@ void CheckSectionKeys(const IniSection& section, const std::vector<std::string>&
 }
 
 void CheckBanner(const std::string& config_path, Findings& findings) {
-  const fs::path file(config_path);
+  const fs::path file = PathOf(config_path);
   const fs::path directory = file.has_parent_path() ? file.parent_path() : fs::path(".");
-  const std::string name = file.stem().string() + ".bmp";
+  const std::string name = TextOf(file.stem()) + ".bmp";
   const auto banner = FindBeside(directory, name);
   if (!banner) {
     findings.Add(Severity::Warning, 0, "banner-missing",
@@ -336,9 +336,9 @@ void CheckBanner(const std::string& config_path, Findings& findings) {
                      "show the built-in one");
     return;
   }
-  const std::string shown = (file.parent_path() / banner->filename()).string();
+  const std::string shown = TextOf(file.parent_path() / banner->filename());
   std::string bytes;
-  if (!Files().ReadAll(banner->string(), bytes)) {
+  if (!Files().ReadAll(TextOf(*banner), bytes)) {
     findings.Add(Severity::Warning, 0, "banner-unreadable", "cannot be read", shown);
     return;
   }
@@ -357,10 +357,10 @@ void CheckBanner(const std::string& config_path, Findings& findings) {
   }
   if (const auto notice = FindBeside(directory, kNoticeFileName)) {
     std::string text;
-    if (!Files().ReadAll(notice->string(), text))
+    if (!Files().ReadAll(TextOf(*notice), text))
       findings.Add(Severity::Warning, 0, "notice-unreadable",
                    "cannot be read: the About box shows this message instead of its notice",
-                   (file.parent_path() / notice->filename()).string());
+                   TextOf(file.parent_path() / notice->filename()));
   }
 }
 
@@ -376,7 +376,7 @@ void CheckBannerAnimation(const IniScan& scan, const std::string& config_path, F
                      std::string(fallback));
     return;
   }
-  const fs::path file(config_path);
+  const fs::path file = PathOf(config_path);
   const fs::path directory = file.has_parent_path() ? file.parent_path() : fs::path(".");
   const auto animation = FindBeside(directory, *value);
   if (!animation) {
@@ -390,7 +390,7 @@ void CheckBannerAnimation(const IniScan& scan, const std::string& config_path, F
   std::string problem;
   if (error || size > kMaxAnimationFileBytes) {
     problem = "it is larger than " + std::to_string(kMaxAnimationFileBytes) + " bytes";
-  } else if (!Files().ReadAll(animation->string(), bytes)) {
+  } else if (!Files().ReadAll(TextOf(*animation), bytes)) {
     problem = "it cannot be read";
   } else {
     const GifReading reading = ReadGifSummary(bytes);

@@ -2,6 +2,7 @@
 // The check's rules: each reads what it is given and adds what it finds.
 // The file's lines and sections and the files beside it are checked in
 // file_rules.cpp, [Options] in option_rules.cpp, the items in item_rules.cpp.
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,16 @@
 #include "platform/code_pages.h"
 
 namespace pq {
+
+// Paths from and to the UTF-8 text the check works in, on every system: a
+// narrow path on Windows would be taken in the system's code page.
+inline std::filesystem::path PathOf(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string TextOf(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
 class Internet;
 class TBigIniFile;
 }  // namespace pq
