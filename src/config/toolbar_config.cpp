@@ -8,7 +8,6 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -336,18 +335,11 @@ Verdict JudgeDownload(UpdateJob& job, const std::string& update, TBigIniFile& in
 
 enum class Installed { No, Yes, Unchanged };
 
-// A window that reads the configuration holds the file open for a moment, and
-// a file that is open cannot be replaced: an update that finishes then tries
-// again a few times before it gives up until the next window.
-constexpr int kReplaceTries = 4;
-constexpr auto kReplacePause = std::chrono::milliseconds(50);
-
+// A window that reads the configuration holds the file open for a moment: an
+// update that finishes then tries again a few times before it gives up until
+// the next window.
 bool PutInForce(UpdateJob& job, const std::string& scratch, const std::string& config) {
-  for (int attempt = 0; attempt < kReplaceTries && !job.Cancelled(); ++attempt) {
-    if (attempt > 0) std::this_thread::sleep_for(kReplacePause);
-    if (Files().Replace(scratch, config)) return true;
-  }
-  return false;
+  return ReplaceWhenFree(scratch, config, [&job] { return job.Cancelled(); });
 }
 
 // Judges the downloaded bytes and, when they may, writes them to a file of

@@ -112,17 +112,21 @@ FileWriteResult WriteScratchBeside(const std::string& path, std::string_view con
   return FileWriteResult::Exists;
 }
 
+bool ReplaceWhenFree(const std::string& from, const std::string& to,
+                     const std::function<bool()>& stop) {
+  for (int attempt = 0; attempt < kReplaceTries && !(stop && stop()); ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(kReplacePause);
+    if (Files().Replace(from, to)) return true;
+  }
+  return false;
+}
+
 FileWriteResult ReplaceFileContents(const std::string& path, std::string_view contents) {
   std::string scratch;
   const FileWriteResult written = WriteScratchBeside(path, contents, scratch);
   if (written == FileWriteResult::Exists) return FileWriteResult::Failed;
   if (written != FileWriteResult::Written) return written;
-  // A file that another window is reading at this moment cannot be replaced
-  // until it has read it: a few tries, a moment apart.
-  for (int attempt = 0; attempt < kReplaceTries; ++attempt) {
-    if (attempt > 0) std::this_thread::sleep_for(kReplacePause);
-    if (Files().Replace(scratch, path)) return FileWriteResult::Written;
-  }
+  if (ReplaceWhenFree(scratch, path)) return FileWriteResult::Written;
   (void)Files().Remove(scratch);
   return FileWriteResult::Failed;
 }

@@ -2,6 +2,7 @@
 // Whole-file operations that the standard library cannot do portably: the
 // atomic replacement of one file by another in particular, and reads and
 // writes with the sharing rules the toolbar's files need.
+#include <functional>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -49,6 +50,12 @@ void InstallFileSystem(FileSystem* files);
 // such name is taken.
 [[nodiscard]] FileWriteResult WriteScratchBeside(const std::string& path, std::string_view contents,
                                                  std::string& scratch);
+
+// Moves `from` onto `to` in one step. A file that another window is reading
+// at that moment cannot be replaced until it has read it: a few tries, a
+// moment apart, unless `stop` says to give up.
+[[nodiscard]] bool ReplaceWhenFree(const std::string& from, const std::string& to,
+                                   const std::function<bool()>& stop = {});
 
 // Writes the contents beside the file and moves them onto it in one step: the
 // file holds either all of its old contents or all of the new ones. When that

@@ -36,13 +36,14 @@ void TToolbarForm::LoadHistory() {
 void TToolbarForm::AddToHistory() {
   // A window whose start-up never reached the history keeps away from it.
   if (!history_ || !permissions_.record_history) return;
+  // Listing the history keeps the field's text as it is.
+  const std::string text = view_.SearchText();
   // The file holds an entry a line: a text of several lines would come back
   // as several searches nobody made.
-  if (view_.SearchText().find_first_of("\r\n") != std::string::npos) return;
+  if (text.find_first_of("\r\n") != std::string::npos) return;
   EndCompletion();
-  NoteRecentSearch(view_.SearchText());
+  NoteRecentSearch(text);
   SetSearchList(history_->Merge(search_list_));
-  const std::string text = view_.SearchText();
   int insert_at = 0;
   if (FindSorted(search_list_, text, &insert_at) < 0) {
     search_list_.Insert(insert_at, text);
@@ -110,7 +111,7 @@ void TToolbarForm::miRemoveSelectedClick(TComponent&) {
     search_list_.Delete(selected);
     view_.DeleteSearchEntry(selected);
   }
-  history_->Resolve();
+  // The merge looked again which file is in force.
   history_->Write(search_list_);
 }
 

@@ -48,39 +48,39 @@ unsigned MultiLanguageCodePage(std::string_view name) {
 // library converts (EUC-JP, for one): text in those goes through the library.
 bool SystemLacks(unsigned code_page) { return !IsValidCodePage(code_page); }
 
-std::optional<std::wstring> LibraryToWide(std::string_view bytes, unsigned code_page) {
-  const Microsoft::WRL::ComPtr<IMultiLanguage2> languages = MultiLanguage();
-  if (!languages || bytes.size() >= UINT_MAX / 2) return std::nullopt;
+std::optional<std::wstring> LibraryToWide(IMultiLanguage2& languages, std::string_view bytes,
+                                          unsigned code_page) {
+  if (bytes.size() >= UINT_MAX / 2) return std::nullopt;
   std::string source(bytes);
   UINT source_size = static_cast<UINT>(source.size());
   // A byte gives at most one UTF-16 unit.
   std::wstring wide(source.size() + 1, L'\0');
   UINT wide_size = static_cast<UINT>(wide.size());
   DWORD mode = 0;
-  if (languages->ConvertStringToUnicode(&mode, code_page, source.data(), &source_size,
-                                        wide.data(), &wide_size) != S_OK ||
+  if (languages.ConvertStringToUnicode(&mode, code_page, source.data(), &source_size,
+                                       wide.data(), &wide_size) != S_OK ||
       source_size != source.size() || wide_size > wide.size())
     return std::nullopt;
   wide.resize(wide_size);
   return wide;
 }
 
-std::optional<std::string> LibraryFromWide(std::wstring wide, unsigned code_page) {
-  const Microsoft::WRL::ComPtr<IMultiLanguage2> languages = MultiLanguage();
-  if (!languages || wide.size() >= UINT_MAX / 8) return std::nullopt;
+std::optional<std::string> LibraryFromWide(IMultiLanguage2& languages, std::wstring wide,
+                                           unsigned code_page) {
+  if (wide.size() >= UINT_MAX / 8) return std::nullopt;
   UINT wide_size = static_cast<UINT>(wide.size());
   // Room for a shift sequence beside each character and one at the end.
   std::string bytes(wide.size() * 6 + 8, '\0');
   UINT bytes_size = static_cast<UINT>(bytes.size());
   DWORD mode = 0;
-  if (languages->ConvertStringFromUnicode(&mode, code_page, wide.data(), &wide_size,
-                                          bytes.data(), &bytes_size) != S_OK ||
+  if (languages.ConvertStringFromUnicode(&mode, code_page, wide.data(), &wide_size,
+                                         bytes.data(), &bytes_size) != S_OK ||
       wide_size != wide.size() || bytes_size > bytes.size())
     return std::nullopt;
   bytes.resize(bytes_size);
   // The library puts a stand-in for what the code page cannot hold without
   // a word: the bytes must give the text back.
-  if (LibraryToWide(bytes, code_page) != wide) return std::nullopt;
+  if (LibraryToWide(languages, bytes, code_page) != wide) return std::nullopt;
   return bytes;
 }
 
@@ -96,7 +96,11 @@ unsigned Win32CodePages::CodePageNamed(std::string_view name) {
 
 std::string Win32CodePages::ToUtf8(std::string_view bytes, unsigned code_page) {
   if (bytes.empty() || bytes.size() > static_cast<size_t>(INT_MAX)) return std::string();
-  if (SystemLacks(code_page)) return Utf8(LibraryToWide(bytes, code_page).value_or(L""));
+  if (SystemLacks(code_page)) {
+    const Microsoft::WRL::ComPtr<IMultiLanguage2> languages = MultiLanguage();
+    return languages ? Utf8(LibraryToWide(*languages.Get(), bytes, code_page).value_or(L""))
+                     : std::string();
+  }
   const int length = static_cast<int>(bytes.size());
   const int needed = MultiByteToWideChar(code_page, 0, bytes.data(), length, nullptr, 0);
   if (needed <= 0) return std::string();
@@ -116,7 +120,11 @@ std::optional<std::string> Win32CodePages::FromUtf8(std::string_view text, unsig
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
                       wide.data(), units);
 
-  if (SystemLacks(code_page)) return LibraryFromWide(std::move(wide), code_page);
+  if (SystemLacks(code_page)) {
+    const Microsoft::WRL::ComPtr<IMultiLanguage2> languages = MultiLanguage();
+    if (!languages) return std::nullopt;
+    return LibraryFromWide(*languages.Get(), std::move(wide), code_page);
+  }
   const bool no_flags = TakesNoFlags(code_page);
   const DWORD flags = no_flags ? 0 : WC_NO_BEST_FIT_CHARS;
   BOOL used_default = FALSE;

@@ -102,30 +102,33 @@ TEST_F(HistoryTest, TwoWindowsShareTheFileThroughTheirNextSearch) {
 // and what they added meanwhile stays: each writes the file as it is now,
 // with its own change.
 TEST_F(HistoryTest, AnotherWindowsRemovalsAndAdditionsHoldAcrossTheNextWrite) {
+  const auto remove_b = [](TToolbarForm& other, fakes::FakeToolbarView& other_view) {
+    other_view.selected_index = 1;  // "b"
+    other.Click(*other.FindComponent("miRemoveSelected"));
+  };
   const struct {
     const char* what;
     std::function<void(TToolbarForm& other, fakes::FakeToolbarView& other_view)> in_other;
-    std::string file;  // after the other window's change and then a search here
+    bool search_here_first;
+    std::string file;  // after the other window's change and the search here
+    std::vector<std::string> other_shows;  // when the other window wrote last
   } cases[] = {
-      {"removed there",
-       [](TToolbarForm& other, fakes::FakeToolbarView& other_view) {
-         other_view.selected_index = 1;  // "b"
-         other.Click(*other.FindComponent("miRemoveSelected"));
-       },
-       kHistoryMark + "a\r\nc\r\nhere\r\n"},
+      {"removed there", remove_b, false, kHistoryMark + "a\r\nc\r\nhere\r\n", {}},
+      {"removed there after the search here", remove_b, true,
+       kHistoryMark + "a\r\nc\r\nhere\r\n", {"a", "c", "here"}},
       {"cleared there",
        [this](TToolbarForm& other, fakes::FakeToolbarView&) {
          ui.answer = kIdYes;
          other.Click(*other.FindComponent("miClearSearches"));
        },
-       kHistoryMark + "here\r\n"},
+       false, kHistoryMark + "here\r\n", {}},
       {"searched there",
        [](TToolbarForm& other, fakes::FakeToolbarView& other_view) {
          other_view.search_text = "there";
          char enter = '\r';
          other.SearchBoxKeyPress(enter);
        },
-       kHistoryMark + "a\r\nb\r\nc\r\nhere\r\nthere\r\n"},
+       false, kHistoryMark + "a\r\nb\r\nc\r\nhere\r\nthere\r\n", {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -135,23 +138,14 @@ TEST_F(HistoryTest, AnotherWindowsRemovalsAndAdditionsHoldAcrossTheNextWrite) {
     fakes::FakeToolbarView other_view;
     TToolbarForm other(platform, other_view);
     other.FormCreate();
+    if (c.search_here_first) Search("here");
     c.in_other(other, other_view);
-    Search("here");
+    if (!c.search_here_first) Search("here");
     EXPECT_EQ(ReadFile(HistoryPath()), c.file);
+    if (!c.other_shows.empty()) {
+      EXPECT_EQ(other_view.search_list, c.other_shows);
+    }
   }
-}
-
-TEST_F(HistoryTest, ARemovalKeepsWhatAnotherWindowAddedMeanwhile) {
-  WriteFile(HistoryPath(), "a\r\nb\r\nc\r\n");
-  Open();
-  fakes::FakeToolbarView other_view;
-  TToolbarForm other(platform, other_view);
-  other.FormCreate();
-  Search("here");
-  other_view.selected_index = 1;  // "b"
-  other.Click(*other.FindComponent("miRemoveSelected"));
-  EXPECT_EQ(ReadFile(HistoryPath()), kHistoryMark + "a\r\nc\r\nhere\r\n");
-  EXPECT_THAT(other_view.search_list, ElementsAre("a", "c", "here"));
 }
 
 TEST_F(HistoryTest, ASearchWhoseWriteFailedIsWrittenWhenSearchedAgain) {
