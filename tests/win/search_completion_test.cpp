@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <fstream>
+#include <functional>
+#include <future>
 #include <iterator>
 #include <memory>
 #include <set>
@@ -332,6 +334,84 @@ TEST_F(SearchCompletionTest, AnOrdinaryWindowRecordsTheSearch) {
   Type(L"cherry\r");
   window_.reset();
   EXPECT_NE(HistoryFile().find("cherry"), std::string::npos);
+}
+
+
+// A reply that comes once the user has turned away from the box: the focus
+// went into the page, or the window was hidden as the browser does when
+// another tab shows. No history entry starts with the text, so no list was
+// open to close and tell of it.
+TEST_F(SearchCompletionTest, ALateReplyOpensNoListWhereTheUserNoLongerTypes) {
+  const struct {
+    const char* what;
+    std::function<void(HWND toolbar)> turn_away;
+  } cases[] = {
+      {"the focus went into the page", [](HWND) { SetFocus(SharedParent()); }},
+      {"the window was hidden", [](HWND toolbar) { ShowWindow(toolbar, SW_HIDE); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::promise<void> answer;
+    LoopbackHttpServer::Reply reply;
+    reply.body = R"(["zq",["zqa","zqb"]])";
+    reply.held_until = answer.get_future().share();
+    server_.SetReplyFor("/suggest?q=zq", reply);
+    const size_t before = SuggestRequests();
+    Open();
+    Type(L"zq");
+    ASSERT_FALSE(ListOpen());
+    ASSERT_TRUE(WaitFor([&] { return SuggestRequests() == before + 1; }));
+    c.turn_away(window_->Handle());
+    answer.set_value();
+    // The reply is posted before its thread ends: one more round of the
+    // pump handles it.
+    ASSERT_TRUE(WaitFor([] { return win32::Win32Background::Running() == 0; }));
+    WaitFor([] { return true; });
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(combo_, &info));
+    EXPECT_FALSE(ListOpen());
+    EXPECT_FALSE(IsWindowVisible(info.hwndList));
+    SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
+    window_.reset();
+  }
+}
+
+// An entry clicked with the mouse is the text searched for, a suggestion
+// as well as a history entry.
+TEST_F(SearchCompletionTest, AnEntryClickedInTheListIsSearchedFor) {
+  LoopbackHttpServer::Reply reply;
+  reply.body = R"(["ap",["apps","apex"]])";
+  server_.SetReplyFor("/suggest?q=ap", reply);
+  const struct {
+    int index;
+    const char* text;
+  } cases[] = {{1, "apricot"}, {2, "apps"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    browser_->navigated.clear();
+    Open();
+    Type(L"ap");
+    ASSERT_TRUE(WaitFor([&] { return ListEntries().size() == 4; }))
+        << ::testing::PrintToString(ListEntries());
+    ASSERT_TRUE(ListOpen());
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(combo_, &info));
+    RECT entry{};
+    ASSERT_NE(SendMessageW(info.hwndList, LB_GETITEMRECT, c.index, reinterpret_cast<LPARAM>(&entry)),
+              LB_ERR);
+    POINT at{(entry.left + entry.right) / 2, (entry.top + entry.bottom) / 2};
+    ClientToScreen(info.hwndList, &at);
+    ASSERT_TRUE(WaitFor([&] { return ui_kit::ClickWouldReach(info.hwndList, at); }));
+    ASSERT_TRUE(ui_kit::ClickAt(at));
+    ASSERT_TRUE(WaitFor([&] { return !ListOpen(); }));
+    WaitFor([] { return true; });
+    EXPECT_EQ(Text(), c.text);
+    Type(L"\r");
+    EXPECT_EQ(browser_->navigated, (Entries{std::string("http://find.example/?q=") + c.text}));
+    window_.reset();
+  }
 }
 
 }  // namespace
