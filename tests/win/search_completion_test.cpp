@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <future>
@@ -22,6 +23,7 @@
 #include "support/parent_window.h"
 #include "support/scratch_key.h"
 #include "support/win32_ports.h"
+#include "toolbar/completion.h"
 #include "ui_kit/mouse_input.h"
 #include "win32/toolbar_window.h"
 #include "win32/wide_text.h"
@@ -411,6 +413,37 @@ TEST_F(SearchCompletionTest, AnEntryClickedInTheListIsSearchedFor) {
     Type(L"\r");
     EXPECT_EQ(browser_->navigated, (Entries{std::string("http://find.example/?q=") + c.text}));
     window_.reset();
+  }
+}
+
+
+// The time limit holds for the whole request: a server that sends its head a
+// byte a second, each byte within the wait for the next, is left once the
+// limit has passed, not when it is done. Until then the window asks for no
+// newer text.
+TEST_F(SearchCompletionTest, AServiceThatTricklesItsAnswerIsLeftAtTheTimeLimit) {
+  const struct {
+    const char* what;
+    LoopbackHttpServer::Behaviour behaviour;
+  } cases[] = {
+      {"the head a byte a second", LoopbackHttpServer::Behaviour::Trickle},
+      {"a body without end, a few bytes at a time", LoopbackHttpServer::Behaviour::EndlessTrickle},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    LoopbackHttpServer::Reply slow;
+    slow.behaviour = c.behaviour;
+    slow.slow_bytes = 12;
+    slow.body = R"(["ap",["apps"]])";
+    server_.SetReply(slow);
+    const auto start = std::chrono::steady_clock::now();
+    const auto answer = FetchSuggestions(ports_.internet, server_.BaseUrl() + "/suggest?q=ap");
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now() - start)
+                          .count();
+    EXPECT_FALSE(answer.has_value());
+    // Twice the limit: room for the last wait that began before it ran out.
+    EXPECT_LT(took, 2 * static_cast<long long>(kSuggestionTimeoutMs));
   }
 }
 
