@@ -167,6 +167,34 @@ TEST(FetchSuggestionsTest, AnswersBeyondTheCapsOrFailedAreNone) {
   EXPECT_FALSE(FetchSuggestions(nothing, "http://ac.example/?q=ap").has_value());
 }
 
+// A service of an engine that takes another character set than UTF-8 answers
+// in it and says so in its Content-Type, as it does for its search pages: a
+// browser reads the answer in that set.
+TEST(FetchSuggestionsTest, AnAnswerIsReadInTheCharacterSetItDeclares) {
+  struct Case {
+    const char* name;
+    std::string content_type;
+    std::string body;
+    std::vector<std::string> suggestions;
+  } cases[] = {
+      {"UTF-8", "application/json; charset=utf-8", "[\"\xC3\xA4p\",[\"\xC3\xA4pfel\"]]",
+       {"\xC3\xA4pfel"}},
+      {"windows-1252", "application/x-suggestions+json; charset=windows-1252",
+       "[\"\xE4p\",[\"\xE4pfel\"]]", {"\xC3\xA4pfel"}},
+      {"koi8-r, the name in quotes and capitals", "text/javascript; charset=\"KOI8-R\"",
+       "[\"\xCD\",[\"\xCD\xCF\"]]", {"\xD0\xBC\xD0\xBE"}},
+  };
+  for (const Case& c : cases) {
+    fakes::FakeInternet internet;
+    fakes::FakeResponse& response = internet.responses["http://ac.example/?q=x"];
+    response.body = c.body;
+    response.headers["Content-Type"] = c.content_type;
+    const auto answer = FetchSuggestions(internet, "http://ac.example/?q=x");
+    EXPECT_EQ(answer ? answer->suggestions : std::vector<std::string>{"(none)"}, c.suggestions)
+        << c.name;
+  }
+}
+
 TEST(CompletionEntriesTest, SuggestionsFollowTheMatchesTheyDoNotRepeat) {
   EXPECT_EQ(Entries(CompletionEntries(ListOf({"apple", "Apricot"}),
                                       {"APPLE", "apricots", "ape", "apricot"})),
