@@ -414,6 +414,29 @@ TEST_F(CompletionWindowTest, ASearchTypeSuggestsWithItsOwnServiceAndEncoding) {
   EXPECT_FALSE(view.suggestion_timer.has_value());
 }
 
+// The answer of the service of the search type the user left: the list shows
+// another engine's suggestions under the one now chosen, which has none.
+TEST_F(CompletionWindowTest, AnAnswerOfTheServiceOfASearchTypeLeftIsDropped) {
+  WriteConfig(
+      "[Toolbar Items]\r\nmiSearch=\r\nWeb=\r\nNews=\r\n"
+      "[miSearch]\r\nCaption=Search\r\nCount=2\r\nParent=Toolbar\r\n"
+      "[Web]\r\nCaption=Web\r\nParent=miSearch\r\nTag=1\r\nGroupIndex=1\r\n"
+      "URL=http://web.example/?q=[SEARCH]\r\nSuggest URL=http://web.example/ac?q=[SEARCH]\r\n"
+      "[News]\r\nCaption=News\r\nParent=miSearch\r\nTag=2\r\nGroupIndex=1\r\n"
+      "URL=http://news.example/?q=[SEARCH]\r\n");
+  internet.responses["http://web.example/ac?q=zq"].body = R"(["zq",["zq web"]])";
+  Open();
+  Click("Web");
+  Type("zq");
+  view.suggestion_timer.reset();
+  form->SuggestionTimer();
+  background.JoinAll();
+  Click("News");
+  form->SuggestionsArrived();
+  EXPECT_FALSE(view.list_open);
+  EXPECT_EQ(view.completion_list, std::vector<std::string>{});
+}
+
 TEST_F(CompletionWindowTest, APrivateWindowKeepsNothingAndFetchesNoUpdate) {
   browsing.private_session = true;
   ToolbarConfig.UpdatesUrl = "http://updates.example/bar.ini";
