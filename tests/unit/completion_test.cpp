@@ -128,6 +128,30 @@ TEST(ParseSuggestionsTest, AnswersOfEveryShape) {
   }
 }
 
+// A suggestion is one line of text as the box shows it. A NUL ends the text
+// there for the system's controls: the list would show "apps" twice, and
+// choosing the second would search for less than the entry holds. Other
+// control characters and the line separators beyond ASCII are no query
+// anyone typed either.
+TEST(ParseSuggestionsTest, SuggestionsWithControlCharactersOrLineSeparatorsAreLeftOut) {
+  const struct {
+    const char* name;
+    const char* member;
+  } cases[] = {
+      {"NUL", R"("apps\u0000 evil")"},
+      {"escape", R"("apps\u001b[31m")"},
+      {"vertical tab", R"("apps\u000bx")"},
+      {"next line", R"("apps\u0085x")"},
+      {"line separator", R"("apps\u2028x")"},
+      {"paragraph separator", R"("apps\u2029x")"},
+  };
+  for (const auto& c : cases) {
+    const auto answer = ParseSuggestions(std::string(R"(["ap",["apps",)") + c.member + "]]");
+    ASSERT_TRUE(answer.has_value()) << c.name;
+    EXPECT_EQ(answer->suggestions, (std::vector<std::string>{"apps"})) << c.name;
+  }
+}
+
 TEST(ParseSuggestionsTest, DeeplyNestedInputIsRefusedWithoutHarm) {
   const std::string deep = std::string(100000, '[') + std::string(100000, ']');
   EXPECT_FALSE(ParseSuggestions(deep).has_value());
