@@ -379,23 +379,29 @@ TEST_F(SearchCompletionTest, ALateReplyOpensNoListWhereTheUserNoLongerTypes) {
   }
 }
 
-// An entry clicked with the mouse is the text searched for, a suggestion
-// as well as a history entry.
+// An entry clicked with the mouse is the text searched for: in the list of
+// completions a suggestion as well as a history entry, as in the whole
+// history that the user opened himself.
 TEST_F(SearchCompletionTest, AnEntryClickedInTheListIsSearchedFor) {
   LoopbackHttpServer::Reply reply;
   reply.body = R"(["ap",["apps","apex"]])";
   server_.SetReplyFor("/suggest?q=ap", reply);
   const struct {
+    bool completions;  // else the whole history, opened by the user
     int index;
     const char* text;
-  } cases[] = {{1, "apricot"}, {2, "apps"}};
+  } cases[] = {{true, 1, "apricot"}, {true, 2, "apps"}, {false, 2, "banana"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     browser_->navigated.clear();
     Open();
-    Type(L"ap");
-    ASSERT_TRUE(WaitFor([&] { return ListEntries().size() == 4; }))
-        << ::testing::PrintToString(ListEntries());
+    if (c.completions) {
+      Type(L"ap");
+      ASSERT_TRUE(WaitFor([&] { return ListEntries().size() == 4; }))
+          << ::testing::PrintToString(ListEntries());
+    } else {
+      SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);
+    }
     ASSERT_TRUE(ListOpen());
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
@@ -415,7 +421,6 @@ TEST_F(SearchCompletionTest, AnEntryClickedInTheListIsSearchedFor) {
     window_.reset();
   }
 }
-
 
 // The time limit holds for the whole request: a server that sends its head a
 // byte a second, each byte within the wait for the next, is left once the
