@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <unordered_set>
 
+#include "platform/code_pages.h"
 #include "platform/internet.h"
 #include "platform/text.h"
 
@@ -20,6 +21,32 @@ std::mutex recent_lock;
 std::deque<std::string>& Recent() {
   static std::deque<std::string> recent;
   return recent;
+}
+
+// No control character and no line break of any kind: a NUL would cut the
+// entry short in the system's controls, and a line break would split it in
+// the history file.
+bool IsOneLineOfText(std::string_view text) {
+  for (size_t at = 0; at < text.size();) {
+    const char32_t c = NextCodePoint(text, at);
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029) return false;
+  }
+  return true;
+}
+
+// The charset a Content-Type names ("text/javascript; charset=\"KOI8-R\""),
+// or none.
+std::string CharsetOf(std::string_view content_type) {
+  std::string lower(content_type);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  const size_t key = lower.find("charset=");
+  if (key == std::string::npos) return {};
+  std::string_view value = std::string_view(content_type).substr(key + 8);
+  value = value.substr(0, value.find(';'));
+  while (!value.empty() && (value.front() == ' ' || value.front() == '"')) value.remove_prefix(1);
+  while (!value.empty() && (value.back() == ' ' || value.back() == '"')) value.remove_suffix(1);
+  return std::string(value);
 }
 
 }  // namespace
@@ -81,9 +108,7 @@ std::optional<SuggestionAnswer> ParseSuggestions(std::string_view body) {
     if (parsed.suggestions.size() >= kMaxSuggestions) break;
     if (!member.is_string()) continue;
     const std::string& text = member.get_ref<const std::string&>();
-    if (text.empty() || text.size() > kMaxSuggestionLength) continue;
-    // A line break would split the entry in the history file.
-    if (text.find_first_of("\r\n") != std::string::npos) continue;
+    if (text.empty() || text.size() > kMaxSuggestionLength || !IsOneLineOfText(text)) continue;
     if (std::any_of(parsed.suggestions.begin(), parsed.suggestions.end(),
                     [&](const std::string& seen) { return SameText(seen, text); }))
       continue;
@@ -125,6 +150,14 @@ std::optional<SuggestionAnswer> FetchSuggestions(Internet& internet, const std::
     if (piece.empty()) break;
     if (body.size() + piece.size() > kMaxSuggestionBytes) return std::nullopt;
     body += piece;
+  }
+  // A service of an engine that takes another character set than UTF-8 may
+  // answer in it, and says so.
+  const std::string charset = CharsetOf(resource->ResponseHeader("Content-Type").value_or(""));
+  if (!charset.empty()) {
+    const unsigned code_page = SystemCodePages().CodePageNamed(charset);
+    if (code_page != 0 && code_page != kCodePageUtf8)
+      body = SystemCodePages().ToUtf8(body, code_page);
   }
   return ParseSuggestions(body);
 }

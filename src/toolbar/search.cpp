@@ -147,6 +147,9 @@ void TToolbarForm::SelectSearchType(TTBCustomItem& item) {
 }
 
 void TToolbarForm::TakeSearchType(const TTBCustomItem& item) {
+  // What the service of the type left still answers is not this type's.
+  ++suggestion_request_;
+  completion_.suggestions.clear();
   current_search_url_ = item.Hint;
   current_search_encoding_ = item.Encoding;
   // A search type that searches with "Search URL" suggests with the
