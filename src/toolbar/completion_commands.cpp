@@ -67,6 +67,14 @@ void TToolbarForm::SearchListClosed() {
   Guarded([&] { EndCompletion(false); });
 }
 
+void TToolbarForm::SearchBoxExit() {
+  Guarded([&] {
+    view_.StopSuggestionTimer();
+    suggestion_wanted_ = false;
+    EndCompletion();
+  });
+}
+
 void TToolbarForm::ShowCompletion() {
   completion_.entries = CompletionEntries(completion_.matches, completion_.suggestions);
   if (completion_.entries.Empty()) {

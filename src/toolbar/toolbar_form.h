@@ -108,6 +108,9 @@ class TToolbarForm {
   void SearchListDropping();
   // The list closed (a choice made with the mouse, a click elsewhere).
   void SearchListClosed();
+  // The focus left the search box for a window that is not the box's:
+  // typing has ended, and an answer that comes later opens no list.
+  void SearchBoxExit();
   // The pause in typing has passed: suggestions for the text in the box.
   void SuggestionTimer();
   // A reply to a suggestion request waits in the window's mailbox.

@@ -15,6 +15,9 @@ namespace {
 
 // Of the field's own timers the edit control uses none from this number on.
 constexpr UINT_PTR kSuggestionTimer = 0x50C1;
+// What the box's own message tells the field: a reply waits (0, the
+// waker's), or the entry chosen in the list goes back into it.
+constexpr WPARAM kPutChoice = 1;
 
 // The message that tells the field a suggestion reply waits: registered, so
 // that a window that took over a closed field's handle ignores it.
@@ -204,7 +207,35 @@ std::function<void()> SearchBox::Waker() const {
 
 void SearchBox::OnNotification(int code) {
   if (code == CBN_DROPDOWN && !own_drop_ && events_.list_dropping) events_.list_dropping();
-  if (code == CBN_CLOSEUP && !own_close_ && events_.list_closed) events_.list_closed();
+  // The entry the user chose in the list, with the mouse or Enter.
+  if (code == CBN_SELENDOK) {
+    const LRESULT index = SendMessageW(combo_, CB_GETCURSEL, 0, 0);
+    chosen_ = index >= 0 ? ListText(index) : std::nullopt;
+  }
+  if (code == CBN_CLOSEUP) {
+    std::optional<std::wstring> chosen = std::move(chosen_);
+    chosen_.reset();
+    if (own_close_ || !events_.list_closed) return;
+    events_.list_closed();
+    // The box copies the entry chosen into the field only after it told of
+    // the closing: from a list filled anew meanwhile it would copy nothing.
+    // The choice is put back once it has.
+    if (chosen && edit_) {
+      chosen_ = std::move(chosen);
+      PostMessageW(edit_, SuggestionMessage(), kPutChoice, 0);
+    }
+  }
+}
+
+std::optional<std::wstring> SearchBox::ListText(LRESULT index) const {
+  const LRESULT length = SendMessageW(combo_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length < 0) return std::nullopt;
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT got = SendMessageW(combo_, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                   reinterpret_cast<LPARAM>(text.data()));
+  if (got < 0) return std::nullopt;
+  text.resize(static_cast<size_t>(got));
+  return text;
 }
 
 void SearchBox::InsertEntry(int index, std::string_view text) {
@@ -243,7 +274,15 @@ LRESULT SearchBox::Editing(HWND edit, UINT message, WPARAM wparam, LPARAM lparam
 
 LRESULT SearchBox::OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == SuggestionMessage() && message != 0) {
-    if (events_.suggestions_waiting) events_.suggestions_waiting();
+    if (wparam == kPutChoice) {
+      if (chosen_) {
+        SetWindowTextW(edit, chosen_->c_str());
+        SendMessageW(edit, EM_SETSEL, chosen_->size(), chosen_->size());
+      }
+      chosen_.reset();
+    } else if (events_.suggestions_waiting) {
+      events_.suggestions_waiting();
+    }
     return 0;
   }
   switch (message) {
@@ -284,6 +323,13 @@ LRESULT SearchBox::OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM 
       if (key == 0) return 0;
       if (static_cast<unsigned char>(key) < 0x80) wparam = static_cast<unsigned char>(key);
       return Editing(edit, message, wparam, lparam);
+    }
+    case WM_KILLFOCUS: {
+      const HWND next = reinterpret_cast<HWND>(wparam);
+      // The list is a window of the box's own, though not its child.
+      const bool own = next == edit || next == list_ || (combo_ && (next == combo_ || IsChild(combo_, next)));
+      if (events_.focus_left && !own) events_.focus_left();
+      break;
     }
     case WM_CONTEXTMENU:
       if (!events_.context_menu) break;

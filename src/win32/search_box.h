@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,8 @@ class SearchBox {
     std::function<void()> list_dropping;
     // The list closed other than by CloseList.
     std::function<void()> list_closed;
+    // The focus went from the field to a window that is not the box's.
+    std::function<void()> focus_left;
     // The suggestion timer ran out.
     std::function<void()> suggestion_timer;
     // The waker was called.
@@ -79,6 +82,8 @@ class SearchBox {
 
  private:
   void FillList(const TStringList& entries);
+  // The text of an entry of the list; none when there is no such entry.
+  std::optional<std::wstring> ListText(LRESULT index) const;
   // Runs the field's own handling of a message and reports a changed text.
   LRESULT Editing(HWND edit, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -91,6 +96,8 @@ class SearchBox {
   // The box opens or closes its list because the toolbar said so.
   bool own_drop_ = false;
   bool own_close_ = false;
+  // The entry the user chose as the list closes, until it is in the field.
+  std::optional<std::wstring> chosen_;
   // Without a window property: each message to the field would look it up.
   ControlSubclass edit_subclass_;
 };

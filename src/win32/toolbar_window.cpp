@@ -742,6 +742,7 @@ void ToolbarWindow::ConnectCompletion(SearchBox::Events& events) {
   };
   events.list_dropping = [this] { RunEvent(Handle(), [&] { if (form_) form_->SearchListDropping(); }); };
   events.list_closed = [this] { RunEvent(Handle(), [&] { if (form_) form_->SearchListClosed(); }); };
+  events.focus_left = [this] { RunEvent(Handle(), [&] { if (form_) form_->SearchBoxExit(); }); };
   events.suggestion_timer = [this] { RunEvent(Handle(), [&] { if (form_) form_->SuggestionTimer(); }); };
   events.suggestions_waiting = [this] {
     RunEvent(Handle(), [&] { if (form_) form_->SuggestionsArrived(); });

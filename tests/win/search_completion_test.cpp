@@ -388,13 +388,14 @@ TEST_F(SearchCompletionTest, AnEntryClickedInTheListIsSearchedFor) {
   server_.SetReplyFor("/suggest?q=ap", reply);
   const struct {
     bool completions;  // else the whole history, opened by the user
-    int index;
     const char* text;
-  } cases[] = {{true, 1, "apricot"}, {true, 2, "apps"}, {false, 2, "banana"}};
+  } cases[] = {{true, "apricot"}, {true, "apps"}, {false, "banana"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     browser_->navigated.clear();
     Open();
+    // The window comes with the last case's search in its field.
+    SetWindowTextW(edit_, L"");
     if (c.completions) {
       Type(L"ap");
       ASSERT_TRUE(WaitFor([&] { return ListEntries().size() == 4; }))
@@ -406,8 +407,13 @@ TEST_F(SearchCompletionTest, AnEntryClickedInTheListIsSearchedFor) {
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     ASSERT_TRUE(GetComboBoxInfo(combo_, &info));
+    // Each case's search joins the history: the entries are found by their text.
+    const std::wstring wide = win32::Wide(c.text);
+    const LRESULT index =
+        SendMessageW(combo_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wide.c_str()));
+    ASSERT_NE(index, CB_ERR);
     RECT entry{};
-    ASSERT_NE(SendMessageW(info.hwndList, LB_GETITEMRECT, c.index, reinterpret_cast<LPARAM>(&entry)),
+    ASSERT_NE(SendMessageW(info.hwndList, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&entry)),
               LB_ERR);
     POINT at{(entry.left + entry.right) / 2, (entry.top + entry.bottom) / 2};
     ClientToScreen(info.hwndList, &at);
