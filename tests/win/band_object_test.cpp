@@ -490,6 +490,70 @@ TEST_F(BandObject, TabIsLeftToTheHostAndOtherKeysEditTheSearchFieldAndEnterSearc
   DeleteFileA((program.substr(0, program.rfind('\\') + 1) + "\\.txt").c_str());
 }
 
+// The browser's own shortcuts, pressed while the search field has the focus:
+// the field has no use for them, and a key the band answers S_OK for is one
+// the browser does not act on. F6 is how a keyboard user leaves the band for
+// the address bar and the page.
+TEST_F(BandObject, BrowserShortcutsPressedInTheSearchFieldAreLeftToTheBrowser) {
+  HWND window = ShowBand();
+  ComPtr<IInputObject> input = As<IInputObject>();
+  ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
+  HWND edit = SearchFieldOf(window);
+  ASSERT_EQ(GetFocus(), edit);
+  const struct {
+    const char* what;
+    UINT message;
+    WPARAM key;
+    LPARAM flags;
+  } shortcuts[] = {
+      {"F6, the next pane", WM_KEYDOWN, VK_F6, 1},
+      {"F5, reload", WM_KEYDOWN, VK_F5, 1},
+      {"F11, full screen", WM_KEYDOWN, VK_F11, 1},
+      {"the keyboard's Back key", WM_KEYDOWN, VK_BROWSER_BACK, 1},
+      {"Alt+Left, back", WM_SYSKEYDOWN, VK_LEFT, 1 | (KF_ALTDOWN << 16)},
+      {"Alt+Home, the home page", WM_SYSKEYDOWN, VK_HOME, 1 | (KF_ALTDOWN << 16)},
+  };
+  for (const auto& shortcut : shortcuts) {
+    MSG msg{edit, shortcut.message, shortcut.key, shortcut.flags, 0, {0, 0}};
+    EXPECT_EQ(input->TranslateAcceleratorIO(&msg), S_FALSE) << shortcut.what;
+    PumpMessages();
+  }
+}
+
+// The band's focus ends where the user takes the focus away, by a click in
+// the page: from then on the band neither says that it has the focus nor
+// takes the keys meant for the page's window.
+TEST_F(BandObject, KeysForThePageAreNotTakenOnceTheFocusLeftTheBand) {
+  HWND window = ShowBand();
+  ComPtr<IInputObject> input = As<IInputObject>();
+  ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
+  ASSERT_EQ(GetFocus(), SearchFieldOf(window));
+  // The page: a field of the browser's window beside the band.
+  HWND page = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 40, 200, 20, SiteWindow(),
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(page, nullptr);
+  site.focus_changes.clear();
+  SetFocus(page);  // as a click in the page moves it
+  PumpMessages();
+  EXPECT_EQ(input->HasFocusIO(), S_FALSE) << "no window of the band has the focus";
+  const struct {
+    const char* what;
+    UINT message;
+    WPARAM key;
+  } keys[] = {
+      {"Backspace, back", WM_KEYDOWN, VK_BACK},
+      {"F5, reload", WM_KEYDOWN, VK_F5},
+      {"a typed letter", WM_CHAR, 'a'},
+  };
+  for (const auto& key : keys) {
+    MSG msg{page, key.message, key.key, 1, 0, {0, 0}};
+    EXPECT_EQ(input->TranslateAcceleratorIO(&msg), S_FALSE) << key.what;
+    PumpMessages();
+  }
+  EXPECT_EQ(TextOf(page), "") << "the band delivered the page's key itself";
+  DestroyWindow(page);
+}
+
 // The browser's loop: the queue read in the wide form, each keystroke offered
 // to the focused band first, the rest translated and dispatched wide.
 void RunUnicodeBrowserLoop(IInputObject& band) {
