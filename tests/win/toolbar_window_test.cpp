@@ -985,6 +985,37 @@ TEST(ToolbarWindowDpi, ImagesAndArrowsAt144And192) {
   RegCloseKey(key);
 }
 
+// Captions with an ampersand, as publishers name their partners and topics.
+constexpr char kAmpersandConfiguration[] =
+    "[Toolbar Items]\r\nPlain=\r\nSingle=\r\nDoubled=\r\n"
+    "[Plain]\r\nParent=Toolbar\r\nCaption=ATT\r\nURL=http://plain.example/\r\n"
+    "[Single]\r\nParent=Toolbar\r\nCaption=AT&T\r\nURL=http://single.example/\r\n"
+    "[Doubled]\r\nParent=Toolbar\r\nCaption=AT&&T\r\nURL=http://doubled.example/\r\n";
+
+class AmpersandToolbarWindowTest : public ToolbarWindowTest {
+ protected:
+  std::string Configuration() const override { return kAmpersandConfiguration; }
+};
+
+// A button shows its caption as written: "AT&T" takes the room of the four
+// characters, as the same text with its ampersand doubled does, not that of
+// "ATT". No key reaches a button by a letter of its caption, so an ampersand
+// there is text, nothing else.
+TEST_F(AmpersandToolbarWindowTest, AButtonShowsTheAmpersandOfItsCaption) {
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  RedrawWindow(toolbar_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  const Screenshot shot(toolbar_);
+  auto drawn = [&](const char* caption) {
+    const RECT place = Find(toolbar_, caption).place;
+    return shot.LastDrawnColumn(place) - shot.FirstDrawnColumn(place) + 1;
+  };
+  const int plain = drawn("ATT"), single = drawn("AT&T"), doubled = drawn("AT&&T");
+  ASSERT_GT(plain, 0);
+  EXPECT_GT(doubled, plain) << "the doubled ampersand shows as one";
+  EXPECT_EQ(single, doubled) << "ATT " << plain << " px, AT&T " << single << " px, AT&&T "
+                             << doubled << " px";
+}
+
 TEST(ShortCutText, NamesTheKeysAsMenusShowThem) {
   const std::pair<uint16_t, const char*> cases[] = {{16472, "Ctrl+X"},
                                                     {16451, "Ctrl+C"},
