@@ -1016,6 +1016,55 @@ TEST_F(AmpersandToolbarWindowTest, AButtonShowsTheAmpersandOfItsCaption) {
                              << doubled << " px";
 }
 
+// A speed button's own address with a query of several parameters, as the
+// user typed it.
+constexpr wchar_t kQueryAddress[] = L"http://mine.example/?a=1&b=2&c=3&d=4&e=5&f=6";
+
+class QuerySpeedAddressToolbarWindowTest : public ToolbarWindowTest {
+ protected:
+  std::wstring SpeedAddress() const override { return kQueryAddress; }
+};
+
+// The width a text takes in a window's font, each character shown.
+int TextWidth(HWND window, const std::wstring& text) {
+  HDC dc = GetDC(window);
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  RECT room{0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), -1, &room, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return room.right - room.left;
+}
+
+// The speed button's tooltip, as the user sees it under the mouse, shows the
+// button's address as the user gave it: a tooltip made room for the address
+// without its ampersands shows it without them.
+TEST_F(QuerySpeedAddressToolbarWindowTest, TheSpeedButtonsTooltipShowsItsWholeAddress) {
+  browser_->Expect({"SetStatusText"});
+  const HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar_, TB_GETTOOLTIPS, 0, 0));
+  ASSERT_NE(tips, nullptr);
+  const Button mine = Find(toolbar_, "Mine");
+  const POINT middle = Center(mine.place);
+  ASSERT_TRUE(WaitFor([&] {
+    HWND there = WindowFromPoint(middle);
+    return there == toolbar_ || IsChild(toolbar_, there);
+  }));
+  MoveMouse({middle.x - 2, middle.y});
+  MoveMouse(middle);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(tips) != FALSE; })) << "no tooltip shows";
+  wchar_t text[256] = {};
+  GetWindowTextW(tips, text, static_cast<int>(std::size(text)));
+  EXPECT_EQ(std::wstring(text), kQueryAddress);
+  RECT room{};
+  GetClientRect(tips, &room);
+  std::wstring without = kQueryAddress;
+  std::erase(without, L'&');
+  EXPECT_GE(room.right - room.left, TextWidth(tips, kQueryAddress))
+      << "the tooltip is " << room.right - room.left << " px wide; the address takes "
+      << TextWidth(tips, kQueryAddress) << " px, without its ampersands "
+      << TextWidth(tips, without) << " px";
+}
+
 TEST(ShortCutText, NamesTheKeysAsMenusShowThem) {
   const std::pair<uint16_t, const char*> cases[] = {{16472, "Ctrl+X"},
                                                     {16451, "Ctrl+C"},
