@@ -611,6 +611,40 @@ TEST_F(ToolbarWindowTest, AccessibilityToolsFindTheChevronAsAMenuButtonThatOpens
   EXPECT_TRUE(browser_->navigated.empty());
 }
 
+// While a dialog of the toolbar is open its browser window is disabled, and
+// the chevron no more takes a click than any button does. An accessibility
+// tool finds it unavailable, and its action opens no menu whose commands would
+// run inside the dialog's loop.
+TEST_F(ToolbarWindowTest, TheChevronIsUnavailableWhileTheBrowserWindowIsDisabled) {
+  browser_->Expect({"Width"});
+  browser_->width = 520;
+  SetWindowPos(window_->Handle(), nullptr, 0, 0, 700, window_->IdealHeight(),
+               SWP_NOZORDER | SWP_NOMOVE);
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  {
+    Microsoft::WRL::ComPtr<IAccessible> client;
+    ASSERT_EQ(AccessibleObjectFromWindow(window_->Handle(), OBJID_CLIENT, IID_IAccessible,
+                                         reinterpret_cast<void**>(client.GetAddressOf())),
+              S_OK);
+    long chevron = 0;
+    ASSERT_EQ(client->get_accChildCount(&chevron), S_OK);
+    ASSERT_EQ(AccessibleName(*client.Get(), chevron), L"Chevron");
+    // As a modal dialog owned by the browser's window leaves it.
+    EnableWindow(SharedParent(), FALSE);
+    VARIANT state;
+    VariantInit(&state);
+    ASSERT_EQ(client->get_accState(Child(chevron), &state), S_OK);
+    EXPECT_TRUE(state.lVal & STATE_SYSTEM_UNAVAILABLE) << "state " << std::hex << state.lVal;
+    MenuWatcher watcher;
+    client->accDoDefaultAction(Child(chevron));
+    WaitFor([&] { return watcher.Done(); });
+    EXPECT_TRUE(watcher.Captions().empty())
+        << "a menu opened over the dialog, its first entry " << watcher.Captions().front();
+    EnableWindow(SharedParent(), TRUE);
+  }
+  CoUninitialize();
+}
+
 // What the search box is asked while its list is filled.
 struct FillRecord {
   int reservations = 0;
