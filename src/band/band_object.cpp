@@ -1,6 +1,7 @@
 #include "band/band_object.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "band/class_id.h"
@@ -212,6 +213,40 @@ STDMETHODIMP TTarnwick::GetBandInfo(DWORD band_id, DWORD, DESKBANDINFO* info) {
 
 // --- IInputObject ---
 
+namespace {
+
+bool KeyHeld(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+// A key the browser acts on that the search field does nothing with: the
+// function keys but F4 (the list's), the keyboard's browser keys, Alt with
+// anything but Up and Down (the list's again), and Ctrl with a key that no
+// edit field uses (Ctrl+L, Ctrl+T, Ctrl+W, ...).
+bool IsBrowserShortcut(const MSG& msg) {
+  const auto key = static_cast<UINT>(msg.wParam);
+  switch (msg.message) {
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+      return key != VK_UP && key != VK_DOWN && key != VK_MENU;
+    case WM_SYSCHAR:
+      return true;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      break;
+    default:
+      return false;
+  }
+  if (key >= VK_F1 && key <= VK_F24) return key != VK_F4;
+  if (key >= VK_BROWSER_BACK && key <= VK_BROWSER_HOME) return true;
+  if (!KeyHeld(VK_CONTROL) || KeyHeld(VK_MENU)) return false;
+  static constexpr UINT kEditingWithCtrl[] = {'A', 'C', 'V', 'X', 'Y', 'Z', VK_INSERT, VK_BACK,
+                                             VK_DELETE, VK_LEFT, VK_RIGHT, VK_HOME, VK_END,
+                                             VK_UP, VK_DOWN, VK_CONTROL, VK_SHIFT};
+  return std::find(std::begin(kEditingWithCtrl), std::end(kEditingWithCtrl), key) ==
+         std::end(kEditingWithCtrl);
+}
+
+}  // namespace
+
 STDMETHODIMP TTarnwick::UIActivateIO(BOOL activate, MSG*) {
   return Guarded([&] {
     if (!activate) {
@@ -234,6 +269,13 @@ STDMETHODIMP TTarnwick::TranslateAcceleratorIO(MSG* msg) {
     if (!msg) return E_POINTER;
     // Tab is the host's: it moves the focus between its own parts.
     if (msg->wParam == VK_TAB) return S_FALSE;
+    // A keystroke for another window, the page's, is the browser's to act on
+    // and deliver; so are its own shortcuts, which the search field has no
+    // use for: a key answered S_OK is one the browser leaves alone.
+    const HWND window = toolbar_window_ ? toolbar_window_->Handle() : nullptr;
+    if (!window || !msg->hwnd || (msg->hwnd != window && !IsChild(window, msg->hwnd)) ||
+        IsBrowserShortcut(*msg))
+      return S_FALSE;
     TranslateMessage(msg);
     // The browser reads its queue in the wide form, so a character message
     // holds a UTF-16 unit; dispatched in the ANSI form it would be taken for a
