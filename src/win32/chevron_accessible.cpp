@@ -169,6 +169,7 @@ STDMETHODIMP ChevronAccessible::get_accState(VARIANT child, VARIANT* state) {
   if (view.pressed) flags |= STATE_SYSTEM_PRESSED;
   if (view.hot) flags |= STATE_SYSTEM_HOTTRACKED;
   if (!IsWindowVisible(window_)) flags |= STATE_SYSTEM_INVISIBLE;
+  if (!view.available) flags |= STATE_SYSTEM_UNAVAILABLE;
   return Number(flags, state);
 }
 
@@ -242,6 +243,7 @@ STDMETHODIMP ChevronAccessible::accHitTest(long left, long top, VARIANT* child) 
 
 STDMETHODIMP ChevronAccessible::accDoDefaultAction(VARIANT child) {
   if (!IsChevron(child)) return standard_->accDoDefaultAction(child);
+  if (!View().available) return E_FAIL;
   // The menu runs a loop of its own: the client is answered first.
   return PostMessageW(window_, RB_PUSHCHEVRON, 0, 0) ? S_OK : E_FAIL;
 }

@@ -19,6 +19,8 @@ struct ChevronView {
   RECT screen{};  // empty while every button fits
   bool hot = false;
   bool pressed = false;
+  // The browser's window takes input: a dialog of the toolbar's disables it.
+  bool available = true;
 };
 
 class ChevronAccessible final : public ComObject<ChevronAccessible, IAccessible, IOleWindow> {

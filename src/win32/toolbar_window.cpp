@@ -55,6 +55,32 @@ std::vector<std::pair<TBBUTTON, RECT>> ShownButtons(HWND toolbar) {
   return shown;
 }
 
+// Whether the browser's window takes input: a dialog of the toolbar's
+// disables it while it is open, and what the mouse cannot reach then, no
+// other way reaches either.
+bool BrowserTakesInput(HWND window) {
+  const HWND root = GetAncestor(window, GA_ROOT);
+  return root && IsWindowEnabled(root);
+}
+
+// A caption as the toolbar control shows it whole: the control takes a lone
+// "&" for the mark of an underlined letter, which no key reaches on a button.
+// "&&", which shows as one, is left as it is.
+std::wstring ButtonText(const std::string& caption) {
+  const std::wstring wide = Wide(ButtonCaption(caption));
+  std::wstring text;
+  text.reserve(wide.size() + 4);
+  for (size_t i = 0; i < wide.size(); ++i) {
+    text.push_back(wide[i]);
+    if (wide[i] != L'&') continue;
+    if (i + 1 < wide.size() && wide[i + 1] == L'&')
+      text.push_back(wide[++i]);
+    else
+      text.push_back(L'&');
+  }
+  return text;
+}
+
 }  // namespace
 
 std::atomic<long> ToolbarWindow::window_count_{0};
@@ -122,6 +148,9 @@ void ToolbarWindow::CreateControls() {
   SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0,
                TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS | TBSTYLE_EX_HIDECLIPPEDBUTTONS);
   SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  // Tooltips show addresses and hints as written, their ampersands too.
+  if (const HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar_, TB_GETTOOLTIPS, 0, 0)))
+    SetWindowLongPtrW(tips, GWL_STYLE, GetWindowLongPtrW(tips, GWL_STYLE) | TTS_NOPREFIX);
   ApplyImagesAndMetrics();
   if (!toolbar_subclass_.Install(toolbar_, &ToolbarWindow::ToolbarProc, this))
     throw Error("The toolbar cannot be created");
@@ -208,7 +237,7 @@ void ToolbarWindow::ShowItems() {
           button.fsStyle |= BTNS_DROPDOWN;
         else if (submenu && item->Options.Contains(tboDropdownArrow))
           button.fsStyle |= BTNS_WHOLEDROPDOWN;
-        captions.push_back(Wide(ButtonCaption(item->Caption)));
+        captions.push_back(ButtonText(item->Caption));
         button.iString = reinterpret_cast<INT_PTR>(captions.back().c_str());
         break;
       }
@@ -369,12 +398,14 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     }
     case RB_PUSHCHEVRON:
-      PushChevron();
+      // Posted, it may come once a dialog has disabled the browser's window.
+      if (BrowserTakesInput(Handle())) PushChevron();
       return 0;
     case WM_GETOBJECT:
       if (static_cast<LONG>(lparam) != static_cast<LONG>(OBJID_CLIENT)) break;
       if (const LRESULT answer = ChevronAccessible::Answer(accessible_, Handle(), wparam, [this] {
-            return ChevronView{ScreenRect(Handle(), chevron_), chevron_hot_, chevron_pressed_};
+            return ChevronView{ScreenRect(Handle(), chevron_), chevron_hot_, chevron_pressed_,
+                               BrowserTakesInput(Handle())};
           }))
         return answer;
       break;
@@ -686,7 +717,7 @@ void ToolbarWindow::ItemChanged(const TTBCustomItem& item) {
   info.cbSize = sizeof info;
   info.dwMask = TBIF_STATE;
   info.fsState = ButtonState(item);
-  std::wstring caption = Wide(ButtonCaption(item.Caption));
+  std::wstring caption = ButtonText(item.Caption);
   if (item.Kind() != TTBItemKind::Control && item.Kind() != TTBItemKind::Separator) {
     info.dwMask |= TBIF_TEXT | TBIF_IMAGE;
     info.pszText = caption.data();

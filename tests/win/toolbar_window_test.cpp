@@ -1039,11 +1039,17 @@ TEST_F(AmpersandToolbarWindowTest, AButtonShowsTheAmpersandOfItsCaption) {
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   RedrawWindow(toolbar_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   const Screenshot shot(toolbar_);
-  auto drawn = [&](const char* caption) {
-    const RECT place = Find(toolbar_, caption).place;
+  // The three buttons in their order: the control holds their texts as it
+  // shows them, not as the configuration gives them.
+  std::vector<RECT> places;
+  for (const Button& button : Buttons(toolbar_))
+    if (button.caption.rfind("AT", 0) == 0) places.push_back(button.place);
+  ASSERT_EQ(places.size(), 3u);
+  auto drawn = [&](int index) {
+    const RECT place = places[static_cast<size_t>(index)];
     return shot.LastDrawnColumn(place) - shot.FirstDrawnColumn(place) + 1;
   };
-  const int plain = drawn("ATT"), single = drawn("AT&T"), doubled = drawn("AT&&T");
+  const int plain = drawn(0), single = drawn(1), doubled = drawn(2);
   ASSERT_GT(plain, 0);
   EXPECT_GT(doubled, plain) << "the doubled ampersand shows as one";
   EXPECT_EQ(single, doubled) << "ATT " << plain << " px, AT&T " << single << " px, AT&&T "
