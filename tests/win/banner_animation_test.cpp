@@ -7,6 +7,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -195,6 +196,34 @@ TEST_F(BannerFileTest, WhatCannotBePlayedIsRefused) {
   EXPECT_TRUE(win32::DecodeBannerGif(Write("good.gif", good)));
 }
 
+// A file well inside every limit (a few kilobytes, 500 frames of one pixel
+// each, a screen of a million pixels) is composed and scaled whole for every
+// frame: the cost is the frames times the screen, which no limit bounds, and
+// all of it is paid on the browser's thread as the window is made.
+TEST_F(BannerFileTest, AFileWithinTheLimitsIsDecodedInAMomentWhateverItsScreen) {
+  std::vector<TestFrame> frames;
+  for (int i = 0; i < 500; ++i) frames.push_back({0, 0, 1, 1, 10, 3, false, {kRed}});
+  const std::string small = Gif(1, 1, 0, frames);
+  const std::string wide = Gif(1024, 1024, 0, frames);
+  ASSERT_LT(wide.size(), 16u * 1024);
+  const auto seconds = [&](const std::string& bytes) {
+    const std::string file = Write("timed.gif", bytes);
+    LARGE_INTEGER start{}, end{}, rate{};
+    QueryPerformanceFrequency(&rate);
+    QueryPerformanceCounter(&start);
+    const bool decoded = win32::DecodeBannerGif(file).has_value();
+    QueryPerformanceCounter(&end);
+    EXPECT_TRUE(decoded);
+    return static_cast<double>(end.QuadPart - start.QuadPart) / rate.QuadPart;
+  };
+  const double small_seconds = seconds(small), wide_seconds = seconds(wide);
+  std::printf("500 frames on a 1x1 screen: %.3f s; on a 1024x1024 screen: %.3f s\n",
+              small_seconds, wide_seconds);
+  // The same frames and the same bytes but for the screen's size: at most a
+  // quarter of a second more, not seconds.
+  EXPECT_LT(wide_seconds, small_seconds + 0.25);
+}
+
 // --- the banner area on screen
 
 HWND SharedParent() {
@@ -325,6 +354,38 @@ TEST_F(BannerAreaTest, ABrokenFileLeavesTheStillBanner) {
   const COLORREF shown = MiddleColour(picture_);
   EXPECT_NE(shown, RGB(255, 0, 0));
   EXPECT_NE(shown, RGB(0, 0, 255));
+}
+
+// The height of the font the toolbar control of a window writes its captions in.
+LONG ToolbarFontHeight(const win32::ToolbarWindow& window) {
+  const HWND toolbar = GetParent(window.BannerAreaWindow());
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(toolbar, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfHeight;
+}
+
+// The user makes the system's text larger while the browser is open: the
+// windows open then write in it as the windows opened afterwards do, once
+// the change is announced to them.
+TEST_F(BannerAreaTest, TheSystemsTextSizeChangedWhileShownReachesTheOpenWindow) {
+  Open(Blinking());
+  NONCLIENTMETRICSW before{};
+  before.cbSize = sizeof before;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof before, &before, 0));
+  NONCLIENTMETRICSW larger = before;
+  larger.lfMessageFont.lfHeight = before.lfMessageFont.lfHeight * 2;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof larger, &larger, 0));
+  SendMessageW(window_->Handle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS,
+               reinterpret_cast<LPARAM>(L"WindowMetrics"));
+  SendMessageW(GetParent(window_->BannerAreaWindow()), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS,
+               reinterpret_cast<LPARAM>(L"WindowMetrics"));
+  testing::PumpMessagesUntil([] { return false; }, 100);
+  const LONG open_height = ToolbarFontHeight(*window_);
+  const win32::ToolbarWindow later_window(SharedParent(), ports_.platform);
+  const LONG later_height = ToolbarFontHeight(later_window);
+  SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof before, &before, 0);
+  EXPECT_NE(later_height, 0);
+  EXPECT_EQ(open_height, later_height);
 }
 
 }  // namespace
