@@ -313,5 +313,47 @@ TEST_F(AboutWindow, TimedKeepsTheBrowsersCharactersWhole) {
   EXPECT_EQ(units(shown), units(typed));
 }
 
+// Each text of the box as a user reads it: whole, however long the names the
+// publisher gave, not cut where the label's line ends.
+TEST_F(AboutWindow, LongTextsShowWhole) {
+  const std::string long_company =
+      "Example Publishing International Holdings and Subsidiaries Limited";
+  struct Case {
+    int id;
+    std::string* field;
+    std::string text;
+  } const cases[] = {
+      {win32::kAboutCopyrightId, &content_.Copyright, "Copyright (C) 2026 " + long_company},
+      {win32::kAboutPreparerId, &content_.Preparer,
+       "Toolbar prepared by " + long_company + " for its customers"},
+      {win32::kAboutVersionId, &content_.Version, "SampleBar Toolbar for " + long_company},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    *c.field = c.text;
+    RECT label{}, needed{};
+    Show([&](HWND box) {
+      const HWND control = GetDlgItem(box, c.id);
+      GetClientRect(control, &label);
+      needed = label;
+      // The lines the label breaks its text into, in its own font.
+      HDC dc = GetDC(control);
+      const HGDIOBJ old = SelectObject(
+          dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+      std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+      const int length = GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
+      text.resize(static_cast<size_t>(length));
+      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+      SelectObject(dc, old);
+      ReleaseDC(control, dc);
+      PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_LE(needed.bottom, label.bottom) << "the label shows " << label.bottom
+                                           << " pixels of the text's " << needed.bottom;
+    EXPECT_LE(needed.right, label.right);
+  }
+}
+
 }  // namespace
 }  // namespace pq
