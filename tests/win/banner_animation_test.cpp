@@ -356,6 +356,51 @@ TEST_F(BannerAreaTest, ABrokenFileLeavesTheStillBanner) {
   EXPECT_NE(shown, RGB(0, 0, 255));
 }
 
+// A 24-bit bitmap file of one colour.
+std::string BitmapFile(int32_t width, int32_t height, COLORREF colour) {
+  const int32_t row = (width * 3 + 3) & ~3;
+  const uint32_t bits = static_cast<uint32_t>(row) * static_cast<uint32_t>(height);
+  BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, bits, 0, 0, 0, 0};
+  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof info + bits), 0, 0,
+                        sizeof file + sizeof info};
+  std::string line;
+  for (int32_t x = 0; x < width; ++x)
+    line += {static_cast<char>(GetBValue(colour)), static_cast<char>(GetGValue(colour)),
+             static_cast<char>(GetRValue(colour))};
+  line.resize(static_cast<size_t>(row), '\0');
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+  bytes.reserve(bytes.size() + bits);
+  for (int32_t y = 0; y < height; ++y) bytes += line;
+  return bytes;
+}
+
+// A publisher's banner picture taken from a camera rather than drawn at the
+// banner's size: the window is made, and the banner drawn, in about the time
+// the designed picture takes, as the animation's limits see to for a GIF.
+TEST_F(BannerAreaTest, AStillPictureOfAnySizeCostsTheWindowNoMoreThanOneOfTheBannersSize) {
+  const auto seconds = [&](const std::string& picture) {
+    Write("Bar.bmp", picture);
+    LARGE_INTEGER start{}, end{}, rate{};
+    QueryPerformanceFrequency(&rate);
+    QueryPerformanceCounter(&start);
+    window_ = std::make_unique<win32::ToolbarWindow>(SharedParent(), ports_.platform);
+    picture_ = window_->BannerPictureControl();
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(picture_) != FALSE; }));
+    // The banner drawn as often as moving the browser's edge draws it.
+    for (int i = 0; i < 10; ++i)
+      RedrawWindow(picture_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    QueryPerformanceCounter(&end);
+    EXPECT_EQ(MiddleColour(picture_), RGB(0, 128, 0));
+    window_.reset();
+    return static_cast<double>(end.QuadPart - start.QuadPart) / rate.QuadPart;
+  };
+  const double designed = seconds(BitmapFile(105, 22, RGB(0, 128, 0)));
+  const double photo = seconds(BitmapFile(8000, 4000, RGB(0, 128, 0)));
+  std::printf("banner of 105x22: %.3f s; of 8000x4000: %.3f s\n", designed, photo);
+  EXPECT_LT(photo, designed + 0.25);
+}
+
 // The height of the font the toolbar control of a window writes its captions in.
 LONG ToolbarFontHeight(const win32::ToolbarWindow& window) {
   const HWND toolbar = GetParent(window.BannerAreaWindow());
