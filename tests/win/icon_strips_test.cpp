@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <exception>
 #include <vector>
 
 #include "toolbar/toolbar_metrics.h"
@@ -91,6 +93,34 @@ TEST(IconStrips, ASizeThatIsDrawnShowsTheDrawingItself) {
           << "image " << index;
     }
   }
+}
+
+// The process is out of GDI handles for a moment (a page or plug-in holds
+// them all) as a window asks for its images: that window goes without, but the
+// windows made once the handles are free again get theirs.
+TEST(IconStrips, AMomentsShortageOfHandlesIsNotRememberedForLaterWindows) {
+  // A DPI no other test of this process asks for, so that nothing is cached yet.
+  constexpr int kDpi = 132;
+  std::vector<HBRUSH> held;
+  for (int i = 0; i < 200000; ++i) {
+    HBRUSH brush = CreateSolidBrush(RGB(i & 0xFF, 0, 0));
+    if (!brush) break;
+    held.push_back(brush);
+  }
+  bool failed_while_short = false;
+  try {
+    (void)win32::IconImageList(kDpi);
+  } catch (const std::exception&) {
+    failed_while_short = true;
+  }
+  for (HBRUSH brush : held) DeleteObject(brush);
+  std::printf("%zu brushes held; the images %s while they were\n", held.size(),
+              failed_while_short ? "failed" : "loaded");
+  ASSERT_TRUE(failed_while_short) << "the shortage did not reach the images";
+  // The handles are free again: a size never asked for before loads...
+  EXPECT_NO_THROW((void)win32::IconImageList(kDpi + 24));
+  // ...and so does the one asked for during the shortage.
+  EXPECT_NO_THROW((void)win32::IconImageList(kDpi));
 }
 
 }  // namespace
