@@ -169,7 +169,28 @@ std::string AnimationLimitProblem(const GifSummary& summary) {
   if (summary.decoded_pixels > kMaxAnimationDecodedPixels)
     return "the GIF picture's frames hold more than " + std::to_string(kMaxAnimationDecodedPixels) +
            " pixels together";
+  if (static_cast<uint64_t>(summary.width) * summary.height * summary.frames >
+      kMaxAnimationComposedPixels)
+    return "the GIF picture's frames, each the size of the picture, come to more than " +
+           std::to_string(kMaxAnimationComposedPixels) + " pixels together";
   return std::string();
+}
+
+bool StillBannerWithinLimits(std::string_view bytes) {
+  auto byte = [&](size_t at) { return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])); };
+  auto u16 = [&](size_t at) { return byte(at) | byte(at + 1) << 8; };
+  auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+  if (bytes.size() < 26 || bytes[0] != 'B' || bytes[1] != 'M') return true;
+  int64_t width = 0, height = 0;
+  if (u32(14) == 12) {  // the OS/2 header: 16-bit sizes
+    width = static_cast<int16_t>(u16(18));
+    height = static_cast<int16_t>(u16(20));
+  } else {
+    width = static_cast<int32_t>(u32(18));
+    height = static_cast<int32_t>(u32(22));
+  }
+  return static_cast<uint64_t>(std::llabs(width)) * static_cast<uint64_t>(std::llabs(height)) <=
+         kMaxAnimationCanvasPixels;
 }
 
 // --- frames

@@ -47,6 +47,16 @@ inline constexpr uint64_t kMaxAnimationFileBytes = 4u << 20;
 inline constexpr uint32_t kMaxAnimationFrames = 500;
 inline constexpr uint64_t kMaxAnimationCanvasPixels = 1u << 20;    // the logical screen
 inline constexpr uint64_t kMaxAnimationDecodedPixels = 16u << 20;  // all frames together
+// Each frame is composed over the whole screen and scaled whole: a small
+// screen may have many frames, a large one few (105 by 22 pixels its 500, 1024
+// by 1024 sixteen).
+inline constexpr uint64_t kMaxAnimationComposedPixels = 16u << 20;
+
+// Whether a still banner picture is within the animation's limits of pixels:
+// they are counted from the BMP header in `bytes`, before the system's loader
+// makes room for them all. Bytes that hold no BMP header are the loader's to
+// refuse.
+bool StillBannerWithinLimits(std::string_view bytes);
 
 // Where a frame goes once its delay is over, as the file says.
 enum class GifDisposal : uint8_t { Unspecified = 0, Keep = 1, Background = 2, Previous = 3 };

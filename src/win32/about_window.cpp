@@ -8,6 +8,7 @@
 #include "platform/error.h"
 #include "win32/dialog_template.h"
 #include "win32/gdi_handles.h"
+#include "win32/gif_decoder.h"
 #include "win32/resource_ids.h"
 #include "win32/screen_dpi.h"
 #include "win32/this_module.h"
@@ -205,10 +206,7 @@ void Build(HWND box, AboutState& state) {
   state.link_font = LargeFont(state.dpi, true);
   state.picture.reset(static_cast<HBITMAP>(LoadImageW(
       ThisModule(), MAKEINTRESOURCEW(IDB_ABOUT_PICTURE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  if (!content.BannerFile.empty())
-    state.banner.reset(
-        static_cast<HBITMAP>(LoadImageW(nullptr, Wide(content.BannerFile).c_str(), IMAGE_BITMAP, 0, 0,
-                                        LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+  if (!content.BannerFile.empty()) state.banner = LoadBannerBitmap(content.BannerFile);
   // A banner file that cannot be read leaves the built-in banner.
   if (!state.banner)
     state.banner.reset(

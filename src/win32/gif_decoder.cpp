@@ -81,6 +81,13 @@ std::optional<uint16_t> LoopCount(IWICBitmapDecoder* decoder,
 
 }  // namespace
 
+unique_hbitmap LoadBannerBitmap(const std::string& file_name) {
+  const std::optional<std::string> bytes = ReadSmallFile(file_name);
+  if (!bytes || !StillBannerWithinLimits(*bytes)) return unique_hbitmap();
+  return unique_hbitmap(static_cast<HBITMAP>(LoadImageW(
+      nullptr, Wide(file_name).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+}
+
 std::optional<BannerFrames> DecodeBannerGif(const std::string& file_name) {
   const std::optional<std::string> bytes = ReadSmallFile(file_name);
   if (!bytes) return std::nullopt;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "toolbar/banner_animation.h"
+#include "win32/handles.h"
 
 namespace pq::win32 {
 
@@ -22,5 +23,10 @@ struct BannerFrames {
 // read, is no GIF the system can decode, or exceeds the core's limits. The
 // calling thread must have COM initialised.
 std::optional<BannerFrames> DecodeBannerGif(const std::string& file_name);
+
+// The still banner picture in the file; null when the file is missing, cannot
+// be read, is no bitmap the system can load, or exceeds the animation's limits
+// of bytes and pixels: every window loads and keeps it.
+unique_hbitmap LoadBannerBitmap(const std::string& file_name);
 
 }  // namespace pq::win32

@@ -49,7 +49,7 @@ std::vector<Pixel> DecodeStrip(int size) {
 
 // The strip's pixels with images of `image` pixels, made from the strip the
 // DPI's choice names: decoded and scaled once a process, for every window and
-// thread after the first. Empty when the module's strip cannot be read.
+// thread after the first. Empty when the module's strip cannot be read now.
 const std::vector<Pixel>& StripPixels(const IconStripChoice& choice) {
   static std::mutex guard;
   static std::map<int, std::vector<Pixel>> strips;  // by the size shown
@@ -57,8 +57,11 @@ const std::vector<Pixel>& StripPixels(const IconStripChoice& choice) {
   const auto known = strips.find(choice.image);
   if (known != strips.end()) return known->second;
   std::vector<Pixel> pixels = DecodeStrip(choice.strip);
-  if (!pixels.empty() && choice.Scaled())
-    pixels = ScaleIconStrip(pixels, kIconStripImages, choice.strip, choice.image);
+  // A strip that could not be read this time (the process short of handles
+  // for a moment) is not kept: a later window tries again.
+  static const std::vector<Pixel> none;
+  if (pixels.empty()) return none;
+  if (choice.Scaled()) pixels = ScaleIconStrip(pixels, kIconStripImages, choice.strip, choice.image);
   return strips.emplace(choice.image, std::move(pixels)).first->second;
 }
 

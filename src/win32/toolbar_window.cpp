@@ -673,8 +673,7 @@ int32_t ToolbarWindow::Width() {
 }
 
 bool ToolbarWindow::LoadBannerPicture(const std::string& file_name) {
-  unique_hbitmap picture(static_cast<HBITMAP>(LoadImageW(
-      nullptr, Wide(file_name).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+  unique_hbitmap picture = LoadBannerBitmap(file_name);
   if (!picture || !banner_) return false;
   banner_->SetPicture(std::move(picture));
   return true;

@@ -483,6 +483,8 @@ const Case kCases[] = {
     {"BannerMissing", Items(), {{"banner-missing", "", W}}, "", ""},
     {"BannerOfTheWrongSize", Items(), {{"banner-size", "", W}}, "is 100 by 20 pixels",
      Bitmap(100, 20)},
+    {"BannerBeyondTheLimits", Items(), {{"banner-too-large", "", W}},
+     "is 1100 by 1000 pixels in 3300054 bytes, more than the toolbar loads", Bitmap(1100, 1000)},
     {"BannerNotABitmap", Items(), {{"banner-unreadable", "", W}}, "not a BMP file",
      "\x89PNG\r\n\x1a\n not a bitmap at all"},
     {"BannerCutShort", Items(), {{"banner-unreadable", "", W}}, "cut short",

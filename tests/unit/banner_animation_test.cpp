@@ -223,7 +223,12 @@ TEST(GifSummaryTest, LimitsRefuseWhatWouldCostTooMuch) {
   };
   const Case cases[] = {
       {{105, 22, 20, {}, 105 * 22 * 20, 0}, false},
-      {{1024, 1024, kMaxAnimationFrames, {}, kMaxAnimationDecodedPixels, 0}, false},
+      {{105, 22, kMaxAnimationFrames, {}, 105 * 22 * kMaxAnimationFrames, 0}, false},
+      // Each frame is composed and scaled over the whole picture: a large
+      // picture has room for few frames, however small they are.
+      {{1024, 1024, 16, {}, 16, 0}, false},
+      {{1024, 1024, 17, {}, 17, 0}, true},
+      {{1024, 1024, kMaxAnimationFrames, {}, kMaxAnimationFrames, 0}, true},
       {{1025, 1024, 1, {}, 1, 0}, true},
       {{65535, 65535, 1, {}, 1, 0}, true},
       {{0, 22, 1, {}, 1, 0}, true},
@@ -235,6 +240,42 @@ TEST(GifSummaryTest, LimitsRefuseWhatWouldCostTooMuch) {
                                     << c.summary.frames << " " << c.summary.decoded_pixels);
     EXPECT_EQ(!AnimationLimitProblem(c.summary).empty(), c.refused);
   }
+}
+
+// A still banner's pixels, counted from the BMP header before the loader
+// makes room for them: a file of a few bytes may name a picture of gigabytes.
+TEST(StillBannerTest, PicturesBeyondTheAnimationsPixelsAreRefusedByTheirHeader) {
+  auto header = [](uint32_t header_size, int32_t width, int32_t height) {
+    std::string bytes = "BM" + std::string(12, '\0');
+    auto put = [&](uint32_t value, int size) {
+      for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>(value >> (8 * i)));
+    };
+    put(header_size, 4);
+    if (header_size == 12) {
+      put(static_cast<uint16_t>(width), 2);
+      put(static_cast<uint16_t>(height), 2);
+    } else {
+      put(static_cast<uint32_t>(width), 4);
+      put(static_cast<uint32_t>(height), 4);
+    }
+    bytes.resize(64, '\0');
+    return bytes;
+  };
+  const struct {
+    const char* what;
+    std::string bytes;
+    bool within;
+  } cases[] = {
+      {"the banner's size", header(40, 105, 22), true},
+      {"1024 by 1024, top-down", header(40, 1024, -1024), true},
+      {"a photograph", header(40, 8000, 4000), false},
+      {"one pixel wider than the limit allows", header(124, 1025, 1024), false},
+      {"the widest 32-bit sizes", header(40, INT32_MIN, INT32_MIN), false},
+      {"an OS/2 header", header(12, 2000, 2000), false},
+      {"no bitmap: the loader's to refuse", "GIF89a" + std::string(40, '\xff'), true},
+      {"cut short", "BM", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StillBannerWithinLimits(c.bytes), c.within) << c.what;
 }
 
 // --- composition

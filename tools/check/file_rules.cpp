@@ -348,6 +348,14 @@ void CheckBanner(const std::string& config_path, Findings& findings) {
         Severity::Warning, 0, "banner-unreadable",
         "is no banner the toolbar can show: " + info.problem + "; the built-in banner stays",
         shown);
+  } else if (bytes.size() > kMaxAnimationFileBytes || !StillBannerWithinLimits(bytes)) {
+    findings.Add(Severity::Warning, 0, "banner-too-large",
+                 "is " + std::to_string(info.width) + " by " + std::to_string(info.height) +
+                     " pixels in " + std::to_string(bytes.size()) +
+                     " bytes, more than the toolbar loads (" +
+                     std::to_string(kMaxAnimationCanvasPixels) + " pixels, " +
+                     std::to_string(kMaxAnimationFileBytes) + " bytes): the built-in banner shows",
+                 shown);
   } else if (info.width != kBannerWidth || info.height != kBannerHeight) {
     findings.Add(Severity::Warning, 0, "banner-size",
                  "is " + std::to_string(info.width) + " by " + std::to_string(info.height) +
