@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "platform/error.h"
 #include "win32/dialog_template.h"
@@ -79,6 +80,8 @@ struct AboutState {
   unique_hbitmap banner;
   std::exception_ptr failure;
   bool closed = false;
+  // Pixels the panel grew by for texts of more than one line.
+  int grown = 0;
 
   int Scale(int design) const { return ScaleForDpi(design, dpi); }
   RECT Scale(const RECT& design) const {
@@ -213,32 +216,56 @@ void Build(HWND box, AboutState& state) {
         static_cast<HBITMAP>(LoadImageW(ThisModule(), MAKEINTRESOURCEW(IDB_BUILTIN_BANNER),
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 
+  // Labels take the width of their text, up to the margin on the right, and
+  // as many lines as it needs there: going down the panel, a text of several
+  // lines moves the ones below it down, and the box grows by what it took.
+  struct Placed {
+    const Label* label;
+    std::string text;
+    RECT place;
+  };
+  std::vector<Placed> placed;
+  {
+    const WindowDc dc(box);
+    const int left = state.Scale(kTextLeft);
+    const int room = state.Scale(kClientWidth - kMargin) - left;
+    std::vector<const Label*> down;
+    for (const Label& label : kLabels) down.push_back(&label);
+    std::sort(down.begin(), down.end(), [](const Label* a, const Label* b) { return a->top < b->top; });
+    for (const Label* label : down) {
+      std::string text = LabelText(content, label->id);
+      const std::wstring wide = Wide(text);
+      RECT line{0, 0, 0, 0}, lines{0, 0, room, 0};
+      {
+        const SelectedObject selected(dc.get(), state.Font(label->font));
+        DrawTextW(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &line,
+                  DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextW(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &lines,
+                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+      }
+      const int least = state.Scale(label->min_height);
+      const int top = state.Scale(label->top) + state.grown;
+      const int height = std::max<int>(least, lines.bottom);
+      state.grown += height - std::max<int>(least, line.bottom);
+      const int width = std::min<int>(std::max<int>({line.right, lines.right, 1}), room);
+      placed.push_back({label, std::move(text), {left, top, left + width, top + height}});
+    }
+  }
+  const auto lower = [&](RECT place) {
+    OffsetRect(&place, 0, state.grown);
+    return place;
+  };
+
   // The Close button comes first: it is first in the tab order.
   HWND close = AddControl(box, L"BUTTON", kCloseText, BS_DEFPUSHBUTTON | WS_TABSTOP, kAboutCloseId,
-                          state.Scale(kClose), state.default_font.get());
+                          lower(state.Scale(kClose)), state.default_font.get());
   if (!content.Timed) ShowWindow(close, SW_SHOWNA);
   SendMessageW(box, DM_SETDEFID, kAboutCloseId, 0);
 
-  // Labels take the width of their text, up to the margin on the right.
-  const WindowDc dc(box);
-  const int right_limit = state.Scale(kClientWidth - kMargin);
-  for (const Label& label : kLabels) {
-    const std::string text = LabelText(content, label.id);
-    HFONT font = state.Font(label.font);
-    RECT measured{0, 0, 0, 0};
-    {
-      const SelectedObject selected(dc.get(), font);
-      const std::wstring wide = Wide(text);
-      DrawTextW(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &measured,
-                DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    }
-    const int left = state.Scale(kTextLeft);
-    const int top = state.Scale(label.top);
-    const int height = std::max<int>(state.Scale(label.min_height), measured.bottom);
-    const int right = std::min<int>(left + std::max<int>(measured.right, 1), right_limit);
-    const DWORD notify = label.id == kAboutUrlId ? SS_NOTIFY : 0;
-    AddControl(box, L"STATIC", text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | notify, label.id,
-               {left, top, right, top + height}, font);
+  for (const Placed& label : placed) {
+    const DWORD notify = label.label->id == kAboutUrlId ? SS_NOTIFY : 0;
+    AddControl(box, L"STATIC", label.text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | notify,
+               label.label->id, label.place, state.Font(label.label->font));
   }
 
   AddControl(box, L"STATIC", "", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, kAboutBannerId,
@@ -252,13 +279,13 @@ void Build(HWND box, AboutState& state) {
   HWND notice = AddControl(box, L"EDIT", "",
                            WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL,
                            kAboutNoticeId,
-                           state.Scale(RECT{kMargin, kTopBandHeight, kClientWidth - kMargin,
-                                            kClientHeight - kBottomBandHeight}),
+                           lower(state.Scale(RECT{kMargin, kTopBandHeight, kClientWidth - kMargin,
+                                                  kClientHeight - kBottomBandHeight})),
                            state.default_font.get());
   SendMessageW(notice, EM_SETLIMITTEXT, 0, 0);
   SetWindowTextUtf8(notice, NoticeText(content));
 
-  RECT frame{0, 0, state.Scale(kClientWidth), state.Scale(kClientHeight)};
+  RECT frame{0, 0, state.Scale(kClientWidth), state.Scale(kClientHeight) + state.grown};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(box, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrW(box, GWL_EXSTYLE)));
   SetWindowPos(box, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -273,9 +300,11 @@ void PaintBands(HWND box, const AboutState& state) {
   HDC dc = BeginPaint(box, &paint);
   RECT panel = state.Scale(
       RECT{kFrameInset, kFrameInset, kClientWidth - kFrameInset, kTopBandHeight - kFrameInset});
+  panel.bottom += state.grown;
   DrawEdge(dc, &panel, EDGE_ETCHED, BF_RECT);
   RECT line = state.Scale(RECT{kFrameInset, kClientHeight - kBottomBandHeight,
                                kClientWidth - kFrameInset, kClientHeight});
+  OffsetRect(&line, 0, state.grown);
   DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
   EndPaint(box, &paint);
 }

@@ -49,7 +49,9 @@ class AboutWindow : public ::testing::Test {
     content_.Version = "SampleBar";
     content_.Copyright = "Copyright (C) 2024 Sample Company";
     content_.Url = "http://www.example.com/";
-    content_.Preparer = "Toolbar by Pelliquester, (C) Sample Preparer";
+    // One line in any font: a longer text takes more lines and moves the
+    // labels below it down (LongTextsShowWhole).
+    content_.Preparer = "Toolbar by Sample Preparer";
     content_.LinkClick = [this] { ++link_clicks_; };
   }
 
@@ -145,7 +147,7 @@ TEST_F(AboutWindow, ShowsTheContentScaledWithItsBannerAndEnterOrEscapeCloseItFor
   } const expected[] = {
       {win32::kAboutVersionId, "SampleBar", {211, 80, 0, 0}},
       {win32::kAboutCopyrightId, "Copyright (C) 2024 Sample Company", {211, 96, 0, 0}},
-      {win32::kAboutPreparerId, "Toolbar by Pelliquester, (C) Sample Preparer", {211, 112, 0, 0}},
+      {win32::kAboutPreparerId, "Toolbar by Sample Preparer", {211, 112, 0, 0}},
       {win32::kAboutRightsId, "All rights reserved.", {211, 128, 0, 0}},
       {win32::kAboutUrlId, "http://www.example.com/", {211, 152, 0, 0}},
       {win32::kAboutBannerId, nullptr, {211, 48, 316, 70}},
