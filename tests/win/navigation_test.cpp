@@ -312,6 +312,32 @@ TEST_F(SeparateBrowserOnWine, BrowserClosedAsANewBandStartsOneIsReplaced) {
   EXPECT_NE(ProcessOf(OnlyBrowserFrame()), closed_process);
 }
 
+// The user's own browser window, opened and active since the separate browser
+// started: the address opens in the separate browser, and that window is the
+// one brought to the front, not the user's other window.
+TEST_F(SeparateBrowserOnWine, TheBrowserThatOpensTheAddressIsTheOneBroughtToFront) {
+  NavigateTo(platform, nullptr, separate, "http://127.0.0.1:9/first");
+  ASSERT_TRUE(WaitFor([&] {
+    HWND frame = OnlyBrowserFrame();
+    return frame && IsWindowVisible(frame) && AddressOf(frame) == "http://127.0.0.1:9/first";
+  }));
+  HWND frame = OnlyBrowserFrame();
+  StandInFrame other_window;
+  ShowWindow(other_window.get(), SW_SHOWNORMAL);
+  SetForegroundWindow(other_window.get());
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == other_window.get(); }));
+
+  NavigateTo(platform, nullptr, separate, "http://127.0.0.1:9/second");
+  ASSERT_TRUE(WaitFor([&] { return AddressOf(frame) == "http://127.0.0.1:9/second"; }));
+  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == frame; }, 5000))
+      << "the foreground window is " << (GetForegroundWindow() == other_window.get()
+                                             ? "the other browser window"
+                                             : "another window");
+  // The browser's window can be brought to the front: it was the wrong one.
+  desktop.BringToFront(reinterpret_cast<WindowId>(frame));
+  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == frame; }, 5000));
+}
+
 TEST_F(SeparateBrowserOnWine, WithoutAnyBrowserWindowTheHyperlinkServiceOpensTheAddress) {
   // The service is handed only web and mail addresses: mail goes to a
   // handler of the test's own.
