@@ -40,5 +40,30 @@ TEST_F(ReviewCommandsTest, SupportMailWithoutHostingBrowserStartsNoBrowserWindow
   EXPECT_THAT(desktop.log, ElementsAre("hyperlink mailto:help@home.example"));
 }
 
+// Two browser windows: the search type chosen in one is what the next window
+// brings back, also when the other window, where nothing was chosen, closes
+// after it.
+TEST_F(ReviewCommandsTest, ASearchTypeChosenInOneWindowSurvivesAnotherWindowsClosing) {
+  WriteConfig(
+      "[Toolbar Items]\r\nmiSearch=\r\nWeb=\r\nNews=\r\n"
+      "[miSearch]\r\nCaption=Find\r\nParent=Toolbar\r\nCount=2\r\n"
+      "[Web]\r\nCaption=Web\r\nTag=1\r\nGroupIndex=1\r\nParent=miSearch\r\n"
+      "URL=http://web.example/?q=[SEARCH]\r\n"
+      "[News]\r\nCaption=News\r\nTag=2\r\nGroupIndex=1\r\nParent=miSearch\r\n"
+      "URL=http://news.example/?q=[SEARCH]\r\n");
+  registry.PutText(RegRoot::LocalMachine, kBandKey, "Search Type", "1");
+  fakes::FakeToolbarView first_view;
+  TToolbarForm first(platform, first_view);
+  first.FormCreate();
+  Open();
+  Click("News");
+  form->FormDestroy();
+  ASSERT_EQ(Stored("Search Type"), "2");
+  first.FormDestroy();
+  EXPECT_EQ(Stored("Search Type"), "2") << "the choice was undone by a window that made none";
+  Open();
+  EXPECT_EQ(form->SearchItem->Caption, "News");
+}
+
 }  // namespace
 }  // namespace pq
