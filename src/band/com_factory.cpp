@@ -53,12 +53,21 @@ STDMETHODIMP ComObjectFactory::CreateInstance(IUnknown* outer, REFIID riid, void
 
 STDMETHODIMP ComObjectFactory::LockServer(BOOL lock) {
   return win32::Guarded([&] {
-    HRESULT result = CoLockObjectExternal(static_cast<IClassFactory*>(this), lock, TRUE);
-    if (lock)
+    // A lock of the whole module, whatever thread or apartment takes or gives
+    // it back: COM's external locks are an apartment's own, and a lock given
+    // back in another apartment kept the module loaded for good.
+    if (lock) {
+      ++locks_;
       server_.AddObject();
-    else
-      server_.ReleaseObject();
-    return result;
+      return S_OK;
+    }
+    // An unlock without a lock must not take another object's count.
+    long held = locks_.load();
+    while (held > 0 && !locks_.compare_exchange_weak(held, held - 1)) {
+    }
+    if (held <= 0) return E_UNEXPECTED;
+    server_.ReleaseObject();
+    return S_OK;
   });
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <atomic>
 #include <string>
 
 #include "band/com_server.h"
@@ -42,6 +43,7 @@ class ComObjectFactory : public win32::ComObject<ComObjectFactory, IClassFactory
   ULONG ReleaseReference() { return static_cast<ULONG>(server_.ReleaseFactoryRef()); }
 
   ComServer& server_;
+  std::atomic<long> locks_{0};  // LockServer's, not given back yet
   CLSID class_id_;
   std::string description_;
 };
