@@ -65,7 +65,8 @@ void ShowBandInBrowser(const std::string& class_id) {
     created = CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER,
                                IID_PPV_ARGS(&browser));
     if (SUCCEEDED(created)) shown = browser->ShowBrowserBar(id.get(), empty.get(), empty.get());
-    if (!ServerIsEnding(created) && !ServerIsEnding(shown)) break;
+    // Every browser has IWebBrowser2: one that is ending may fail to say so.
+    if (!ServerIsEnding(created) && created != E_NOINTERFACE && !ServerIsEnding(shown)) break;
   }
   if (FAILED(created)) throw win32::ComError(created, "The browser could not be started");
   Check(shown);
