@@ -97,11 +97,14 @@ void TToolbarForm::BuildToolbar() {
   current_suggest_url_ = config.SuggestUrl;
   current_suggest_code_page_ = kCodePageUtf8;
 
+  restored_search_type_.stored = ReadToolbarSetting(platform_, kSearchTypeValue);
   RestoreSearchType();
+  restored_search_type_.shown = std::to_string(SearchItem->Tag);
   // The last search is history too: where a policy forbids history, a text
   // saved before it came is not shown.
-  if (permissions_.use_history)
-    view_.SetSearchText(ReadToolbarSetting(platform_, kSearchTextValue));
+  restored_search_text_.stored = ReadToolbarSetting(platform_, kSearchTextValue);
+  if (permissions_.use_history) view_.SetSearchText(restored_search_text_.stored);
+  restored_search_text_.shown = view_.SearchText();
   search_state_restored_ = true;
 }
 
@@ -143,7 +146,10 @@ void TToolbarForm::BuildItem(TBigIniFile& ini, std::string_view key) {
     item->SuggestUrl = ini.ReadString(key, "Suggest URL", "");
     item->Tag = ini.ReadInteger(key, "Tag", 0);
     item->GroupIndex = ini.ReadInteger(key, "GroupIndex", 0);
-    item->AutoCheck = item->GroupIndex > 0;
+    // A search type without an address cannot be chosen: its click takes no
+    // check mark from the one in force either.
+    item->AutoCheck = item->GroupIndex > 0 &&
+                      !(item->Hint.empty() && ini.ReadString(key, "Parent", "") == kSearchKey);
     if (key != kSearchKey && !item->Hint.empty()) item->OnClick = TClickHandler::MIClick;
   }
 
@@ -159,7 +165,7 @@ void TToolbarForm::BuildItem(TBigIniFile& ini, std::string_view key) {
 }
 
 void TToolbarForm::RestoreSearchType() {
-  const int32_t search_type = SearchTypeFrom(ReadToolbarSetting(platform_, kSearchTypeValue));
+  const int32_t search_type = SearchTypeFrom(restored_search_type_.stored);
   if (search_type < 1 || search_type > MaxSearchType) return;
   for (const auto& component : components_) {
     auto* item = dynamic_cast<TTBCustomItem*>(component.get());

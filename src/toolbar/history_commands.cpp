@@ -2,6 +2,7 @@
 // commands of the search box's menu.
 #include <utility>
 
+#include "config/registry_store.h"
 #include "config/text_file.h"
 #include "config/toolbar_config.h"
 #include "nav/navigation.h"
@@ -59,13 +60,22 @@ void TToolbarForm::SaveSearchState() {
   // Construction that stopped early restored neither; what the last whole
   // window saved stays.
   if (!search_state_restored_ || !SearchItem) return;
-  WriteSetting(kSearchTypeValue, std::to_string(SearchItem->Tag));
+  const std::string type = std::to_string(SearchItem->Tag);
+  if (restored_search_type_.Saves(platform_, kSearchTypeValue, type))
+    WriteSetting(kSearchTypeValue, type);
   if (!permissions_.use_history) {
     // Without history the text saved before the policy came goes too.
     WriteSetting(kSearchTextValue, std::string());
   } else if (permissions_.save_search_text) {
-    WriteSetting(kSearchTextValue, view_.SearchText());
+    const std::string text = view_.SearchText();
+    if (restored_search_text_.Saves(platform_, kSearchTextValue, text))
+      WriteSetting(kSearchTextValue, text);
   }
+}
+
+bool TToolbarForm::RestoredSetting::Saves(Platform& platform, const char* name,
+                                          const std::string& now) const {
+  return now != shown || ReadToolbarSetting(platform, name) == stored;
 }
 
 void TToolbarForm::SetSearchList(TStringList entries) {

@@ -384,6 +384,14 @@ class TToolbarForm {
   // Construction reached its end: the search type and text were restored, so
   // they may be saved.
   bool search_state_restored_ = false;
+  // A setting as this window found it and showed it. The window saves its
+  // own value unless another window saved one meanwhile and this window
+  // changed nothing: one closed later does not undo a choice made elsewhere.
+  struct RestoredSetting {
+    std::string stored, shown;
+    bool Saves(Platform& platform, const char* name, const std::string& now) const;
+  };
+  RestoredSetting restored_search_type_, restored_search_text_;
   // The speed buttons' configured address and image, for the reset.
   struct ConfiguredSpeedButton {
     std::string name, url;
