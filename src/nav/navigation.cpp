@@ -69,6 +69,12 @@ void OpenInSeparateBrowser(Platform& platform, SeparateBrowser& separate_browser
                            const std::string& url) {
   Desktop& desktop = *platform.desktop;
   if (separate_browser.Empty()) {
+    // A mail address opens the user's mail program: a browser started for
+    // it would be left standing empty.
+    if (LowerCase(std::string_view(url).substr(0, 7)) == "mailto:") {
+      desktop.HyperlinkNavigate(url);
+      return;
+    }
     StartSeparateBrowser(desktop, separate_browser, url, 2);
     return;
   }
@@ -90,7 +96,10 @@ void OpenInSeparateBrowser(Platform& platform, SeparateBrowser& separate_browser
     StartSeparateBrowser(desktop, separate_browser, url, 1);
     return;
   }
-  desktop.BringToFront(frame);
+  // The browser that opened the address comes to the front, not whichever
+  // browser window the system finds first.
+  const WindowId own = separate_browser.Object().Window();
+  desktop.BringToFront(own != 0 ? own : frame);
 }
 
 void ShellOpen(Platform& platform, const std::string& target) {

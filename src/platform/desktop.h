@@ -18,6 +18,8 @@ class AutomationBrowser {
   virtual void SetVisible(bool visible) = 0;
   // Opens the address in this browser's window.
   virtual void Navigate(const std::string& url) = 0;
+  // This browser's frame window; 0 when it does not tell.
+  virtual std::uintptr_t Window() { return 0; }
 };
 
 // Raised by an AutomationBrowser whose browser no longer exists (its window was

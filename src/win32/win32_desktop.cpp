@@ -39,8 +39,20 @@ class DispatchBrowser final : public AutomationBrowser {
     Invoke(L"Navigate", DISPATCH_METHOD, params);
   }
 
+  std::uintptr_t Window() override {
+    try {
+      DISPPARAMS none{nullptr, nullptr, 0, 0};
+      Variant handle;
+      Invoke(L"HWND", DISPATCH_PROPERTYGET, none, handle.get());
+      if (FAILED(VariantChangeType(handle.get(), handle.get(), 0, VT_I8))) return 0;
+      return static_cast<std::uintptr_t>(handle.get()->llVal);
+    } catch (const Error&) {
+      return 0;  // a browser that does not tell leaves the one found
+    }
+  }
+
  private:
-  void Invoke(const wchar_t* name, WORD flags, DISPPARAMS& params) {
+  void Invoke(const wchar_t* name, WORD flags, DISPPARAMS& params, VARIANT* result = nullptr) {
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     DISPID id = DISPID_UNKNOWN;
     HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
@@ -48,8 +60,9 @@ class DispatchBrowser final : public AutomationBrowser {
 
     EXCEPINFO exception{};
     UINT bad_argument = 0;
-    hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, Variant().get(),
-                           &exception, &bad_argument);
+    Variant ignored;
+    hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                           result ? result : ignored.get(), &exception, &bad_argument);
     if (hr == DISP_E_EXCEPTION) {
       // The server's own description says more than the generic code.
       if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
