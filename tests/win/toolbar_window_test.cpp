@@ -259,6 +259,19 @@ class ToolbarWindowTest : public ::testing::Test {
     toolbar_ = window_->ToolbarControl();
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window_->Handle()) != FALSE; }));
   }
+  // The window made narrower than its buttons, so that the chevron shows, and
+  // the accessible object of its client area; COM is the caller's to set up.
+  Microsoft::WRL::ComPtr<IAccessible> NarrowedClient() {
+    browser_->Expect({"Width"});
+    browser_->width = 520;
+    SetWindowPos(window_->Handle(), nullptr, 0, 0, 700, window_->IdealHeight(),
+                 SWP_NOZORDER | SWP_NOMOVE);
+    Microsoft::WRL::ComPtr<IAccessible> client;
+    EXPECT_EQ(AccessibleObjectFromWindow(window_->Handle(), OBJID_CLIENT, IID_IAccessible,
+                                         reinterpret_cast<void**>(client.GetAddressOf())),
+              S_OK);
+    return client;
+  }
   void TearDown() override {
     window_.reset();
     EXPECT_TRUE(ui_.shown.empty()) << ui_.shown.front().text;
@@ -511,16 +524,10 @@ std::wstring AccessibleName(IAccessible& object, long child) {
 }
 
 TEST_F(ToolbarWindowTest, AccessibilityToolsFindTheChevronAsAMenuButtonThatOpensItsMenu) {
-  browser_->Expect({"Width"});
-  browser_->width = 520;
-  SetWindowPos(window_->Handle(), nullptr, 0, 0, 700, window_->IdealHeight(),
-               SWP_NOZORDER | SWP_NOMOVE);
   ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
   {
-    Microsoft::WRL::ComPtr<IAccessible> client;
-    ASSERT_EQ(AccessibleObjectFromWindow(window_->Handle(), OBJID_CLIENT, IID_IAccessible,
-                                         reinterpret_cast<void**>(client.GetAddressOf())),
-              S_OK);
+    const Microsoft::WRL::ComPtr<IAccessible> client = NarrowedClient();
+    ASSERT_TRUE(client);
     // After the window's own child, the toolbar control.
     long count = 0;
     ASSERT_EQ(client->get_accChildCount(&count), S_OK);
@@ -616,16 +623,10 @@ TEST_F(ToolbarWindowTest, AccessibilityToolsFindTheChevronAsAMenuButtonThatOpens
 // tool finds it unavailable, and its action opens no menu whose commands would
 // run inside the dialog's loop.
 TEST_F(ToolbarWindowTest, TheChevronIsUnavailableWhileTheBrowserWindowIsDisabled) {
-  browser_->Expect({"Width"});
-  browser_->width = 520;
-  SetWindowPos(window_->Handle(), nullptr, 0, 0, 700, window_->IdealHeight(),
-               SWP_NOZORDER | SWP_NOMOVE);
   ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
   {
-    Microsoft::WRL::ComPtr<IAccessible> client;
-    ASSERT_EQ(AccessibleObjectFromWindow(window_->Handle(), OBJID_CLIENT, IID_IAccessible,
-                                         reinterpret_cast<void**>(client.GetAddressOf())),
-              S_OK);
+    const Microsoft::WRL::ComPtr<IAccessible> client = NarrowedClient();
+    ASSERT_TRUE(client);
     long chevron = 0;
     ASSERT_EQ(client->get_accChildCount(&chevron), S_OK);
     ASSERT_EQ(AccessibleName(*client.Get(), chevron), L"Chevron");
