@@ -6,6 +6,7 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "win32/handles.h"
@@ -16,8 +17,10 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// The whole file, when it is no larger than a banner may be.
-std::optional<std::string> ReadSmallFile(const std::string& file_name) {
+// The file's first `wanted` bytes (all of them by default), when it is no
+// larger than a banner may be.
+std::optional<std::string> ReadSmallFile(const std::string& file_name,
+                                         uint64_t wanted = kMaxAnimationFileBytes) {
   unique_file file(CreateFileW(Wide(file_name).c_str(), GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -26,7 +29,7 @@ std::optional<std::string> ReadSmallFile(const std::string& file_name) {
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
       static_cast<uint64_t>(size.QuadPart) > kMaxAnimationFileBytes)
     return std::nullopt;
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  std::string bytes(static_cast<size_t>(std::min<uint64_t>(size.QuadPart, wanted)), '\0');
   DWORD read = 0;
   if (!bytes.empty() &&
       (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
@@ -82,7 +85,9 @@ std::optional<uint16_t> LoopCount(IWICBitmapDecoder* decoder,
 }  // namespace
 
 unique_hbitmap LoadBannerBitmap(const std::string& file_name) {
-  const std::optional<std::string> bytes = ReadSmallFile(file_name);
+  // The header tells the picture's size; the system's loader reads the rest.
+  constexpr uint64_t kHeaderBytes = 64;
+  const std::optional<std::string> bytes = ReadSmallFile(file_name, kHeaderBytes);
   if (!bytes || !StillBannerWithinLimits(*bytes)) return unique_hbitmap();
   return unique_hbitmap(static_cast<HBITMAP>(LoadImageW(
       nullptr, Wide(file_name).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
