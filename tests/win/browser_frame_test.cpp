@@ -136,5 +136,53 @@ TEST_F(BrowserFrame, AWindowSqueezedToNothingLaysItselfOutWholeWhenWidenedAgain)
   }
 }
 
+// A hidden band's window is resized with the browser's window, and shown
+// again in whichever way the frame's rebar shows its children: the toolbar
+// spans the width the window has when it shows, not the width it had when
+// it was hidden.
+TEST_F(BrowserFrame, AWindowResizedWhileHiddenShowsLaidOutForItsNewWidth) {
+  enum class Shown { ByShowWindow, BySetWindowPos, ByDeferredPositions };
+  const struct {
+    const char* how;
+    Shown shown;
+  } ways[] = {{"ShowWindow", Shown::ByShowWindow},
+              {"SetWindowPos with SWP_SHOWWINDOW", Shown::BySetWindowPos},
+              {"DeferWindowPos with SWP_SHOWWINDOW", Shown::ByDeferredPositions}};
+  HWND window = ShowBand();
+  HWND toolbar = FindWindowExW(window, nullptr, TOOLBARCLASSNAMEW, nullptr);
+  ASSERT_NE(toolbar, nullptr);
+  int width = 600;
+  for (const auto& [how, shown] : ways) {
+    SCOPED_TRACE(how);
+    ASSERT_EQ(band->ShowDW(FALSE), S_OK);
+    ShowWindow(window, SW_HIDE);
+    width = width == 600 ? 400 : 600;
+    MoveWindow(window, 0, 0, width, 25, TRUE);
+    PumpMessages();
+    switch (shown) {
+      case Shown::ByShowWindow:
+        ShowWindow(window, SW_SHOW);
+        break;
+      case Shown::BySetWindowPos:
+        SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        break;
+      case Shown::ByDeferredPositions: {
+        HDWP positions = BeginDeferWindowPos(1);
+        positions = DeferWindowPos(positions, window, nullptr, 0, 0, width, 25,
+                                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        EndDeferWindowPos(positions);
+        break;
+      }
+    }
+    ASSERT_EQ(band->ShowDW(TRUE), S_OK);
+    PumpMessages();
+    ASSERT_TRUE(IsWindowVisible(window));
+    const RECT dock = RectIn(toolbar, window);
+    EXPECT_GE(dock.right, width - 14) << "the toolbar stops short of the window's new width";
+    EXPECT_LE(dock.right, width) << "the toolbar runs past the window's new width";
+  }
+}
+
 }  // namespace
 }  // namespace pq::testing
