@@ -9,6 +9,9 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "support/band_dll.h"
 #include "support/shown_band.h"
 #include "support/test_site.h"
@@ -182,6 +185,40 @@ TEST_F(BrowserFrame, AWindowResizedWhileHiddenShowsLaidOutForItsNewWidth) {
     EXPECT_GE(dock.right, width - 14) << "the toolbar stops short of the window's new width";
     EXPECT_LE(dock.right, width) << "the toolbar runs past the window's new width";
   }
+}
+
+// The browser passes the system's setting changes on to every child of its
+// frame: after the user has made the text larger, the search field writes
+// in the larger message font, as the browser's own bars do.
+TEST_F(BrowserFrame, TheSearchFieldFollowsTheMessageFontTheUserChose) {
+  HWND window = ShowBand();
+  HWND edit = SearchFieldOf(window);
+  ASSERT_NE(edit, nullptr);
+  const auto field_font_height = [edit] {
+    LOGFONTW font{};
+    const auto handle = reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0));
+    return handle && GetObjectW(handle, sizeof font, &font) == sizeof font ? std::abs(font.lfHeight)
+                                                                           : 0L;
+  };
+  const LONG height_before = field_font_height();
+  ASSERT_GT(height_before, 0);
+  NONCLIENTMETRICSW before{};
+  before.cbSize = sizeof before;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof before, &before, 0));
+  ASSERT_LT(before.lfMessageFont.lfHeight, 0) << "the message font is given in pixels";
+  NONCLIENTMETRICSW larger = before;
+  larger.lfMessageFont.lfHeight = before.lfMessageFont.lfHeight * 2;
+  // Changed for this session only, and given back whatever the test finds.
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof larger, &larger, 0));
+  SendMessageW(window, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS,
+               reinterpret_cast<LPARAM>(L"WindowMetrics"));
+  PumpMessages();
+  const LONG height_after = field_font_height();
+  SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof before, &before, 0);
+  SendMessageW(window, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS,
+               reinterpret_cast<LPARAM>(L"WindowMetrics"));
+  EXPECT_NEAR(height_after, 2 * height_before, 1)
+      << "the field keeps its font of " << height_before << " pixels";
 }
 
 }  // namespace
