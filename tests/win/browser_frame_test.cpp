@@ -221,5 +221,41 @@ TEST_F(BrowserFrame, TheSearchFieldFollowsTheMessageFontTheUserChose) {
       << "the field keeps its font of " << height_before << " pixels";
 }
 
+// A click on the toolbar's bare background leaves the focus in the page:
+// the band tells the browser it took the focus only when it did.
+TEST_F(BrowserFrame, AClickThatLeavesTheFocusInThePageClaimsNoFocus) {
+  HWND window = ShowBand();
+  ASSERT_EQ(band->ShowDW(FALSE), S_OK);
+  ComPtr<IInputObject> input;
+  ASSERT_EQ(band.As(&input), S_OK);
+  HWND toolbar = FindWindowExW(window, nullptr, TOOLBARCLASSNAMEW, nullptr);
+  ASSERT_NE(toolbar, nullptr);
+  RECT dock{};
+  GetWindowRect(toolbar, &dock);
+  const POINT bare{dock.right - 4, (dock.top + dock.bottom) / 2};
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        PumpMessages();
+        return ClickWouldReach(toolbar, bare);
+      },
+      5000));
+  SetFocus(SiteWindow());
+  site.focus_changes.clear();
+  ASSERT_TRUE(ClickAt(bare));
+  // The click has been handled once the mouse's button is up again and the
+  // queue is empty.
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        PumpMessages();
+        return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0;
+      },
+      5000));
+  PumpMessages();
+  const bool focus_inside = GetFocus() == window || IsChild(window, GetFocus());
+  ASSERT_FALSE(focus_inside) << "the background took the focus after all";
+  EXPECT_EQ(input->HasFocusIO(), S_FALSE) << "the band claims a focus the page has";
+  EXPECT_TRUE(site.focus_changes.empty()) << "the band told the site it took the focus";
+}
+
 }  // namespace
 }  // namespace pq::testing
