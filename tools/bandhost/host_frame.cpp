@@ -204,6 +204,8 @@ void HostFrame::CloseAfter(UINT milliseconds) {
 bool HostFrame::RouteKeystroke(MSG& msg) {
   if (!focused_ || !focused_->input) return false;
   if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  // As the browser does, a band is offered keys only while it says it has the focus.
+  if (focused_->input->HasFocusIO() != S_OK) return false;
   const HRESULT result = focused_->input->TranslateAcceleratorIO(&msg);
   Log("host: TranslateAcceleratorIO " + Hex(static_cast<long>(msg.message)) + " " +
       std::to_string(msg.wParam) + Result(result));
@@ -283,6 +285,22 @@ LRESULT HostFrame::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         PostMessageW(Handle(), WM_CLOSE, 0, 0);
       }
       return 0;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED: {
+      // The system tells only top-level windows; the browser passes these on
+      // to every window of its frame, the bands' among them.
+      const MSG passed{Handle(), message, wparam, lparam, 0, {}};
+      EnumChildWindows(
+          Handle(),
+          [](HWND child, LPARAM given) -> BOOL {
+            const MSG& change = *reinterpret_cast<const MSG*>(given);
+            SendMessageW(child, change.message, change.wParam, change.lParam);
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&passed));
+      return DefaultProc(message, wparam, lparam);
+    }
     case WM_CLOSE:
       CloseBands();
       DestroyWindow(Handle());
