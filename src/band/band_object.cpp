@@ -133,11 +133,18 @@ STDMETHODIMP TTarnwick::GetWindow(HWND* phwnd) {
       // The window's creation has run; only now does it get its own copy of
       // the browser.
       window->SetHostBrowser(NavigatorOf(host_browser_));
-      // A click on one of the window's controls: the band has the focus now.
-      window->SetChildNotifyHandler([this] {
+      // A click on one of the window's controls claims the focus; the site
+      // also hears when the keyboard focus comes into the window otherwise,
+      // and when it leaves for the page or elsewhere: the browser then no
+      // longer takes the band for the object that has it.
+      window->SetFocusHandler([this](win32::ToolbarWindow::FocusEvent event) {
+        using Event = win32::ToolbarWindow::FocusEvent;
         try {
-          has_focus_ = true;
-          NotifyFocusChange(true);
+          const ComPtr<IDeskBand> keep_alive(this);
+          const bool has_focus = event != Event::Lost;
+          if (event != Event::Clicked && has_focus_ == has_focus) return;
+          has_focus_ = has_focus;
+          NotifyFocusChange(has_focus);
         } catch (...) {
         }
       });

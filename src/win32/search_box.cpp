@@ -328,8 +328,13 @@ LRESULT SearchBox::OnEditMessage(HWND edit, UINT message, WPARAM wparam, LPARAM 
       const HWND next = reinterpret_cast<HWND>(wparam);
       // The list is a window of the box's own, though not its child.
       const bool own = next == edit || next == list_ || (combo_ && (next == combo_ || IsChild(combo_, next)));
-      if (events_.focus_left && !own) events_.focus_left();
+      if (events_.focus_left && !own) events_.focus_left(next);
       break;
+    }
+    case WM_SETFOCUS: {
+      const LRESULT result = edit_subclass_.CallNext(edit, message, wparam, lparam);
+      if (events_.focus_gained) events_.focus_gained(reinterpret_cast<HWND>(wparam));
+      return result;
     }
     case WM_CONTEXTMENU:
       if (!events_.context_menu) break;

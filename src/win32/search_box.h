@@ -35,8 +35,11 @@ class SearchBox {
     std::function<void()> list_dropping;
     // The list closed other than by CloseList.
     std::function<void()> list_closed;
+    // The focus came to the field from the window given (none: from no window
+    // of the thread's).
+    std::function<void(HWND from)> focus_gained;
     // The focus went from the field to a window that is not the box's.
-    std::function<void()> focus_left;
+    std::function<void(HWND to)> focus_left;
     // The suggestion timer ran out.
     std::function<void()> suggestion_timer;
     // The waker was called.

@@ -339,8 +339,18 @@ void ToolbarWindow::Show() {
   if (Handle()) ShowWindow(Handle(), SW_SHOWNA);
 }
 
-void ToolbarWindow::SetChildNotifyHandler(std::function<void()> handler) {
-  child_notified_ = std::move(handler);
+void ToolbarWindow::SetFocusHandler(std::function<void(FocusEvent)> handler) {
+  focus_changed_ = std::move(handler);
+}
+
+void ToolbarWindow::ReportFocus(FocusEvent event) {
+  if (!focus_changed_) return;
+  // A copy: the handler may close the window, and this object with it.
+  const std::function<void(FocusEvent)> handler = focus_changed_;
+  try {
+    handler(event);
+  } catch (...) {
+  }
 }
 
 void ToolbarWindow::RunClosingSteps() {
@@ -425,11 +435,10 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (form_) form_->FormShow();
       break;
     case WM_PARENTNOTIFY:
-      if (child_notified_) {
+      if (focus_changed_) {
         // The handler may close the window: nothing of it is touched afterwards.
         const HWND window = Handle();
-        const std::function<void()> handler = child_notified_;
-        handler();
+        ReportFocus(FocusEvent::Clicked);
         return DefWindowProcW(window, message, wparam, lparam);
       }
       break;
@@ -772,7 +781,13 @@ void ToolbarWindow::ConnectCompletion(SearchBox::Events& events) {
   };
   events.list_dropping = [this] { RunEvent(Handle(), [&] { if (form_) form_->SearchListDropping(); }); };
   events.list_closed = [this] { RunEvent(Handle(), [&] { if (form_) form_->SearchListClosed(); }); };
-  events.focus_left = [this] { RunEvent(Handle(), [&] { if (form_) form_->SearchBoxExit(); }); };
+  events.focus_gained = [this](HWND from) {
+    if (!from || (from != Handle() && !IsChild(Handle(), from))) ReportFocus(FocusEvent::Gained);
+  };
+  events.focus_left = [this](HWND to) {
+    RunEvent(Handle(), [&] { if (form_) form_->SearchBoxExit(); });
+    if (!to || (to != Handle() && !IsChild(Handle(), to))) ReportFocus(FocusEvent::Lost);
+  };
   events.suggestion_timer = [this] { RunEvent(Handle(), [&] { if (form_) form_->SuggestionTimer(); }); };
   events.suggestions_waiting = [this] {
     RunEvent(Handle(), [&] { if (form_) form_->SuggestionsArrived(); });

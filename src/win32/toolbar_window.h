@@ -62,10 +62,13 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   void SetHostBrowser(HostBrowserRef browser);
   // Shows the window where its parent has put it, without activating it.
   void Show();
-  // Called for each notification the window gets from its controls
-  // (WM_PARENTNOTIFY: a click in one of them, among others), before the
-  // window handles it. Nothing may leave the handler.
-  void SetChildNotifyHandler(std::function<void()> handler);
+  // What the window tells of the focus: a click in one of its controls
+  // (WM_PARENTNOTIFY, before the window handles it), the keyboard focus come
+  // into its controls from outside the window, or gone from them to a window
+  // that is not the toolbar's.
+  enum class FocusEvent { Clicked, Gained, Lost };
+  // The handler may close the window; nothing may leave it.
+  void SetFocusHandler(std::function<void(FocusEvent)> handler);
   // The height that shows the toolbar's one row whole at the window's
   // resolution.
   int IdealHeight() const;
@@ -186,7 +189,8 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   std::unique_ptr<SearchBox> search_;
   HWND toolbar_ = nullptr;
   ControlSubclass toolbar_subclass_;
-  std::function<void()> child_notified_;
+  std::function<void(FocusEvent)> focus_changed_;
+  void ReportFocus(FocusEvent event);
   // The toolbar's top-level items by command: command kFirstCommand + n is
   // buttons_[n].
   std::vector<TTBCustomItem*> buttons_;
