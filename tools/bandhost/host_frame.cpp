@@ -12,6 +12,13 @@
 namespace pq::bandhost {
 namespace {
 
+// Sends a child window the message given (an MSG) as its frame got it.
+BOOL CALLBACK PassOn(HWND child, LPARAM given) {
+  const MSG& change = *reinterpret_cast<const MSG*>(given);
+  SendMessageW(child, change.message, change.wParam, change.lParam);
+  return TRUE;
+}
+
 using Microsoft::WRL::ComPtr;
 
 constexpr wchar_t kFrameClass[] = L"IEFrame";
@@ -291,14 +298,7 @@ LRESULT HostFrame::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // The system tells only top-level windows; the browser passes these on
       // to every window of its frame, the bands' among them.
       const MSG passed{Handle(), message, wparam, lparam, 0, {}};
-      EnumChildWindows(
-          Handle(),
-          [](HWND child, LPARAM given) -> BOOL {
-            const MSG& change = *reinterpret_cast<const MSG*>(given);
-            SendMessageW(child, change.message, change.wParam, change.lParam);
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&passed));
+      EnumChildWindows(Handle(), &PassOn, reinterpret_cast<LPARAM>(&passed));
       return DefaultProc(message, wparam, lparam);
     }
     case WM_CLOSE:
