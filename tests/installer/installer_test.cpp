@@ -13,7 +13,7 @@ namespace {
 
 using namespace pq_installer_test;
 
-std::string installer, bandhost, source;
+std::string installer, bandhost, source, other_installer;
 
 const std::string kUninstallKey =
     std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pelliquester ") + kBandId;
@@ -117,6 +117,149 @@ TEST_F(InstallerTest, SilentUninstallingKeepsTheUsersStateAndAPurgeTakesIt) {
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY));
 }
 
+// An administrator who chose the directory (/D=) upgrades with the same
+// command without /D: the toolbar stays where it is, with its shared history.
+TEST_F(InstallerTest, AnUpgradeStaysInTheDirectoryTheToolbarWasInstalledIn) {
+  Uninstall(true);
+  const std::string chosen = pq_installer_test::Folder(CSIDL_PROGRAM_FILES) + "\\Chosen Place\\" + kName;
+  ASSERT_EQ(RunProgram("\"" + installer + "\" /S /D=" + chosen), kSuccess);
+  ASSERT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "InstallPath", KEY_WOW64_64KEY), chosen);
+  std::ofstream(chosen + "\\" + kName + ".txt", std::ios::binary) << "shared search\n";
+
+  ASSERT_EQ(RunProgram("\"" + installer + "\" /S"), kSuccess);
+
+  for (const View& view : kViews) {
+    SCOPED_TRACE(view.name);
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "InstallPath", view.access), chosen);
+  }
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", KEY_WOW64_64KEY), chosen);
+  EXPECT_FALSE(Exists(InstallDir())) << "a second copy of the toolbar went to " << InstallDir();
+}
+
+// Two publishers' toolbars made with the same DLL: the second replaces the
+// first, as one band serves one toolbar per machine. The first one's own
+// uninstaller, all that is left of it, must not take the second away.
+TEST_F(InstallerTest, TheReplacedToolbarsUninstallerLeavesTheOtherToolbarInstalled) {
+  ASSERT_EQ(RunProgram("\"" + other_installer + "\" /S"), kSuccess);
+  const std::string other_dir = pq_installer_test::Folder(CSIDL_PROGRAM_FILES) + "\\OtherBar";
+  ASSERT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar Name", KEY_WOW64_64KEY), "OtherBar");
+
+  // The replaced toolbar's files went with it, or the list of installed
+  // programs still offers to remove them.
+  const bool files_left = Exists(InstallDir() + "\\Pelliquester.dll");
+  const bool listed =
+      RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", KEY_WOW64_64KEY) == kName;
+  EXPECT_TRUE(!files_left || listed)
+      << InstallDir() << " is left with no entry in the list of installed programs";
+  if (Exists(InstallDir() + "\\Uninstall.exe")) Uninstall(false);
+
+  for (const View& view : kViews) {
+    SCOPED_TRACE(view.name);
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "InstallPath", view.access), other_dir);
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar Name", view.access), "OtherBar");
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", view.access));
+  }
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", KEY_WOW64_64KEY),
+            "OtherBar");
+  EXPECT_TRUE(Exists(other_dir + "\\Pelliquester.dll"));
+}
+
+// A browser holds the installed DLL while the administrator pushes the same
+// or a newer installer: the DLL is replaced (now or at the next restart) or
+// the installer says it was not; it does not end as if all went well with
+// the old DLL in place.
+TEST_F(InstallerTest, AnUpgradeWhileABrowserHoldsTheDllReplacesItOrFails) {
+  const std::string dll = InstallDir() + "\\Pelliquester.dll";
+  // An old date marks the file that is in place now; the installer writes its
+  // files with the dates they were built with.
+  FILETIME old_date{};
+  SYSTEMTIME day{2001, 1, 1, 1, 0, 0, 0, 0};
+  ASSERT_TRUE(SystemTimeToFileTime(&day, &old_date));
+  {
+    HANDLE file = CreateFileA(dll.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &old_date));
+    CloseHandle(file);
+  }
+  // Loaded, as by a browser that shows the toolbar.
+  HMODULE held = LoadLibraryA(dll.c_str());
+  ASSERT_NE(held, nullptr);
+  const std::string outcome = RunProgram("\"" + installer + "\" /S");
+  FreeLibrary(held);
+
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(GetFileAttributesExA(dll.c_str(), GetFileExInfoStandard, &data));
+  const bool replaced = CompareFileTime(&data.ftLastWriteTime, &old_date) != 0;
+  HKEY session = nullptr;
+  bool replace_at_restart = false;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                    KEY_QUERY_VALUE, &session) == ERROR_SUCCESS) {
+    replace_at_restart = RegQueryValueExA(session, "PendingFileRenameOperations", nullptr, nullptr,
+                                          nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(session);
+  }
+  EXPECT_TRUE(replaced || replace_at_restart || outcome != kSuccess)
+      << "the installer ended with " << outcome
+      << " and left the DLL that was in use in place, with nothing to replace it at restart";
+}
+
+std::wstring WideRegText(const std::string& path, const wchar_t* name, REGSAM view) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, std::wstring(path.begin(), path.end()).c_str(), 0,
+                    KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+    return L"(no key)";
+  wchar_t data[MAX_PATH] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  const LONG result =
+      RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS ? data : L"(no value)";
+}
+
+std::string RunWide(std::wstring command_line) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return "cannot start";
+  std::string outcome = "timed out";
+  if (WaitForSingleObject(process.hProcess, kProgramTimeoutMs) == WAIT_OBJECT_0) {
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    outcome = "exit code " + std::to_string(code);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return outcome;
+}
+
+// The administrator's choice of directory (/D=), with blanks or letters beyond
+// ASCII: the values name it exactly and the toolbar comes up from it.
+TEST_F(InstallerTest, InstallsIntoADirectoryOfTheAdministratorsChoice) {
+  Uninstall(true);
+  wchar_t program_files[MAX_PATH] = {};
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, program_files)));
+  for (const wchar_t* folder : {L"Sample Tools\\Sample Bar", L"B\u00e4r Werkzeug\\\u041f\u0430\u043d\u0435\u043b\u044c"}) {
+    const std::wstring chosen = std::wstring(program_files) + L"\\" + folder;
+    SCOPED_TRACE(std::string(chosen.begin(), chosen.end()));
+    const std::wstring setup(installer.begin(), installer.end());
+    ASSERT_EQ(RunWide(L"\"" + setup + L"\" /S /D=" + chosen), kSuccess);
+    for (const View& view : kViews)
+      EXPECT_EQ(WideRegText(kBandKey, L"InstallPath", view.access), chosen) << view.name;
+    ExpectTheBandHostHostsTheToolbar(bandhost);
+    const std::wstring uninstaller = chosen + L"\\Uninstall.exe";
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring copy = std::wstring(temp) + L"pq-uninstall.exe";
+    ASSERT_TRUE(CopyFileW(uninstaller.c_str(), copy.c_str(), FALSE));
+    EXPECT_EQ(RunWide(L"\"" + copy + L"\" /S /PURGE _?=" + chosen), kSuccess);
+    DeleteFileW(copy.c_str());
+    EXPECT_EQ(GetFileAttributesW(chosen.c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,12 +270,13 @@ int main(int argc, char** argv) {
     const std::string argument = argv[i];
     for (auto [flag, target] :
          {std::pair{"--installer=", &installer}, std::pair{"--bandhost=", &bandhost},
-          std::pair{"--source=", &source}})
+          std::pair{"--source=", &source}, std::pair{"--other-installer=", &other_installer}})
       if (argument.starts_with(flag)) *target = argument.substr(std::strlen(flag));
   }
-  if (installer.empty() || bandhost.empty() || source.empty()) {
+  if (installer.empty() || bandhost.empty() || source.empty() || other_installer.empty()) {
     std::fprintf(stderr,
-                 "usage: installer_test --installer=SETUP.exe --bandhost=EXE --source=DIR\n");
+                 "usage: installer_test --installer=SETUP.exe --bandhost=EXE --source=DIR "
+                 "--other-installer=SETUP.exe\n");
     return 2;
   }
   return RUN_ALL_TESTS();

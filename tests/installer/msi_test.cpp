@@ -22,7 +22,7 @@ namespace {
 
 using namespace pq_installer_test;
 
-std::string older, newer, upgrade_code, bandhost, source;
+std::string older, newer, upgrade_code, bandhost, source, other;
 
 // Windows Installer's exit code for an installation that a launch condition refused.
 const std::string kRefused = "exit code 1603";
@@ -186,6 +186,27 @@ TEST_F(MsiTest, ANewerPackageReplacesTheOlderOneAndAnOlderOneIsRefused) {
             ReadFile(source + "\\newer\\SampleBar.ini"));
 }
 
+// Two publishers' toolbars made with the same DLL, each its own product: the
+// one installed last is the browser's toolbar. Removing the other package,
+// which Windows still lists, must leave it registered and working.
+TEST_F(MsiTest, RemovingAnotherToolbarsPackageLeavesThisOneRegistered) {
+  ASSERT_EQ(Msiexec("/i \"" + other + "\""), kSuccess);
+  const std::string other_dir = pq_installer_test::Folder(CSIDL_PROGRAM_FILES) + "\\OtherBar";
+  ASSERT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "InstallPath", KEY_WOW64_64KEY), other_dir);
+
+  ASSERT_EQ(Msiexec("/x \"" + older + "\""), kSuccess);
+
+  for (const View& view : kViews) {
+    SCOPED_TRACE(view.name);
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "InstallPath", view.access), other_dir);
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar Name", view.access), "OtherBar");
+    EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, kClassKey, "", view.access), "OtherBar");
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kToolbarListKey, kBandId, view.access), "OtherBar");
+  }
+  EXPECT_TRUE(Exists(other_dir + "\\Pelliquester.dll"));
+  Msiexec("/x \"" + other + "\"");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -197,14 +218,14 @@ int main(int argc, char** argv) {
     for (auto [flag, target] :
          {std::pair{"--older=", &older}, std::pair{"--newer=", &newer},
           std::pair{"--upgrade-code=", &upgrade_code}, std::pair{"--bandhost=", &bandhost},
-          std::pair{"--source=", &source}})
+          std::pair{"--source=", &source}, std::pair{"--other=", &other}})
       if (argument.starts_with(flag)) *target = argument.substr(std::strlen(flag));
   }
   if (older.empty() || newer.empty() || upgrade_code.empty() || bandhost.empty() ||
-      source.empty()) {
+      source.empty() || other.empty()) {
     std::fprintf(stderr,
                  "usage: msi_test --older=OLD.msi --newer=NEW.msi --upgrade-code={...} "
-                 "--bandhost=EXE --source=DIR\n");
+                 "--bandhost=EXE --source=DIR --other=OTHER.msi\n");
     return 2;
   }
   return RUN_ALL_TESTS();

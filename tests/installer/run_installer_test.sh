@@ -7,6 +7,7 @@
 set -euo pipefail
 test_exe=$1
 host=$2
+shift 2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 windows_path() { echo "Z:${1//\//\\}"; } # the Unix root is drive Z:
 
@@ -30,6 +31,14 @@ setup=$work/SampleBar-setup.exe
 "$root/tools/installer/make_installer.sh" "$source/SampleBar.ini" --toolbar-name SampleBar \
   --company "Example Publishing" --config-version 1 \
   --output "$setup" >/dev/null
+# Another publisher's toolbar made with the same DLL.
+other=$work/other
+mkdir -p "$other"
+sed -e 's/^Toolbar Name=.*/Toolbar Name=OtherBar/' "$root/samples/SampleBar.ini" >"$other/OtherBar.ini"
+other_setup=$work/OtherBar-setup.exe
+"$root/tools/installer/make_installer.sh" "$other/OtherBar.ini" --toolbar-name OtherBar \
+  --company "Other Publishing" --config-version 1 --output "$other_setup" >/dev/null
 
 "$root/cmake/wine-run" "$prefix" "$test_exe" "--installer=$(windows_path "$setup")" \
-  "--bandhost=$(windows_path "$host")" "--source=$(windows_path "$source")"
+  "--bandhost=$(windows_path "$host")" "--source=$(windows_path "$source")" \
+  "--other-installer=$(windows_path "$other_setup")" "$@"

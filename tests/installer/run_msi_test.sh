@@ -8,6 +8,7 @@
 set -euo pipefail
 test_exe=$1
 host=$2
+shift 2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 windows_path() { echo "Z:${1//\//\\}"; } # the Unix root is drive Z:
 
@@ -38,8 +39,14 @@ make() {  # SOURCE_DIR VERSION OUTPUT
 }
 make "$source" 1 "$work/older.msi"
 make "$source/newer" 2 "$work/newer.msi"
+# Another publisher's toolbar made with the same DLL.
+mkdir -p "$source/other"
+sed -e 's/^Toolbar Name=.*/Toolbar Name=OtherBar/' "$source/SampleBar.ini" >"$source/other/OtherBar.ini"
+"$root/tools/installer/make_installer.sh" --msi "$source/other/OtherBar.ini" --toolbar-name OtherBar \
+  --company "Other Publishing" --config-version 1 --output "$work/other.msi" >/dev/null
 
 "$root/cmake/wine-run" "$prefix" "$test_exe" "--older=$(windows_path "$work/older.msi")" \
   "--newer=$(windows_path "$work/newer.msi")" \
   "--upgrade-code=$(python3 "$root/tools/installer/toolbar_wxs.py" --upgrade-code SampleBar)" \
-  "--bandhost=$(windows_path "$host")" "--source=$(windows_path "$source")"
+  "--bandhost=$(windows_path "$host")" "--source=$(windows_path "$source")" \
+  "--other=$(windows_path "$work/other.msi")" "$@"
