@@ -8,6 +8,9 @@
 #include <string>
 
 #include "machine_state.h"
+// clang-format off
+#include <tlhelp32.h>
+// clang-format on
 
 namespace {
 
@@ -258,6 +261,39 @@ TEST_F(InstallerTest, InstallsIntoADirectoryOfTheAdministratorsChoice) {
     DeleteFileW(copy.c_str());
     EXPECT_EQ(GetFileAttributesW(chosen.c_str()), INVALID_FILE_ATTRIBUTES);
   }
+}
+
+// Deployment tools run the entry's QuietUninstallString and take its end as
+// the end of the removal, as they do for any program: an installation that
+// follows must not meet the old one still being taken away.
+TEST_F(InstallerTest, TheQuietUninstallStringEndsWhenTheToolbarIsRemoved) {
+  const auto quiet = RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString",
+                             KEY_WOW64_64KEY);
+  ASSERT_TRUE(quiet.has_value());
+  ASSERT_EQ(RunProgram(*quiet), kSuccess);
+  EXPECT_FALSE(Exists(InstallDir() + "\\Pelliquester.dll"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY));
+  for (const View& view : kViews)
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey, view.access)) << view.name;
+
+  // Whatever still works on after it is waited for, so that the next test
+  // starts on a machine at rest.
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    // The uninstaller's copy in the temporary folder (Un.exe, Un_A.exe or
+    // Au_.exe, by the version of NSIS).
+    if (_wcsnicmp(entry.szExeFile, L"Un", 2) != 0 && _wcsnicmp(entry.szExeFile, L"Au_", 3) != 0)
+      continue;
+    if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+      WaitForSingleObject(process, kProgramTimeoutMs);
+      CloseHandle(process);
+    }
+  }
+  CloseHandle(snapshot);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY))
+      << "the removal had not ended either when its last process did";
 }
 
 }  // namespace
