@@ -296,6 +296,32 @@ TEST_F(InstallerTest, TheQuietUninstallStringEndsWhenTheToolbarIsRemoved) {
       << "the removal had not ended either when its last process did";
 }
 
+// A machine where the browser cannot be started by the installer (removed as
+// a Windows feature, say): registration fails, and the installer says so. It
+// then leaves nothing of the toolbar behind either, or lists what it left.
+TEST_F(InstallerTest, AFailedRegistrationLeavesNothingUnlisted) {
+  Uninstall(true);
+  const std::string server_key = "CLSID\\{0002DF01-0000-0000-C000-000000000046}\\LocalServer32";
+  std::optional<std::string> saved[2];
+  for (int i = 0; i < 2; ++i) {
+    saved[i] = RegText(HKEY_CLASSES_ROOT, server_key, "", kViews[i].access);
+    ASSERT_TRUE(saved[i].has_value());
+    ASSERT_EQ(RegDeleteKeyExA(HKEY_CLASSES_ROOT, server_key.c_str(), kViews[i].access, 0),
+              ERROR_SUCCESS);
+  }
+  const std::string outcome = RunProgram("\"" + installer + "\" /S");
+  const bool listed = KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY);
+  const bool files_left = Exists(InstallDir() + "\\Pelliquester.dll");
+  const bool values_left = KeyExists(HKEY_LOCAL_MACHINE, kBandKey, KEY_WOW64_64KEY);
+  const bool class_left = KeyExists(HKEY_CLASSES_ROOT, kClassKey, KEY_WOW64_64KEY);
+  for (int i = 0; i < 2; ++i) PutText(HKEY_CLASSES_ROOT, server_key, "", *saved[i], kViews[i].access);
+
+  EXPECT_NE(outcome, kSuccess);
+  EXPECT_TRUE(listed || (!files_left && !values_left && !class_left))
+      << "after " << outcome << ": files " << files_left << ", the band's values " << values_left
+      << ", the class " << class_left << ", and no entry in the list of installed programs";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
