@@ -124,7 +124,8 @@ TEST_F(InstallerTest, SilentUninstallingKeepsTheUsersStateAndAPurgeTakesIt) {
 // command without /D: the toolbar stays where it is, with its shared history.
 TEST_F(InstallerTest, AnUpgradeStaysInTheDirectoryTheToolbarWasInstalledIn) {
   Uninstall(true);
-  const std::string chosen = pq_installer_test::Folder(CSIDL_PROGRAM_FILES) + "\\Chosen Place\\" + kName;
+  const std::string chosen =
+      pq_installer_test::Folder(CSIDL_PROGRAM_FILES) + "\\Chosen Place\\" + kName;
   ASSERT_EQ(RunProgram("\"" + installer + "\" /S /D=" + chosen), kSuccess);
   ASSERT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "InstallPath", KEY_WOW64_64KEY), chosen);
   std::ofstream(chosen + "\\" + kName + ".txt", std::ios::binary) << "shared search\n";
@@ -162,8 +163,7 @@ TEST_F(InstallerTest, TheReplacedToolbarsUninstallerLeavesTheOtherToolbarInstall
     EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar Name", view.access), "OtherBar");
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", view.access));
   }
-  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", KEY_WOW64_64KEY),
-            "OtherBar");
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", KEY_WOW64_64KEY), "OtherBar");
   EXPECT_TRUE(Exists(other_dir + "\\Pelliquester.dll"));
 }
 
@@ -194,13 +194,13 @@ TEST_F(InstallerTest, AnUpgradeWhileABrowserHoldsTheDllReplacesItOrFails) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   ASSERT_TRUE(GetFileAttributesExA(dll.c_str(), GetFileExInfoStandard, &data));
   const bool replaced = CompareFileTime(&data.ftLastWriteTime, &old_date) != 0;
-  HKEY session = nullptr;
+  HKEY manager = nullptr;
   bool replace_at_restart = false;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
-                    KEY_QUERY_VALUE, &session) == ERROR_SUCCESS) {
-    replace_at_restart = RegQueryValueExA(session, "PendingFileRenameOperations", nullptr, nullptr,
+                    KEY_QUERY_VALUE, &manager) == ERROR_SUCCESS) {
+    replace_at_restart = RegQueryValueExA(manager, "PendingFileRenameOperations", nullptr, nullptr,
                                           nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(session);
+    RegCloseKey(manager);
   }
   EXPECT_TRUE(replaced || replace_at_restart || outcome != kSuccess)
       << "the installer ended with " << outcome
@@ -244,7 +244,8 @@ TEST_F(InstallerTest, InstallsIntoADirectoryOfTheAdministratorsChoice) {
   Uninstall(true);
   wchar_t program_files[MAX_PATH] = {};
   ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, program_files)));
-  for (const wchar_t* folder : {L"Sample Tools\\Sample Bar", L"B\u00e4r Werkzeug\\\u041f\u0430\u043d\u0435\u043b\u044c"}) {
+  for (const wchar_t* folder :
+       {L"Sample Tools\\Sample Bar", L"B\u00e4r Werkzeug\\\u041f\u0430\u043d\u0435\u043b\u044c"}) {
     const std::wstring chosen = std::wstring(program_files) + L"\\" + folder;
     SCOPED_TRACE(std::string(chosen.begin(), chosen.end()));
     const std::wstring setup(installer.begin(), installer.end());
@@ -267,8 +268,8 @@ TEST_F(InstallerTest, InstallsIntoADirectoryOfTheAdministratorsChoice) {
 // the end of the removal, as they do for any program: an installation that
 // follows must not meet the old one still being taken away.
 TEST_F(InstallerTest, TheQuietUninstallStringEndsWhenTheToolbarIsRemoved) {
-  const auto quiet = RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString",
-                             KEY_WOW64_64KEY);
+  const auto quiet =
+      RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString", KEY_WOW64_64KEY);
   ASSERT_TRUE(quiet.has_value());
   ASSERT_EQ(RunProgram(*quiet), kSuccess);
   EXPECT_FALSE(Exists(InstallDir() + "\\Pelliquester.dll"));
@@ -281,7 +282,8 @@ TEST_F(InstallerTest, TheQuietUninstallStringEndsWhenTheToolbarIsRemoved) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
     // The uninstaller's copy in the temporary folder (Un.exe, Un_A.exe or
     // Au_.exe, by the version of NSIS).
     if (_wcsnicmp(entry.szExeFile, L"Un", 2) != 0 && _wcsnicmp(entry.szExeFile, L"Au_", 3) != 0)
@@ -314,7 +316,8 @@ TEST_F(InstallerTest, AFailedRegistrationLeavesNothingUnlisted) {
   const bool files_left = Exists(InstallDir() + "\\Pelliquester.dll");
   const bool values_left = KeyExists(HKEY_LOCAL_MACHINE, kBandKey, KEY_WOW64_64KEY);
   const bool class_left = KeyExists(HKEY_CLASSES_ROOT, kClassKey, KEY_WOW64_64KEY);
-  for (int i = 0; i < 2; ++i) PutText(HKEY_CLASSES_ROOT, server_key, "", *saved[i], kViews[i].access);
+  for (int i = 0; i < 2; ++i)
+    PutText(HKEY_CLASSES_ROOT, server_key, "", *saved[i], kViews[i].access);
 
   EXPECT_NE(outcome, kSuccess);
   EXPECT_TRUE(listed || (!files_left && !values_left && !class_left))
