@@ -16,7 +16,7 @@ namespace {
 
 using namespace pq_installer_test;
 
-std::string installer, bandhost, source, other_installer;
+std::string installer, bandhost, source, other_installer, plain_installer;
 
 const std::string kUninstallKey =
     std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pelliquester ") + kBandId;
@@ -325,6 +325,16 @@ TEST_F(InstallerTest, AFailedRegistrationLeavesNothingUnlisted) {
       << ", the class " << class_left << ", and no entry in the list of installed programs";
 }
 
+// The publisher's next version comes without a banner or notice file: the
+// toolbar upgraded by it shows the built-in banner and notice, not the ones of
+// the version it replaced.
+TEST_F(InstallerTest, AnUpgradeTakesAwayTheFilesTheNewVersionNoLongerHas) {
+  ASSERT_EQ(RunProgram("\"" + plain_installer + "\" /S"), kSuccess);
+  EXPECT_NE(ReadFile(InstallDir() + "\\SampleBar.ini").find("Config Version=2"), std::string::npos);
+  for (const char* file : {"SampleBar.bmp", "Copyrights.txt"})
+    EXPECT_FALSE(Exists(InstallDir() + "\\" + file)) << file << " of the older version is left";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -335,13 +345,15 @@ int main(int argc, char** argv) {
     const std::string argument = argv[i];
     for (auto [flag, target] :
          {std::pair{"--installer=", &installer}, std::pair{"--bandhost=", &bandhost},
-          std::pair{"--source=", &source}, std::pair{"--other-installer=", &other_installer}})
+          std::pair{"--source=", &source}, std::pair{"--other-installer=", &other_installer},
+          std::pair{"--plain-installer=", &plain_installer}})
       if (argument.starts_with(flag)) *target = argument.substr(std::strlen(flag));
   }
-  if (installer.empty() || bandhost.empty() || source.empty() || other_installer.empty()) {
+  if (installer.empty() || bandhost.empty() || source.empty() || other_installer.empty() ||
+      plain_installer.empty()) {
     std::fprintf(stderr,
                  "usage: installer_test --installer=SETUP.exe --bandhost=EXE --source=DIR "
-                 "--other-installer=SETUP.exe\n");
+                 "--other-installer=SETUP.exe --plain-installer=SETUP.exe\n");
     return 2;
   }
   return RUN_ALL_TESTS();

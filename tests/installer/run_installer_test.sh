@@ -31,6 +31,14 @@ setup=$work/SampleBar-setup.exe
 "$root/tools/installer/make_installer.sh" "$source/SampleBar.ini" --toolbar-name SampleBar \
   --company "Example Publishing" --config-version 1 \
   --output "$setup" >/dev/null
+# A later version of the sample without a banner or notice file of its own.
+plain=$work/plain
+mkdir -p "$plain"
+sed -e 's/^Config Version=.*/Config Version=2/' -e '/^Banner Animation=/d' \
+  "$root/samples/SampleBar.ini" >"$plain/SampleBar.ini"
+plain_setup=$work/SampleBar-plain-setup.exe
+"$root/tools/installer/make_installer.sh" "$plain/SampleBar.ini" --toolbar-name SampleBar \
+  --company "Example Publishing" --config-version 2 --output "$plain_setup" >/dev/null
 # Another publisher's toolbar made with the same DLL.
 other=$work/other
 mkdir -p "$other"
@@ -41,4 +49,5 @@ other_setup=$work/OtherBar-setup.exe
 
 "$root/cmake/wine-run" "$prefix" "$test_exe" "--installer=$(windows_path "$setup")" \
   "--bandhost=$(windows_path "$host")" "--source=$(windows_path "$source")" \
-  "--other-installer=$(windows_path "$other_setup")" "$@"
+  "--other-installer=$(windows_path "$other_setup")" \
+  "--plain-installer=$(windows_path "$plain_setup")" "$@"
