@@ -30,6 +30,15 @@ BARS_KEY = "SOFTWARE\\Microsoft\\Internet Explorer\\Explorer Bars"
 # two toolbars never do. Changing it would orphan every installed toolbar.
 UPGRADE_NAMESPACE = uuid.UUID("3110a289-c17f-4cce-a602-c1157a28f9ef")
 
+# The band's registration (its values, the class, the browser's lists) is one
+# per machine, whichever toolbar holds it: every package puts it into these
+# components, so that Windows Installer counts the packages that hold it and
+# removes it with the last one only. Removing one toolbar's package then
+# leaves another toolbar's registration in place. Changing them would make
+# every installed package the only holder of its own copy again.
+REGISTRATION_COMPONENTS = {64: "{6D1B4C0E-3F7A-4E55-9C2B-8A40F1D7E611}",
+                           32: "{6D1B4C0E-3F7A-4E55-9C2B-8A40F1D7E632}"}
+
 
 def upgrade_code(name):
     return "{" + str(uuid.uuid5(UPGRADE_NAMESPACE, name)).upper() + "}"
@@ -91,8 +100,8 @@ def wxs(a):
     def registry(view):
         # The installation's values first: registration takes the toolbar's
         # name from them. The values registration writes itself are listed
-        # too (the same data), and its class key with "-" (removed when the
-        # package is), so that uninstalling takes them away without calling
+        # too (the same data), and its class key with "-" (removed with the
+        # last package that holds them), so that uninstalling takes them away without calling
         # DllUnregisterServer, which would take the user's values in the
         # band's key with it.
         rows = [
@@ -107,7 +116,7 @@ def wxs(a):
         return "\n".join(
             f'          <RegistryValue Id="Reg{view}_{i}" Root="{root}" Key={attr(key)} '
             f'Name={attr(formatted(value_name) if value_name != "-" else "-")} '
-            f'Type="string" Value={attr(value)} KeyPath="no"/>'
+            f'Type="string" Value={attr(value)} KeyPath="{"yes" if i == 0 else "no"}"/>'
             for i, (root, key, value_name, value) in enumerate(rows))
 
     file_components = "\n".join(
@@ -145,10 +154,14 @@ def wxs(a):
         <Directory Id="ToolbarDirectory" Name={attr(a.name)}>
         <Component Id="Band64" Guid="*" Win64="yes">
           <File Id="Dll64" Name="Pelliquester.dll" Source={attr(a.dll64)} KeyPath="yes"/>
-{registry(64)}
         </Component>
         <Component Id="Band32" Guid="*">
           <File Id="Dll32" Name="Pelliquester32.dll" Source={attr(a.dll32)} KeyPath="yes"/>
+        </Component>
+        <Component Id="Registration64" Guid="{REGISTRATION_COMPONENTS[64]}" Win64="yes">
+{registry(64)}
+        </Component>
+        <Component Id="Registration32" Guid="{REGISTRATION_COMPONENTS[32]}">
 {registry(32)}
         </Component>
 {file_components}
@@ -159,6 +172,8 @@ def wxs(a):
     <Feature Id="Toolbar" Level="1">
       <ComponentRef Id="Band64"/>
       <ComponentRef Id="Band32"/>
+      <ComponentRef Id="Registration64"/>
+      <ComponentRef Id="Registration32"/>
 {chr(10).join(f'      <ComponentRef Id="{cid}"/>' for cid, _, _ in files)}
     </Feature>
 
