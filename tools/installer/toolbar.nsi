@@ -17,6 +17,12 @@
 ; The uninstaller removes the toolbar's user state too (the values the toolbar
 ; keeps, the search history, the current user's copies) when the user agrees;
 ; silently (/S) it keeps them unless /PURGE is given.
+;
+; One band class serves one toolbar per machine: installing a toolbar first
+; removes the one installed elsewhere (another publisher's, or this one in
+; another directory), keeping the user state, so that nothing is left behind
+; unlisted. An uninstaller takes the registration away only while it is its
+; own.
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -37,7 +43,9 @@ RequestExecutionLevel admin
 Name "${TOOLBAR_NAME}"
 OutFile "${OUTFILE}"
 !ifdef SIGN_UNINSTALLER
-  !uninstfinalize '"${SIGN_UNINSTALLER}" "%1"'
+  ; Without the comparison makensis would carry on with an unsigned
+  ; uninstaller when signing fails.
+  !uninstfinalize '"${SIGN_UNINSTALLER}" "%1"' = 0
 !endif
 InstallDir "$PROGRAMFILES64\${TOOLBAR_NAME}"
 ShowInstDetails show
@@ -56,6 +64,42 @@ Function .onInit
     SetErrorLevel 2
     Quit
   ${EndIf}
+  ; An upgrade goes where this toolbar is installed, unless /D= says else
+  ; (a /D= naming the default directory cannot be told apart from none).
+  ${If} $INSTDIR == "$PROGRAMFILES64\${TOOLBAR_NAME}"
+    SetRegView 64
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "DisplayName"
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 == "${TOOLBAR_NAME}"
+    ${AndIf} $1 != ""
+      StrCpy $INSTDIR $1
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; The toolbar installed in another directory (another publisher's, or this
+; one moved by /D=) is uninstalled silently, keeping the user state: its
+; files would otherwise stay with no entry to remove them, and its
+; uninstaller would later take away what this installer registers.
+Function RemoveInstallationElsewhere
+  SetRegView 64
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 == ""
+  ${OrIf} $0 == $INSTDIR
+  ${OrIfNot} ${FileExists} "$0\Uninstall.exe"
+    Return
+  ${EndIf}
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "DisplayName"
+  DetailPrint "Removing $1 from $0"
+  InitPluginsDir
+  CopyFiles /SILENT "$0\Uninstall.exe" "$PLUGINSDIR\replaced-uninstall.exe"
+  ExecWait '"$PLUGINSDIR\replaced-uninstall.exe" /S _?=$0' $2
+  Delete "$PLUGINSDIR\replaced-uninstall.exe"
+  ${If} $2 != 0
+    MessageBox MB_OK|MB_ICONSTOP "Removing $1 from $0 failed (code $2)." /SD IDOK
+    SetErrorLevel 4
+    Abort
+  ${EndIf}
 FunctionEnd
 
 ; The three values the band reads to find its configuration, in one view.
@@ -66,19 +110,45 @@ FunctionEnd
   WriteRegStr HKLM "${BAND_KEY}" "Toolbar File" "${TOOLBAR_FILE}"
 !macroend
 
+; The toolbar is listed before its DLLs are registered: an installation
+; whose registration fails is left in the list, to be removed from there.
 !macro Register REGSVR32 DLL
   ExecWait '"${REGSVR32}" /s "$INSTDIR\${DLL}"' $0
   ${If} $0 != 0
-    MessageBox MB_OK|MB_ICONSTOP "Registering ${DLL} failed (code $0)." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "Registering ${DLL} failed (code $0). Remove ${TOOLBAR_NAME} from the list of installed programs." /SD IDOK
     SetErrorLevel 3
     Abort
   ${EndIf}
 !macroend
 
+; A DLL that a browser holds cannot be overwritten: the new one is written
+; beside it and takes its place now, or at the next restart (exit code 3010).
+!macro PutDll NAME SOURCE
+  File "/oname=${NAME}.new" "${SOURCE}"
+  ClearErrors
+  Delete "$INSTDIR\${NAME}"
+  ${If} ${Errors}
+    DetailPrint "${NAME} is in use: it is replaced at the next restart"
+    Rename /REBOOTOK "$INSTDIR\${NAME}.new" "$INSTDIR\${NAME}"
+  ${Else}
+    Rename "$INSTDIR\${NAME}.new" "$INSTDIR\${NAME}"
+  ${EndIf}
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "${NAME} could not be replaced." /SD IDOK
+    SetErrorLevel 5
+    Abort
+  ${EndIf}
+!macroend
+
 Section "Install"
+  Call RemoveInstallationElsewhere
   SetOutPath "$INSTDIR"
-  File "/oname=Pelliquester.dll" "${DLL64}"
-  File "/oname=Pelliquester32.dll" "${DLL32}"
+  !insertmacro PutDll "Pelliquester.dll" "${DLL64}"
+  !insertmacro PutDll "Pelliquester32.dll" "${DLL32}"
+  ; Files an older version had and this one may not: the banner and notice
+  ; fall back to the built-in ones.
+  Delete "$INSTDIR\${TOOLBAR_FILE}.bmp"
+  Delete "$INSTDIR\Copyrights.txt"
   File "/oname=${TOOLBAR_FILE}.ini" "${CONFIG}"
   !ifdef BANNER
     File "/oname=${TOOLBAR_FILE}.bmp" "${BANNER}"
@@ -97,18 +167,13 @@ Section "Install"
   !insertmacro WriteInstallation 64
   !insertmacro WriteInstallation 32
 
-  ; The installer is a 32-bit program: System32 means the 64-bit one only
-  ; without the redirection.
-  ${DisableX64FSRedirection}
-  !insertmacro Register "$WINDIR\System32\regsvr32.exe" "Pelliquester.dll"
-  ${EnableX64FSRedirection}
-  !insertmacro Register "$WINDIR\SysWOW64\regsvr32.exe" "Pelliquester32.dll"
-
   SetRegView 64
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${TOOLBAR_NAME}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  ; With _?= the uninstaller does the work itself instead of handing it to a
+  ; copy and ending at once: whoever runs this waits for the removal.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S _?=$INSTDIR'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${COMPANY}"
@@ -119,6 +184,17 @@ Section "Install"
   ; In kilobytes, of what is in the directory now.
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+
+  ; The installer is a 32-bit program: System32 means the 64-bit one only
+  ; without the redirection.
+  ${DisableX64FSRedirection}
+  !insertmacro Register "$WINDIR\System32\regsvr32.exe" "Pelliquester.dll"
+  ${EnableX64FSRedirection}
+  !insertmacro Register "$WINDIR\SysWOW64\regsvr32.exe" "Pelliquester32.dll"
+
+  ${If} ${RebootFlag}
+    SetErrorLevel 3010
+  ${EndIf}
 SectionEnd
 
 ; --- uninstallation
@@ -178,7 +254,19 @@ SectionEnd
   ${EndIf}
 !macroend
 
+Var Registered
+
 Section "Uninstall"
+  ; Another toolbar installed since owns the registration, the band's key
+  ; and the entry now.
+  SetRegView 64
+  ReadRegStr $0 HKLM "${BAND_KEY}" "InstallPath"
+  StrCpy $Registered 0
+  ${If} $0 == $INSTDIR
+  ${OrIf} $0 == ""
+    StrCpy $Registered 1
+  ${EndIf}
+
   StrCpy $Purge 0
   ${GetParameters} $0
   ClearErrors
@@ -190,17 +278,19 @@ Section "Uninstall"
     StrCpy $Purge 1
   ${EndIf}
 
-  ${If} $Purge == 0
-    !insertmacro ForEachKeptValue KeepValue
-  ${EndIf}
+  ${If} $Registered == 1
+    ${If} $Purge == 0
+      !insertmacro ForEachKeptValue KeepValue
+    ${EndIf}
 
-  ${DisableX64FSRedirection}
-  ExecWait '"$WINDIR\System32\regsvr32.exe" /u /s "$INSTDIR\Pelliquester.dll"'
-  ${EnableX64FSRedirection}
-  ExecWait '"$WINDIR\SysWOW64\regsvr32.exe" /u /s "$INSTDIR\Pelliquester32.dll"'
-  !insertmacro ForEachKeptValue PutBackValue
-  !insertmacro RemoveRegistration 64
-  !insertmacro RemoveRegistration 32
+    ${DisableX64FSRedirection}
+    ExecWait '"$WINDIR\System32\regsvr32.exe" /u /s "$INSTDIR\Pelliquester.dll"'
+    ${EnableX64FSRedirection}
+    ExecWait '"$WINDIR\SysWOW64\regsvr32.exe" /u /s "$INSTDIR\Pelliquester32.dll"'
+    !insertmacro ForEachKeptValue PutBackValue
+    !insertmacro RemoveRegistration 64
+    !insertmacro RemoveRegistration 32
+  ${EndIf}
 
   ; A browser that still has a DLL loaded lets go of it at the next restart.
   Delete /REBOOTOK "$INSTDIR\Pelliquester.dll"
@@ -224,9 +314,22 @@ Section "Uninstall"
     RMDir /r "$PROFILE\AppData\LocalLow\${USER_FOLDER}"
     RMDir "$PROFILE\AppData\LocalLow\Pelliquester"
   ${EndIf}
-  Delete "$INSTDIR\Uninstall.exe"
+  ; Run in place (the entry's QuietUninstallString), the uninstaller cannot
+  ; delete itself: it moves out of the directory and goes at the next restart.
+  ${If} $EXEDIR == $INSTDIR
+    GetTempFileName $0
+    Delete $0
+    Rename "$INSTDIR\Uninstall.exe" $0
+    Delete /REBOOTOK $0
+  ${Else}
+    Delete "$INSTDIR\Uninstall.exe"
+  ${EndIf}
   RMDir "$INSTDIR"
 
   SetRegView 64
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 == $INSTDIR
+  ${OrIf} $0 == ""
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ${EndIf}
 SectionEnd
