@@ -77,6 +77,10 @@ status=0
   --timestamp "http://127.0.0.1:$(cat tsa/port)" --output nsis/setup.exe >make.log 2>&1 || status=$?
 echo "make_installer.sh exit status: $status"
 if ((status != 0)); then
+  # What made it fail: the uninstaller's signing, not anything before it.
+  sed -n '/signing/p;/uninstfinalize/p' make.log | head -n 5
+fi
+if ((status != 0)); then
   echo "PASSED: the failed signing was reported"
   exit 0
 fi
