@@ -137,6 +137,35 @@ class Source(unittest.TestCase):
         size = {p.get("Id"): p.get("Value") for p in root.iter(WIX + "Property")}["ARPSIZE"]
         self.assertEqual(size, str((100 + 3000 + 2000 + 50 + 1023) // 1024))
 
+    def test_every_toolbars_package_holds_the_registration_in_the_same_components(self):
+        # Windows Installer counts the packages that hold a component by its
+        # GUID: the registration goes with the last toolbar's package only.
+        # Each package's files are its own.
+        holders = []
+        for name, version in [("Bar", "1"), ("Bar", "2"), ("Other Bar", "1")]:
+            with self.subTest(name=name, version=version):
+                root = self.write(name, version=version)
+                components = {c.get("Id"): c for c in root.iter(WIX + "Component")}
+                shared = {}
+                for component in components.values():
+                    values = component.findall(WIX + "RegistryValue")
+                    if not values:
+                        self.assertEqual(component.get("Guid"), "*")
+                        continue
+                    self.assertEqual(component.findall(WIX + "File"), [])
+                    self.assertEqual([v.get("KeyPath") for v in values].count("yes"), 1)
+                    view = values[0].get("Id")[:5]
+                    self.assertTrue(all(v.get("Id").startswith(view) for v in values))
+                    self.assertEqual(component.get("Win64") == "yes", view == "Reg64")
+                    shared[view] = component.get("Guid")
+                self.assertEqual(sorted(shared), ["Reg32", "Reg64"])
+                self.assertNotEqual(shared["Reg32"], shared["Reg64"])
+                # Every component is in the package's one feature.
+                refs = {r.get("Id") for r in root.iter(WIX + "ComponentRef")}
+                self.assertEqual(refs, set(components))
+                holders.append(shared)
+        self.assertEqual(holders[1:], holders[:-1])
+
     @unittest.skipUnless(shutil.which("wixl") and shutil.which("msibuild") and shutil.which("msiinfo"),
                          "wixl and msitools are not installed")
     def test_wixl_builds_the_package(self):
