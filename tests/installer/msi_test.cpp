@@ -207,6 +207,27 @@ TEST_F(MsiTest, RemovingAnotherToolbarsPackageLeavesThisOneRegistered) {
   Msiexec("/x \"" + other + "\"");
 }
 
+// The other way round: the shown toolbar's package goes while the other's
+// stays. The registration stays with it, for the removed directory; repairing
+// the other package, as the documentation tells, shows that one again.
+TEST_F(MsiTest, RepairingThePackageLeftAfterTheShownOneWentRegistersItAgain) {
+  ASSERT_EQ(Msiexec("/i \"" + other + "\""), kSuccess);
+  ASSERT_EQ(Msiexec("/x \"" + other + "\""), kSuccess);
+
+  ASSERT_EQ(Msiexec("/i \"" + older + "\" REINSTALL=ALL REINSTALLMODE=amus"), kSuccess);
+
+  for (const View& view : kViews) {
+    SCOPED_TRACE(view.name);
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "InstallPath", view.access), InstallDir());
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "Toolbar Name", view.access), kName);
+    EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, kClassKey, "", view.access), kName);
+    const auto server = RegText(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", "", view.access);
+    ASSERT_TRUE(server.has_value());
+    EXPECT_EQ(LongPath(*server), InstallDir() + "\\" + view.dll);
+  }
+  ExpectTheBandHostHostsTheToolbar(bandhost);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
