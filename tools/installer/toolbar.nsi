@@ -295,6 +295,9 @@ Section "Uninstall"
   ; A browser that still has a DLL loaded lets go of it at the next restart.
   Delete /REBOOTOK "$INSTDIR\Pelliquester.dll"
   Delete /REBOOTOK "$INSTDIR\Pelliquester32.dll"
+  ; A DLL an upgrade could not replace waits beside it for the restart.
+  Delete /REBOOTOK "$INSTDIR\Pelliquester.dll.new"
+  Delete /REBOOTOK "$INSTDIR\Pelliquester32.dll.new"
   Delete "$INSTDIR\${TOOLBAR_FILE}.ini"
   Delete "$INSTDIR\${TOOLBAR_FILE}.bmp"
   Delete "$INSTDIR\Copyrights.txt"
@@ -316,11 +319,18 @@ Section "Uninstall"
   ${EndIf}
   ; Run in place (the entry's QuietUninstallString), the uninstaller cannot
   ; delete itself: it moves out of the directory and goes at the next restart.
+  ; (A running program can be moved on its own volume only.)
   ${If} $EXEDIR == $INSTDIR
     GetTempFileName $0
     Delete $0
+    ClearErrors
     Rename "$INSTDIR\Uninstall.exe" $0
-    Delete /REBOOTOK $0
+    ${If} ${Errors}
+      Delete /REBOOTOK "$INSTDIR\Uninstall.exe"
+      RMDir /REBOOTOK "$INSTDIR"
+    ${Else}
+      Delete /REBOOTOK $0
+    ${EndIf}
   ${Else}
     Delete "$INSTDIR\Uninstall.exe"
   ${EndIf}
