@@ -167,6 +167,34 @@ TEST_F(InstallerTest, TheReplacedToolbarsUninstallerLeavesTheOtherToolbarInstall
   EXPECT_TRUE(Exists(other_dir + "\\Pelliquester.dll"));
 }
 
+// A copy of the replaced toolbar's uninstaller kept somewhere (a backup, a
+// deployment tool's cache) and run after the other toolbar was installed: it
+// finds the registration and the entry another's, and leaves them.
+TEST_F(InstallerTest, AnUninstallerWhoseToolbarWasReplacedLeavesTheOtherOnesRegistration) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string kept = std::string(temp) + "pq-kept-uninstall.exe";
+  ASSERT_TRUE(CopyFileA((InstallDir() + "\\Uninstall.exe").c_str(), kept.c_str(), FALSE));
+  ASSERT_EQ(RunProgram("\"" + other_installer + "\" /S"), kSuccess);
+  const std::string other_dir = pq_installer_test::Folder(CSIDL_PROGRAM_FILES) + "\\OtherBar";
+
+  CreateDirectoryA(InstallDir().c_str(), nullptr);
+  EXPECT_EQ(RunProgram("\"" + kept + "\" /S /PURGE _?=" + InstallDir()), kSuccess);
+  DeleteFileA(kept.c_str());
+
+  for (const View& view : kViews) {
+    SCOPED_TRACE(view.name);
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kBandKey, "InstallPath", view.access), other_dir);
+    EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, kClassKey, "", view.access), "OtherBar");
+    const auto server = RegText(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", "", view.access);
+    ASSERT_TRUE(server.has_value());
+    EXPECT_EQ(LongPath(*server), other_dir + "\\" + view.dll);
+  }
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", KEY_WOW64_64KEY),
+            other_dir);
+  EXPECT_FALSE(Exists(InstallDir()));
+}
+
 // A browser holds the installed DLL while the administrator pushes the same
 // or a newer installer: the DLL is replaced (now or at the next restart) or
 // the installer says it was not; it does not end as if all went well with
