@@ -77,12 +77,15 @@ status=0
   --timestamp "http://127.0.0.1:$(cat tsa/port)" --output nsis/setup.exe >make.log 2>&1 || status=$?
 echo "make_installer.sh exit status: $status"
 if ((status != 0)); then
-  # What made it fail: the uninstaller's signing, not anything before it.
-  sed -n '/signing/p;/uninstfinalize/p' make.log | head -n 5
-fi
-if ((status != 0)); then
-  echo "PASSED: the failed signing was reported"
-  exit 0
+  # It must be the uninstaller's signing that failed, not anything before it
+  # (a missing build, the DLLs' signing).
+  if grep -q '^UninstFinalize command returned' make.log && grep -q '^installer: makensis failed' make.log; then
+    echo "PASSED: the failed signing was reported"
+    exit 0
+  fi
+  cat make.log
+  echo "FAILED: make_installer.sh failed before it came to the uninstaller"
+  exit 1
 fi
 "$root/cmake/wine-run" "$prefix" "$(windows_path "$work/nsis/setup.exe")" /S
 uninstaller="$prefix/drive_c/Program Files/SampleBar/Uninstall.exe"
