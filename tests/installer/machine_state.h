@@ -125,7 +125,7 @@ inline std::string RunProgram(std::string command_line) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process))
-    return "cannot start " + command_line;
+    return "cannot start " + command_line + " (error " + std::to_string(GetLastError()) + ")";
   std::string outcome;
   if (WaitForSingleObject(process.hProcess, kProgramTimeoutMs) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 1);
