@@ -4,6 +4,7 @@
 // all away again, with or without the user's state.
 //   installer_test --installer=SETUP.exe --bandhost=bandhost.exe --source=DIR [gtest flags]
 // DIR holds the files the installer was made from.
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -233,6 +234,35 @@ TEST_F(InstallerTest, AnUpgradeWhileABrowserHoldsTheDllReplacesItOrFails) {
   EXPECT_TRUE(replaced || replace_at_restart || outcome != kSuccess)
       << "the installer ended with " << outcome
       << " and left the DLL that was in use in place, with nothing to replace it at restart";
+}
+
+// The same, told apart: the installer ends with 3010 (a restart is needed),
+// the new DLL waits beside the one in use to take its place at the restart,
+// and an uninstallation before then takes both away.
+TEST_F(InstallerTest, ADllInUseIsReplacedAtTheRestartAndTheInstallerSaysSo) {
+  const std::string dll = InstallDir() + "\\Pelliquester.dll";
+  HMODULE held = LoadLibraryA(dll.c_str());
+  ASSERT_NE(held, nullptr);
+  const std::string outcome = RunProgram("\"" + installer + "\" /S");
+  FreeLibrary(held);
+  EXPECT_EQ(outcome, "exit code 3010");
+  EXPECT_TRUE(Exists(dll + ".new"));
+  HKEY manager = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                          0, KEY_QUERY_VALUE, &manager),
+            ERROR_SUCCESS);
+  std::string pending(64 * 1024, '\0');
+  DWORD size = static_cast<DWORD>(pending.size());
+  const LONG result = RegQueryValueExA(manager, "PendingFileRenameOperations", nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(pending.data()), &size);
+  RegCloseKey(manager);
+  ASSERT_EQ(result, ERROR_SUCCESS);
+  pending.resize(size);
+  for (char& c : pending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_NE(pending.find("pelliquester.dll.new"), std::string::npos) << pending;
+
+  Uninstall(true);
+  EXPECT_FALSE(Exists(dll + ".new"));
 }
 
 std::wstring WideRegText(const std::string& path, const wchar_t* name, REGSAM view) {
