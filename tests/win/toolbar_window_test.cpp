@@ -126,8 +126,9 @@ class MenuWatcher {
   }
   ~MenuWatcher() { thread_.join(); }
   bool Done() const { return done_; }
-  // What the menu offered; read once Done.
+  // What the menu offered, and where it showed on the screen; read once Done.
   const std::vector<std::string>& Captions() const { return captions_; }
+  const RECT& Place() const { return place_; }
 
  private:
   void Watch() {
@@ -140,6 +141,7 @@ class MenuWatcher {
   }
   void Answer(HWND window) {
     const auto menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+    GetWindowRect(window, &place_);
     captions_ = MenuCaptions(menu);
     int chosen = -1;
     for (size_t i = 0; i < captions_.size(); ++i)
@@ -153,6 +155,7 @@ class MenuWatcher {
 
   std::string choose_;
   std::vector<std::string> captions_;
+  RECT place_{};
   std::atomic<bool> done_{false};
   std::thread thread_;
 };
@@ -239,6 +242,7 @@ class ToolbarWindowTest : public ::testing::Test {
   virtual std::string Configuration() const { return kConfiguration; }
   virtual std::wstring SpeedAddress() const { return L"http://mine/"; }
   virtual int ParentWidth() const { return 1000; }
+  virtual HWND Parent() const { return SharedParent(); }
   void SetUp() override {
     std::ofstream(dir_.File("Bar.ini"), std::ios::binary) << Configuration();
     HKEY key = key_.Open();
@@ -252,9 +256,9 @@ class ToolbarWindowTest : public ::testing::Test {
     ToolbarConfig.HomePageUrl = "http://start.example/";
     ToolbarConfig.DefaultSpeedCount = 1;
     platform_.ui = &ui_;
-    SetWindowPos(SharedParent(), nullptr, 0, 0, ParentWidth(), 120, SWP_NOZORDER | SWP_NOMOVE);
-    SetForegroundWindow(SharedParent());
-    window_ = std::make_unique<ToolbarWindow>(SharedParent(), platform_);
+    SetWindowPos(Parent(), nullptr, 0, 0, ParentWidth(), 120, SWP_NOZORDER | SWP_NOMOVE);
+    SetForegroundWindow(Parent());
+    window_ = std::make_unique<ToolbarWindow>(Parent(), platform_);
     window_->SetHostBrowser(browser_);
     toolbar_ = window_->ToolbarControl();
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window_->Handle()) != FALSE; }));
@@ -887,6 +891,8 @@ class Screenshot {
       if (Drawn(shown, x)) return x;
     return place.left - 1;
   }
+  // The colour shown at a point of the screen, as 0xRRGGBB.
+  uint32_t Color(POINT at) const { return At(at.x, at.y); }
   bool Shows(const RECT& place) const {
     const RECT shown = Shown(place);
     return shown.left < shown.right && shown.top < shown.bottom;
@@ -1105,6 +1111,119 @@ TEST_F(QuerySpeedAddressToolbarWindowTest, TheSpeedButtonsTooltipShowsItsWholeAd
       << TextWidth(tips, kQueryAddress) << " px, without its ampersands "
       << TextWidth(tips, without) << " px";
 }
+
+// --- a browser whose frame is mirrored for a right-to-left language
+
+// A browser window away from the screen's left edge, laid out left to right
+// or mirrored (WS_EX_LAYOUTRTL, which its children inherit), one of each for
+// every test of its layout.
+HWND LayoutParent(DWORD layout) {
+  static HWND parents[2] = {};
+  HWND& parent = parents[layout ? 1 : 0];
+  if (!parent) {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_APPWORKSPACE + 1));
+    window_class.lpszClassName = L"ToolbarWindowTestLayoutParent";
+    RegisterClassExW(&window_class);
+    parent = CreateWindowExW(layout, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 150,
+                             0, 1000, 120, nullptr, nullptr, window_class.hInstance, nullptr);
+  }
+  return parent;
+}
+
+std::string LayoutName(const ::testing::TestParamInfo<DWORD>& info) {
+  return info.param ? "RightToLeft" : "LeftToRight";
+}
+
+class LayoutToolbarWindowTest : public ToolbarWindowTest,
+                                public ::testing::WithParamInterface<DWORD> {
+ protected:
+  HWND Parent() const override { return LayoutParent(GetParam()); }
+  bool Mirrored() const { return GetParam() != 0; }
+};
+
+// The chevron sits at the end of the row, where the buttons that do not fit
+// would be; its menu opens from there over the toolbar, not beside it into
+// the page.
+TEST_P(LayoutToolbarWindowTest, TheChevronsMenuOpensOverTheToolbar) {
+  browser_->Expect({"Width"});
+  browser_->width = 520;
+  SetWindowPos(window_->Handle(), nullptr, 0, 0, 700, window_->IdealHeight(),
+               SWP_NOZORDER | SWP_NOMOVE);
+  RECT window{};
+  GetWindowRect(window_->Handle(), &window);
+  ASSERT_EQ(window.right - window.left, 500);
+  MenuWatcher watcher;
+  SendMessageW(window_->DockControl(), RB_PUSHCHEVRON, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
+  ASSERT_FALSE(watcher.Captions().empty());
+  const RECT menu = watcher.Place();
+  EXPECT_GE(menu.left, window.left) << "menu " << menu.left << "-" << menu.right << ", toolbar "
+                                    << window.left << "-" << window.right;
+  EXPECT_LE(menu.right, window.right) << "menu " << menu.left << "-" << menu.right
+                                      << ", toolbar " << window.left << "-" << window.right;
+}
+
+// A button's menu opens below it, lined up with the edge where the button
+// begins in the reading order: its left edge, or in a mirrored frame its right.
+TEST_P(LayoutToolbarWindowTest, AButtonsMenuLinesUpWithTheButtonsStart) {
+  const Button tools = Find(toolbar_, "Tools");
+  MenuWatcher watcher;
+  SendMessageW(window_->Handle(), WM_COMMAND, static_cast<WPARAM>(tools.command),
+               reinterpret_cast<LPARAM>(toolbar_));
+  ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
+  ASSERT_EQ(watcher.Captions(), std::vector<std::string>{"Clock"});
+  const RECT menu = watcher.Place();
+  EXPECT_EQ(Mirrored() ? menu.right : menu.left, Mirrored() ? tools.place.right : tools.place.left)
+      << "menu " << menu.left << "-" << menu.right << ", button " << tools.place.left << "-"
+      << tools.place.right;
+}
+
+// The banner is the publisher's picture, words and logo: shown as drawn,
+// never mirrored, whichever way the browser's frame reads.
+TEST_P(LayoutToolbarWindowTest, TheBannerPictureShowsTheRightWayRound) {
+  // 105 x 22, red on its left half and blue on its right, bottom-up rows.
+  constexpr int kWidth = 105, kHeight = 22, kRow = (kWidth * 3 + 3) / 4 * 4;
+  std::string file(54 + kRow * kHeight, '\0');
+  auto put32 = [&](size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  file[0] = 'B', file[1] = 'M';
+  put32(2, static_cast<uint32_t>(file.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, kWidth);
+  put32(22, kHeight);
+  file[26] = 1, file[28] = 24;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const size_t at = 54 + static_cast<size_t>(y) * kRow + static_cast<size_t>(x) * 3;
+      file[at] = x < kWidth / 2 ? 0 : static_cast<char>(0xFF);          // blue
+      file[at + 2] = x < kWidth / 2 ? static_cast<char>(0xFF) : 0;      // red
+    }
+  std::ofstream(dir_.File("banner.bmp"), std::ios::binary) << file;
+  ASSERT_TRUE(window_->LoadBannerPicture(dir_.File("banner.bmp")));
+  const HWND picture = window_->BannerPictureControl();
+  RedrawWindow(picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  RECT place{};
+  GetWindowRect(picture, &place);
+  const int middle = (place.top + place.bottom) / 2;
+  const int quarter = (place.right - place.left) / 4;
+  // The display shows what was drawn once the window's drawing reaches it.
+  ASSERT_TRUE(WaitFor([&] {
+    const uint32_t seen = Screenshot(picture).Color({place.left + quarter, middle});
+    return seen == 0xFF0000u || seen == 0x0000FFu;
+  })) << "the picture does not show";
+  const Screenshot shot(picture);
+  EXPECT_EQ(shot.Color({place.left + quarter, middle}), 0xFF0000u) << "on the picture's left";
+  EXPECT_EQ(shot.Color({place.right - 1 - quarter, middle}), 0x0000FFu) << "on the picture's right";
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, LayoutToolbarWindowTest,
+                         ::testing::Values(DWORD{0}, DWORD{WS_EX_LAYOUTRTL}), LayoutName);
 
 TEST(ShortCutText, NamesTheKeysAsMenusShowThem) {
   const std::pair<uint16_t, const char*> cases[] = {{16472, "Ctrl+X"},
