@@ -4,6 +4,8 @@
 // service that never answers; a private session.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <imm.h>
 
 #include <chrono>
 #include <fstream>
@@ -230,6 +232,60 @@ TEST_F(SearchCompletionTest, EscapeClosesTheListAndKeepsTheTypedText) {
   Type(L"\b\b");
   EXPECT_FALSE(ListOpen());
   EXPECT_EQ(SuggestRequests(), 0u);
+}
+
+// Chinese, Japanese and Korean are written through an input method, whose
+// finished characters reach the field as WM_IME_CHAR rather than WM_CHAR:
+// the history's matches show for them as for typed ones.
+TEST_F(SearchCompletionTest, CharactersFromAnInputMethodShowTheHistorysMatches) {
+  ToolbarConfig.SuggestUrl.clear();
+  // 東京, 東京タワー, 大阪
+  std::ofstream(dir_.File("Bar.txt"), std::ios::binary)
+      << "\xEF\xBB\xBF\xE6\x9D\xB1\xE4\xBA\xAC\r\n"
+         "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x82\xBF\xE3\x83\xAF\xE3\x83\xBC\r\n"
+         "\xE5\xA4\xA7\xE9\x98\xAA\r\n";
+  // The ways a finished character comes: typed; sent on by the input
+  // method's window; the input method's composition completed in the field.
+  enum class Route { Typed, ImeChar, CompositionResult };
+  using ContextOf = HIMC(WINAPI*)(HWND);
+  using SetString = BOOL(WINAPI*)(HIMC, DWORD, LPVOID, DWORD, LPVOID, DWORD);
+  using Notify = BOOL(WINAPI*)(HIMC, DWORD, DWORD, DWORD);
+  using Release = BOOL(WINAPI*)(HWND, HIMC);
+  const HMODULE imm = LoadLibraryW(L"imm32.dll");
+  ASSERT_NE(imm, nullptr);
+  const auto context_of = reinterpret_cast<ContextOf>(reinterpret_cast<void*>(GetProcAddress(imm, "ImmGetContext")));
+  const auto set_string =
+      reinterpret_cast<SetString>(reinterpret_cast<void*>(GetProcAddress(imm, "ImmSetCompositionStringW")));
+  const auto notify = reinterpret_cast<Notify>(reinterpret_cast<void*>(GetProcAddress(imm, "ImmNotifyIME")));
+  const auto release = reinterpret_cast<Release>(reinterpret_cast<void*>(GetProcAddress(imm, "ImmReleaseContext")));
+  ASSERT_TRUE(context_of && set_string && notify && release);
+  Open();
+  for (const Route route : {Route::Typed, Route::ImeChar, Route::CompositionResult}) {
+    SCOPED_TRACE(route == Route::Typed     ? "typed"
+                 : route == Route::ImeChar ? "WM_IME_CHAR"
+                                           : "composition result");
+    SetWindowTextW(combo_, L"");
+    if (route == Route::Typed) {
+      Type(L"\x6771");  // 東
+    } else if (route == Route::ImeChar) {
+      SendMessageW(edit_, WM_IME_CHAR, L'\x6771', 1);
+    } else {
+      const HIMC context = context_of(edit_);
+      ASSERT_NE(context, nullptr);
+      wchar_t text[] = L"\x6771";
+      EXPECT_TRUE(set_string(context, SCS_SETSTR, text, sizeof text - sizeof(wchar_t), nullptr, 0));
+      EXPECT_TRUE(notify(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0));
+      release(edit_, context);
+    }
+    // An input method's characters may come posted.
+    ASSERT_TRUE(WaitFor([&] { return Text() == "\xE6\x9D\xB1"; })) << "the field shows " << Text();
+    EXPECT_TRUE(ListOpen());
+    const Entries shown = ListEntries();
+    EXPECT_EQ(std::set<std::string>(shown.begin(), shown.end()),
+              (std::set<std::string>{"\xE6\x9D\xB1\xE4\xBA\xAC",
+                                     "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x82\xBF\xE3\x83\xAF\xE3\x83\xBC"}));
+    Key(VK_ESCAPE);
+  }
 }
 
 TEST_F(SearchCompletionTest, TheListOpenedByTheUserShowsTheWholeHistory) {
