@@ -1222,6 +1222,105 @@ TEST_P(LayoutToolbarWindowTest, TheBannerPictureShowsTheRightWayRound) {
   EXPECT_EQ(shot.Color({place.right - 1 - quarter, middle}), 0x0000FFu) << "on the picture's right";
 }
 
+// Where accessibility tools are told the chevron is, it is drawn beside the
+// toolbar control, and a click there opens its menu.
+TEST_P(LayoutToolbarWindowTest, TheChevronIsWhereAccessibilityToolsAreToldItIs) {
+  browser_->Expect({"Width"});
+  browser_->width = 520;
+  SetWindowPos(window_->Handle(), nullptr, 0, 0, 700, window_->IdealHeight(),
+               SWP_NOZORDER | SWP_NOMOVE);
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  {
+    Microsoft::WRL::ComPtr<IAccessible> client;
+    ASSERT_EQ(AccessibleObjectFromWindow(window_->Handle(), OBJID_CLIENT, IID_IAccessible,
+                                         reinterpret_cast<void**>(client.GetAddressOf())),
+              S_OK);
+    long count = 0;
+    ASSERT_EQ(client->get_accChildCount(&count), S_OK);
+    ASSERT_EQ(AccessibleName(*client.Get(), count), L"Chevron");
+    long left = 0, top = 0, width = 0, height = 0;
+    ASSERT_EQ(client->accLocation(&left, &top, &width, &height, Child(count)), S_OK);
+    RECT window{}, toolbar{};
+    GetWindowRect(window_->Handle(), &window);
+    GetWindowRect(window_->ToolbarControl(), &toolbar);
+    // The room of the window that the toolbar control leaves.
+    const RECT room = Mirrored() ? RECT{window.left, toolbar.top, toolbar.left, toolbar.bottom}
+                                 : RECT{toolbar.right, toolbar.top, window.right, toolbar.bottom};
+    EXPECT_EQ(left, room.left) << "toolbar " << toolbar.left << "-" << toolbar.right;
+    EXPECT_EQ(left + width, room.right);
+    MenuWatcher watcher;
+    Click({left + width / 2, top + height / 2}, window_->Handle());
+    ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
+    EXPECT_FALSE(watcher.Captions().empty());
+  }
+  CoUninitialize();
+}
+
+// A button's image as the image list holds it: its opaque pixels, the same
+// drawn over black and over white, as 0xRRGGBB; -1 where it lets the
+// background through.
+std::vector<int64_t> OpaqueImage(HIMAGELIST images, int index, int size) {
+  std::vector<int64_t> pixels(static_cast<size_t>(size) * size, -1);
+  std::vector<uint32_t> over[2];
+  for (int pass = 0; pass < 2; ++pass) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const RECT all{0, 0, size, size};
+    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(pass ? WHITE_BRUSH : BLACK_BRUSH)));
+    ImageList_Draw(images, index, memory, 0, 0, ILD_NORMAL);
+    GdiFlush();
+    const auto* read = static_cast<const uint32_t*>(bits);
+    over[pass].assign(read, read + static_cast<size_t>(size) * size);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+  }
+  for (size_t i = 0; i < pixels.size(); ++i)
+    if ((over[0][i] & 0xFFFFFF) == (over[1][i] & 0xFFFFFF)) pixels[i] = over[0][i] & 0xFFFFFF;
+  return pixels;
+}
+
+// The icons are the publisher's pictures, digits and letters among them:
+// shown as drawn, never mirrored, whichever way the browser's frame reads.
+TEST_P(LayoutToolbarWindowTest, TheButtonImagesShowTheRightWayRound) {
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  const auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar_, TB_GETIMAGELIST, 0, 0));
+  int size = 0, height = 0;
+  ASSERT_TRUE(ImageList_GetIconSize(images, &size, &height));
+  const Button one = Find(toolbar_, "A");  // a red square with a "1"
+  const std::vector<int64_t> image = OpaqueImage(images, one.image, size);
+  RedrawWindow(toolbar_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  // Whether the image shows somewhere in its button, as held or mirrored.
+  auto shows = [&](const Screenshot& shot, bool mirrored) {
+    for (int top = one.place.top; top + size <= one.place.bottom; ++top)
+      for (int left = one.place.left; left + size <= one.place.right; ++left) {
+        bool all = true;
+        for (int y = 0; y < size && all; ++y)
+          for (int x = 0; x < size && all; ++x) {
+            const int64_t want = image[static_cast<size_t>(y) * size + (mirrored ? size - 1 - x : x)];
+            all = want < 0 || shot.Color({left + x, top + y}) == static_cast<uint32_t>(want);
+          }
+        if (all) return true;
+      }
+    return false;
+  };
+  ASSERT_TRUE(WaitFor([&] {
+    const Screenshot shot(toolbar_);
+    return shows(shot, false) || shows(shot, true);
+  })) << "the image is not seen in its button";
+  const Screenshot shot(toolbar_);
+  EXPECT_TRUE(shows(shot, false));
+  EXPECT_FALSE(shows(shot, true));
+}
+
 INSTANTIATE_TEST_SUITE_P(Layouts, LayoutToolbarWindowTest,
                          ::testing::Values(DWORD{0}, DWORD{WS_EX_LAYOUTRTL}), LayoutName);
 
