@@ -1167,19 +1167,41 @@ TEST_P(LayoutToolbarWindowTest, TheChevronsMenuOpensOverTheToolbar) {
                                       << ", toolbar " << window.left << "-" << window.right;
 }
 
-// A button's menu opens below it, lined up with the edge where the button
-// begins in the reading order: its left edge, or in a mirrored frame its right.
-TEST_P(LayoutToolbarWindowTest, AButtonsMenuLinesUpWithTheButtonsStart) {
+// A button's menu, and the search box's menu called up from the keyboard,
+// open below them, lined up with the edge where they begin in the reading
+// order: their left edge, or in a mirrored frame their right.
+TEST_P(LayoutToolbarWindowTest, MenusLineUpWithTheStartOfWhatOpensThem) {
+  const HWND edit = window_->SearchEditControl();
+  RECT box{};
+  GetWindowRect(window_->SearchBoxControl(), &box);
+  struct Case {
+    const char* name;
+    std::function<void()> open;
+    RECT place;  // on the screen
+  };
   const Button tools = Find(toolbar_, "Tools");
-  MenuWatcher watcher;
-  SendMessageW(window_->Handle(), WM_COMMAND, static_cast<WPARAM>(tools.command),
-               reinterpret_cast<LPARAM>(toolbar_));
-  ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
-  ASSERT_EQ(watcher.Captions(), std::vector<std::string>{"Clock"});
-  const RECT menu = watcher.Place();
-  EXPECT_EQ(Mirrored() ? menu.right : menu.left, Mirrored() ? tools.place.right : tools.place.left)
-      << "menu " << menu.left << "-" << menu.right << ", button " << tools.place.left << "-"
-      << tools.place.right;
+  const Case cases[] = {
+      {"the Tools button",
+       [&] {
+         SendMessageW(window_->Handle(), WM_COMMAND, static_cast<WPARAM>(tools.command),
+                      reinterpret_cast<LPARAM>(toolbar_));
+       },
+       tools.place},
+      {"the search box, Shift+F10",
+       [&] { SendMessageW(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), -1); }, box},
+  };
+  for (const Case& each : cases) {
+    SCOPED_TRACE(each.name);
+    MenuWatcher watcher;
+    each.open();
+    ASSERT_TRUE(WaitFor([&] { return watcher.Done(); }));
+    ASSERT_FALSE(watcher.Captions().empty());
+    const RECT menu = watcher.Place();
+    EXPECT_EQ(Mirrored() ? menu.right : menu.left,
+              Mirrored() ? each.place.right : each.place.left)
+        << "menu " << menu.left << "-" << menu.right << ", opened from " << each.place.left
+        << "-" << each.place.right;
+  }
 }
 
 // The banner is the publisher's picture, words and logo: shown as drawn,
