@@ -8,7 +8,16 @@
 #include "win32/this_module.h"
 
 namespace pq::win32 {
+
 namespace {
+
+// In a browser mirrored for a right-to-left language the banner's place is
+// mirrored too; the publisher's picture and its words are not.
+void KeepPicturesUnmirrored(HDC dc) {
+  const DWORD layout = GetLayout(dc);
+  if (layout != GDI_ERROR && (layout & LAYOUT_RTL))
+    SetLayout(dc, layout | LAYOUT_BITMAPORIENTATIONPRESERVED);
+}
 
 constexpr wchar_t kWindowClass[] = L"PelliquesterBannerArea";
 constexpr int kPictureId = 1;
@@ -174,6 +183,7 @@ void BannerArea::DrawPicture(const DRAWITEMSTRUCT& draw) {
   const unique_hdc source(CreateCompatibleDC(draw.hDC));
   if (!source) return;
   const SelectedObject selected(source.get(), bitmap_.get());
+  KeepPicturesUnmirrored(draw.hDC);
   SetStretchBltMode(draw.hDC, HALFTONE);
   SetBrushOrgEx(draw.hDC, 0, 0, nullptr);
   StretchBlt(draw.hDC, place.left, place.top, place.right - place.left, place.bottom - place.top,
@@ -201,6 +211,7 @@ void BannerArea::DrawAnimationFrame(HDC dc, const RECT& place) const {
   const int place_width = place.right - place.left, place_height = place.bottom - place.top;
   const int width = MulDiv(size.width, place_width, kBannerDesignWidth);
   const int height = MulDiv(size.height, place_height, kBannerDesignHeight);
+  KeepPicturesUnmirrored(dc);
   SetStretchBltMode(dc, HALFTONE);
   SetBrushOrgEx(dc, 0, 0, nullptr);
   StretchBlt(dc, place.left + (place_width - width) / 2, place.top + (place_height - height) / 2,

@@ -65,6 +65,20 @@ const std::vector<Pixel>& StripPixels(const IconStripChoice& choice) {
   return strips.emplace(choice.image, std::move(pixels)).first->second;
 }
 
+// Each image of the strip turned over left to right, where it is to be drawn
+// in a mirrored window, which turns it back.
+std::vector<Pixel> MirroredImages(const std::vector<Pixel>& pixels, int size) {
+  std::vector<Pixel> mirrored(pixels.size());
+  const size_t row = static_cast<size_t>(kIconStripImages) * static_cast<size_t>(size);
+  for (size_t y = 0; y < pixels.size() / row; ++y)
+    for (size_t x = 0; x < row; ++x) {
+      const size_t image_left = x - x % static_cast<size_t>(size);
+      const size_t turned = image_left + (static_cast<size_t>(size) - 1 - (x - image_left));
+      mirrored[y * row + turned] = pixels[y * row + x];
+    }
+  return mirrored;
+}
+
 HBITMAP StripBitmap(const std::vector<Pixel>& pixels, int size) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -81,11 +95,12 @@ HBITMAP StripBitmap(const std::vector<Pixel>& pixels, int size) {
 
 }  // namespace
 
-unique_himagelist IconImageList(int dpi) {
+unique_himagelist IconImageList(int dpi, bool mirrored) {
   const IconStripChoice choice = ChooseIconStrip(dpi);
   const std::vector<Pixel>& pixels = StripPixels(choice);
   if (pixels.empty()) throw Error("The toolbar's images cannot be loaded");
-  const unique_hbitmap strip(StripBitmap(pixels, choice.image));
+  const unique_hbitmap strip(
+      StripBitmap(mirrored ? MirroredImages(pixels, choice.image) : pixels, choice.image));
   unique_himagelist images(
       ImageList_Create(choice.image, choice.image, ILC_COLOR32, kIconStripImages, 0));
   if (!strip || !images || ImageList_Add(images.get(), strip.get(), nullptr) < 0)

@@ -16,7 +16,8 @@ inline constexpr int kIconStripImages = 144;
 // A new image list of the toolbar's images at `dpi`: the strip chosen for it
 // (toolbar/toolbar_metrics.h), scaled when none is of the size wanted. Each
 // strip is decoded, and scaled, once a process; the image list is the
-// caller's. Throws when the module's pictures cannot be read.
-unique_himagelist IconImageList(int dpi);
+// caller's. Throws when the module's pictures cannot be read. `mirrored`:
+// for a window laid out from the right, whose drawing turns images over.
+unique_himagelist IconImageList(int dpi, bool mirrored = false);
 
 }  // namespace pq::win32

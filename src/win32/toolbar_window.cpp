@@ -55,6 +55,12 @@ std::vector<std::pair<TBBUTTON, RECT>> ShownButtons(HWND toolbar) {
   return shown;
 }
 
+// Whether the window is laid out from the right, as a browser's for a
+// right-to-left language is.
+bool Mirrored(HWND window) {
+  return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+}
+
 // Whether the browser's window takes input: a dialog of the toolbar's
 // disables it while it is open, and what the mouse cannot reach then, no
 // other way reaches either.
@@ -173,7 +179,8 @@ void ToolbarWindow::CreateControls() {
 
 // The image list and the button layout at the window's DPI.
 void ToolbarWindow::LoadImagesAndMetrics() {
-  images_ = IconImageList(dpi_);
+  images_ = IconImageList(dpi_, Mirrored(Handle()));
+  if (Mirrored(Handle())) plain_images_ = IconImageList(dpi_);
   metrics_ = ToolbarMetricsAt(dpi_, kControlArrowWidth);
 }
 
@@ -489,8 +496,13 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return TRUE;
       break;
     case WM_DRAWITEM:
-      if (ItemMenu::Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam), images_.get()))
+    {
+      const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      const DWORD layout = GetLayout(draw.hDC);
+      const bool turns_over = layout != GDI_ERROR && (layout & LAYOUT_RTL);
+      if (ItemMenu::Draw(draw, plain_images_ && !turns_over ? plain_images_.get() : images_.get()))
         return TRUE;
+    }
       break;
   }
   return DefaultProc(message, wparam, lparam);
@@ -570,7 +582,11 @@ void ToolbarWindow::ShowButtonMenu(int command) {
   const RECT place = ScreenRect(toolbar_, button);
   const ItemMenu menu(item->Items());
   SendMessageW(toolbar_, TB_PRESSBUTTON, static_cast<WPARAM>(command), TRUE);
-  TTBCustomItem* chosen = TrackMenu(menu, {place.left, place.bottom}, &place);
+  // The menu lines up with the edge where the button begins: its right one
+  // in a browser mirrored for a right-to-left language.
+  const bool mirrored = Mirrored(Handle());
+  TTBCustomItem* chosen =
+      TrackMenu(menu, {mirrored ? place.right : place.left, place.bottom}, &place, mirrored);
   if (toolbar_) SendMessageW(toolbar_, TB_PRESSBUTTON, static_cast<WPARAM>(command), FALSE);
   Chosen(chosen);
 }
@@ -589,9 +605,12 @@ void ToolbarWindow::PushChevron() {
   const RECT place = ScreenRect(Handle(), chevron_);
   const ItemMenu menu(hidden);
   SetChevronLook(false, true);
-  // The chevron is at the dock's right end: the menu opens leftwards. The
-  // window outlives the menu, or the menu's call raises.
-  TTBCustomItem* chosen = TrackMenu(menu, {place.right, place.bottom}, &place, true);
+  // The chevron is at the dock's end, its right one but in a mirrored
+  // browser: the menu opens back over the toolbar. The window outlives the
+  // menu, or the menu's call raises.
+  const bool mirrored = Mirrored(Handle());
+  TTBCustomItem* chosen =
+      TrackMenu(menu, {mirrored ? place.left : place.right, place.bottom}, &place, !mirrored);
   SetChevronLook(false, false);
   Chosen(chosen);
 }
@@ -643,14 +662,16 @@ void ToolbarWindow::ShowContextMenu(HWND target, POINT at) {
   const HWND search = SearchBoxControl();
   const bool in_search_box = search && (target == search || IsChild(search, target));
   const TTBPopupMenu& popup = in_search_box ? *form_->SearchPopup : *form_->MainPopup;
+  // A mirrored browser's menus open from the right, as its text runs.
+  const bool mirrored = Mirrored(Handle());
   if (at.x == -1 && at.y == -1) {
     // From the keyboard: below the search box, or at the window's corner.
     RECT area{};
     GetWindowRect(in_search_box ? search : Handle(), &area);
-    at = {area.left, in_search_box ? area.bottom : area.top};
+    at = {mirrored ? area.right : area.left, in_search_box ? area.bottom : area.top};
   }
   const ItemMenu menu(popup.Items.Items());
-  Chosen(TrackMenu(menu, at, nullptr));
+  Chosen(TrackMenu(menu, at, nullptr, mirrored));
 }
 
 TTBCustomItem* ToolbarWindow::TrackMenu(const ItemMenu& menu, POINT at, const RECT* keep_clear,

@@ -177,6 +177,9 @@ class ToolbarWindow final : public ToolbarView, public WindowImpl<ToolbarWindow>
   int dpi_ = 96;
   unique_hfont font_;
   unique_himagelist images_;
+  // In a mirrored window, which turns images over as it draws them, the
+  // images as they are, for menus that are not drawn mirrored.
+  unique_himagelist plain_images_;
   ToolbarMetrics metrics_;  // buttons, separators and arrows at dpi_
   HTHEME paint_theme_ = nullptr;  // the toolbar's theme during one paint of it
   // The chevron's theme, opened at its first paint and kept until the theme

@@ -1318,11 +1318,14 @@ std::vector<int64_t> OpaqueImage(HIMAGELIST images, int index, int size) {
 // shown as drawn, never mirrored, whichever way the browser's frame reads.
 TEST_P(LayoutToolbarWindowTest, TheButtonImagesShowTheRightWayRound) {
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
-  const auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar_, TB_GETIMAGELIST, 0, 0));
+  const auto shown = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar_, TB_GETIMAGELIST, 0, 0));
   int size = 0, height = 0;
-  ASSERT_TRUE(ImageList_GetIconSize(images, &size, &height));
+  ASSERT_TRUE(ImageList_GetIconSize(shown, &size, &height));
+  // The image as drawn, from the toolbar's pictures at the size shown: the
+  // toolbar's own list may hold it turned over for a mirrored window.
+  const win32::unique_himagelist images = win32::IconImageList(MulDiv(96, size, 16));
   const Button one = Find(toolbar_, "A");  // a red square with a "1"
-  const std::vector<int64_t> image = OpaqueImage(images, one.image, size);
+  const std::vector<int64_t> image = OpaqueImage(images.get(), one.image, size);
   RedrawWindow(toolbar_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   // Whether the image shows somewhere in its button, as held or mirrored.
   auto shows = [&](const Screenshot& shot, bool mirrored) {
