@@ -495,15 +495,14 @@ LRESULT ToolbarWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (ItemMenu::Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lparam), images_.get()))
         return TRUE;
       break;
-    case WM_DRAWITEM:
-    {
+    case WM_DRAWITEM: {
       const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       const DWORD layout = GetLayout(draw.hDC);
       const bool turns_over = layout != GDI_ERROR && (layout & LAYOUT_RTL);
       if (ItemMenu::Draw(draw, plain_images_ && !turns_over ? plain_images_.get() : images_.get()))
         return TRUE;
-    }
       break;
+    }
   }
   return DefaultProc(message, wparam, lparam);
 }
