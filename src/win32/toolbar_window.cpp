@@ -154,9 +154,6 @@ void ToolbarWindow::CreateControls() {
   SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0,
                TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS | TBSTYLE_EX_HIDECLIPPEDBUTTONS);
   SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  // Tooltips show addresses and hints as written, their ampersands too.
-  if (const HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar_, TB_GETTOOLTIPS, 0, 0)))
-    SetWindowLongPtrW(tips, GWL_STYLE, GetWindowLongPtrW(tips, GWL_STYLE) | TTS_NOPREFIX);
   ApplyImagesAndMetrics();
   if (!toolbar_subclass_.Install(toolbar_, &ToolbarWindow::ToolbarProc, this))
     throw Error("The toolbar cannot be created");
@@ -520,7 +517,11 @@ LRESULT ToolbarWindow::OnNotify(const NMHDR& header) {
     case TTN_GETDISPINFOW: {
       // Only items that ask for it show their hint.
       const TTBCustomItem* item = ItemOfCommand(static_cast<int>(header.idFrom));
-      tooltip_ = item && item->Options.Contains(tboShowHint) ? Wide(item->Hint) : std::wstring();
+      tooltip_.clear();
+      // Addresses and hints show as written: the tooltip takes a lone "&"
+      // for the mark of an underlined letter.
+      if (item && item->Options.Contains(tboShowHint))
+        for (const wchar_t c : Wide(item->Hint)) tooltip_.append(c == L'&' ? 2 : 1, c);
       auto& info = const_cast<NMTTDISPINFOW&>(reinterpret_cast<const NMTTDISPINFOW&>(header));
       info.hinst = nullptr;
       info.lpszText = tooltip_.data();

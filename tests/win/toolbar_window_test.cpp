@@ -1101,7 +1101,17 @@ TEST_F(QuerySpeedAddressToolbarWindowTest, TheSpeedButtonsTooltipShowsItsWholeAd
   ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(tips) != FALSE; })) << "no tooltip shows";
   wchar_t text[256] = {};
   GetWindowTextW(tips, text, static_cast<int>(std::size(text)));
-  EXPECT_EQ(std::wstring(text), kQueryAddress);
+  // The text as the tooltip shows it: "&&" is one "&", a lone "&" marks the
+  // letter after it and shows nothing.
+  std::wstring shown;
+  for (size_t i = 0; text[i]; ++i) {
+    if (text[i] == L'&') {
+      if (text[i + 1] != L'&') continue;
+      ++i;
+    }
+    shown.push_back(text[i]);
+  }
+  EXPECT_EQ(shown, kQueryAddress);
   RECT room{};
   GetClientRect(tips, &room);
   std::wstring without = kQueryAddress;
