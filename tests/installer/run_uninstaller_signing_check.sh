@@ -23,27 +23,8 @@ cd "$work"
 
 "$root/tools/installer/code_signing_cert.sh" test.pfx >/dev/null 2>&1
 openssl x509 -inform DER -in test.cer -out test.pem
-mkdir tsa
-openssl req -x509 -newkey rsa:2048 -sha256 -days 30 -nodes -keyout tsa/tsa.key -out tsa/tsa.pem \
-  -subj "/CN=Test time-stamp server" -addext "basicConstraints=critical,CA:FALSE" \
-  -addext "keyUsage=critical,digitalSignature" \
-  -addext "extendedKeyUsage=critical,timeStamping" 2>/dev/null
-echo 01 >tsa/serial
-cat >tsa/tsa.cnf <<'CNF'
-[ tsa ]
-default_tsa = tsa_config
-[ tsa_config ]
-serial = ./serial
-crypto_device = builtin
-signer_digest = sha256
-default_policy = 1.2.3.4.1
-digests = sha256, sha384, sha512
-accuracy = secs:1
-ordering = yes
-tsa_name = no
-ess_cert_id_chain = no
-ess_cert_id_alg = sha256
-CNF
+source "$root/tests/installer/time_stamp_authority.sh"
+make_time_stamp_authority
 cat >flaky_server.py <<'PY'
 import http.server, os, runpy, sys
 # The real server's handler, with the fourth request refused.
