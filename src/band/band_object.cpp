@@ -225,15 +225,15 @@ namespace {
 bool KeyHeld(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 // A key the browser acts on that the search field does nothing with: the
-// function keys but F4 (the list's), the keyboard's browser keys, Alt with
-// anything but Up and Down (the list's again), and Ctrl with a key that no
-// edit field uses (Ctrl+L, Ctrl+T, Ctrl+W, ...).
+// function keys but F4 (the list's), the keyboard's browser keys, Alt alone
+// (the menu bar) or with anything but Up and Down (the list's again), and
+// Ctrl with a key that no edit field uses (Ctrl+L, Ctrl+T, Ctrl+W, ...).
 bool IsBrowserShortcut(const MSG& msg) {
   const auto key = static_cast<UINT>(msg.wParam);
   switch (msg.message) {
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
-      return key != VK_UP && key != VK_DOWN && key != VK_MENU;
+      return key != VK_UP && key != VK_DOWN;
     case WM_SYSCHAR:
       return true;
     case WM_KEYDOWN:
