@@ -36,13 +36,12 @@ bool IsOneLineOfText(std::string_view text) {
 
 // The charset a Content-Type names ("text/javascript; charset=\"KOI8-R\""),
 // or none.
+// Charset names go in any case, and are given on in lower case.
 std::string CharsetOf(std::string_view content_type) {
-  std::string lower(content_type);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  const std::string lower = LowerCase(content_type);
   const size_t key = lower.find("charset=");
   if (key == std::string::npos) return {};
-  std::string_view value = std::string_view(content_type).substr(key + 8);
+  std::string_view value = std::string_view(lower).substr(key + 8);
   value = value.substr(0, value.find(';'));
   while (!value.empty() && (value.front() == ' ' || value.front() == '"')) value.remove_prefix(1);
   while (!value.empty() && (value.back() == ' ' || value.back() == '"')) value.remove_suffix(1);

@@ -278,23 +278,6 @@ std::wstring WideRegText(const std::string& path, const wchar_t* name, REGSAM vi
   return result == ERROR_SUCCESS ? data : L"(no value)";
 }
 
-std::string RunWide(std::wstring command_line) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return "cannot start";
-  std::string outcome = "timed out";
-  if (WaitForSingleObject(process.hProcess, kProgramTimeoutMs) == WAIT_OBJECT_0) {
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    outcome = "exit code " + std::to_string(code);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return outcome;
-}
 
 // The administrator's choice of directory (/D=), with blanks or letters beyond
 // ASCII: the values name it exactly and the toolbar comes up from it.
@@ -307,7 +290,7 @@ TEST_F(InstallerTest, InstallsIntoADirectoryOfTheAdministratorsChoice) {
     const std::wstring chosen = std::wstring(program_files) + L"\\" + folder;
     SCOPED_TRACE(std::string(chosen.begin(), chosen.end()));
     const std::wstring setup(installer.begin(), installer.end());
-    ASSERT_EQ(RunWide(L"\"" + setup + L"\" /S /D=" + chosen), kSuccess);
+    ASSERT_EQ(RunProgram(L"\"" + setup + L"\" /S /D=" + chosen), kSuccess);
     for (const View& view : kViews)
       EXPECT_EQ(WideRegText(kBandKey, L"InstallPath", view.access), chosen) << view.name;
     ExpectTheBandHostHostsTheToolbar(bandhost);
@@ -316,7 +299,7 @@ TEST_F(InstallerTest, InstallsIntoADirectoryOfTheAdministratorsChoice) {
     GetTempPathW(MAX_PATH, temp);
     const std::wstring copy = std::wstring(temp) + L"pq-uninstall.exe";
     ASSERT_TRUE(CopyFileW(uninstaller.c_str(), copy.c_str(), FALSE));
-    EXPECT_EQ(RunWide(L"\"" + copy + L"\" /S /PURGE _?=" + chosen), kSuccess);
+    EXPECT_EQ(RunProgram(L"\"" + copy + L"\" /S /PURGE _?=" + chosen), kSuccess);
     DeleteFileW(copy.c_str());
     EXPECT_EQ(GetFileAttributesW(chosen.c_str()), INVALID_FILE_ATTRIBUTES);
   }

@@ -119,17 +119,18 @@ inline std::string LongPath(const std::string& path) {
 }
 
 // Runs a program to its end; its exit code, or a message why there is none.
-inline std::string RunProgram(std::string command_line) {
-  STARTUPINFOA startup{};
+inline std::string RunProgram(std::wstring command_line) {
+  const std::string shown(command_line.begin(), command_line.end());
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process))
-    return "cannot start " + command_line + " (error " + std::to_string(GetLastError()) + ")";
+    return "cannot start " + shown + " (error " + std::to_string(GetLastError()) + ")";
   std::string outcome;
   if (WaitForSingleObject(process.hProcess, kProgramTimeoutMs) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 1);
-    outcome = "timed out: " + command_line;
+    outcome = "timed out: " + shown;
   } else {
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
@@ -138,6 +139,16 @@ inline std::string RunProgram(std::string command_line) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return outcome;
+}
+
+// The same for a command line in the system's code page.
+inline std::string RunProgram(const std::string& command_line) {
+  std::wstring wide(command_line.size() + 1, L'\0');
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, command_line.c_str(), -1,
+                                                      wide.data(),
+                                                      static_cast<int>(wide.size()))) -
+              1);
+  return RunProgram(std::move(wide));
 }
 
 const std::string kSuccess = "exit code 0";

@@ -849,6 +849,29 @@ TEST_F(Utf8ToolbarWindowTest, TheLastSearchIsStoredAsUtf16) {
   EXPECT_EQ(StoredString(key_.path(), L"Search"), typed);
 }
 
+// The pixels, rows top down, of a picture of 32 bits a pixel that `draw`
+// draws into a memory device context.
+std::vector<uint32_t> DrawnPixels(int width, int height, const std::function<void(HDC)>& draw) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC memory = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  draw(memory);
+  GdiFlush();
+  const auto* read = static_cast<const uint32_t*>(bits);
+  std::vector<uint32_t> pixels(read, read + static_cast<size_t>(width) * height);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  return pixels;
+}
+
 // The pixels of a window as the screen shows them, to tell where something is
 // drawn on its background.
 class Screenshot {
@@ -856,24 +879,10 @@ class Screenshot {
   explicit Screenshot(HWND window) {
     GetWindowRect(window, &area_);
     const int width = area_.right - area_.left, height = area_.bottom - area_.top;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area_.left, area_.top, SRCCOPY);
-    GdiFlush();
-    const auto* pixels = static_cast<const uint32_t*>(bits);
-    pixels_.assign(pixels, pixels + static_cast<size_t>(width) * height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    pixels_ = DrawnPixels(width, height, [&](HDC memory) {
+      BitBlt(memory, 0, 0, width, height, screen, area_.left, area_.top, SRCCOPY);
+    });
     ReleaseDC(nullptr, screen);
   }
   // The first and last columns of a place on the screen where anything
@@ -1299,25 +1308,11 @@ std::vector<int64_t> OpaqueImage(HIMAGELIST images, int index, int size) {
   std::vector<int64_t> pixels(static_cast<size_t>(size) * size, -1);
   std::vector<uint32_t> over[2];
   for (int pass = 0; pass < 2; ++pass) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    const RECT all{0, 0, size, size};
-    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(pass ? WHITE_BRUSH : BLACK_BRUSH)));
-    ImageList_Draw(images, index, memory, 0, 0, ILD_NORMAL);
-    GdiFlush();
-    const auto* read = static_cast<const uint32_t*>(bits);
-    over[pass].assign(read, read + static_cast<size_t>(size) * size);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    over[pass] = DrawnPixels(size, size, [&](HDC memory) {
+      const RECT all{0, 0, size, size};
+      FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(pass ? WHITE_BRUSH : BLACK_BRUSH)));
+      ImageList_Draw(images, index, memory, 0, 0, ILD_NORMAL);
+    });
   }
   for (size_t i = 0; i < pixels.size(); ++i)
     if ((over[0][i] & 0xFFFFFF) == (over[1][i] & 0xFFFFFF)) pixels[i] = over[0][i] & 0xFFFFFF;
